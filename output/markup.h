@@ -1,0 +1,48 @@
+#pragma once
+// The line shapes the generators share. Each takes the label already coloured
+// (see `label`) and the user's value, which goes in unchanged: never trimmed,
+// checked or escaped.
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "output/description.h"
+
+namespace tessivar {
+
+// Joins pieces with one allocation.
+std::string concat(std::initializer_list<std::string_view> pieces);
+
+// "[color=" colour "]" caption "[/color]"
+std::string label(std::string_view colour, std::string_view caption);
+
+// label " [color=red]" value "[/color]": the author or title line.
+std::string first_field_line(std::string_view label, std::string_view value);
+
+// label " [i]" value "[/i]"
+std::string italic_line(std::string_view label, std::string_view value);
+
+// label " " value: the value bare after the label's final blank.
+std::string bare_line(std::string_view label, std::string_view value);
+
+// label " [url=" address "]" address "[/url]"
+std::string link_line(std::string_view label, std::string_view address);
+
+// "[c][img]" address "[/img][/c]"
+std::string centred_image_line(std::string_view address);
+
+// "[img]" address "[/img]"
+std::string image_line(std::string_view address);
+
+// The version line shared by the short map description and by the models and
+// textures tabs: with a date "Версия: " before "[/color]" and the date after
+// "от"; without one, no blank before "[/color]". Both keep a blank before
+// the closing "[/i]".
+std::string version_line(std::string_view colour, std::string_view version,
+                         std::optional<std::string_view> date);
+
+// "[color=#FFFFFF]", each body line as its own line, "[/color]".
+void append_white_block(Lines& out, const Lines& body);
+
+}  // namespace tessivar

@@ -1,0 +1,40 @@
+# Shared by scripts/test and scripts/run: install what is missing, build a
+# preset, and give Wine a display.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+readonly PACKAGES=(
+    cmake ninja-build g++ googletest
+    g++-mingw-w64-x86-64-posix
+    wine wine64 fonts-wine
+    xvfb xauth x11-utils imagemagick
+)
+
+ensure_packages() {
+    local missing=() p
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return
+    echo "Installing: ${missing[*]}"
+    apt-get update -q
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build_preset() {
+    cmake --preset "$1"
+    cmake --build --preset "$1"
+}
+
+# Runs a command with a working X display, starting a private Xvfb if needed.
+with_display() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+        "$@"
+    else
+        xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" "$@"
+    fi
+}
+
+stop_wine() {
+    WINEPREFIX="$PWD/build/windows/wineprefix" wineserver -k 2>/dev/null || true
+}
