@@ -1,7 +1,5 @@
 #include "generators/map.h"
 
-#include <optional>
-
 #include "output/links.h"
 #include "output/markup.h"
 
@@ -48,10 +46,9 @@ void append_installation_notes(Lines& out) {
 }  // namespace
 
 Description describe_map(const MapTab& tab) {
-    const auto date = tab.CheckBox1 ? std::optional<std::string_view>(tab.DateTimePicker1)
-                                    : std::nullopt;
     Description d;
-    d.short_lines = field_lines(tab, version_line(colour, tab.Edit1, date));
+    d.short_lines =
+        field_lines(tab, version_line(colour, tab.Edit1, tab.CheckBox1, tab.DateTimePicker1));
 
     Lines& full = d.full_lines;
     full.reserve(18 + tab.Memo1.size());

@@ -40,9 +40,10 @@ std::string image_line(std::string_view address) {
 }
 
 std::string version_line(std::string_view colour, std::string_view version,
-                         std::optional<std::string_view> date) {
-    if (date) {
-        return concat({label(colour, "Версия: "), " [i]", version, " [/i] от [i]", *date, "[/i]"});
+                         bool dated,
+                         std::string_view date) {
+    if (dated) {
+        return concat({label(colour, "Версия: "), " [i]", version, " [/i] от [i]", date, "[/i]"});
     }
     return concat({label(colour, "Версия:"), " [i]", version, " [/i]"});
 }

@@ -3,7 +3,6 @@
 // (see `label`) and the user's value, which goes in unchanged: never trimmed,
 // checked or escaped.
 #include <initializer_list>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,11 +35,12 @@ std::string centred_image_line(std::string_view address);
 std::string image_line(std::string_view address);
 
 // The version line shared by the short map description and by the models and
-// textures tabs: with a date "Версия: " before "[/color]" and the date after
+// textures tabs: dated, it has "Версия: " before "[/color]" and the date after
 // "от"; without one, no blank before "[/color]". Both keep a blank before
 // the closing "[/i]".
 std::string version_line(std::string_view colour, std::string_view version,
-                         std::optional<std::string_view> date);
+                         bool dated,
+                         std::string_view date);
 
 // "[color=#FFFFFF]", each body line as its own line, "[/color]".
 void append_white_block(Lines& out, const Lines& body);

@@ -1,0 +1,16 @@
+#pragma once
+// The sounds tab's description.
+#include <string>
+
+#include "output/description.h"
+
+namespace tessivar {
+
+struct SoundTab {  // one field per control, named after it
+    std::string Edit8, Edit9, ComboBox12, ComboBox9, ComboBox10, ComboBox11, Edit11;
+    Lines Memo6;
+};
+
+Description describe_sound(const SoundTab& tab);
+
+}  // namespace tessivar

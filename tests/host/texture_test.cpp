@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "expected.h"
+#include "generators/texture.h"
+
+namespace tessivar {
+namespace {
+
+TextureTab worked_example() {
+    TextureTab tab;
+    tab.Edit3 = "Кузнец";
+    tab.Edit6 = "1.0";
+    tab.CheckBox3 = false;
+    tab.DateTimePicker3 = "02.11.2009";
+    tab.ComboBox7 = "Textures\\HeroMountainKing.blp";
+    tab.ComboBox8 = "Король гор (Mountain King)";
+    tab.Memo4 = {"Броня из кожи"};
+    return tab;
+}
+
+TEST(TextureDescription, WorkedExampleUndatedAndDated) {
+    auto tab = worked_example();
+    const Lines fields = {
+        "[color=Orange]Автор текстуры:[/color] [color=red]Кузнец[/color]",
+        "[color=Orange]Версия:[/color] [i]1.0 [/i]",
+        "[color=Orange]Используется как текстуру:[/color] Textures\\HeroMountainKing.blp",
+        "[color=Orange]Используется на модель:[/color] Король гор (Mountain King)",
+    };
+    auto d = describe_texture(tab);
+    EXPECT_EQ(d.short_lines, fields);
+    EXPECT_EQ(d.full_lines, (Lines{expected::credit, fields[0], fields[1], fields[2], fields[3],
+                                   "[color=#FFFFFF]", "Броня из кожи", "[/color]"}));
+
+    tab.CheckBox3 = true;
+    d = describe_texture(tab);
+    const std::string dated = "[color=Orange]Версия: [/color] [i]1.0 [/i] от [i]02.11.2009[/i]";
+    EXPECT_EQ(d.short_lines, (Lines{fields[0], dated, fields[2], fields[3]}));
+    EXPECT_EQ(d.full_lines[2], dated);
+}
+
+TEST(TextureDescription, EmptyFieldsStillGiveEveryLine) {
+    TextureTab tab;
+    tab.CheckBox3 = false;
+    const auto d = describe_texture(tab);
+    EXPECT_EQ(d.full_lines, (Lines{
+        expected::credit,
+        "[color=Orange]Автор текстуры:[/color] [color=red][/color]",
+        "[color=Orange]Версия:[/color] [i] [/i]",
+        "[color=Orange]Используется как текстуру:[/color] ",
+        "[color=Orange]Используется на модель:[/color] ",
+        "[color=#FFFFFF]",
+        "[/color]",
+    }));
+}
+
+}  // namespace
+}  // namespace tessivar
