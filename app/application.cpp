@@ -1,0 +1,108 @@
+#include "app/application.h"
+
+#include <commctrl.h>
+
+namespace tessivar {
+namespace {
+
+constexpr wchar_t kClass[] = L"TApplication";
+
+HINSTANCE instance() { return GetModuleHandleW(nullptr); }
+
+void register_class(WNDPROC proc) {
+    WNDCLASSEXW wc{};
+    if (GetClassInfoExW(instance(), kClass, &wc)) return;
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance();
+    wc.hIcon = LoadIconW(instance(), L"MAINICON");
+    wc.lpszClassName = kClass;
+    RegisterClassExW(&wc);
+}
+
+// The dialog keys (Tab, Shift+Tab, arrows among buttons) for our own windows only:
+// a combo box's drop-down list is a top-level window of its own.
+bool is_dialog_key(const MSG& msg, HWND root) {
+    wchar_t name[16];
+    if (!root || !GetClassNameW(root, name, 16)) return false;
+    return (lstrcmpW(name, L"TFMain") == 0 || lstrcmpW(name, L"TFAbout") == 0) &&
+           IsDialogMessageW(root, const_cast<MSG*>(&msg));
+}
+
+}  // namespace
+
+void init_common_controls() {
+    const INITCOMMONCONTROLSEX controls = {
+        sizeof(INITCOMMONCONTROLSEX),
+        ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_DATE_CLASSES,
+    };
+    InitCommonControlsEx(&controls);
+}
+
+Application::Application(const wchar_t* title) {
+    register_class(window_proc);
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
+    const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
+    // No size: only its taskbar button is ever seen.
+    CreateWindowExW(0, kClass, title, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, x, y,
+                    0, 0, nullptr, nullptr, instance(), this);
+}
+
+Application::~Application() {
+    if (window_) DestroyWindow(window_);
+}
+
+int Application::run(HWND main_window, int show) {
+    main_ = main_window;
+    show_first(show);
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (is_dialog_key(msg, GetAncestor(msg.hwnd, GA_ROOT))) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void Application::show_first(int show) {
+    if (show == SW_SHOWMINNOACTIVE) {
+        ShowWindow(window_, SW_SHOWMINNOACTIVE);
+        return;  // the main window appears when the user restores the program
+    }
+    ShowWindow(window_, SW_SHOWNA);
+    ShowWindow(main_, show == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+}
+
+LRESULT Application::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_SIZE:
+            // The main window hides and comes back with the taskbar button.
+            if (main_ && wparam == SIZE_MINIMIZED) ShowWindow(main_, SW_HIDE);
+            if (main_ && wparam == SIZE_RESTORED) ShowWindow(main_, SW_SHOW);
+            return 0;
+        case WM_ACTIVATE:
+            if (main_ && LOWORD(wparam) != WA_INACTIVE && IsWindowVisible(main_)) {
+                SetActiveWindow(main_);
+            }
+            return 0;
+        case WM_CLOSE:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(window_, message, wparam, lparam);
+    }
+}
+
+LRESULT CALLBACK Application::window_proc(HWND window, UINT message, WPARAM wparam,
+                                          LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<Application*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Application*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self || message == WM_NCDESTROY) return DefWindowProcW(window, message, wparam, lparam);
+    return self->on_message(message, wparam, lparam);
+}
+
+}  // namespace tessivar

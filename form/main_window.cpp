@@ -1,0 +1,348 @@
+#include "form/main_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace tessivar {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"TFMain";
+constexpr wchar_t kPageClass[] = L"TTabSheet";
+constexpr SIZE kDesignClient = {640, 589};
+constexpr SIZE kPageDesignClient = {281, 513};
+constexpr int kFirstControlId = 100;
+// Where the page lies inside the page control: below the tab strip, inside its border.
+constexpr RECT kPageInset = {4, 24, 4, 4};
+constexpr int kStatusPanelEdges[] = {50, 550, -1};
+constexpr const wchar_t* kStatusPanelTexts[] = {L"Ver 1.3", L"", L"by Varnhold"};
+constexpr SYSTEMTIME kStartDate = {2009, 11, 0, 2, 23, 2, 26, 515};
+
+HINSTANCE instance() { return GetModuleHandleW(nullptr); }
+
+HICON main_icon() { return LoadIconW(instance(), L"MAINICON"); }
+
+void register_classes(WNDPROC window_proc, WNDPROC page_proc) {
+    WNDCLASSEXW window{};
+    if (GetClassInfoExW(instance(), kWindowClass, &window)) return;
+    window.cbSize = sizeof window;
+    window.lpfnWndProc = window_proc;
+    window.hInstance = instance();
+    window.hIcon = main_icon();
+    window.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    window.lpszClassName = kWindowClass;
+    RegisterClassExW(&window);
+
+    WNDCLASSEXW page = window;
+    page.lpfnWndProc = page_proc;
+    page.hIcon = nullptr;
+    page.lpszClassName = kPageClass;
+    RegisterClassExW(&page);
+}
+
+// Labels first, so a heading lying over the menu bar's band stays on top;
+// then the focusable controls in tab order, which the dialog keys follow;
+// then the rest.
+int creation_rank(const ControlRow& row) {
+    if (row.kind == Kind::Label) return -1;
+    return row.tab_order == kNoFocus ? 1'000 : row.tab_order;
+}
+
+struct ClassAndStyle {
+    const wchar_t* window_class;
+    DWORD style;
+    DWORD ex_style;
+};
+
+ClassAndStyle class_and_style(const ControlRow& row) {
+    constexpr DWORD kFocus = WS_TABSTOP;
+    constexpr DWORD kEditLook = WS_EX_CLIENTEDGE;
+    switch (row.kind) {
+        case Kind::Label:
+            if (row.style & SS_RIGHT) return {WC_STATICW, SS_RIGHT | SS_NOPREFIX, 0};
+            return {WC_STATICW, static_cast<DWORD>(row.wraps ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX, 0};
+        case Kind::Edit:
+            return {WC_EDITW, kFocus | ES_AUTOHSCROLL, kEditLook};
+        case Kind::Combo:
+            return {WC_COMBOBOXW, kFocus | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0};
+        case Kind::DropList:
+            return {WC_COMBOBOXW, kFocus | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
+        case Kind::Memo:
+            return {WC_EDITW,
+                    kFocus | row.style | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
+                        ES_WANTRETURN | ES_NOHIDESEL,
+                    kEditLook};
+        case Kind::Button:
+            return {WC_BUTTONW, kFocus | BS_PUSHBUTTON, 0};
+        case Kind::DateToggle:
+            return {WC_BUTTONW, kFocus | BS_AUTOCHECKBOX, 0};
+        case Kind::DatePicker:
+            return {DATETIMEPICK_CLASSW, kFocus | DTS_SHORTDATEFORMAT, 0};
+        case Kind::PageControl:
+            return {WC_TABCONTROLW, kFocus | WS_CLIPSIBLINGS, 0};
+        case Kind::TabSheet:
+            return {kPageClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
+        case Kind::StatusBar:
+            return {STATUSCLASSNAMEW, SBARS_SIZEGRIP, 0};
+    }
+    return {WC_STATICW, 0, 0};
+}
+
+// A label is as large as its text needs, as a designer's auto-sized label:
+// one that wraps grows downwards, one that does not grows away from the edge
+// its text is aligned to. Where the font matches the design, nothing changes.
+Bounds fit_label(const ControlRow& row, HFONT font) {
+    Bounds b = row.bounds;
+    if (row.wraps) {
+        b.height = std::max(b.height, static_cast<int>(text_size(font, row.text, b.width).cy));
+        return b;
+    }
+    const int width = text_size(font, row.text).cx;
+    if (width <= b.width) return b;
+    if (row.style & SS_RIGHT) b.left -= width - b.width;
+    b.width = width;
+    return b;
+}
+
+// Combo boxes are created with room for their drop-down; the edit part takes
+// the font's height regardless.
+int drop_down_room(const ControlRow& row) {
+    const bool combo = row.kind == Kind::Combo || row.kind == Kind::DropList;
+    return combo ? 200 : 0;
+}
+
+void fill_control(HWND control, const ControlRow& row) {
+    switch (row.kind) {
+        case Kind::Edit:
+        case Kind::Memo:
+            SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // users paste megabytes
+            break;
+        case Kind::Combo:
+            SendMessageW(control, CB_LIMITTEXT, 0, 0);
+            [[fallthrough]];
+        case Kind::DropList:
+            SendMessageW(control, CB_SETMINVISIBLE, static_cast<WPARAM>(row.visible_rows), 0);
+            break;
+        case Kind::DateToggle:
+            SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+            break;
+        case Kind::DatePicker:
+            DateTime_SetSystemtime(control, GDT_VALID, &kStartDate);
+            break;
+        default:
+            break;
+    }
+}
+
+void add_tooltip(HWND tooltip, HWND control, const wchar_t* hint) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(hint);
+    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void add_page_tab(HWND page_control, const wchar_t* caption) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(caption);
+    const int count = TabCtrl_GetItemCount(page_control);
+    TabCtrl_InsertItem(page_control, count, &item);
+}
+
+// The page control keeps out of the area its pages cover, so that it never
+// paints over the active page (the pages are its siblings, below it).
+void clip_page_control(HWND page_control) {
+    const SIZE size = client_size(page_control);
+    HRGN outer = CreateRectRgn(0, 0, size.cx, size.cy);
+    HRGN inner = CreateRectRgn(kPageInset.left, kPageInset.top, size.cx - kPageInset.right,
+                               size.cy - kPageInset.bottom);
+    CombineRgn(outer, outer, inner, RGN_DIFF);
+    DeleteObject(inner);
+    SetWindowRgn(page_control, outer, TRUE);
+}
+
+}  // namespace
+
+TFMain::TFMain(HWND owner)
+    : window_anchors_(kDesignClient),
+      page_anchors_{Anchoring(kPageDesignClient), Anchoring(kPageDesignClient),
+                    Anchoring(kPageDesignClient), Anchoring(kPageDesignClient)} {
+    register_classes(window_proc, page_proc);
+    constexpr DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    // The layout is made for this client size; the frame adds whatever the
+    // system's metrics give.
+    RECT outer = {0, 0, kDesignClient.cx, kDesignClient.cy};
+    AdjustWindowRectEx(&outer, style, FALSE, WS_EX_CONTROLPARENT);
+    CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, L"Tessivar.", style, 192, 110,
+                    outer.right - outer.left, outer.bottom - outer.top, owner, nullptr, instance(),
+                    this);
+    font_ = create_ui_font(L"MS Sans Serif");
+    build();
+    FormCreate();
+}
+
+TFMain::~TFMain() {
+    if (window_) DestroyWindow(window_);
+    if (font_) DeleteObject(font_);
+}
+
+void TFMain::build() {
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                               window_, nullptr, instance(), nullptr);
+    const auto rows = main_window_rows();
+    std::vector<int> order(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) order[i] = static_cast<int>(i);
+    // Pages before their controls; within a parent, the creation rank.
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const auto& ra = rows[static_cast<std::size_t>(a)];
+        const auto& rb = rows[static_cast<std::size_t>(b)];
+        if (ra.parent != rb.parent) return ra.parent < rb.parent;
+        return creation_rank(ra) < creation_rank(rb);
+    });
+    for (int index : order) create_control(rows[static_cast<std::size_t>(index)], kFirstControlId + index);
+    show_status_panels();
+    clip_page_control(PageControl1);
+    select_page(0);
+}
+
+void TFMain::create_control(const ControlRow& row, int id) {
+    const auto [window_class, style, ex_style] = class_and_style(row);
+    const Bounds b = row.kind == Kind::Label ? fit_label(row, font_) : row.bounds;
+    HWND control = CreateWindowExW(ex_style, window_class, row.text, WS_CHILD | style, b.left,
+                                   b.top, b.width, b.height + drop_down_room(row), parent_of(row),
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(),
+                                   nullptr);
+    this->*row.member = control;
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    fill_control(control, row);
+    if (row.hint) add_tooltip(tooltip_, control, row.hint);
+    if (row.kind == Kind::TabSheet) {
+        add_page_tab(PageControl1, row.text);
+        SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    } else {
+        ShowWindow(control, SW_SHOWNA);
+    }
+    anchoring_of(row.parent).add(control, b, row.anchors);
+}
+
+HWND TFMain::parent_of(const ControlRow& row) const {
+    switch (row.parent) {
+        case Parent::Window: return window_;
+        case Parent::TabSheet1: return TabSheet1;
+        case Parent::TabSheet2: return TabSheet2;
+        case Parent::TabSheet3: return TabSheet3;
+        case Parent::TabSheet4: return TabSheet4;
+    }
+    return window_;
+}
+
+Anchoring& TFMain::anchoring_of(Parent parent) {
+    if (parent == Parent::Window) return window_anchors_;
+    return page_anchors_[static_cast<std::size_t>(parent) - 1];
+}
+
+void TFMain::show_status_panels() {
+    SendMessageW(StatusBar1, SB_SETPARTS, std::size(kStatusPanelEdges),
+                 reinterpret_cast<LPARAM>(kStatusPanelEdges));
+    for (std::size_t panel = 0; panel < std::size(kStatusPanelTexts); ++panel) {
+        SendMessageW(StatusBar1, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(kStatusPanelTexts[panel]));
+    }
+}
+
+void TFMain::select_page(int index) {
+    TabCtrl_SetCurSel(PageControl1, index);
+    const HWND pages[] = {TabSheet1, TabSheet2, TabSheet3, TabSheet4};
+    for (int i = 0; i < 4; ++i) ShowWindow(pages[i], i == index ? SW_SHOWNA : SW_HIDE);
+}
+
+void TFMain::on_resize() {
+    window_anchors_.apply(client_size(window_));
+    SendMessageW(StatusBar1, WM_SIZE, 0, 0);
+    clip_page_control(PageControl1);
+}
+
+void TFMain::on_command(int id, int code) {
+    const auto rows = main_window_rows();
+    const int index = id - kFirstControlId;
+    if (code != BN_CLICKED || index < 0 || index >= static_cast<int>(rows.size())) return;
+    if (auto handler = rows[static_cast<std::size_t>(index)].on_click) (this->*handler)();
+}
+
+LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_COMMAND:
+            on_command(LOWORD(wparam), HIWORD(wparam));
+            return 0;
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+            if (header->hwndFrom == PageControl1 && header->code == TCN_SELCHANGE) {
+                select_page(TabCtrl_GetCurSel(PageControl1));
+            }
+            return 0;
+        }
+        case WM_SIZE:
+            if (PageControl1) on_resize();
+            return 0;
+        case WM_SYSCOMMAND:
+            // The application window bears the taskbar button: minimising
+            // this window minimises it, and restoring it brings this one back.
+            if ((wparam & 0xFFF0) == SC_MINIMIZE && GetWindow(window_, GW_OWNER)) {
+                ShowWindow(GetWindow(window_, GW_OWNER), SW_MINIMIZE);
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(window_, message, wparam, lparam);
+}
+
+LRESULT TFMain::on_page_message(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+            return SendMessageW(window_, message, wparam, lparam);
+        case WM_SIZE: {
+            const HWND pages[] = {TabSheet1, TabSheet2, TabSheet3, TabSheet4};
+            for (std::size_t i = 0; i < 4; ++i) {
+                if (pages[i] == page) page_anchors_[i].apply(client_size(page));
+            }
+            return 0;
+        }
+        default:
+            return DefWindowProcW(page, message, wparam, lparam);
+    }
+}
+
+LRESULT CALLBACK TFMain::window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<TFMain*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TFMain*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(window, message, wparam, lparam);
+    if (message == WM_NCDESTROY) {
+        self->window_ = nullptr;
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        return DefWindowProcW(window, message, wparam, lparam);
+    }
+    return self->on_message(message, wparam, lparam);
+}
+
+LRESULT CALLBACK TFMain::page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<TFMain*>(GetWindowLongPtrW(page, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(page, message, wparam, lparam);
+    return self->on_page_message(page, message, wparam, lparam);
+}
+
+}  // namespace tessivar

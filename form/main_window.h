@@ -1,0 +1,76 @@
+#pragma once
+// The main window: four content tabs on the left, the two description panes
+// on the right, the status bar below. Every control is a member by name.
+#include <windows.h>
+
+#include <array>
+#include <span>
+
+#include "form/control_row.h"
+#include "form/window_kit.h"
+
+namespace tessivar {
+
+class TFMain {
+public:
+    // Builds the window and its controls from the definition, then runs
+    // FormCreate. The window stays hidden until the application shows it.
+    explicit TFMain(HWND owner);
+    ~TFMain();
+    TFMain(const TFMain&) = delete;
+    TFMain& operator=(const TFMain&) = delete;
+
+    HWND handle() const { return window_; }
+    void select_page(int index);
+
+    void FormCreate();
+    void Button1Click();  // map description
+    void Button9Click();  // sound description
+    void Button3Click();  // model description
+    void Button2Click();  // texture description
+    void Button7Click();  // copy the short description
+    void Button8Click();  // copy the full description
+
+    HWND Label12{}, PageControl1{}, Disc1{}, Button7{}, Label13{}, Disc2{}, Button8{}, StatusBar1{};
+    HWND TabSheet1{}, TabSheet2{}, TabSheet3{}, TabSheet4{};
+    // maps
+    HWND Label11{}, Edit2{}, Label1{}, ComboBox1{}, Label2{}, Edit1{}, Label3{}, DateTimePicker1{},
+        CheckBox1{}, Label4{}, ComboBox2{}, Label5{}, ComboBox3{}, Label6{}, ComboBox4{}, Label7{},
+        ComboBox5{}, Label8{}, ComboBox6{}, LabeledEdit2Label{}, LabeledEdit2{}, Label10{},
+        Label9{}, Memo1{}, Label27{}, Edit7{}, Button1{}, Button4{};
+    // sounds
+    HWND Label14{}, Edit8{}, Label28{}, Edit9{}, Label29{}, ComboBox12{}, Label30{}, ComboBox9{},
+        Label31{}, ComboBox10{}, Label32{}, ComboBox11{}, Label34{}, Memo6{}, Label33{}, Edit11{},
+        Button9{}, Button10{};
+    // models
+    HWND Label16{}, Edit4{}, Label17{}, Edit5{}, Label18{}, DateTimePicker2{}, CheckBox2{},
+        Label21{}, Memo2{}, Label25{}, Memo5{}, Label22{}, Memo3{}, Button3{}, Button5{};
+    // textures
+    HWND Label15{}, Edit3{}, Label19{}, Edit6{}, Label20{}, DateTimePicker3{}, CheckBox3{},
+        Label24{}, ComboBox7{}, Label26{}, ComboBox8{}, Label23{}, Memo4{}, Button2{}, Button6{};
+
+private:
+    static LRESULT CALLBACK window_proc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK page_proc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_page_message(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+
+    void build();
+    void create_control(const ControlRow& row, int id);
+    HWND parent_of(const ControlRow& row) const;
+    Anchoring& anchoring_of(Parent parent);
+    void on_command(int id, int code);
+    void on_resize();
+    void show_status_panels();
+
+    HWND window_{};
+    HFONT font_{};
+    HWND tooltip_{};
+    Anchoring window_anchors_;
+    std::array<Anchoring, 4> page_anchors_;
+};
+
+// The window definition: one row per control.
+std::span<const ControlRow> main_window_rows();
+
+}  // namespace tessivar

@@ -1,0 +1,88 @@
+#include "form/window_kit.h"
+
+namespace tessivar {
+namespace {
+
+// One axis of anchoring: keep the near edge, the far edge, or both.
+void follow(int& start, int& length, bool near_edge, bool far_edge, int growth) {
+    if (near_edge && far_edge) {
+        length += growth;
+    } else if (far_edge) {
+        start += growth;
+    }
+}
+
+}  // namespace
+
+void Anchoring::add(HWND control, Bounds design_bounds, unsigned anchors) {
+    if (anchors != kTopLeft) items_.push_back({control, design_bounds, anchors});
+}
+
+void Anchoring::apply(SIZE client) const {
+    if (items_.empty()) return;
+    HDWP batch = BeginDeferWindowPos(static_cast<int>(items_.size()));
+    for (const Item& item : items_) {
+        Bounds b = item.bounds;
+        follow(b.left, b.width, item.anchors & kLeft, item.anchors & kRight, client.cx - design_.cx);
+        follow(b.top, b.height, item.anchors & kTop, item.anchors & kBottom, client.cy - design_.cy);
+        if (batch) {
+            batch = DeferWindowPos(batch, item.control, nullptr, b.left, b.top, b.width, b.height,
+                                   SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    if (batch) EndDeferWindowPos(batch);
+}
+
+namespace {
+
+HFONT create_font(const wchar_t* face) {
+    LOGFONTW font{};
+    font.lfHeight = -11;
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = RUSSIAN_CHARSET;
+    lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+    return CreateFontIndirectW(&font);
+}
+
+// Whether the system really has `face` with Cyrillic glyphs, rather than a
+// stand-in of its own choosing.
+bool has_cyrillic_face(HFONT font, const wchar_t* face) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, font);
+    wchar_t chosen[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, chosen);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    return lstrcmpiW(chosen, face) == 0 && metrics.tmCharSet == RUSSIAN_CHARSET;
+}
+
+}  // namespace
+
+HFONT create_ui_font(const wchar_t* face) {
+    HFONT font = create_font(face);
+    if (has_cyrillic_face(font, face)) return font;
+    // Where the face has no Cyrillic (a Western system, or Wine), Tahoma
+    // keeps the letters readable at nearly the same metrics.
+    DeleteObject(font);
+    return create_font(L"Tahoma");
+}
+
+SIZE client_size(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+SIZE text_size(HFONT font, const wchar_t* text, int wrap_width) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, font);
+    RECT r = {0, 0, wrap_width, 0};
+    DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_NOPREFIX | (wrap_width ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+}  // namespace tessivar
