@@ -30,6 +30,19 @@ public:
     void Button2Click();  // texture description
     void Button7Click();  // copy the short description
     void Button8Click();  // copy the full description
+    void Button4Click();  // clear the maps tab
+    void Button10Click();  // clear the sounds tab
+    void Button5Click();  // clear the models tab
+    void Button6Click();  // clear the textures tab
+    void CheckBox1Click();      // every date toggle
+    void CheckBox1MouseMove();  // every date toggle
+    void TabSheet1MouseMove();
+    void Action1Execute();  // About
+    void Action3Execute();  // exit
+    void Action4Execute();  // the program's site
+    void Action5Execute();  // the content site
+
+    HWND ActionMainMenuBar1{};
 
     HWND Label12{}, PageControl1{}, Disc1{}, Button7{}, Label13{}, Disc2{}, Button8{}, StatusBar1{};
     HWND TabSheet1{}, TabSheet2{}, TabSheet3{}, TabSheet4{};
