@@ -31,6 +31,12 @@ bool is_dialog_key(const MSG& msg, HWND root) {
 
 }  // namespace
 
+void dispatch_message(const MSG& msg) {
+    if (is_dialog_key(msg, GetAncestor(msg.hwnd, GA_ROOT))) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
 void init_common_controls() {
     const INITCOMMONCONTROLSEX controls = {
         sizeof(INITCOMMONCONTROLSEX),
@@ -52,19 +58,14 @@ Application::~Application() {
     if (window_) DestroyWindow(window_);
 }
 
-int Application::run(HWND main_window, int show) {
-    main_ = main_window;
-    show_first(show);
+int Application::run() {
     MSG msg{};
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (is_dialog_key(msg, GetAncestor(msg.hwnd, GA_ROOT))) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) dispatch_message(msg);
     return static_cast<int>(msg.wParam);
 }
 
-void Application::show_first(int show) {
+void Application::show_main_window(HWND main_window, int show) {
+    main_ = main_window;
     if (show == SW_SHOWMINNOACTIVE) {
         ShowWindow(window_, SW_SHOWMINNOACTIVE);
         return;  // the main window appears when the user restores the program

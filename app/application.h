@@ -8,6 +8,10 @@ namespace tessivar {
 // Loads the common controls the windows are built from.
 void init_common_controls();
 
+// One message as the program's loops handle it: the dialog keys for our own
+// windows, the rest translated and dispatched.
+void dispatch_message(const MSG& msg);
+
 class Application {
 public:
     explicit Application(const wchar_t* title);
@@ -17,14 +21,17 @@ public:
 
     HWND handle() const { return window_; }
 
-    // Shows the main window by the start-up show state and runs the loop
-    // until the quit message; returns its exit code.
-    int run(HWND main_window, int show);
+    // First showing by the start-up show state: maximised, minimised with
+    // the program, or normal. From then on the main window follows the
+    // taskbar button.
+    void show_main_window(HWND main_window, int show);
+
+    // Runs the message loop until the quit message; returns its exit code.
+    int run();
 
 private:
     static LRESULT CALLBACK window_proc(HWND, UINT, WPARAM, LPARAM);
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
-    void show_first(int show);
 
     HWND window_{};
     HWND main_{};

@@ -1,6 +1,7 @@
-// Tessivar.exe: the application window, the main window, the message loop.
+// Tessivar.exe: the application window, the main and About windows, the message loop.
 #include <windows.h>
 
+#include "app/About.h"
 #include "app/application.h"
 #include "form/main_window.h"
 
@@ -8,5 +9,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     tessivar::init_common_controls();
     tessivar::Application application(L"Tessivar");
     tessivar::TFMain main_window(application.handle());
-    return application.run(main_window.handle(), show);
+    tessivar::TFAbout about(application.handle());
+    main_window.set_about(&about);
+    application.show_main_window(main_window.handle(), show);
+    return application.run();
 }

@@ -1,24 +1,33 @@
 # Windows side: test programs run under Wine with a private prefix in the
 # build tree, and hardened images (ASLR with high entropy, DEP).
 enable_language(RC)
-set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${CMAKE_SOURCE_DIR}/cmake/wine-run ${CMAKE_BINARY_DIR}/wineprefix)
+if(CMAKE_CROSSCOMPILING)
+    set(CMAKE_CROSSCOMPILING_EMULATOR
+        ${CMAKE_SOURCE_DIR}/cmake/wine-run ${CMAKE_BINARY_DIR}/wineprefix)
+endif()
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-add_link_options(-Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
+if(MINGW)
+    add_link_options(-Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
+endif()
 
 # The windows and the Win32 side of the panes, shared by the program and its tests.
 add_library(tessivar_ui STATIC
+    app/About.cpp
+    app/actions.cpp
     app/application.cpp
+    form/clearing.cpp
+    form/date_toggles_and_hints.cpp
     form/form_create.cpp
     form/generator_buttons.cpp
     form/main_window.cpp
     form/main_window_layout.cpp
+    form/menu_bar.cpp
     form/window_kit.cpp
     output/date_text.cpp
     output/pane.cpp
     output/win32_text.cpp
 )
-target_link_libraries(tessivar_ui PUBLIC tessivar_core comctl32 gdi32 user32 kernel32)
+target_link_libraries(tessivar_ui PUBLIC tessivar_core comctl32 shell32 gdi32 user32 kernel32)
 
 # Manifest, icon and version block; the tests link them too, so they run on
 # the same common controls as the program.
@@ -28,4 +37,6 @@ set_source_files_properties(resources/tessivar.rc PROPERTIES
 
 add_executable(Tessivar WIN32 app/main.cpp $<TARGET_OBJECTS:tessivar_resources>)
 target_link_libraries(Tessivar PRIVATE tessivar_ui)
-target_link_options(Tessivar PRIVATE -municode -s)
+if(MINGW)
+    target_link_options(Tessivar PRIVATE -municode -s)  # wWinMain; no symbols in the shipped exe
+endif()

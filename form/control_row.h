@@ -20,6 +20,7 @@ enum class Kind {
     PageControl,
     TabSheet,
     StatusBar,
+    MenuBar,  // made by create_menu_bar
 };
 
 enum class Parent { Window, TabSheet1, TabSheet2, TabSheet3, TabSheet4 };
@@ -42,6 +43,7 @@ struct ControlRow {
     const wchar_t* hint = nullptr;  // tooltip
     int visible_rows = 8;        // combo boxes: rows the drop-down shows at most
     void (TFMain::*on_click)() = nullptr;
+    void (TFMain::*on_mouse_move)() = nullptr;  // every move over the control
 };
 
 }  // namespace tessivar

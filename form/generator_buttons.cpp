@@ -1,5 +1,7 @@
 // The "Сформировать код" buttons: take the tab's snapshot from its controls,
 // describe it, write both panes; and the two copy buttons.
+#include <utility>
+
 #include "form/main_window.h"
 #include "generators/map.h"
 #include "generators/model.h"
@@ -13,8 +15,6 @@ namespace tessivar {
 namespace {
 
 Lines memo(HWND box) { return memo_lines(read_text(box)); }
-
-bool checked(HWND toggle) { return SendMessageW(toggle, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 // The picker is read only when its toggle asks for the date.
 std::string date_if_checked(bool is_checked, HWND picker) {
@@ -43,7 +43,7 @@ void TFMain::Button1Click() {
     tab.LabeledEdit2 = read_text(LabeledEdit2);
     tab.Memo1 = memo(Memo1);
     tab.Edit7 = read_text(Edit7);
-    show(*this, describe_map(tab));
+    show(*this, describe_map(std::move(tab)));
 }
 
 void TFMain::Button9Click() {
@@ -56,7 +56,7 @@ void TFMain::Button9Click() {
     tab.ComboBox11 = read_text(ComboBox11);
     tab.Edit11 = read_text(Edit11);
     tab.Memo6 = memo(Memo6);
-    show(*this, describe_sound(tab));
+    show(*this, describe_sound(std::move(tab)));
 }
 
 void TFMain::Button3Click() {
@@ -68,7 +68,7 @@ void TFMain::Button3Click() {
     tab.Memo2 = memo(Memo2);
     tab.Memo5 = memo(Memo5);
     tab.Memo3 = memo(Memo3);
-    show(*this, describe_model(tab));
+    show(*this, describe_model(std::move(tab)));
 }
 
 void TFMain::Button2Click() {
@@ -80,7 +80,7 @@ void TFMain::Button2Click() {
     tab.ComboBox7 = read_text(ComboBox7);
     tab.ComboBox8 = read_text(ComboBox8);
     tab.Memo4 = memo(Memo4);
-    show(*this, describe_texture(tab));
+    show(*this, describe_texture(std::move(tab)));
 }
 
 void TFMain::Button7Click() { copy_pane(Disc1); }

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "form/menu_bar.h"
+
 namespace tessivar {
 namespace {
 
@@ -86,6 +88,8 @@ ClassAndStyle class_and_style(const ControlRow& row) {
             return {kPageClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
         case Kind::StatusBar:
             return {STATUSCLASSNAMEW, SBARS_SIZEGRIP, 0};
+        case Kind::MenuBar:  // made by create_menu_bar
+            break;
     }
     return {WC_STATICW, 0, 0};
 }
@@ -166,6 +170,19 @@ void clip_page_control(HWND page_control) {
     SetWindowRgn(page_control, outer, TRUE);
 }
 
+// Passes every mouse move over a control to its row's handler: the form
+// comes with the subclass, the row by the control's id.
+LRESULT CALLBACK report_mouse_moves(HWND control, UINT message, WPARAM wparam, LPARAM lparam,
+                                    UINT_PTR, DWORD_PTR form) {
+    if (message == WM_MOUSEMOVE) {
+        const auto index = static_cast<std::size_t>(GetDlgCtrlID(control) - kFirstControlId);
+        (reinterpret_cast<TFMain*>(form)->*main_window_rows()[index].on_mouse_move)();
+    } else if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(control, report_mouse_moves, 0);
+    }
+    return DefSubclassProc(control, message, wparam, lparam);
+}
+
 }  // namespace
 
 TFMain::TFMain(HWND owner)
@@ -214,14 +231,20 @@ void TFMain::build() {
 void TFMain::create_control(const ControlRow& row, int id) {
     const auto [window_class, style, ex_style] = class_and_style(row);
     const Bounds b = row.kind == Kind::Label ? fit_label(row, font_) : row.bounds;
-    HWND control = CreateWindowExW(ex_style, window_class, row.text, WS_CHILD | style, b.left,
-                                   b.top, b.width, b.height + drop_down_room(row), parent_of(row),
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(),
-                                   nullptr);
+    HWND control =
+        row.kind == Kind::MenuBar
+            ? create_menu_bar(*this, parent_of(row), b, id)
+            : CreateWindowExW(ex_style, window_class, row.text, WS_CHILD | style, b.left, b.top,
+                              b.width, b.height + drop_down_room(row), parent_of(row),
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(),
+                              nullptr);
     this->*row.member = control;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     fill_control(control, row);
     if (row.hint) add_tooltip(tooltip_, control, row.hint);
+    if (row.on_mouse_move) {
+        SetWindowSubclass(control, report_mouse_moves, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
     if (row.kind == Kind::TabSheet) {
         add_page_tab(PageControl1, row.text);
         SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -294,6 +317,11 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             // this window minimises it, and restoring it brings this one back.
             if ((wparam & 0xFFF0) == SC_MINIMIZE && GetWindow(window_, GW_OWNER)) {
                 ShowWindow(GetWindow(window_, GW_OWNER), SW_MINIMIZE);
+                return 0;
+            }
+            // Alt or F10 alone: the menu bar, a control of ours, not a window menu.
+            if ((wparam & 0xFFF0) == SC_KEYMENU && lparam == 0 && ActionMainMenuBar1) {
+                toggle_menu_bar_keyboard(ActionMainMenuBar1);
                 return 0;
             }
             break;

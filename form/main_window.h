@@ -11,6 +11,8 @@
 
 namespace tessivar {
 
+class TFAbout;
+
 class TFMain {
 public:
     // Builds the window and its controls from the definition, then runs
@@ -41,6 +43,8 @@ public:
     void Action3Execute();  // exit
     void Action4Execute();  // the program's site
     void Action5Execute();  // the content site
+    // The About window Action1 shows; made after this one, by the application.
+    void set_about(TFAbout* about) { about_ = about; }
 
     HWND ActionMainMenuBar1{};
 
@@ -81,6 +85,7 @@ private:
     HWND tooltip_{};
     Anchoring window_anchors_;
     std::array<Anchoring, 4> page_anchors_;
+    TFAbout* about_{};
 };
 
 // The window definition: one row per control.

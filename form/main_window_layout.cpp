@@ -20,12 +20,15 @@ constexpr const wchar_t* kCopy = L"Копировать в буфер обмен
 
 constexpr ControlRow kRows[] = {
     // the window itself
+    {.kind = K::MenuBar, .member = &TFMain::ActionMainMenuBar1, .parent = P::Window,
+     .bounds = {0, 0, 640, 24}, .anchors = kLTR},
     {.kind = K::Label, .member = &TFMain::Label12, .parent = P::Window,
      .bounds = {296, 8, 154, 13}, .text = L"Краткое описание материала:"},
     {.kind = K::PageControl, .member = &TFMain::PageControl1, .parent = P::Window,
      .bounds = {0, 22, 289, 541}, .tab_order = 0, .anchors = kLTB},
     {.kind = K::TabSheet, .member = &TFMain::TabSheet1, .parent = P::Window,
-     .bounds = {4, 46, 281, 513}, .text = L"Карты", .tab_order = kPagesTabOrder, .anchors = kLTB},
+     .bounds = {4, 46, 281, 513}, .text = L"Карты", .tab_order = kPagesTabOrder, .anchors = kLTB,
+     .on_mouse_move = &TFMain::TabSheet1MouseMove},
     {.kind = K::TabSheet, .member = &TFMain::TabSheet2, .parent = P::Window,
      .bounds = {4, 46, 281, 513}, .text = L"Звуки", .tab_order = kPagesTabOrder, .anchors = kLTB},
     {.kind = K::TabSheet, .member = &TFMain::TabSheet3, .parent = P::Window,
@@ -79,7 +82,8 @@ constexpr ControlRow kRows[] = {
     {.kind = K::DatePicker, .member = &TFMain::DateTimePicker1, .parent = P::TabSheet1,
      .bounds = {168, 64, 97, 21}, .tab_order = 2, .hint = kPickerHint},
     {.kind = K::DateToggle, .member = &TFMain::CheckBox1, .parent = P::TabSheet1,
-     .bounds = {266, 64, 97, 21}, .tab_order = 12, .hint = kToggleHint},
+     .bounds = {266, 64, 97, 21}, .tab_order = 12, .hint = kToggleHint,
+     .on_click = &TFMain::CheckBox1Click, .on_mouse_move = &TFMain::CheckBox1MouseMove},
     {.kind = K::Label, .member = &TFMain::Label4, .parent = P::TabSheet1,
      .bounds = {0, 104, 41, 13}, .text = L"Язык:", .style = SS_RIGHT},
     {.kind = K::Combo, .member = &TFMain::ComboBox2, .parent = P::TabSheet1,
@@ -122,7 +126,8 @@ constexpr ControlRow kRows[] = {
      .bounds = {0, 484, 147, 25}, .text = kGenerate, .tab_order = 9, .anchors = kLB,
      .on_click = &TFMain::Button1Click},
     {.kind = K::Button, .member = &TFMain::Button4, .parent = P::TabSheet1,
-     .bounds = {152, 484, 129, 25}, .text = kClear, .tab_order = 14, .anchors = kBottom},
+     .bounds = {152, 484, 129, 25}, .text = kClear, .tab_order = 14, .anchors = kBottom,
+     .on_click = &TFMain::Button4Click},
 
     // sounds
     {.kind = K::Label, .member = &TFMain::Label14, .parent = P::TabSheet2,
@@ -165,7 +170,8 @@ constexpr ControlRow kRows[] = {
      .bounds = {0, 484, 147, 25}, .text = kGenerate, .tab_order = 6, .anchors = kLB,
      .on_click = &TFMain::Button9Click},
     {.kind = K::Button, .member = &TFMain::Button10, .parent = P::TabSheet2,
-     .bounds = {152, 484, 129, 25}, .text = kClear, .tab_order = 7, .anchors = kBottom},
+     .bounds = {152, 484, 129, 25}, .text = kClear, .tab_order = 7, .anchors = kBottom,
+     .on_click = &TFMain::Button10Click},
 
     // models
     {.kind = K::Label, .member = &TFMain::Label16, .parent = P::TabSheet3,
@@ -181,7 +187,8 @@ constexpr ControlRow kRows[] = {
     {.kind = K::DatePicker, .member = &TFMain::DateTimePicker2, .parent = P::TabSheet3,
      .bounds = {168, 24, 97, 21}, .tab_order = 2, .hint = kPickerHint},
     {.kind = K::DateToggle, .member = &TFMain::CheckBox2, .parent = P::TabSheet3,
-     .bounds = {264, 24, 17, 21}, .tab_order = 3, .hint = kToggleHint},
+     .bounds = {264, 24, 17, 21}, .tab_order = 3, .hint = kToggleHint,
+     .on_click = &TFMain::CheckBox1Click, .on_mouse_move = &TFMain::CheckBox1MouseMove},
     {.kind = K::Label, .member = &TFMain::Label21, .parent = P::TabSheet3,
      .bounds = {0, 48, 137, 13}, .text = L"Импортируемые текстуры:"},
     {.kind = K::Memo, .member = &TFMain::Memo2, .parent = P::TabSheet3,
@@ -210,7 +217,8 @@ constexpr ControlRow kRows[] = {
      .bounds = {0, 480, 147, 25}, .text = kGenerate, .tab_order = 6, .anchors = kLB,
      .on_click = &TFMain::Button3Click},
     {.kind = K::Button, .member = &TFMain::Button5, .parent = P::TabSheet3,
-     .bounds = {152, 480, 129, 25}, .text = kClear, .tab_order = 8, .anchors = kLB},
+     .bounds = {152, 480, 129, 25}, .text = kClear, .tab_order = 8, .anchors = kLB,
+     .on_click = &TFMain::Button5Click},
 
     // textures
     {.kind = K::Label, .member = &TFMain::Label15, .parent = P::TabSheet4,
@@ -226,7 +234,8 @@ constexpr ControlRow kRows[] = {
     {.kind = K::DatePicker, .member = &TFMain::DateTimePicker3, .parent = P::TabSheet4,
      .bounds = {168, 64, 97, 21}, .tab_order = 3, .hint = kPickerHint},
     {.kind = K::DateToggle, .member = &TFMain::CheckBox3, .parent = P::TabSheet4,
-     .bounds = {264, 64, 17, 21}, .tab_order = 1, .hint = kToggleHint},
+     .bounds = {264, 64, 17, 21}, .tab_order = 1, .hint = kToggleHint,
+     .on_click = &TFMain::CheckBox1Click, .on_mouse_move = &TFMain::CheckBox1MouseMove},
     {.kind = K::Label, .member = &TFMain::Label24, .parent = P::TabSheet4,
      .bounds = {0, 96, 144, 13}, .text = L"Использовать как текстуру:"},
     {.kind = K::Combo, .member = &TFMain::ComboBox7, .parent = P::TabSheet4,
@@ -243,7 +252,8 @@ constexpr ControlRow kRows[] = {
      .bounds = {0, 480, 147, 25}, .text = kGenerate, .tab_order = 5, .anchors = kLB,
      .on_click = &TFMain::Button2Click},
     {.kind = K::Button, .member = &TFMain::Button6, .parent = P::TabSheet4,
-     .bounds = {152, 480, 129, 25}, .text = kClear, .tab_order = 8, .anchors = kLB},
+     .bounds = {152, 480, 129, 25}, .text = kClear, .tab_order = 8, .anchors = kLB,
+     .on_click = &TFMain::Button6Click},
 };
 
 }  // namespace

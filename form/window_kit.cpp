@@ -75,6 +75,8 @@ SIZE client_size(HWND window) {
     return {r.right - r.left, r.bottom - r.top};
 }
 
+bool checked(HWND toggle) { return SendMessageW(toggle, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
 SIZE text_size(HFONT font, const wchar_t* text, int wrap_width) {
     HDC dc = GetDC(nullptr);
     HGDIOBJ previous = SelectObject(dc, font);

@@ -46,6 +46,9 @@ HFONT create_ui_font(const wchar_t* face);
 
 SIZE client_size(HWND window);
 
+// Whether a check box shows its tick.
+bool checked(HWND toggle);
+
 // The size `text` takes in `font`: on one line, or broken at `wrap_width`.
 SIZE text_size(HFONT font, const wchar_t* text, int wrap_width = 0);
 

@@ -1,5 +1,7 @@
 #include "generators/map.h"
 
+#include <utility>
+
 #include "output/links.h"
 #include "output/markup.h"
 
@@ -45,7 +47,7 @@ void append_installation_notes(Lines& out) {
 
 }  // namespace
 
-Description describe_map(const MapTab& tab) {
+Description describe_map(MapTab tab) {
     Description d;
     d.short_lines =
         field_lines(tab, version_line(colour, tab.Edit1, tab.CheckBox1, tab.DateTimePicker1));
@@ -58,7 +60,7 @@ Description describe_map(const MapTab& tab) {
     full.push_back(italic_line(grey("Размер игровой зоны:"), tab.ComboBox5));
     full.push_back(italic_line(grey("Ландшафт:"), tab.ComboBox6));
     if (has_text(tab.Edit7)) full.push_back(link_line(grey("Сайт карты:"), tab.Edit7));
-    append_white_block(full, tab.Memo1);
+    append_white_block(full, std::move(tab.Memo1));
     append_installation_notes(full);
     return d;
 }

@@ -15,6 +15,7 @@ struct MapTab {  // one field per control, named after it
     std::string Edit7;
 };
 
-Description describe_map(const MapTab& tab);
+// Takes the snapshot by value: the memo lines move into the description.
+Description describe_map(MapTab tab);
 
 }  // namespace tessivar

@@ -1,5 +1,8 @@
 #include "generators/model.h"
 
+#include <iterator>
+#include <utility>
+
 #include "output/markup.h"
 
 namespace tessivar {
@@ -26,13 +29,15 @@ Lines field_lines(const ModelTab& tab) {
     };
 }
 
-void append_textures(Lines& out, const ModelTab& tab) {
+// The paths are moved out of the tab.
+void append_textures(Lines& out, ModelTab& tab) {
     if (!imports_textures(tab)) {
         out.push_back(textures_answer_line(tab));
         return;
     }
     out.push_back(textures_heading());
-    out.insert(out.end(), tab.Memo2.begin(), tab.Memo2.end());
+    out.insert(out.end(), std::make_move_iterator(tab.Memo2.begin()),
+               std::make_move_iterator(tab.Memo2.end()));
 }
 
 // The first image is the centred preview; with none, the line is still written, empty.
@@ -48,7 +53,7 @@ void append_screenshots(Lines& out, const Lines& images) {
 
 }  // namespace
 
-Description describe_model(const ModelTab& tab) {
+Description describe_model(ModelTab tab) {
     const Lines fields = field_lines(tab);
     Description d;
     d.short_lines = fields;
@@ -63,7 +68,7 @@ Description describe_model(const ModelTab& tab) {
     append_textures(full, tab);
     full.emplace_back();
     append_screenshots(full, tab.Memo5);
-    append_white_block(full, tab.Memo3);
+    append_white_block(full, std::move(tab.Memo3));
     return d;
 }
 

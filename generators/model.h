@@ -15,6 +15,7 @@ struct ModelTab {  // one field per control, named after it
     Lines Memo3;
 };
 
-Description describe_model(const ModelTab& tab);
+// Takes the snapshot by value: the memo lines move into the description.
+Description describe_model(ModelTab tab);
 
 }  // namespace tessivar

@@ -1,5 +1,7 @@
 #include "generators/sound.h"
 
+#include <utility>
+
 #include "output/markup.h"
 
 namespace tessivar {
@@ -21,7 +23,7 @@ Lines field_lines(const SoundTab& tab) {
 
 }  // namespace
 
-Description describe_sound(const SoundTab& tab) {
+Description describe_sound(SoundTab tab) {
     Description d;
     d.short_lines = field_lines(tab);
 
@@ -30,7 +32,7 @@ Description describe_sound(const SoundTab& tab) {
     full.push_back(credit_line());
     full.insert(full.end(), d.short_lines.begin(), d.short_lines.end());
     if (has_text(tab.Edit11)) full.push_back(link_line(lilac("Источник:"), tab.Edit11));
-    append_white_block(full, tab.Memo6);
+    append_white_block(full, std::move(tab.Memo6));
     return d;
 }
 

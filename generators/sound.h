@@ -11,6 +11,7 @@ struct SoundTab {  // one field per control, named after it
     Lines Memo6;
 };
 
-Description describe_sound(const SoundTab& tab);
+// Takes the snapshot by value: the memo lines move into the description.
+Description describe_sound(SoundTab tab);
 
 }  // namespace tessivar

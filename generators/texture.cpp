@@ -1,5 +1,7 @@
 #include "generators/texture.h"
 
+#include <utility>
+
 #include "output/markup.h"
 
 namespace tessivar {
@@ -21,7 +23,7 @@ Lines field_lines(const TextureTab& tab) {
 
 }  // namespace
 
-Description describe_texture(const TextureTab& tab) {
+Description describe_texture(TextureTab tab) {
     Description d;
     d.short_lines = field_lines(tab);
 
@@ -29,7 +31,7 @@ Description describe_texture(const TextureTab& tab) {
     full.reserve(7 + tab.Memo4.size());
     full.push_back(credit_line());
     full.insert(full.end(), d.short_lines.begin(), d.short_lines.end());
-    append_white_block(full, tab.Memo4);
+    append_white_block(full, std::move(tab.Memo4));
     return d;
 }
 

@@ -14,6 +14,7 @@ struct TextureTab {  // one field per control, named after it
     Lines Memo4;
 };
 
-Description describe_texture(const TextureTab& tab);
+// Takes the snapshot by value: the memo lines move into the description.
+Description describe_texture(TextureTab tab);
 
 }  // namespace tessivar

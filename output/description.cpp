@@ -1,19 +1,42 @@
 #include "output/description.h"
 
+#include <algorithm>
+
 #include "output/links.h"
 #include "output/markup.h"
 
 namespace tessivar {
 
+namespace {
+
+// The next CR and the next LF, each searched for (by memchr) only once it is
+// passed: a text with one kind of break is not searched again for the other.
+class BreakFinder {
+public:
+    explicit BreakFinder(std::string_view text)
+        : text_(text), cr_(text.find('\r')), lf_(text.find('\n')) {}
+
+    // The first break at or after `from`, or npos.
+    std::size_t next(std::size_t from) {
+        if (cr_ < from) cr_ = text_.find('\r', from);
+        if (lf_ < from) lf_ = text_.find('\n', from);
+        return std::min(cr_, lf_);
+    }
+
+private:
+    std::string_view text_;
+    std::size_t cr_, lf_;
+};
+
+}  // namespace
+
 Lines memo_lines(std::string_view text) {
     Lines lines;
+    BreakFinder breaks(text);
     std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n') continue;
-        lines.emplace_back(text.substr(start, i - start));
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
+    for (std::size_t at = breaks.next(0); at != text.npos; at = breaks.next(start)) {
+        lines.emplace_back(text.substr(start, at - start));
+        start = at + (text.substr(at, 2) == "\r\n" ? 2 : 1);
     }
     if (start < text.size()) lines.emplace_back(text.substr(start));
     return lines;

@@ -1,5 +1,7 @@
 #include "output/markup.h"
 
+#include <iterator>
+
 namespace tessivar {
 
 std::string concat(std::initializer_list<std::string_view> pieces) {
@@ -48,10 +50,10 @@ std::string version_line(std::string_view colour, std::string_view version,
     return concat({label(colour, "Версия:"), " [i]", version, " [/i]"});
 }
 
-void append_white_block(Lines& out, const Lines& body) {
+void append_white_block(Lines& out, Lines body) {
     out.reserve(out.size() + body.size() + 2);
     out.emplace_back("[color=#FFFFFF]");
-    out.insert(out.end(), body.begin(), body.end());
+    out.insert(out.end(), std::make_move_iterator(body.begin()), std::make_move_iterator(body.end()));
     out.emplace_back("[/color]");
 }
 

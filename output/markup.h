@@ -42,7 +42,8 @@ std::string version_line(std::string_view colour, std::string_view version,
                          bool dated,
                          std::string_view date);
 
-// "[color=#FFFFFF]", each body line as its own line, "[/color]".
-void append_white_block(Lines& out, const Lines& body);
+// "[color=#FFFFFF]", each body line as its own line, "[/color]"; the body's
+// lines are moved, not copied.
+void append_white_block(Lines& out, Lines body);
 
 }  // namespace tessivar

@@ -1,5 +1,5 @@
-# Shared by scripts/test and scripts/run: install what is missing, build a
-# preset, and give Wine a display.
+# Shared by the scripts: install what is missing, build a preset, and give
+# Wine a display.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -8,6 +8,7 @@ readonly PACKAGES=(
     g++-mingw-w64-x86-64-posix
     wine wine64 fonts-wine
     xvfb xauth x11-utils imagemagick
+    binutils-mingw-w64-x86-64 clang libclang-rt-14-dev libbenchmark-dev
 )
 
 ensure_packages() {

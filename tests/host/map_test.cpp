@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "expected.h"
+#include "worked_examples.h"
 #include "generators/map.h"
 
 namespace tessivar {
@@ -17,31 +18,13 @@ const Lines installation_notes = {
     "Прочие решения вы можете найти [url=https://rts-content.example/forum/3-6425-1]здесь[/url].",
 };
 
-MapTab worked_example() {
-    MapTab tab;
-    tab.Edit2 = "Иван";
-    tab.ComboBox1 = "Tower Defence";
-    tab.Edit1 = "1.00";
-    tab.CheckBox1 = true;
-    tab.DateTimePicker1 = "02.11.2009";
-    tab.ComboBox2 = "Русский";
-    tab.ComboBox3 = "1-4";
-    tab.ComboBox4 = "Нет";
-    tab.ComboBox5 = "64х64";
-    tab.ComboBox6 = "Летний Лордерон";
-    tab.LabeledEdit2 = "images/td-logo.jpg";
-    tab.Memo1 = {"Защитите замок от 30 волн врагов.", "", "Изменения: первый выпуск."};
-    tab.Edit7 = "maps/td-page.html";
-    return tab;
-}
-
 Lines with_notes(Lines lines) {
     lines.insert(lines.end(), installation_notes.begin(), installation_notes.end());
     return lines;
 }
 
 TEST(MapDescription, WorkedExampleDated) {
-    const auto d = describe_map(worked_example());
+    const auto d = describe_map(examples::map());
     EXPECT_EQ(d.short_lines, (Lines{
         "[color=Grey]Автор карты:[/color] [color=red]Иван[/color]",
         "[color=Grey]Жанр карты:[/color] [i]Tower Defence[/i]",
@@ -73,7 +56,7 @@ TEST(MapDescription, WorkedExampleDated) {
 }
 
 TEST(MapDescription, WorkedExampleUndatedChangesOnlyTheVersionLines) {
-    auto tab = worked_example();
+    auto tab = examples::map();
     const auto dated = describe_map(tab);
     tab.CheckBox1 = false;
     const auto undated = describe_map(tab);
@@ -87,7 +70,7 @@ TEST(MapDescription, WorkedExampleUndatedChangesOnlyTheVersionLines) {
 }
 
 TEST(MapDescription, UndatedIgnoresThePickersText) {
-    auto tab = worked_example();
+    auto tab = examples::map();
     tab.CheckBox1 = false;
     const auto a = describe_map(tab);
     tab.DateTimePicker1 = "31.12.1999";
@@ -124,7 +107,7 @@ TEST(MapDescription, EveryFieldEmptyStillGivesEveryLine) {
 }
 
 TEST(MapDescription, ABlankSiteIsStillASite) {
-    auto tab = worked_example();
+    auto tab = examples::map();
     tab.Edit7 = " ";
     const auto d = describe_map(tab);
     EXPECT_EQ(d.full_lines[10], "[color=Grey]Сайт карты:[/color] [url= ] [/url]");
@@ -136,7 +119,7 @@ TEST(MapDescription, ABlankSiteIsStillASite) {
 }
 
 TEST(MapDescription, ValuesGoInUnchangedTagsAndBlanksIncluded) {
-    auto tab = worked_example();
+    auto tab = examples::map();
     tab.Edit2 = "[/color][b] Ваня ";
     tab.ComboBox1 = "  ";
     tab.Memo1 = {"  отступ", "[url=x]y[/url]", " "};
@@ -149,7 +132,7 @@ TEST(MapDescription, ValuesGoInUnchangedTagsAndBlanksIncluded) {
 }
 
 TEST(MapDescription, MemoLinesReachTheWhiteBlockWhole) {
-    auto tab = worked_example();
+    auto tab = examples::map();
     const std::string long_line(5000, 'z');
     tab.Memo1 = memo_lines(long_line + "\r\n\r\nконец\r\n");
     const auto d = describe_map(tab);

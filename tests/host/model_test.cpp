@@ -4,22 +4,11 @@
 #include <string>
 
 #include "expected.h"
+#include "worked_examples.h"
 #include "generators/model.h"
 
 namespace tessivar {
 namespace {
-
-ModelTab worked_example() {
-    ModelTab tab;
-    tab.Edit4 = "Кузнец";
-    tab.Edit5 = "1.2";
-    tab.CheckBox2 = true;
-    tab.DateTimePicker2 = "02.11.2009";
-    tab.Memo2 = {"Textures\\Axe.blp", "Textures\\AxeGlow.blp"};
-    tab.Memo5 = {"pic1.jpg", "pic2.jpg", "pic3.jpg"};
-    tab.Memo3 = {"Топор для героя", "Анимации Stand и Attack"};
-    return tab;
-}
 
 const std::string author = "[color=Yellow]Автор модели:[/color] [color=red]Кузнец[/color]";
 const std::string dated_version = "[color=Yellow]Версия: [/color] [i]1.2 [/i] от [i]02.11.2009[/i]";
@@ -36,7 +25,7 @@ Lines screenshot_lines(const Lines& full) {
 }
 
 TEST(ModelDescription, WorkedExampleDated) {
-    const auto d = describe_model(worked_example());
+    const auto d = describe_model(examples::model());
     EXPECT_EQ(d.short_lines, (Lines{author, dated_version,
                                     "[color=Yellow]Импортируемые текстуры: [/color] Есть"}));
     EXPECT_EQ(d.full_lines, (Lines{
@@ -60,7 +49,7 @@ TEST(ModelDescription, WorkedExampleDated) {
 }
 
 TEST(ModelDescription, UndatedWithoutTexturesIgnoresTheDate) {
-    auto tab = worked_example();
+    auto tab = examples::model();
     tab.CheckBox2 = false;
     tab.Memo2.clear();
     const auto d = describe_model(tab);
@@ -86,7 +75,7 @@ TEST(ModelDescription, UndatedWithoutTexturesIgnoresTheDate) {
 }
 
 TEST(ModelDescription, AnyTextureLineCountsEvenAnEmptyOne) {
-    auto tab = worked_example();
+    auto tab = examples::model();
     tab.Memo2 = memo_lines("\r\n");
     auto d = describe_model(tab);
     EXPECT_EQ(d.short_lines[2], "[color=Yellow]Импортируемые текстуры: [/color] Есть");
@@ -103,7 +92,7 @@ TEST(ModelDescription, AnyTextureLineCountsEvenAnEmptyOne) {
 }
 
 TEST(ModelDescription, FirstImageIsThePreviewTheRestScreenshots) {
-    auto tab = worked_example();
+    auto tab = examples::model();
     tab.Memo5.clear();
     auto d = describe_model(tab);
     EXPECT_EQ(d.full_lines[1], "[c][img][/img][/c]");

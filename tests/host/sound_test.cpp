@@ -1,22 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "expected.h"
+#include "worked_examples.h"
 #include "generators/sound.h"
 
 namespace tessivar {
 namespace {
-
-SoundTab worked_example() {
-    SoundTab tab;
-    tab.Edit8 = "Шум дождя";
-    tab.Edit9 = "0:01:30";
-    tab.ComboBox12 = "Музыка";
-    tab.ComboBox9 = "MP3";
-    tab.ComboBox10 = "128 Kbit/s";
-    tab.ComboBox11 = "44 100 Hz";
-    tab.Memo6 = {"Тихий дождь за окном.", "Подходит для меню игры."};
-    return tab;
-}
 
 const Lines worked_fields = {
     "[color=#9999FF]Название:[/color] [color=red]Шум дождя[/color]",
@@ -35,7 +24,7 @@ Lines full_with(const Lines& fields, const Lines& rest) {
 }
 
 TEST(SoundDescription, WorkedExample) {
-    const auto d = describe_sound(worked_example());
+    const auto d = describe_sound(examples::sound());
     EXPECT_EQ(d.short_lines, worked_fields);
     EXPECT_EQ(d.full_lines, full_with(worked_fields, {
         "[color=#FFFFFF]",
@@ -46,9 +35,9 @@ TEST(SoundDescription, WorkedExample) {
 }
 
 TEST(SoundDescription, ASourceGoesBetweenTheFieldsAndTheWhiteBlock) {
-    auto tab = worked_example();
+    auto tab = examples::sound();
     tab.Edit11 = "sounds/rain.html";
-    auto expected_full = describe_sound(worked_example()).full_lines;
+    auto expected_full = describe_sound(examples::sound()).full_lines;
     expected_full.insert(expected_full.begin() + 7,
                          "[color=#9999FF]Источник:[/color] [url=sounds/rain.html]sounds/rain.html[/url]");
     const auto d = describe_sound(tab);

@@ -1,25 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "expected.h"
+#include "worked_examples.h"
 #include "generators/texture.h"
 
 namespace tessivar {
 namespace {
 
-TextureTab worked_example() {
-    TextureTab tab;
-    tab.Edit3 = "Кузнец";
-    tab.Edit6 = "1.0";
-    tab.CheckBox3 = false;
-    tab.DateTimePicker3 = "02.11.2009";
-    tab.ComboBox7 = "Textures\\HeroMountainKing.blp";
-    tab.ComboBox8 = "Король гор (Mountain King)";
-    tab.Memo4 = {"Броня из кожи"};
-    return tab;
-}
-
 TEST(TextureDescription, WorkedExampleUndatedAndDated) {
-    auto tab = worked_example();
+    auto tab = examples::texture();
     const Lines fields = {
         "[color=Orange]Автор текстуры:[/color] [color=red]Кузнец[/color]",
         "[color=Orange]Версия:[/color] [i]1.0 [/i]",

@@ -1,0 +1,168 @@
+#include "app/About.h"
+
+#include <commctrl.h>
+
+#include "app/application.h"
+
+namespace tessivar {
+namespace {
+
+constexpr wchar_t kClass[] = L"TFAbout";
+constexpr SIZE kDesignClient = {632, 447};
+constexpr Bounds kMemoBounds = {0, 0, 626, 445};
+constexpr int kMemoId = 100;
+
+// CR LF after every line, the last too, as in the main window's memos.
+constexpr wchar_t kText[] =
+    L"Программа предназначена для быстрого формирования кода для описания контента сайта.\r\n"
+    L"\r\n"
+    L"В след версии будет:\r\n"
+    L"- Файл базы данных: \r\n"
+    L"Он будет хранить настройки, а так же некоторую \r\n"
+    L"информацию для быстрого заполнения данных. \r\n"
+    L"Так же будет хранить информацию о прошлом \r\n"
+    L"заполнении полей.\r\n"
+    L"- Предварительный просмотр кода\r\n"
+    L"- Оформление карт CS по просьбе.\r\n"
+    L"- Автоматическая проверка новой версии.\r\n"
+    L"\r\n"
+    L"Ver 1.2 (1.0.1.4): \r\n"
+    L"- В картах можно указывать источник откуда она была взята.\r\n"
+    L"- Кнопка \"Очистить\" для очистки данных на форме\r\n"
+    L"- В подробном описании вставляется информационная программная строка.\r\n"
+    L"- Кнопки для быстрого копирования сформированного текста.\r\n"
+    L"\r\n"
+    L"Ver 1.3 (1.0.2.5): \r\n"
+    L"- Добавлена форма оформления звуковых файлов\r\n"
+    L"- Добавлено вверхнее меню.\r\n"
+    L"- \"О программе\" теперь в отдельной форме.\r\n"
+    L"- Главную форму теперь можно разворачивать на полный экран.\r\n";
+
+HINSTANCE instance() { return GetModuleHandleW(nullptr); }
+
+void register_class(WNDPROC proc) {
+    WNDCLASSEXW wc{};
+    if (GetClassInfoExW(instance(), kClass, &wc)) return;
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance();
+    wc.hIcon = LoadIconW(instance(), L"MAINICON");
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kClass;
+    RegisterClassExW(&wc);
+}
+
+}  // namespace
+
+TFAbout::TFAbout(HWND owner) : anchors_(kDesignClient) {
+    register_class(window_proc);
+    // Where the designer left it, not centred.
+    CreateWindowExW(0, kClass, L"О программе", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 192, 113,
+                    640, 480, owner, nullptr, instance(), this);
+    font_ = create_ui_font(L"MS Sans Serif");
+    create_memo();
+}
+
+TFAbout::~TFAbout() {
+    if (window_) DestroyWindow(window_);
+    if (font_) DeleteObject(font_);
+}
+
+void TFAbout::create_memo() {
+    const Bounds& b = kMemoBounds;
+    // Read-only but selectable, wrapped at the window's width, no border, no bars.
+    Memo6 = CreateWindowExW(0, WC_EDITW, kText,
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL |
+                                ES_READONLY,
+                            b.left, b.top, b.width, b.height, window_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMemoId)), instance(),
+                            nullptr);
+    SendMessageW(Memo6, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    anchors_.add(Memo6, b, kAllEdges);
+    // The frame may not give the design client size: the margins count.
+    anchors_.apply(client_size(window_));
+}
+
+void TFAbout::show_modal(HWND caller) {
+    if (modal_) return;
+    focus_before_ = GetFocus();  // lost as the caller is disabled
+    for (HWND window = caller; window; window = GetWindow(window, GW_OWNER)) {
+        if (!IsWindowEnabled(window)) continue;
+        EnableWindow(window, FALSE);
+        disabled_.push_back(window);
+    }
+    caller_ = caller;
+    modal_ = true;
+    ShowWindow(window_, SW_SHOW);
+    run_modal_loop();
+}
+
+void TFAbout::run_modal_loop() {
+    MSG msg{};
+    while (modal_) {
+        if (!GetMessageW(&msg, nullptr, 0, 0)) {
+            // The program is ending: the main loop must see the quit too.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            close();
+            return;
+        }
+        dispatch_message(msg);
+    }
+}
+
+void TFAbout::close() {
+    for (HWND window : disabled_) EnableWindow(window, TRUE);
+    disabled_.clear();
+    // The activation goes back to the caller before this window hides: left
+    // to the system it would pass to the owner, the application window.
+    if (modal_ && caller_) SetActiveWindow(caller_);
+    ShowWindow(window_, SW_HIDE);
+    if (modal_ && IsWindow(focus_before_)) SetFocus(focus_before_);
+    modal_ = false;
+    caller_ = nullptr;
+    focus_before_ = nullptr;
+}
+
+LRESULT TFAbout::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_SIZE:
+            anchors_.apply(client_size(window_));
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wparam) != WA_INACTIVE && Memo6) SetFocus(Memo6);
+            return 0;
+        case WM_CTLCOLORSTATIC:  // a read-only edit asks for the static colours
+            if (reinterpret_cast<HWND>(lparam) == Memo6) {
+                HDC dc = reinterpret_cast<HDC>(wparam);
+                SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+                SetBkColor(dc, GetSysColor(COLOR_MENUBAR));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_MENUBAR));
+            }
+            break;
+        case WM_CLOSE:  // hidden, never destroyed: the next showing keeps its place
+            close();
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(window_, message, wparam, lparam);
+}
+
+LRESULT CALLBACK TFAbout::window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<TFAbout*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TFAbout*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(window, message, wparam, lparam);
+    if (message == WM_NCDESTROY) {
+        self->window_ = nullptr;
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        return DefWindowProcW(window, message, wparam, lparam);
+    }
+    return self->on_message(message, wparam, lparam);
+}
+
+}  // namespace tessivar

@@ -1,0 +1,44 @@
+// The actions' handlers on the main window.
+#include "app/actions.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/About.h"
+#include "form/main_window.h"
+#include "output/links.h"
+#include "output/win32_text.h"
+
+namespace tessivar {
+namespace {
+
+// Only the program's own fixed addresses ever reach the shell.
+void open_site(HWND window, std::string_view address) {
+    ShellExecuteW(window, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+}  // namespace
+
+std::span<const Action> actions() {
+    static const Action table[] = {
+        {L"О программе", &TFMain::Action1Execute},
+        {L"Предварительный просмотр"},  // not written yet
+        {L"Выход", &TFMain::Action3Execute},
+        {L"Сайт программы", &TFMain::Action4Execute},
+        {L"Сайт " + widen(links::content_site_name), &TFMain::Action5Execute},
+    };
+    return table;
+}
+
+void TFMain::Action1Execute() {
+    if (about_) about_->show_modal(handle());
+}
+
+// Nothing to ask or save: whatever the form holds is generated again in a moment.
+void TFMain::Action3Execute() { PostQuitMessage(0); }
+
+void TFMain::Action4Execute() { open_site(handle(), links::maker_forum); }
+
+void TFMain::Action5Execute() { open_site(handle(), links::content_site); }
+
+}  // namespace tessivar

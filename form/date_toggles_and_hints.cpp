@@ -1,0 +1,53 @@
+// The date toggles: a picker takes part only while its toggle is ticked.
+// Pointing at a toggle explains it in the status bar; the free area of the
+// maps page takes the explanation away again.
+#include "form/main_window.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+namespace tessivar {
+namespace {
+
+struct DateToggle {
+    HWND TFMain::*toggle;
+    HWND TFMain::*picker;
+};
+
+constexpr DateToggle kDateToggles[] = {
+    {&TFMain::CheckBox1, &TFMain::DateTimePicker1},
+    {&TFMain::CheckBox2, &TFMain::DateTimePicker2},
+    {&TFMain::CheckBox3, &TFMain::DateTimePicker3},
+};
+
+constexpr WPARAM kHintPanel = 1;
+constexpr wchar_t kToggleHint[] = L"Если вы не знаете дату выхода версии то снимите галочку.";
+
+std::wstring panel_text(HWND status_bar, WPARAM panel) {
+    const auto length = LOWORD(SendMessageW(status_bar, SB_GETTEXTLENGTHW, panel, 0));
+    std::wstring text(length, L'\0');
+    SendMessageW(status_bar, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text.data()));
+    return text;
+}
+
+// Mouse moves come many times a second: the panel is repainted only when
+// its text really changes.
+void show_hint(HWND status_bar, const wchar_t* hint) {
+    if (panel_text(status_bar, kHintPanel) == hint) return;
+    SendMessageW(status_bar, SB_SETTEXTW, kHintPanel, reinterpret_cast<LPARAM>(hint));
+}
+
+}  // namespace
+
+void TFMain::CheckBox1Click() {
+    for (const auto& [toggle, picker] : kDateToggles) {
+        EnableWindow(this->*picker, checked(this->*toggle));
+    }
+}
+
+void TFMain::CheckBox1MouseMove() { show_hint(StatusBar1, kToggleHint); }
+
+void TFMain::TabSheet1MouseMove() { show_hint(StatusBar1, L""); }
+
+}  // namespace tessivar

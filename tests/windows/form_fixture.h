@@ -1,0 +1,63 @@
+#pragma once
+// The real main window, created in the test's own process under Wine and
+// driven by the messages a user's actions would send.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/application.h"
+#include "form/main_window.h"
+#include "output/description.h"
+#include "output/win32_text.h"
+
+namespace tessivar::testing {
+
+// Runs whatever the window system has queued, as the message loop would.
+inline void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+inline std::string text_of(HWND control) { return read_text(control); }
+inline void type(HWND control, std::string_view utf8) { write_text(control, utf8); }
+inline void click(HWND button) {
+    SendMessageW(button, BM_CLICK, 0, 0);
+    pump();
+}
+inline bool is_checked(HWND toggle) { return SendMessageW(toggle, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// The text a pane must hold for these lines: CR LF after every one.
+inline std::string pane(const Lines& lines) { return pane_text(lines); }
+
+inline RECT bounds_in_parent(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+class FormTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { init_common_controls(); }
+
+    void SetUp() override {
+        form = std::make_unique<TFMain>(nullptr);
+        ShowWindow(form->handle(), SW_SHOWNORMAL);
+        pump();
+    }
+
+    void TearDown() override {
+        form.reset();
+        pump();
+    }
+
+    std::unique_ptr<TFMain> form;
+};
+
+}  // namespace tessivar::testing

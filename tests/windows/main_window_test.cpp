@@ -1,0 +1,461 @@
+#include "form_fixture.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "../host/worked_examples.h"
+#include "status_panels.h"
+
+namespace tessivar::testing {
+namespace {
+
+std::string joined(const Lines& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return text;
+}
+
+void choose(HWND combo, std::string_view item) {
+    const std::wstring wide = widen(item);
+    const LRESULT index =
+        SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(wide.c_str()));
+    ASSERT_NE(index, CB_ERR) << item;
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void set_checked(HWND toggle, bool checked) {
+    if (is_checked(toggle) != checked) click(toggle);
+}
+
+// Switches the short date format for this process and puts it back after.
+class ShortDateFormat {
+public:
+    explicit ShortDateFormat(const wchar_t* format) {
+        GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, saved_, 80);
+        set(format);
+    }
+    ~ShortDateFormat() { set(saved_); }
+    static void set(const wchar_t* format) { SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, format); }
+
+private:
+    wchar_t saved_[80] = {};
+};
+
+std::wstring clipboard_text() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+using MainWindow = FormTest;
+
+TEST_F(MainWindow, WindowTabsAndStatusBar) {
+    wchar_t caption[32] = {}, class_name[32] = {};
+    GetWindowTextW(form->handle(), caption, 32);
+    GetClassNameW(form->handle(), class_name, 32);
+    EXPECT_STREQ(caption, L"Tessivar.");
+    EXPECT_STREQ(class_name, L"TFMain");
+    RECT client;
+    GetClientRect(form->handle(), &client);
+    EXPECT_EQ(client.right, 640);
+    EXPECT_EQ(client.bottom, 589);
+
+    const wchar_t* captions[] = {L"Карты", L"Звуки", L"Модели", L"Текстуры"};
+    ASSERT_EQ(TabCtrl_GetItemCount(form->PageControl1), 4);
+    for (int i = 0; i < 4; ++i) {
+        wchar_t text[32] = {};
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 32;
+        TabCtrl_GetItem(form->PageControl1, i, &item);
+        EXPECT_STREQ(text, captions[i]);
+    }
+    EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 0);
+    EXPECT_TRUE(IsWindowVisible(form->TabSheet1));
+    EXPECT_FALSE(IsWindowVisible(form->TabSheet2));
+    form->select_page(2);
+    EXPECT_TRUE(IsWindowVisible(form->TabSheet3));
+    EXPECT_FALSE(IsWindowVisible(form->TabSheet1));
+
+    const auto panel = [&](int index) { return panel_text(form->StatusBar1, index); };
+    EXPECT_EQ(SendMessageW(form->StatusBar1, SB_GETPARTS, 0, 0), 3);
+    EXPECT_EQ(panel(0), L"Ver 1.3");
+    EXPECT_EQ(panel(1), L"");
+    EXPECT_EQ(panel(2), L"by Varnhold");
+}
+
+TEST_F(MainWindow, StartingTextsAndPlaceholders) {
+    EXPECT_EQ(text_of(form->Edit2), "Неизвестен");
+    EXPECT_EQ(text_of(form->Edit1), "1.00");
+    EXPECT_EQ(text_of(form->LabeledEdit2), "");
+    EXPECT_EQ(text_of(form->Edit7), "");
+    EXPECT_EQ(memo_lines(text_of(form->Memo1)),
+              (Lines{"Здесь напишите правила игры, лог изменений ", "или отличия от предыдущей версии."}));
+    EXPECT_EQ(text_of(form->Edit8), "Неизвестено");
+    EXPECT_EQ(text_of(form->Edit9), "0:00:00");
+    EXPECT_EQ(text_of(form->Edit11), "");
+    EXPECT_EQ(memo_lines(text_of(form->Memo6)),
+              (Lines{"Здесь напишите описание звка, лог изменений ", "или отличия от предыдущей версии."}));
+    EXPECT_EQ(text_of(form->Edit4), "Неизвестен");
+    EXPECT_EQ(text_of(form->Edit5), "1.00");
+    EXPECT_EQ(memo_lines(text_of(form->Memo2)),
+              (Lines{"Если импортируемых текстур нет, ", "очистите это поле.", "", "Пример пути к текстуре:",
+                     "Textures\\Primer.blp"}));
+    EXPECT_EQ(memo_lines(text_of(form->Memo5)),
+              (Lines{"HTTP://Скриншот_по_центру_320\u0445200.jpg", "HTTP://Скриншот_Как_ссылка1.jpg ",
+                     "HTTP://Скриншот_Как_ссылка2.jpg", "...", "HTTP://Скриншот_Как_ссылка9.jpg"}));
+    EXPECT_EQ(text_of(form->Memo3), "");
+    EXPECT_EQ(text_of(form->Edit3), "Неизвестен");
+    EXPECT_EQ(text_of(form->Edit6), "1.00");
+    EXPECT_EQ(text_of(form->Memo4), "");
+    for (HWND toggle : {form->CheckBox1, form->CheckBox2, form->CheckBox3}) EXPECT_TRUE(is_checked(toggle));
+    for (HWND combo : {form->ComboBox1, form->ComboBox2, form->ComboBox3, form->ComboBox4, form->ComboBox5,
+                       form->ComboBox6, form->ComboBox7, form->ComboBox8, form->ComboBox9, form->ComboBox10,
+                       form->ComboBox11, form->ComboBox12}) {
+        EXPECT_EQ(text_of(combo), "");
+    }
+
+    EXPECT_EQ(text_of(form->Disc1), "Здесь будет краткое описание материала.\r\n");
+    EXPECT_EQ(text_of(form->Disc2), joined({
+        "Здесь будет полное описание материала. ",
+        "Выберите нужную закладку материала и заполните ",
+        "предложенные данные.",
+        "Кроме данных в выпадающих списках вы можете вводить ",
+        "свои данные.",
+        "",
+        "После окончания заполнения нажмите \"Сформировать код\".",
+        "",
+        "Сформированный код добавьте в описание материала и ",
+        "прикрепите файл в архиве RAR или ZIP.",
+        "Выберите нужный раздел для заполнения и после этого ",
+        "добавьте материал.",
+    }));
+}
+
+TEST_F(MainWindow, DatePickersStartOnTheSecondOfNovember2009WithTheirHints) {
+    for (HWND picker : {form->DateTimePicker1, form->DateTimePicker2, form->DateTimePicker3}) {
+        SYSTEMTIME t{};
+        ASSERT_EQ(DateTime_GetSystemtime(picker, &t), GDT_VALID);
+        EXPECT_EQ(t.wYear, 2009);
+        EXPECT_EQ(t.wMonth, 11);
+        EXPECT_EQ(t.wDay, 2);
+        EXPECT_EQ(t.wHour, 23);
+        EXPECT_EQ(t.wMinute, 2);
+        EXPECT_EQ(t.wSecond, 26);
+        EXPECT_EQ(t.wMilliseconds, 515);
+        EXPECT_FALSE(GetWindowLongW(picker, GWL_STYLE) & (DTS_LONGDATEFORMAT | DTS_TIMEFORMAT))
+            << "the short date only";
+    }
+
+    HWND tooltip = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM found) {
+        wchar_t name[64] = {};
+        GetClassNameW(w, name, 64);
+        if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) *reinterpret_cast<HWND*>(found) = w;
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&tooltip));
+    ASSERT_TRUE(tooltip);
+    EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 6);
+    const auto hint_of = [&](HWND control) {
+        wchar_t text[128] = {};
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = GetParent(control);
+        tool.uId = reinterpret_cast<UINT_PTR>(control);
+        tool.lpszText = text;
+        SendMessageW(tooltip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
+        return std::wstring(text);
+    };
+    for (HWND picker : {form->DateTimePicker1, form->DateTimePicker2, form->DateTimePicker3}) {
+        EXPECT_EQ(hint_of(picker), L"Дата выпуска этой версии карты.");
+    }
+    for (HWND toggle : {form->CheckBox1, form->CheckBox2, form->CheckBox3}) {
+        EXPECT_EQ(hint_of(toggle), L"Если вы не знаете дату выхода версии то снимите галочку");
+    }
+    EXPECT_EQ(hint_of(form->Edit1), L"");
+}
+
+void type_map(TFMain& form, const MapTab& tab) {
+    type(form.Edit2, tab.Edit2);
+    type(form.ComboBox1, tab.ComboBox1);
+    type(form.Edit1, tab.Edit1);
+    set_checked(form.CheckBox1, tab.CheckBox1);
+    type(form.ComboBox2, tab.ComboBox2);
+    type(form.ComboBox3, tab.ComboBox3);
+    type(form.ComboBox4, tab.ComboBox4);
+    type(form.ComboBox5, tab.ComboBox5);
+    choose(form.ComboBox6, tab.ComboBox6);
+    type(form.LabeledEdit2, tab.LabeledEdit2);
+    type(form.Memo1, joined(tab.Memo1));
+    type(form.Edit7, tab.Edit7);
+}
+
+void expect_panes(const TFMain& form, const Description& d) {
+    EXPECT_EQ(text_of(form.Disc1), pane(d.short_lines));
+    EXPECT_EQ(text_of(form.Disc2), pane(d.full_lines));
+}
+
+TEST_F(MainWindow, EachGeneratorButtonWritesItsWorkedExampleIntoBothPanes) {
+    const ShortDateFormat russian(L"dd.MM.yyyy");
+
+    auto map = examples::map();
+    type_map(*form, map);
+    click(form->Button1);
+    expect_panes(*form, describe_map(map));
+    map.CheckBox1 = false;
+    type_map(*form, map);
+    click(form->Button1);
+    expect_panes(*form, describe_map(map));
+
+    const auto sound = examples::sound();
+    type(form->Edit8, sound.Edit8);
+    type(form->Edit9, sound.Edit9);
+    type(form->ComboBox12, sound.ComboBox12);
+    type(form->ComboBox9, sound.ComboBox9);
+    type(form->ComboBox10, sound.ComboBox10);
+    choose(form->ComboBox11, sound.ComboBox11);
+    type(form->Memo6, joined(sound.Memo6));
+    click(form->Button9);
+    expect_panes(*form, describe_sound(sound));
+
+    const auto model = examples::model();
+    type(form->Edit4, model.Edit4);
+    type(form->Edit5, model.Edit5);
+    type(form->Memo2, joined(model.Memo2));
+    type(form->Memo5, joined(model.Memo5));
+    type(form->Memo3, joined(model.Memo3));
+    click(form->Button3);
+    expect_panes(*form, describe_model(model));
+
+    const auto texture = examples::texture();
+    type(form->Edit3, texture.Edit3);
+    type(form->Edit6, texture.Edit6);
+    set_checked(form->CheckBox3, texture.CheckBox3);
+    choose(form->ComboBox7, texture.ComboBox7);
+    choose(form->ComboBox8, texture.ComboBox8);
+    type(form->Memo4, joined(texture.Memo4));
+    click(form->Button2);
+    expect_panes(*form, describe_texture(texture));
+}
+
+TEST_F(MainWindow, APressReplacesThePanesWhollyAndAgainGivesTheSame) {
+    type(form->Disc2, "hand-written\r\nlines\r\n");
+    click(form->Button2);
+    const std::string first_short = text_of(form->Disc1), first_full = text_of(form->Disc2);
+    EXPECT_EQ(first_full.find("hand-written"), std::string::npos);
+    click(form->Button2);
+    EXPECT_EQ(text_of(form->Disc1), first_short);
+    EXPECT_EQ(text_of(form->Disc2), first_full);
+    EXPECT_TRUE(first_full.ends_with("[/color]\r\n"));
+}
+
+TEST_F(MainWindow, CopyButtonsPutTheWholePaneOnTheClipboardAsEdited) {
+    click(form->Button7);
+    EXPECT_EQ(narrow(clipboard_text()), "Здесь будет краткое описание материала.\r\n");
+
+    click(form->Button1);
+    const std::string edited = text_of(form->Disc2) + "Своя строка 😀\r\n";
+    type(form->Disc2, edited);
+    click(form->Button8);
+    EXPECT_EQ(narrow(clipboard_text()), edited);
+    DWORD start = 1, end = 0;
+    SendMessageW(form->Disc2, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, static_cast<DWORD>(GetWindowTextLengthW(form->Disc2)));
+}
+
+TEST_F(MainWindow, DateTextFollowsTheShortDateFormatAtEachPress) {
+    const auto version_line = [&] { return memo_lines(text_of(form->Disc1))[2]; };
+    {
+        const ShortDateFormat russian(L"dd.MM.yyyy");
+        click(form->Button1);
+        EXPECT_EQ(version_line(), "[color=Grey]Версия: [/color] [i]1.00 [/i] от [i]02.11.2009[/i]");
+    }
+    {
+        const ShortDateFormat iso(L"yyyy-MM-dd");
+        click(form->Button1);
+        EXPECT_EQ(version_line(), "[color=Grey]Версия: [/color] [i]1.00 [/i] от [i]2009-11-02[/i]");
+    }
+    click(form->CheckBox1);
+    click(form->Button1);
+    EXPECT_EQ(version_line(), "[color=Grey]Версия:[/color] [i]1.00 [/i]");
+}
+
+TEST_F(MainWindow, MegabytesOfTextGoThroughWhole) {
+    for (HWND box : {form->Memo1, form->Edit2, form->Disc2}) {
+        EXPECT_GE(SendMessageW(box, EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE) << "no length limit";
+    }
+    const std::string line(3'000'000, 'x');
+    type(form->Memo1, line + "\r\nконец");
+    click(form->Button1);
+    const Lines full = memo_lines(text_of(form->Disc2));
+    ASSERT_GE(full.size(), 13u);
+    EXPECT_EQ(full[10], "[color=#FFFFFF]");
+    EXPECT_TRUE(full[11] == line) << "a line of " << full[11].size() << " characters";
+    EXPECT_EQ(full[12], "конец");
+}
+
+struct Moved {
+    int dx, dy, dw, dh;
+};
+
+Moved change(RECT before, RECT after) {
+    return {after.left - before.left, after.top - before.top,
+            (after.right - after.left) - (before.right - before.left),
+            (after.bottom - after.top) - (before.bottom - before.top)};
+}
+
+bool operator==(Moved a, Moved b) { return a.dx == b.dx && a.dy == b.dy && a.dw == b.dw && a.dh == b.dh; }
+
+void PrintTo(Moved m, std::ostream* os) { *os << "{" << m.dx << ", " << m.dy << ", " << m.dw << ", " << m.dh << "}"; }
+
+class Anchors : public FormTest {
+protected:
+    // Grows the client area by (dw, dh) and reports how each control moved.
+    std::vector<Moved> grow(const std::vector<HWND>& controls, int dw, int dh) {
+        std::vector<RECT> before;
+        for (HWND c : controls) before.push_back(bounds_in_parent(c));
+        RECT outer;
+        GetWindowRect(form->handle(), &outer);
+        SetWindowPos(form->handle(), nullptr, 0, 0, outer.right - outer.left + dw, outer.bottom - outer.top + dh,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        pump();
+        std::vector<Moved> moved;
+        for (std::size_t i = 0; i < controls.size(); ++i) moved.push_back(change(before[i], bounds_in_parent(controls[i])));
+        return moved;
+    }
+};
+
+TEST_F(Anchors, TallerWindowStretchesTheTallControlsAndMovesTheBottomRows) {
+    const std::vector<HWND> controls = {
+        form->PageControl1, form->Disc2, form->Memo1, form->Memo6, form->Memo3, form->Memo4,
+        form->Edit7, form->Label27, form->Button1, form->Button4, form->Edit11, form->Button9, form->Button10,
+        form->Button3, form->Button5, form->Button2, form->Button6, form->Button8, form->StatusBar1,
+        form->Disc1, form->Button7, form->Edit2, form->Memo2, form->Memo5, form->ComboBox7};
+    const auto moved = grow(controls, 0, 100);
+    const Moved taller{0, 0, 0, 100}, down{0, 100, 0, 0}, still{0, 0, 0, 0};
+    const std::vector<Moved> expected = {
+        taller, taller, taller, taller, taller, taller,
+        down, down, down, down, down, down, down,
+        down, down, down, down, down, down,
+        still, still, still, still, still, still};
+    EXPECT_EQ(moved, expected);
+    RECT page;
+    GetClientRect(form->TabSheet1, &page);
+    EXPECT_EQ(page.right, 281) << "pages never change width";
+    EXPECT_EQ(page.bottom, 613);
+}
+
+TEST_F(Anchors, WiderWindowWidensThePanesAndMovesTheCopyButtons) {
+    const std::vector<HWND> controls = {form->Disc1, form->Disc2, form->StatusBar1, form->Button7, form->Button8,
+                                        form->PageControl1, form->Memo1, form->Label12, form->Label13};
+    const auto moved = grow(controls, 100, 0);
+    const Moved wider{0, 0, 100, 0}, right{100, 0, 0, 0}, still{0, 0, 0, 0};
+    EXPECT_EQ(moved, (std::vector<Moved>{wider, wider, wider, right, right, still, still, still, still}));
+}
+
+TEST_F(Anchors, DistancesToTheEdgesAtTheStartingSize) {
+    RECT client;
+    GetClientRect(form->handle(), &client);
+    const auto gap_right = [&](HWND c) { return client.right - bounds_in_parent(c).right; };
+    const auto gap_bottom = [&](HWND c) { return client.bottom - bounds_in_parent(c).bottom; };
+    EXPECT_EQ(gap_bottom(form->PageControl1), 26);
+    EXPECT_EQ(gap_right(form->Disc1), 7);
+    EXPECT_EQ(gap_right(form->Disc2), 7);
+    EXPECT_EQ(gap_bottom(form->Disc2), 42);
+    EXPECT_EQ(gap_right(form->Button7), 5);
+    EXPECT_EQ(gap_right(form->Button8), 5);
+    EXPECT_EQ(gap_bottom(form->Button8), 18);
+}
+
+TEST_F(Anchors, ShrinkingBelowTheStartingSizeLosesNothingForGood) {
+    grow({}, -500, -500);
+    grow({}, 500, 500);
+    EXPECT_EQ(bounds_in_parent(form->Disc2).right - bounds_in_parent(form->Disc2).left, 337);
+    EXPECT_EQ(bounds_in_parent(form->Button8).top, 546);
+    EXPECT_TRUE(IsWindowVisible(form->Button1));
+}
+
+TEST_F(MainWindow, TabOrderFollowsTheDefinition) {
+    const auto next = [&](HWND from) { return GetNextDlgTabItem(form->handle(), from, FALSE); };
+    EXPECT_EQ(next(form->ComboBox1), form->Edit1);
+    EXPECT_EQ(next(form->Edit1), form->DateTimePicker1);
+    EXPECT_EQ(next(form->DateTimePicker1), form->ComboBox2);
+    EXPECT_EQ(next(form->LabeledEdit2), form->Edit2) << "the author box comes twelfth";
+    EXPECT_EQ(next(form->Edit2), form->CheckBox1);
+    EXPECT_EQ(next(form->PageControl1), form->ComboBox1);
+    EXPECT_EQ(next(form->Button4), form->Disc1);
+    EXPECT_EQ(next(form->Disc1), form->Disc2);
+    EXPECT_EQ(next(form->Disc2), form->Button7);
+    EXPECT_EQ(next(form->Button7), form->Button8);
+    EXPECT_EQ(next(form->Button8), form->PageControl1);
+
+    form->select_page(1);
+    EXPECT_EQ(next(form->PageControl1), form->Edit8);
+    EXPECT_EQ(next(form->ComboBox12), form->Disc1) << "the type box comes last";
+    form->select_page(3);
+    EXPECT_EQ(next(form->Edit3), form->CheckBox3) << "the toggle comes second";
+}
+
+TEST_F(MainWindow, ClosingAsksNothingAndEndsTheLoopWithCodeZero) {
+    type(form->Edit2, "несохранённое");
+    SendMessageW(form->handle(), WM_CLOSE, 0, 0);
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 0u);
+}
+
+TEST(ApplicationWindow, BearsTheTitleAndOwnsTheMainWindow) {
+    init_common_controls();
+    Application application(L"Tessivar");
+    TFMain main_window(application.handle());
+    wchar_t title[32] = {};
+    GetWindowTextW(application.handle(), title, 32);
+    EXPECT_STREQ(title, L"Tessivar");
+    EXPECT_EQ(GetWindow(main_window.handle(), GW_OWNER), application.handle());
+
+    application.show_main_window(main_window.handle(), SW_SHOWNORMAL);
+    pump();
+    EXPECT_TRUE(IsWindowVisible(main_window.handle()));
+    EXPECT_FALSE(IsZoomed(main_window.handle()));
+    SendMessageW(main_window.handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    pump();
+    EXPECT_TRUE(IsIconic(application.handle()));
+    EXPECT_FALSE(IsWindowVisible(main_window.handle()));
+    ShowWindow(application.handle(), SW_RESTORE);
+    pump();
+    EXPECT_TRUE(IsWindowVisible(main_window.handle()));
+    EXPECT_FALSE(IsIconic(main_window.handle()));
+}
+
+TEST(ApplicationWindow, FirstShowingFollowsTheStartUpShowState) {
+    init_common_controls();
+    {
+        Application application(L"Tessivar");
+        TFMain main_window(application.handle());
+        application.show_main_window(main_window.handle(), SW_SHOWMAXIMIZED);
+        pump();
+        EXPECT_TRUE(IsZoomed(main_window.handle()));
+    }
+    Application application(L"Tessivar");
+    TFMain main_window(application.handle());
+    application.show_main_window(main_window.handle(), SW_SHOWMINNOACTIVE);
+    pump();
+    EXPECT_TRUE(IsIconic(application.handle()));
+    EXPECT_FALSE(IsWindowVisible(main_window.handle()));
+    ShowWindow(application.handle(), SW_RESTORE);
+    pump();
+    EXPECT_TRUE(IsWindowVisible(main_window.handle()));
+}
+
+}  // namespace
+}  // namespace tessivar::testing

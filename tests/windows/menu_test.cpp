@@ -1,0 +1,250 @@
+// The menu bar and its actions: what it offers, the keyboard and the mouse
+// on it, and what each action does.
+#include "form_fixture.h"
+
+#include <vector>
+
+#include "app/About.h"
+#include "form/menu_bar.h"
+#include "output/links.h"
+#include "timed_steps.h"
+
+namespace tessivar::testing {
+namespace {
+
+std::vector<std::wstring> captions(HMENU menu) {
+    std::vector<std::wstring> found;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        found.emplace_back(text);
+    }
+    return found;
+}
+
+bool is_highlighted(HMENU menu, int position) {
+    return GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_HILITE;
+}
+
+bool drop_down_shown() {
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    return popup && IsWindowVisible(popup);
+}
+
+Step expect_open(HMENU items, int highlighted) {
+    return [items, highlighted] {
+        EXPECT_TRUE(drop_down_shown());
+        EXPECT_TRUE(is_highlighted(items, highlighted));
+    };
+}
+
+Step expect_focus_on(HWND window) {
+    return [window] { EXPECT_EQ(GetFocus(), window); };
+}
+
+class MenuBarTest : public FormTest {
+protected:
+    void SetUp() override {
+        FormTest::SetUp();
+        about = std::make_unique<TFAbout>(nullptr);
+        form->set_about(about.get());
+        SetCursorPos(0, 0);  // away from the bar and its drop-downs
+        SetFocus(form->Edit2);
+        pump();
+    }
+
+    void TearDown() override {
+        about.reset();
+        FormTest::TearDown();
+    }
+
+    HWND bar() const { return form->ActionMainMenuBar1; }
+    HMENU main_items() const { return GetSubMenu(menu_bar_menu(bar()), 0); }
+    HMENU help_items() const { return GetSubMenu(menu_bar_menu(bar()), 1); }
+
+    std::unique_ptr<TFAbout> about;
+};
+
+TEST_F(MenuBarTest, TwoCaptionsWithTheirItemsInOrderAndOnlyThePreviewGreyed) {
+    const HMENU menu = menu_bar_menu(bar());
+    EXPECT_EQ(captions(menu), (std::vector<std::wstring>{L"Главное", L"Помощь"}));
+    EXPECT_EQ(captions(main_items()), (std::vector<std::wstring>{L"Предварительный просмотр", L"Выход"}));
+    EXPECT_EQ(captions(help_items()),
+              (std::vector<std::wstring>{L"О программе", L"Сайт программы", L"Сайт RTS Content"}));
+    for (HMENU items : {main_items(), help_items()}) {
+        for (int i = 0; i < GetMenuItemCount(items); ++i) {
+            const UINT state = GetMenuState(items, static_cast<UINT>(i), MF_BYPOSITION);
+            EXPECT_FALSE(state & MF_SEPARATOR);
+            EXPECT_EQ(GetSubMenu(items, i), nullptr);
+            EXPECT_EQ(static_cast<bool>(state & MF_GRAYED), items == main_items() && i == 0) << i;
+        }
+    }
+}
+
+TEST_F(MenuBarTest, LiesAlongTheTopUnderTheHeadingOutOfTheTabOrder) {
+    const SIZE client = client_size(form->handle());
+    RECT r = bounds_in_parent(bar());
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, client.cx);
+    EXPECT_EQ(r.bottom, 24);
+    EXPECT_FALSE(GetWindowLongW(bar(), GWL_STYLE) & WS_TABSTOP);
+
+    // The heading lies in the bar's band: above it, and the bar clipped by it.
+    EXPECT_TRUE(GetWindowLongW(bar(), GWL_STYLE) & WS_CLIPSIBLINGS);
+    bool heading_above = false;
+    for (HWND w = GetWindow(bar(), GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+        heading_above |= w == form->Label12;
+    }
+    EXPECT_TRUE(heading_above);
+
+    RECT outer;
+    GetWindowRect(form->handle(), &outer);
+    SetWindowPos(form->handle(), nullptr, 0, 0, outer.right - outer.left + 100, outer.bottom - outer.top + 50,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    pump();
+    r = bounds_in_parent(bar());
+    EXPECT_EQ(r.right, client.cx + 100);
+    EXPECT_EQ(r.bottom, 24);
+}
+
+TEST_F(MenuBarTest, F10DownDownEnterChoosesExitWhichQuitsWithCodeZero) {
+    const Outcome outcome = run_steps({press_menu_key(VK_F10), press(VK_DOWN), expect_open(main_items(), 0),
+                                       press(VK_DOWN), expect_open(main_items(), 1), press(VK_RETURN)});
+    EXPECT_TRUE(outcome.all_ran);
+    EXPECT_TRUE(outcome.quit);
+    EXPECT_EQ(outcome.exit_code, 0u);
+}
+
+TEST_F(MenuBarTest, ChoosingTheGreyedPreviewDoesNothing) {
+    const std::string short_pane = text_of(form->Disc1);
+    const Outcome outcome =
+        run_steps({press_menu_key(VK_F10), press(VK_DOWN), expect_open(main_items(), 0), press(VK_RETURN)});
+    EXPECT_TRUE(outcome.all_ran);
+    EXPECT_FALSE(outcome.quit);
+    EXPECT_FALSE(drop_down_shown());
+    EXPECT_FALSE(IsWindowVisible(about->handle()));
+    EXPECT_TRUE(IsWindowEnabled(form->handle()));
+    EXPECT_EQ(text_of(form->Disc1), short_pane);
+    EXPECT_EQ(GetFocus(), form->Edit2);
+}
+
+TEST_F(MenuBarTest, AltHighlightsTheBarAndEscapeClosesTheDropDownThenLeavesTheBar) {
+    const Outcome outcome = run_steps({
+        press_menu_key(VK_MENU), expect_focus_on(bar()),
+        press(VK_RETURN), expect_open(main_items(), 0),
+        press(VK_ESCAPE), [] { EXPECT_FALSE(drop_down_shown()); }, expect_focus_on(bar()),
+        press(VK_ESCAPE), expect_focus_on(form->Edit2),
+    });
+    EXPECT_TRUE(outcome.all_ran);
+    EXPECT_FALSE(outcome.quit);
+}
+
+TEST_F(MenuBarTest, ArrowsMoveBetweenCaptionsOnTheBarAndInAnOpenDropDown) {
+    const Outcome outcome = run_steps({
+        press_menu_key(VK_F10), press(VK_LEFT), press(VK_DOWN), expect_open(help_items(), 0),  // wraps round
+        press(VK_LEFT), expect_open(main_items(), 0),
+        press(VK_RIGHT), expect_open(help_items(), 0),
+        press(VK_RETURN),
+        [this] {
+            EXPECT_TRUE(IsWindowVisible(about->handle()));
+            PostMessageW(about->handle(), WM_CLOSE, 0, 0);
+        },
+    });
+    EXPECT_TRUE(outcome.all_ran);
+    EXPECT_FALSE(IsWindowVisible(about->handle()));
+    EXPECT_TRUE(IsWindowEnabled(form->handle()));
+}
+
+TEST_F(MenuBarTest, ExitPostsTheQuitAtOnce) {
+    form->Action3Execute();
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 0u);
+}
+
+// Wine's shell looks the https handler up under HKEY_CLASSES_ROOT, which
+// there is HKLM\Software\Classes alone: HKCU\Software\Classes is not merged
+// in, so a handler registered there is never run. The stand-in goes where
+// the shell looks, in the test's own prefix, and the old handler comes back
+// afterwards.
+class RecordingBrowser {
+public:
+    RecordingBrowser() {
+        wchar_t folder[MAX_PATH];
+        GetTempPathW(MAX_PATH, folder);
+        record_ = folder + std::wstring(L"tessivar_address_") + std::to_wstring(GetCurrentProcessId());
+        DeleteFileW(record_.c_str());
+        wchar_t saved[1024] = {};
+        DWORD size = sizeof saved;
+        RegGetValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, RRF_RT_REG_SZ, nullptr, saved, &size);
+        saved_ = saved;
+        set_handler(L"\"" URL_RECORDER L"\" \"" + record_ + L"\" \"%1\"");
+    }
+    ~RecordingBrowser() {
+        set_handler(saved_);
+        DeleteFileW(record_.c_str());
+    }
+    RecordingBrowser(const RecordingBrowser&) = delete;
+    RecordingBrowser& operator=(const RecordingBrowser&) = delete;
+
+    // The address the shell handed over, or nothing if none came within a few seconds.
+    std::string address() const {
+        for (int waited = 0; waited < 8'000; waited += 50) {
+            HANDLE file = CreateFileW(record_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            if (file != INVALID_HANDLE_VALUE) {
+                char text[512];
+                DWORD size = 0;
+                ReadFile(file, text, sizeof text, &size, nullptr);
+                CloseHandle(file);
+                return std::string(text, size);
+            }
+            Sleep(50);
+        }
+        return {};
+    }
+
+private:
+    static constexpr wchar_t kCommandKey[] = L"https\\shell\\open\\command";
+
+    static void set_handler(const std::wstring& command) {
+        const auto size = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
+        EXPECT_EQ(RegSetKeyValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, REG_SZ, command.c_str(), size),
+                  ERROR_SUCCESS);
+    }
+
+    std::wstring record_;
+    std::wstring saved_;
+};
+
+void expect_still_usable(const TFMain& form) {
+    EXPECT_TRUE(IsWindowEnabled(form.handle()));
+    const std::string before = text_of(form.Disc1);
+    click(form.Button1);
+    EXPECT_NE(text_of(form.Disc1), before);
+}
+
+TEST_F(MenuBarTest, TheProgramsSiteChosenWithTheMouseGoesToTheShellAsItsFixedAddress) {
+    RecordingBrowser browser;
+    const Outcome outcome = run_steps({
+        [this] { PostMessageW(bar(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 12)); },
+        [this] {  // on the first caption: dropped down, nothing chosen yet
+            EXPECT_TRUE(drop_down_shown());
+            EXPECT_FALSE(is_highlighted(main_items(), 0) || is_highlighted(main_items(), 1));
+        },
+        press(VK_RIGHT), press(VK_DOWN), expect_open(help_items(), 1), press(VK_RETURN),
+    });
+    EXPECT_TRUE(outcome.all_ran);
+    EXPECT_EQ(browser.address(), links::maker_forum);
+    expect_still_usable(*form);
+}
+
+TEST_F(MenuBarTest, TheContentSiteGoesToTheShellAsItsFixedAddress) {
+    RecordingBrowser browser;
+    form->Action5Execute();
+    EXPECT_EQ(browser.address(), links::content_site);
+    expect_still_usable(*form);
+}
+
+}  // namespace
+}  // namespace tessivar::testing

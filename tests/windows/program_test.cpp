@@ -1,0 +1,146 @@
+// Tessivar.exe started as a user starts it, driven from outside its process.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "output/win32_text.h"
+
+namespace tessivar {
+namespace {
+
+std::wstring program_path() {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    path.resize(path.find_last_of(L'\\'));      // tests/
+    path.resize(path.find_last_of(L'\\') + 1);  // the build tree
+    return path + L"Tessivar.exe";
+}
+
+struct Running {
+    PROCESS_INFORMATION process{};
+    HWND main_window{};
+    ~Running() {
+        if (!process.hProcess) return;
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+};
+
+HWND find_main_window(DWORD process_id) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        HWND window = nullptr;
+        while ((window = FindWindowExW(nullptr, window, L"TFMain", nullptr))) {
+            DWORD owner_process = 0;
+            GetWindowThreadProcessId(window, &owner_process);
+            if (owner_process == process_id && IsWindowVisible(window)) return window;
+        }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+void start(Running& running, WORD show) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = show;
+    std::wstring command = L"\"" + program_path() + L"\"";
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &running.process))
+        << "cannot start " << narrow(program_path());
+    WaitForInputIdle(running.process.hProcess, 10'000);
+    running.main_window = find_main_window(running.process.dwProcessId);
+    ASSERT_TRUE(running.main_window);
+}
+
+DWORD close_and_wait(Running& running) {
+    PostMessageW(running.main_window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(running.process.hProcess, 10'000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(running.process.hProcess, &code);
+    return code;
+}
+
+std::vector<HWND> descendants(HWND parent) {
+    std::vector<HWND> found;
+    EnumChildWindows(parent, [](HWND child, LPARAM list) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// GetWindowText does not ask a control of another process for its text.
+std::string text_of(HWND control) {
+    const auto length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const auto got = SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(got));
+    return narrow(text);
+}
+
+bool is_visible_with_text(HWND control, std::string_view text) {
+    return IsWindowVisible(control) && text_of(control) == text;
+}
+
+HWND visible_with_text(HWND main_window, std::string_view text) {
+    for (HWND control : descendants(main_window)) {
+        if (is_visible_with_text(control, text)) return control;
+    }
+    return nullptr;
+}
+
+// The short description pane: the upper of the two multi-line boxes beside the tabs.
+HWND short_pane(HWND main_window) {
+    HWND best = nullptr;
+    LONG best_top = LONG_MAX;
+    for (HWND control : descendants(main_window)) {
+        wchar_t name[16] = {};
+        GetClassNameW(control, name, 16);
+        RECT r;
+        GetWindowRect(control, &r);
+        const bool multiline = GetWindowLongW(control, GWL_STYLE) & ES_MULTILINE;
+        if (lstrcmpiW(name, L"Edit") == 0 && multiline && GetParent(control) == main_window && r.top < best_top) {
+            best = control;
+            best_top = r.top;
+        }
+    }
+    return best;
+}
+
+TEST(Program, StartsWithItsTitlesAndMakesADescriptionAndEndsWithCodeZero) {
+    Running running;
+    start(running, SW_SHOWNORMAL);
+    wchar_t caption[32] = {}, title[32] = {};
+    GetWindowTextW(running.main_window, caption, 32);
+    GetWindowTextW(GetWindow(running.main_window, GW_OWNER), title, 32);
+    EXPECT_STREQ(caption, L"Tessivar.");
+    EXPECT_STREQ(title, L"Tessivar");
+    EXPECT_FALSE(IsZoomed(running.main_window));
+
+    HWND author = visible_with_text(running.main_window, "Неизвестен");
+    HWND generate = visible_with_text(running.main_window, "Сформировать код");
+    ASSERT_TRUE(author && generate);
+    const std::wstring name = L"Пётр [b]";
+    SendMessageW(author, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    SendMessageW(generate, BM_CLICK, 0, 0);
+    const std::string described = text_of(short_pane(running.main_window));
+    EXPECT_EQ(described.substr(0, described.find("\r\n")), "[color=Grey]Автор карты:[/color] [color=red]Пётр [b][/color]");
+
+    EXPECT_EQ(close_and_wait(running), 0u);
+}
+
+TEST(Program, StartedMaximisedOpensMaximised) {
+    Running running;
+    start(running, SW_SHOWMAXIMIZED);
+    EXPECT_TRUE(IsZoomed(running.main_window));
+    EXPECT_EQ(close_and_wait(running), 0u);
+}
+
+}  // namespace
+}  // namespace tessivar
