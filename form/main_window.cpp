@@ -309,6 +309,14 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             }
             return 0;
         }
+        case WM_CTLCOLORSTATIC:
+            // The heading above the short description lies in the menu bar's
+            // white band, and takes its colour.
+            if (reinterpret_cast<HWND>(lparam) == Label12) {
+                SetBkColor(reinterpret_cast<HDC>(wparam), RGB(255, 255, 255));
+                return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+            }
+            break;
         case WM_SIZE:
             if (PageControl1) on_resize();
             return 0;
