@@ -40,23 +40,11 @@ constexpr wchar_t kText[] =
 
 HINSTANCE instance() { return GetModuleHandleW(nullptr); }
 
-void register_class(WNDPROC proc) {
-    WNDCLASSEXW wc{};
-    if (GetClassInfoExW(instance(), kClass, &wc)) return;
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance();
-    wc.hIcon = LoadIconW(instance(), L"MAINICON");
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = kClass;
-    RegisterClassExW(&wc);
-}
-
 }  // namespace
 
 TFAbout::TFAbout(HWND owner) : anchors_(kDesignClient) {
-    register_class(window_proc);
+    register_window_class(kClass, object_window_procedure<TFAbout>, GetSysColorBrush(COLOR_BTNFACE),
+                          LoadIconW(instance(), L"MAINICON"));
     // Where the designer left it, not centred.
     CreateWindowExW(0, kClass, L"О программе", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 192, 113,
                     640, 480, owner, nullptr, instance(), this);
@@ -147,22 +135,6 @@ LRESULT TFAbout::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             break;
     }
     return DefWindowProcW(window_, message, wparam, lparam);
-}
-
-LRESULT CALLBACK TFAbout::window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<TFAbout*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TFAbout*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(window, message, wparam, lparam);
-    if (message == WM_NCDESTROY) {
-        self->window_ = nullptr;
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        return DefWindowProcW(window, message, wparam, lparam);
-    }
-    return self->on_message(message, wparam, lparam);
 }
 
 }  // namespace tessivar

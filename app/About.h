@@ -25,7 +25,10 @@ public:
     HWND Memo6{};
 
 private:
-    static LRESULT CALLBACK window_proc(HWND, UINT, WPARAM, LPARAM);
+    template <class>
+    friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
+    void attach(HWND window) { window_ = window; }
+    void detach() { window_ = nullptr; }
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
     void create_memo();
     void run_modal_loop();

@@ -9,17 +9,6 @@ constexpr wchar_t kClass[] = L"TApplication";
 
 HINSTANCE instance() { return GetModuleHandleW(nullptr); }
 
-void register_class(WNDPROC proc) {
-    WNDCLASSEXW wc{};
-    if (GetClassInfoExW(instance(), kClass, &wc)) return;
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance();
-    wc.hIcon = LoadIconW(instance(), L"MAINICON");
-    wc.lpszClassName = kClass;
-    RegisterClassExW(&wc);
-}
-
 // The dialog keys (Tab, Shift+Tab, arrows among buttons) for our own windows only:
 // a combo box's drop-down list is a top-level window of its own.
 bool is_dialog_key(const MSG& msg, HWND root) {
@@ -46,7 +35,8 @@ void init_common_controls() {
 }
 
 Application::Application(const wchar_t* title) {
-    register_class(window_proc);
+    register_window_class(kClass, object_window_procedure<Application>, nullptr,
+                          LoadIconW(instance(), L"MAINICON"));
     const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
     const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
     // No size: only its taskbar button is ever seen.
@@ -92,18 +82,6 @@ LRESULT Application::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
         default:
             return DefWindowProcW(window_, message, wparam, lparam);
     }
-}
-
-LRESULT CALLBACK Application::window_proc(HWND window, UINT message, WPARAM wparam,
-                                          LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<Application*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<Application*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self || message == WM_NCDESTROY) return DefWindowProcW(window, message, wparam, lparam);
-    return self->on_message(message, wparam, lparam);
 }
 
 }  // namespace tessivar

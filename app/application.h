@@ -3,6 +3,8 @@
 // the title "Tessivar", and the message loop that drives every handler.
 #include <windows.h>
 
+#include "form/window_kit.h"
+
 namespace tessivar {
 
 // Loads the common controls the windows are built from.
@@ -30,7 +32,10 @@ public:
     int run();
 
 private:
-    static LRESULT CALLBACK window_proc(HWND, UINT, WPARAM, LPARAM);
+    template <class>
+    friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
+    void attach(HWND window) { window_ = window; }
+    void detach() { window_ = nullptr; }
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
 
     HWND window_{};

@@ -25,25 +25,6 @@ HINSTANCE instance() { return GetModuleHandleW(nullptr); }
 
 HICON main_icon() { return LoadIconW(instance(), L"MAINICON"); }
 
-void register_classes(WNDPROC window_proc, WNDPROC page_proc) {
-    WNDCLASSEXW window{};
-    if (GetClassInfoExW(instance(), kWindowClass, &window)) return;
-    window.cbSize = sizeof window;
-    window.lpfnWndProc = window_proc;
-    window.hInstance = instance();
-    window.hIcon = main_icon();
-    window.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    window.lpszClassName = kWindowClass;
-    RegisterClassExW(&window);
-
-    WNDCLASSEXW page = window;
-    page.lpfnWndProc = page_proc;
-    page.hIcon = nullptr;
-    page.lpszClassName = kPageClass;
-    RegisterClassExW(&page);
-}
-
 // Labels first, so a heading lying over the menu bar's band stays on top;
 // then the focusable controls in tab order, which the dialog keys follow;
 // then the rest.
@@ -189,7 +170,9 @@ TFMain::TFMain(HWND owner)
     : window_anchors_(kDesignClient),
       page_anchors_{Anchoring(kPageDesignClient), Anchoring(kPageDesignClient),
                     Anchoring(kPageDesignClient), Anchoring(kPageDesignClient)} {
-    register_classes(window_proc, page_proc);
+    register_window_class(kWindowClass, object_window_procedure<TFMain>, GetSysColorBrush(COLOR_BTNFACE),
+                          main_icon());
+    register_window_class(kPageClass, page_proc, GetSysColorBrush(COLOR_BTNFACE));
     constexpr DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     // The layout is made for this client size; the frame adds whatever the
     // system's metrics give.
@@ -357,22 +340,6 @@ LRESULT TFMain::on_page_message(HWND page, UINT message, WPARAM wparam, LPARAM l
         default:
             return DefWindowProcW(page, message, wparam, lparam);
     }
-}
-
-LRESULT CALLBACK TFMain::window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<TFMain*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TFMain*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(window, message, wparam, lparam);
-    if (message == WM_NCDESTROY) {
-        self->window_ = nullptr;
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        return DefWindowProcW(window, message, wparam, lparam);
-    }
-    return self->on_message(message, wparam, lparam);
 }
 
 LRESULT CALLBACK TFMain::page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -67,7 +67,10 @@ public:
         Label24{}, ComboBox7{}, Label26{}, ComboBox8{}, Label23{}, Memo4{}, Button2{}, Button6{};
 
 private:
-    static LRESULT CALLBACK window_proc(HWND, UINT, WPARAM, LPARAM);
+    template <class>
+    friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
+    void attach(HWND window) { window_ = window; }
+    void detach() { window_ = nullptr; }
     static LRESULT CALLBACK page_proc(HWND, UINT, WPARAM, LPARAM);
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_page_message(HWND page, UINT message, WPARAM wparam, LPARAM lparam);

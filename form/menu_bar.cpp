@@ -107,7 +107,6 @@ public:
     static MenuBar* of(HWND bar) {
         return reinterpret_cast<MenuBar*>(GetWindowLongPtrW(bar, GWLP_USERDATA));
     }
-    static LRESULT CALLBACK window_proc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK filter_menu_message(int code, WPARAM wparam, LPARAM lparam);
 
     HMENU menu() const { return menu_; }
@@ -121,6 +120,10 @@ public:
     }
 
 private:
+    template <class>
+    friend LRESULT CALLBACK ::tessivar::object_window_procedure(HWND, UINT, WPARAM, LPARAM);
+    void attach(HWND window) { window_ = window; }
+    void detach() { delete this; }  // the bar's window owns it
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
     void paint(HDC dc) const;
     void draw_caption(HDC dc, int index) const;
@@ -404,22 +407,6 @@ LRESULT MenuBar::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     }
 }
 
-LRESULT CALLBACK MenuBar::window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<MenuBar*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    MenuBar* self = of(window);
-    if (!self) return DefWindowProcW(window, message, wparam, lparam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        delete self;
-        return DefWindowProcW(window, message, wparam, lparam);
-    }
-    return self->on_message(message, wparam, lparam);
-}
-
 LRESULT CALLBACK MenuBar::filter_menu_message(int code, WPARAM wparam, LPARAM lparam) {
     if (code == MSGF_MENU && tracking_ && tracking_->steer(*reinterpret_cast<const MSG*>(lparam))) {
         return TRUE;
@@ -427,21 +414,10 @@ LRESULT CALLBACK MenuBar::filter_menu_message(int code, WPARAM wparam, LPARAM lp
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-void register_class() {
-    WNDCLASSEXW wc{};
-    if (GetClassInfoExW(instance(), kClass, &wc)) return;
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = MenuBar::window_proc;
-    wc.hInstance = instance();
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClass;
-    RegisterClassExW(&wc);
-}
-
 }  // namespace
 
 HWND create_menu_bar(TFMain& form, HWND parent, Bounds bounds, int id) {
-    register_class();
+    register_window_class(kClass, object_window_procedure<MenuBar>);
     auto* bar = new MenuBar(form, bounds.height);
     // Clipped by its siblings, so that a heading lying in its band stays visible.
     HWND window = CreateWindowExW(0, kClass, L"", WS_CHILD | WS_CLIPSIBLINGS, bounds.left, bounds.top,

@@ -69,6 +69,20 @@ HFONT create_ui_font(const wchar_t* face) {
     return create_font(L"Tahoma");
 }
 
+void register_window_class(const wchar_t* name, WNDPROC procedure, HBRUSH background, HICON icon) {
+    WNDCLASSEXW wc{};
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (GetClassInfoExW(instance, name, &wc)) return;
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+}
+
 SIZE client_size(HWND window) {
     RECT r{};
     GetClientRect(window, &r);

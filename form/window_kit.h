@@ -46,6 +46,30 @@ HFONT create_ui_font(const wchar_t* face);
 
 SIZE client_size(HWND window);
 
+// Registers a window class once per process.
+void register_window_class(const wchar_t* name, WNDPROC procedure, HBRUSH background = nullptr,
+                           HICON icon = nullptr);
+
+// The procedure of a class whose each window is one C++ object, the one
+// passed to CreateWindowEx: it gets T::attach(window) first, T::on_message
+// for every message, and T::detach() once the window is gone.
+template <class T>
+LRESULT CALLBACK object_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->attach(window);
+    }
+    auto* self = reinterpret_cast<T*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(window, message, wparam, lparam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->detach();
+        return DefWindowProcW(window, message, wparam, lparam);
+    }
+    return self->on_message(message, wparam, lparam);
+}
+
 // Whether a check box shows its tick.
 bool checked(HWND toggle);
 
