@@ -98,10 +98,26 @@ int drop_down_room(const ControlRow& row) {
     return combo ? 200 : 0;
 }
 
+// A multi-line box keeps Enter for its line breaks but lets Tab move on to
+// the next control, as in any form.
+LRESULT CALLBACK pass_tab_on(HWND control, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                             DWORD_PTR) {
+    if (message == WM_GETDLGCODE) {
+        const auto* key = reinterpret_cast<const MSG*>(lparam);
+        const LRESULT code = DefSubclassProc(control, message, wparam, lparam);
+        const bool tab = key && key->message == WM_KEYDOWN && key->wParam == VK_TAB;
+        return tab ? code & ~(DLGC_WANTALLKEYS | DLGC_WANTTAB) : code;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(control, pass_tab_on, 0);
+    return DefSubclassProc(control, message, wparam, lparam);
+}
+
 void fill_control(HWND control, const ControlRow& row) {
     switch (row.kind) {
-        case Kind::Edit:
         case Kind::Memo:
+            SetWindowSubclass(control, pass_tab_on, 0, 0);
+            [[fallthrough]];
+        case Kind::Edit:
             SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // users paste megabytes
             break;
         case Kind::Combo:

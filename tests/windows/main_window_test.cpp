@@ -406,6 +406,27 @@ TEST_F(MainWindow, TabOrderFollowsTheDefinition) {
     EXPECT_EQ(next(form->Edit3), form->CheckBox3) << "the toggle comes second";
 }
 
+// A key as the message loop hands it on: first to the dialog navigation.
+void press_key(HWND window, HWND focus, UINT key) {
+    MSG down = {focus, WM_KEYDOWN, key, 0, 0, {}};
+    if (!IsDialogMessageW(window, &down)) {
+        TranslateMessage(&down);
+        DispatchMessageW(&down);
+    }
+    pump();
+}
+
+TEST_F(MainWindow, TabMovesOnFromAMultiLineBoxAndEnterBreaksTheLine) {
+    SetFocus(form->Memo1);
+    type(form->Memo1, "");
+    press_key(form->handle(), form->Memo1, VK_TAB);
+    EXPECT_EQ(GetFocus(), form->Button1) << "the next control in the tab order";
+    EXPECT_EQ(text_of(form->Memo1), "");
+    SetFocus(form->Memo1);
+    press_key(form->handle(), form->Memo1, VK_RETURN);
+    EXPECT_EQ(text_of(form->Memo1), "\r\n");
+}
+
 TEST_F(MainWindow, ClosingAsksNothingAndEndsTheLoopWithCodeZero) {
     type(form->Edit2, "несохранённое");
     SendMessageW(form->handle(), WM_CLOSE, 0, 0);
