@@ -2,61 +2,26 @@
 // size beside a plain memcpy of the same bytes as the machine's yardstick.
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <string>
-#include <string_view>
 
 #include "generators/map.h"
 #include "generators/model.h"
 #include "generators/sound.h"
 #include "generators/texture.h"
 #include "output/description.h"
+#include "tests/bench/memo_text.h"
 
 namespace tessivar {
 namespace {
-
-constexpr std::array<std::string_view, 12> words = {
-    "карта",   "map",     "защита", "tower", "замок",   "волна",
-    "defence", "игроки",  "hero",   "лес",   "release", "обновление",
-};
-
-std::size_t characters(std::string_view utf8) {
-    std::size_t n = 0;
-    for (const char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return n;
-}
-
-// About 60 characters a line, Cyrillic and Latin mixed, CR LF as the edit
-// box gives; the same text on every run so the figures compare.
-std::string make_memo_text(std::size_t bytes) {
-    std::string text;
-    text.reserve(bytes + 64);
-    std::uint32_t seed = 12345;
-    std::size_t line_chars = 0;
-    while (text.size() < bytes) {
-        seed = seed * 1664525u + 1013904223u;
-        const std::string_view word = words[(seed >> 16) % words.size()];
-        text += word;
-        line_chars += characters(word);
-        if (line_chars >= 60) {
-            text += "\r\n";
-            line_chars = 0;
-        } else {
-            text += ' ';
-            ++line_chars;
-        }
-    }
-    return text;
-}
 
 // Made once per size and shared by every benchmark of that size.
 const std::string& memo_text(std::int64_t bytes) {
     static std::map<std::int64_t, std::string> texts;
     auto [it, made] = texts.try_emplace(bytes);
-    if (made) it->second = make_memo_text(static_cast<std::size_t>(bytes));
+    if (made) it->second = bench::make_memo_text(static_cast<std::size_t>(bytes));
     return it->second;
 }
 

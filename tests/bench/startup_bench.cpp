@@ -1,0 +1,167 @@
+// Start-up of Tessivar.exe against a program that opens one empty window:
+// from CreateProcess until the program's window is shown and the program is
+// idle, with its peak working set by then; and the size of Tessivar.exe.
+// Usage: startup_bench [Tessivar.exe [bare_window.exe]], both beside this
+// program unless given.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/bench/win32_timing.h"
+
+namespace {
+
+using tessivar::bench::median;
+using tessivar::bench::now_ms;
+
+constexpr int kRuns = 10;
+constexpr double kRatioGoal = 1.25;
+constexpr ULONGLONG kSizeGoal = 1 << 20;
+constexpr DWORD kPatienceMs = 10'000;
+
+struct Program {
+    std::wstring path;
+    const wchar_t* window_class;
+};
+
+struct Launch {
+    double ms = 0;
+    SIZE_T peak_working_set = 0;
+};
+
+std::wstring beside_me(const wchar_t* name) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    path.resize(path.find_last_of(L'\\') + 1);
+    return path + name;
+}
+
+struct Search {
+    DWORD process_id;
+    const wchar_t* window_class;
+    HWND found;
+};
+
+BOOL CALLBACK match_window(HWND window, LPARAM search_address) {
+    auto& search = *reinterpret_cast<Search*>(search_address);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    if (owner != search.process_id || !IsWindowVisible(window) || lstrcmpW(name, search.window_class) != 0) {
+        return TRUE;
+    }
+    search.found = window;
+    return FALSE;
+}
+
+// Polled, not waited for: nothing tells another process that a window was shown.
+HWND shown_window(DWORD process_id, const wchar_t* window_class) {
+    const DWORD start = GetTickCount();
+    Search search{process_id, window_class, nullptr};
+    while (GetTickCount() - start < kPatienceMs) {
+        EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        Sleep(1);
+    }
+    return nullptr;
+}
+
+SIZE_T peak_working_set(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    return GetProcessMemoryInfo(process, &counters, sizeof counters) ? counters.PeakWorkingSetSize : 0;
+}
+
+void close_and_wait(HANDLE process, HWND window) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process, kPatienceMs) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+}
+
+// Fails loudly: a figure from a program that did not start means nothing.
+Launch launch(const Program& program) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    std::wstring command = L"\"" + program.path + L"\"";
+    PROCESS_INFORMATION process{};
+    const double start = now_ms();
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        std::fprintf(stderr, "cannot start %ls\n", program.path.c_str());
+        ExitProcess(1);
+    }
+    WaitForInputIdle(process.hProcess, kPatienceMs);
+    HWND window = shown_window(process.dwProcessId, program.window_class);
+    Launch result{now_ms() - start, peak_working_set(process.hProcess)};
+    if (window) close_and_wait(process.hProcess, window);
+    else TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    if (!window) {
+        std::fprintf(stderr, "%ls showed no %ls window\n", program.path.c_str(), program.window_class);
+        ExitProcess(1);
+    }
+    return result;
+}
+
+ULONGLONG file_size(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+double mib(SIZE_T bytes) { return static_cast<double>(bytes) / (1 << 20); }
+
+const char* verdict(bool met) { return met ? "MET" : "NOT MET"; }
+
+struct Series {
+    std::vector<double> ms;
+    std::vector<double> peak_mib;
+};
+
+void print_row(const char* name, const Series& s) {
+    std::printf("%-14s %10.1f ms %10.1f ms %10.1f ms %9.1f MiB\n", name, median(s.ms),
+                *std::min_element(s.ms.begin(), s.ms.end()), *std::max_element(s.ms.begin(), s.ms.end()),
+                median(s.peak_mib));
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const Program tessivar{argc > 1 ? argv[1] : beside_me(L"Tessivar.exe"), L"TFMain"};
+    const Program bare{argc > 2 ? argv[2] : beside_me(L"bare_window.exe"), L"BareWindow"};
+
+    // One start of each first, untimed: the files come into the cache.
+    launch(bare);
+    launch(tessivar);
+    Series bare_runs, tessivar_runs;
+    std::vector<double> ratios;
+    for (int i = 0; i < kRuns; ++i) {
+        const Launch b = launch(bare);
+        const Launch t = launch(tessivar);
+        bare_runs.ms.push_back(b.ms);
+        bare_runs.peak_mib.push_back(mib(b.peak_working_set));
+        tessivar_runs.ms.push_back(t.ms);
+        tessivar_runs.peak_mib.push_back(mib(t.peak_working_set));
+        ratios.push_back(t.ms / b.ms);
+    }
+
+    std::printf("Start-up to the window shown and idle, %d runs each, alternating\n", kRuns);
+    std::printf("%-14s %13s %13s %13s %13s\n", "program", "median", "fastest", "slowest", "peak WS");
+    print_row("bare window", bare_runs);
+    print_row("Tessivar.exe", tessivar_runs);
+    const double ratio = median(ratios);
+    std::printf("Tessivar / bare window, median of the pairs: %.2f %s (goal <= %.2f)\n", ratio,
+                verdict(ratio <= kRatioGoal), kRatioGoal);
+    const ULONGLONG size = file_size(tessivar.path);
+    std::printf("Tessivar.exe size: %llu KiB %s (goal <= 1024 KiB)\n", size / 1024,
+                verdict(size > 0 && size <= kSizeGoal));
+    return 0;
+}
