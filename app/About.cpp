@@ -38,13 +38,11 @@ constexpr wchar_t kText[] =
     L"- \"О программе\" теперь в отдельной форме.\r\n"
     L"- Главную форму теперь можно разворачивать на полный экран.\r\n";
 
-HINSTANCE instance() { return GetModuleHandleW(nullptr); }
-
 }  // namespace
 
 TFAbout::TFAbout(HWND owner) : anchors_(kDesignClient) {
     register_window_class(kClass, object_window_procedure<TFAbout>, GetSysColorBrush(COLOR_BTNFACE),
-                          LoadIconW(instance(), L"MAINICON"));
+                          main_icon());
     // Where the designer left it, not centred.
     CreateWindowExW(0, kClass, L"О программе", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 192, 113,
                     640, 480, owner, nullptr, instance(), this);

@@ -7,8 +7,6 @@ namespace {
 
 constexpr wchar_t kClass[] = L"TApplication";
 
-HINSTANCE instance() { return GetModuleHandleW(nullptr); }
-
 // The dialog keys (Tab, Shift+Tab, arrows among buttons) for our own windows only:
 // a combo box's drop-down list is a top-level window of its own.
 bool is_dialog_key(const MSG& msg, HWND root) {
@@ -36,7 +34,7 @@ void init_common_controls() {
 
 Application::Application(const wchar_t* title) {
     register_window_class(kClass, object_window_procedure<Application>, nullptr,
-                          LoadIconW(instance(), L"MAINICON"));
+                          main_icon());
     const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
     const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
     // No size: only its taskbar button is ever seen.

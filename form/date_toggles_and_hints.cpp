@@ -21,20 +21,13 @@ constexpr DateToggle kDateToggles[] = {
     {&TFMain::CheckBox3, &TFMain::DateTimePicker3},
 };
 
-constexpr WPARAM kHintPanel = 1;
+constexpr int kHintPanel = 1;
 constexpr wchar_t kToggleHint[] = L"Если вы не знаете дату выхода версии то снимите галочку.";
-
-std::wstring panel_text(HWND status_bar, WPARAM panel) {
-    const auto length = LOWORD(SendMessageW(status_bar, SB_GETTEXTLENGTHW, panel, 0));
-    std::wstring text(length, L'\0');
-    SendMessageW(status_bar, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text.data()));
-    return text;
-}
 
 // Mouse moves come many times a second: the panel is repainted only when
 // its text really changes.
 void show_hint(HWND status_bar, const wchar_t* hint) {
-    if (panel_text(status_bar, kHintPanel) == hint) return;
+    if (status_panel_text(status_bar, kHintPanel) == hint) return;
     SendMessageW(status_bar, SB_SETTEXTW, kHintPanel, reinterpret_cast<LPARAM>(hint));
 }
 

@@ -21,10 +21,6 @@ constexpr int kStatusPanelEdges[] = {50, 550, -1};
 constexpr const wchar_t* kStatusPanelTexts[] = {L"Ver 1.3", L"", L"by Varnhold"};
 constexpr SYSTEMTIME kStartDate = {2009, 11, 0, 2, 23, 2, 26, 515};
 
-HINSTANCE instance() { return GetModuleHandleW(nullptr); }
-
-HICON main_icon() { return LoadIconW(instance(), L"MAINICON"); }
-
 // Labels first, so a heading lying over the menu bar's band stays on top;
 // then the focusable controls in tab order, which the dialog keys follow;
 // then the rest.
@@ -254,14 +250,8 @@ void TFMain::create_control(const ControlRow& row, int id) {
 }
 
 HWND TFMain::parent_of(const ControlRow& row) const {
-    switch (row.parent) {
-        case Parent::Window: return window_;
-        case Parent::TabSheet1: return TabSheet1;
-        case Parent::TabSheet2: return TabSheet2;
-        case Parent::TabSheet3: return TabSheet3;
-        case Parent::TabSheet4: return TabSheet4;
-    }
-    return window_;
+    if (row.parent == Parent::Window) return window_;
+    return pages()[static_cast<std::size_t>(row.parent) - 1];
 }
 
 Anchoring& TFMain::anchoring_of(Parent parent) {
@@ -279,8 +269,8 @@ void TFMain::show_status_panels() {
 
 void TFMain::select_page(int index) {
     TabCtrl_SetCurSel(PageControl1, index);
-    const HWND pages[] = {TabSheet1, TabSheet2, TabSheet3, TabSheet4};
-    for (int i = 0; i < 4; ++i) ShowWindow(pages[i], i == index ? SW_SHOWNA : SW_HIDE);
+    const auto all = pages();
+    for (int i = 0; i < 4; ++i) ShowWindow(all[static_cast<std::size_t>(i)], i == index ? SW_SHOWNA : SW_HIDE);
 }
 
 void TFMain::on_resize() {
@@ -347,9 +337,9 @@ LRESULT TFMain::on_page_message(HWND page, UINT message, WPARAM wparam, LPARAM l
         case WM_NOTIFY:
             return SendMessageW(window_, message, wparam, lparam);
         case WM_SIZE: {
-            const HWND pages[] = {TabSheet1, TabSheet2, TabSheet3, TabSheet4};
-            for (std::size_t i = 0; i < 4; ++i) {
-                if (pages[i] == page) page_anchors_[i].apply(client_size(page));
+            const auto all = pages();
+            for (std::size_t i = 0; i < all.size(); ++i) {
+                if (all[i] == page) page_anchors_[i].apply(client_size(page));
             }
             return 0;
         }

@@ -78,6 +78,7 @@ private:
     void build();
     void create_control(const ControlRow& row, int id);
     HWND parent_of(const ControlRow& row) const;
+    std::array<HWND, 4> pages() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet4}; }
     Anchoring& anchoring_of(Parent parent);
     void on_command(int id, int code);
     void on_resize();

@@ -36,8 +36,6 @@ constexpr Band kBands[] = {
 };
 constexpr int kBandCount = static_cast<int>(std::size(kBands));
 
-HINSTANCE instance() { return GetModuleHandleW(nullptr); }
-
 const Action& action(UINT number) { return actions()[number - 1]; }
 
 void fill(HDC dc, const RECT& r, COLORREF colour) {

@@ -1,5 +1,7 @@
 #include "form/window_kit.h"
 
+#include <commctrl.h>
+
 namespace tessivar {
 namespace {
 
@@ -69,13 +71,24 @@ HFONT create_ui_font(const wchar_t* face) {
     return create_font(L"Tahoma");
 }
 
+HINSTANCE instance() { return GetModuleHandleW(nullptr); }
+
+HICON main_icon() { return LoadIconW(instance(), L"MAINICON"); }
+
+std::wstring status_panel_text(HWND status_bar, int panel) {
+    const auto index = static_cast<WPARAM>(panel);
+    const auto length = LOWORD(SendMessageW(status_bar, SB_GETTEXTLENGTHW, index, 0));
+    std::wstring text(length, L'\0');
+    SendMessageW(status_bar, SB_GETTEXTW, index, reinterpret_cast<LPARAM>(text.data()));
+    return text;
+}
+
 void register_window_class(const wchar_t* name, WNDPROC procedure, HBRUSH background, HICON icon) {
     WNDCLASSEXW wc{};
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (GetClassInfoExW(instance, name, &wc)) return;
+    if (GetClassInfoExW(instance(), name, &wc)) return;
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = procedure;
-    wc.hInstance = instance;
+    wc.hInstance = instance();
     wc.hIcon = icon;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = background;

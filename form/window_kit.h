@@ -3,6 +3,7 @@
 // 96 dpi, anchoring to the parent's edges, the UI font.
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace tessivar {
@@ -45,6 +46,13 @@ private:
 HFONT create_ui_font(const wchar_t* face);
 
 SIZE client_size(HWND window);
+
+// The program's own module, and its icon for every window and the taskbar.
+HINSTANCE instance();
+HICON main_icon();
+
+// A status bar panel's text.
+std::wstring status_panel_text(HWND status_bar, int panel);
 
 // Registers a window class once per process.
 void register_window_class(const wchar_t* name, WNDPROC procedure, HBRUSH background = nullptr,

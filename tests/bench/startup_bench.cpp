@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/bench/win32_timing.h"
+#include "tests/windows/beside_this_program.h"
 
 namespace {
 
@@ -32,14 +33,6 @@ struct Launch {
     double ms = 0;
     SIZE_T peak_working_set = 0;
 };
-
-std::wstring beside_me(const wchar_t* name) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
-    path.resize(path.find_last_of(L'\\') + 1);
-    return path + name;
-}
 
 struct Search {
     DWORD process_id;
@@ -135,8 +128,8 @@ void print_row(const char* name, const Series& s) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const Program tessivar{argc > 1 ? argv[1] : beside_me(L"Tessivar.exe"), L"TFMain"};
-    const Program bare{argc > 2 ? argv[2] : beside_me(L"bare_window.exe"), L"BareWindow"};
+    const Program tessivar{argc > 1 ? argv[1] : tessivar::testing::beside_this_program(L"Tessivar.exe"), L"TFMain"};
+    const Program bare{argc > 2 ? argv[2] : tessivar::testing::beside_this_program(L"bare_window.exe"), L"BareWindow"};
 
     // One start of each first, untimed: the files come into the cache.
     launch(bare);

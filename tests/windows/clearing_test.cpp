@@ -8,7 +8,6 @@
 #include <ostream>
 #include <vector>
 
-#include "status_panels.h"
 
 namespace tessivar::testing {
 namespace {
@@ -63,7 +62,7 @@ Look look_of(HWND control, Kind kind) {
             look.chosen = SendMessageW(control, CB_GETCURSEL, 0, 0);
             break;
         case Kind::StatusBar:
-            for (int panel = 0; panel < 3; ++panel) look.text += "|" + narrow(panel_text(control, panel));
+            for (int panel = 0; panel < 3; ++panel) look.text += "|" + narrow(status_panel_text(control, panel));
             break;
         default:
             break;

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <string>
 
+#include "beside_this_program.h"
+
 namespace tessivar::testing {
 namespace {
 
@@ -18,25 +20,6 @@ void put_on_clipboard(const std::wstring& text) {
     CloseClipboard();
 }
 
-std::wstring clipboard_text() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return L"<busy>";
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(GlobalLock(data));
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
-std::wstring sibling_program(const wchar_t* name) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
-    path.resize(path.find_last_of(L'\\') + 1);
-    return path + name;
-}
-
 // Another program holding the clipboard open for a while.
 class ClipboardHolder {
 public:
@@ -44,7 +27,7 @@ public:
         HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"TessivarClipboardHeld");
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        std::wstring command = L"\"" + sibling_program(L"clipboard_holder.exe") + L"\" " + std::to_wstring(hold_ms);
+        std::wstring command = L"\"" + beside_this_program(L"clipboard_holder.exe") + L"\" " + std::to_wstring(hold_ms);
         started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                   &process_);
         held_ = started_ && WaitForSingleObject(ready, 5000) == WAIT_OBJECT_0;

@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-#include "status_panels.h"
 
 namespace tessivar::testing {
 namespace {
@@ -74,10 +73,10 @@ TEST_F(DateToggles, TheSpaceKeyTogglesThePickerToo) {
 
 class StatusHint : public FormTest {
 protected:
-    std::wstring hint() const { return panel_text(form->StatusBar1, 1); }
+    std::wstring hint() const { return status_panel_text(form->StatusBar1, 1); }
     void expect_outer_panels_unchanged() const {
-        EXPECT_EQ(panel_text(form->StatusBar1, 0), L"Ver 1.3");
-        EXPECT_EQ(panel_text(form->StatusBar1, 2), L"by Varnhold");
+        EXPECT_EQ(status_panel_text(form->StatusBar1, 0), L"Ver 1.3");
+        EXPECT_EQ(status_panel_text(form->StatusBar1, 2), L"by Varnhold");
     }
 };
 

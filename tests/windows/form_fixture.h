@@ -35,6 +35,20 @@ inline bool is_checked(HWND toggle) { return SendMessageW(toggle, BM_GETCHECK, 0
 // The text a pane must hold for these lines: CR LF after every one.
 inline std::string pane(const Lines& lines) { return pane_text(lines); }
 
+// What the clipboard holds as Unicode text, or "<busy>" while another program holds it open.
+inline std::wstring clipboard_text() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return L"<busy>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
 inline RECT bounds_in_parent(HWND control) {
     RECT r;
     GetWindowRect(control, &r);

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "../host/worked_examples.h"
-#include "status_panels.h"
 
 namespace tessivar::testing {
 namespace {
@@ -42,19 +41,6 @@ private:
     wchar_t saved_[80] = {};
 };
 
-std::wstring clipboard_text() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = chars;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
-
 using MainWindow = FormTest;
 
 TEST_F(MainWindow, WindowTabsAndStatusBar) {
@@ -86,7 +72,7 @@ TEST_F(MainWindow, WindowTabsAndStatusBar) {
     EXPECT_TRUE(IsWindowVisible(form->TabSheet3));
     EXPECT_FALSE(IsWindowVisible(form->TabSheet1));
 
-    const auto panel = [&](int index) { return panel_text(form->StatusBar1, index); };
+    const auto panel = [&](int index) { return status_panel_text(form->StatusBar1, index); };
     EXPECT_EQ(SendMessageW(form->StatusBar1, SB_GETPARTS, 0, 0), 3);
     EXPECT_EQ(panel(0), L"Ver 1.3");
     EXPECT_EQ(panel(1), L"");

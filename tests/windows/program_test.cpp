@@ -6,19 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "beside_this_program.h"
 #include "output/win32_text.h"
 
 namespace tessivar {
 namespace {
 
-std::wstring program_path() {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
-    path.resize(path.find_last_of(L'\\'));      // tests/
-    path.resize(path.find_last_of(L'\\') + 1);  // the build tree
-    return path + L"Tessivar.exe";
-}
+using testing::beside_this_program;
+
+// The tests are built one folder below the program.
+const std::wstring program_path = beside_this_program(L"..\\Tessivar.exe");
+
 
 struct Running {
     PROCESS_INFORMATION process{};
@@ -49,10 +47,10 @@ void start(Running& running, WORD show) {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = show;
-    std::wstring command = L"\"" + program_path() + L"\"";
+    std::wstring command = L"\"" + program_path + L"\"";
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                &running.process))
-        << "cannot start " << narrow(program_path());
+        << "cannot start " << narrow(program_path);
     WaitForInputIdle(running.process.hProcess, 10'000);
     running.main_window = find_main_window(running.process.dwProcessId);
     ASSERT_TRUE(running.main_window);

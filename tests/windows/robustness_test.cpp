@@ -23,17 +23,6 @@ std::string memo_text(std::size_t bytes, char tag) {
 
 std::string one_line(std::size_t bytes, char tag) { return std::string(bytes, tag); }
 
-std::string clipboard_utf8() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return "<busy>";
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(GlobalLock(data));
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return narrow(text);
-}
-
 void expect_panes(const TFMain& form, const Description& d) {
     // Compared as whole texts, but reported by size: a mismatch of megabytes is no reading.
     const std::string short_text = text_of(form.Disc1), full_text = text_of(form.Disc2);
@@ -130,9 +119,9 @@ TEST_F(TextFidelity, EveryKindOfCharacterReachesTheClipboardUnchanged) {
     click(form->Button1);
     const Description expected = describe_map(tab);
     click(form->Button7);
-    EXPECT_EQ(clipboard_utf8(), pane(expected.short_lines));
+    EXPECT_EQ(narrow(clipboard_text()), pane(expected.short_lines));
     click(form->Button8);
-    EXPECT_EQ(clipboard_utf8(), pane(expected.full_lines));
+    EXPECT_EQ(narrow(clipboard_text()), pane(expected.full_lines));
 }
 
 // Every window of this thread, child windows included: the USER objects a
