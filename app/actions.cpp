@@ -1,4 +1,4 @@
-// The actions' handlers on the main window.
+// The program's menu, and its actions' handlers on the main window.
 #include "app/actions.h"
 
 #include <windows.h>
@@ -17,17 +17,26 @@ void open_site(HWND window, std::string_view address) {
     ShellExecuteW(window, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOW);
 }
 
-}  // namespace
-
-std::span<const Action> actions() {
-    static const Action table[] = {
+// Action1 to Action5, as the form designer numbered them.
+const MenuCommand& action(int number) {
+    static const MenuCommand table[] = {
         {L"О программе", &TFMain::Action1Execute},
         {L"Предварительный просмотр"},  // not written yet
         {L"Выход", &TFMain::Action3Execute},
         {L"Сайт программы", &TFMain::Action4Execute},
         {L"Сайт " + widen(links::content_site_name), &TFMain::Action5Execute},
     };
-    return table;
+    return table[number - 1];
+}
+
+}  // namespace
+
+std::span<const MenuTitle> main_menu() {
+    static const MenuTitle menu[] = {
+        {L"Главное", {action(2), action(3)}},
+        {L"Помощь", {action(1), action(4), action(5)}},
+    };
+    return menu;
 }
 
 void TFMain::Action1Execute() {

@@ -1,18 +1,12 @@
 #pragma once
-// The five actions the menu bar offers, as the form designer numbered them.
+// The program's menu: its actions under the titles the bar shows.
 #include <span>
-#include <string>
+
+#include "form/menu_bar.h"
 
 namespace tessivar {
 
-class TFMain;
-
-struct Action {
-    std::wstring caption;
-    void (TFMain::*execute)() = nullptr;  // none: shown greyed, does nothing
-};
-
-// Action1 to Action5: the action numbered n is at index n - 1.
-std::span<const Action> actions();
+// Lives as long as the program.
+std::span<const MenuTitle> main_menu();
 
 }  // namespace tessivar

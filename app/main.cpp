@@ -2,13 +2,14 @@
 #include <windows.h>
 
 #include "app/About.h"
+#include "app/actions.h"
 #include "app/application.h"
 #include "form/main_window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     tessivar::init_common_controls();
     tessivar::Application application(L"Tessivar");
-    tessivar::TFMain main_window(application.handle());
+    tessivar::TFMain main_window(application.handle(), tessivar::main_menu());
     tessivar::TFAbout about(application.handle());
     main_window.set_about(&about);
     application.show_main_window(main_window.handle(), show);

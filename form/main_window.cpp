@@ -178,8 +178,9 @@ LRESULT CALLBACK report_mouse_moves(HWND control, UINT message, WPARAM wparam, L
 
 }  // namespace
 
-TFMain::TFMain(HWND owner)
-    : window_anchors_(kDesignClient),
+TFMain::TFMain(HWND owner, std::span<const MenuTitle> menu)
+    : menu_(menu),
+      window_anchors_(kDesignClient),
       page_anchors_{Anchoring(kPageDesignClient), Anchoring(kPageDesignClient),
                     Anchoring(kPageDesignClient), Anchoring(kPageDesignClient)} {
     register_window_class(kWindowClass, object_window_procedure<TFMain>, GetSysColorBrush(COLOR_BTNFACE),
@@ -228,7 +229,7 @@ void TFMain::create_control(const ControlRow& row, int id) {
     const Bounds b = row.kind == Kind::Label ? fit_label(row, font_) : row.bounds;
     HWND control =
         row.kind == Kind::MenuBar
-            ? create_menu_bar(*this, parent_of(row), b, id)
+            ? create_menu_bar(*this, menu_, parent_of(row), b, id)
             : CreateWindowExW(ex_style, window_class, row.text, WS_CHILD | style, b.left, b.top,
                               b.width, b.height + drop_down_room(row), parent_of(row),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(),
@@ -300,11 +301,14 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
         }
         case WM_CTLCOLORSTATIC:
             // The heading above the short description lies in the menu bar's
-            // white band, and takes its colour.
+            // band, and takes its colours.
             if (reinterpret_cast<HWND>(lparam) == Label12) {
-                SetBkColor(reinterpret_cast<HDC>(wparam), RGB(255, 255, 255));
-                return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+                return reinterpret_cast<LRESULT>(colour_as_menu_band(reinterpret_cast<HDC>(wparam)));
             }
+            break;
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:  // a high-contrast theme switched on or off
+            RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             break;
         case WM_SIZE:
             if (PageControl1) on_resize();

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "form/control_row.h"
+#include "form/menu_bar.h"
 #include "form/window_kit.h"
 
 namespace tessivar {
@@ -17,7 +18,8 @@ class TFMain {
 public:
     // Builds the window and its controls from the definition, then runs
     // FormCreate. The window stays hidden until the application shows it.
-    explicit TFMain(HWND owner);
+    // The bar shows `menu`, which must outlive the window.
+    explicit TFMain(HWND owner, std::span<const MenuTitle> menu = {});
     ~TFMain();
     TFMain(const TFMain&) = delete;
     TFMain& operator=(const TFMain&) = delete;
@@ -85,6 +87,7 @@ private:
     void show_status_panels();
 
     HWND window_{};
+    std::span<const MenuTitle> menu_;
     HFONT font_{};
     HWND tooltip_{};
     Anchoring window_anchors_;

@@ -5,92 +5,155 @@
 
 #include <windowsx.h>
 
-#include <span>
-#include <vector>
+#include <algorithm>
+#include <cmath>
 
-#include "app/actions.h"
 #include "form/main_window.h"
 
 namespace tessivar {
 namespace {
 
 constexpr wchar_t kClass[] = L"TActionMainMenuBar";
-constexpr int kCaptionPadding = 7;  // either side of a caption's text
+constexpr int kCaptionPadding = 7;  // either side of a title's text
 constexpr int kItemHeight = 20;
 constexpr int kItemTextLeft = 24;  // the room menus keep for their glyphs
 constexpr int kItemTextRight = 16;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
+// The least contrast the web's accessibility guidelines (WCAG 2, level AA)
+// allow body text; the bar's captions are 8 pt.
+constexpr double kReadableContrast = 4.5;
 
-// The action numbers under each caption, top to bottom; an item's id is its
-// action's number, so that 0 stays "nothing chosen".
-constexpr int kMainActions[] = {2, 3};
-constexpr int kHelpActions[] = {1, 4, 5};
+// Relative luminance as those guidelines define it, from sRGB.
+double luminance(COLORREF colour) {
+    const auto linear = [](BYTE value) {
+        const double c = value / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(GetRValue(colour)) + 0.7152 * linear(GetGValue(colour)) +
+           0.0722 * linear(GetBValue(colour));
+}
 
-struct Band {
-    const wchar_t* caption;
-    std::span<const int> actions;
-};
-constexpr Band kBands[] = {
-    {L"Главное", kMainActions},
-    {L"Помощь", kHelpActions},
-};
-constexpr int kBandCount = static_cast<int>(std::size(kBands));
+// From 1 (the same) to 21 (black and white).
+double contrast_ratio(COLORREF a, COLORREF b) {
+    const auto [dark, light] = std::minmax(luminance(a), luminance(b));
+    return (light + 0.05) / (dark + 0.05);
+}
 
-const Action& action(UINT number) { return actions()[number - 1]; }
+bool high_contrast_on() {
+    HIGHCONTRASTW setting{};
+    setting.cbSize = sizeof setting;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
+           (setting.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+// The fixed look writes the window text on white, and on button face for
+// an open title.
+bool fixed_look_readable() {
+    const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+    return contrast_ratio(text, kWhite) >= kReadableContrast &&
+           contrast_ratio(text, GetSysColor(COLOR_BTNFACE)) >= kReadableContrast;
+}
+
+MenuPalette fixed_palette() {
+    const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+    return {
+        .band = {kWhite, text},
+        .hot = {kWhite, text},
+        .open = {GetSysColor(COLOR_BTNFACE), text},
+        .greyed_text = GetSysColor(COLOR_GRAYTEXT),
+        .frame = GetSysColor(COLOR_HIGHLIGHT),
+        .band_brush = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)),
+    };
+}
+
+// The theme's own pairs, each made to be read.
+MenuPalette system_palette() {
+    const MenuColours selection = {GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHTTEXT)};
+    return {
+        .band = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)},
+        .hot = selection,
+        .open = selection,
+        .greyed_text = GetSysColor(COLOR_GRAYTEXT),
+        .frame = GetSysColor(COLOR_HIGHLIGHT),
+        .band_brush = GetSysColorBrush(COLOR_WINDOW),
+    };
+}
 
 void fill(HDC dc, const RECT& r, COLORREF colour) {
     SetDCBrushColor(dc, colour);
     FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
-void frame(HDC dc, const RECT& r) { FrameRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT)); }
+void frame(HDC dc, const RECT& r, COLORREF colour) {
+    SetDCBrushColor(dc, colour);
+    FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
 
 void insert_item(HMENU menu, MENUITEMINFOW& item) {
     item.cbSize = sizeof item;
     InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &item);
 }
 
-HMENU build_drop_down(std::span<const int> numbers) {
+// Items are numbered on from `first_id` in the order of the commands.
+HMENU build_drop_down(std::span<const MenuCommand> commands, UINT first_id) {
     HMENU drop_down = CreatePopupMenu();
-    for (int number : numbers) {
-        const Action& shown = action(static_cast<UINT>(number));
+    UINT id = first_id;
+    for (const MenuCommand& command : commands) {
         MENUITEMINFOW item{};
         item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
         item.fType = MFT_OWNERDRAW;
-        item.fState = shown.execute ? MFS_ENABLED : MFS_GRAYED;
-        item.wID = static_cast<UINT>(number);
-        item.dwTypeData = const_cast<wchar_t*>(shown.caption.c_str());
+        item.fState = command.execute ? MFS_ENABLED : MFS_GRAYED;
+        item.wID = id++;
+        item.dwTypeData = const_cast<wchar_t*>(command.caption.c_str());
         insert_item(drop_down, item);
     }
-    MENUINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIM_BACKGROUND;  // the margins around the items
-    info.hbrBack = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    SetMenuInfo(drop_down, &info);
     return drop_down;
 }
 
-HMENU build_menu() {
+// An item's id is its command's place among all the menu's commands plus
+// one, so that 0 stays "nothing chosen".
+HMENU build_menu(std::span<const MenuTitle> titles) {
     HMENU menu = CreateMenu();
-    for (const Band& band : kBands) {
+    UINT first_id = 1;
+    for (const MenuTitle& title : titles) {
         MENUITEMINFOW item{};
         item.fMask = MIIM_STRING | MIIM_SUBMENU;
-        item.hSubMenu = build_drop_down(band.actions);
-        item.dwTypeData = const_cast<wchar_t*>(band.caption);
+        item.hSubMenu = build_drop_down(title.commands, first_id);
+        item.dwTypeData = const_cast<wchar_t*>(title.caption.c_str());
         insert_item(menu, item);
+        first_id += static_cast<UINT>(title.commands.size());
     }
     return menu;
 }
 
-int wrap(int index) { return (index + kBandCount) % kBandCount; }
+std::vector<const MenuCommand*> commands_by_id(std::span<const MenuTitle> titles) {
+    std::vector<const MenuCommand*> commands;
+    for (const MenuTitle& title : titles) {
+        for (const MenuCommand& command : title.commands) commands.push_back(&command);
+    }
+    return commands;
+}
+
+// The drop-down's margins around its items.
+void set_margin_brush(HMENU drop_down, HBRUSH brush) {
+    MENUINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIM_BACKGROUND;
+    info.hbrBack = brush;
+    SetMenuInfo(drop_down, &info);
+}
 
 class MenuBar {
 public:
-    MenuBar(TFMain& form, int height)
-        : form_(form), font_(create_ui_font(L"Tahoma")), menu_(build_menu()) {
+    MenuBar(TFMain& form, std::span<const MenuTitle> titles, int height)
+        : form_(form),
+          titles_(titles),
+          commands_(commands_by_id(titles)),
+          font_(create_ui_font(L"Tahoma")),
+          menu_(build_menu(titles)) {
         int left = 0;
-        for (const Band& band : kBands) {
-            const int width = text_size(font_, band.caption).cx + 2 * kCaptionPadding;
+        for (const MenuTitle& title : titles_) {
+            const int width = text_size(font_, title.caption.c_str()).cx + 2 * kCaptionPadding;
             captions_.push_back({left, 0, left + width, height});
             left += width;
         }
@@ -112,7 +175,7 @@ public:
     void toggle_keyboard() {
         if (selected_ >= 0) {
             leave_keyboard();
-        } else {
+        } else if (!titles_.empty()) {
             enter_keyboard(0);
         }
     }
@@ -124,10 +187,13 @@ private:
     void detach() { delete this; }  // the bar's window owns it
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
     void paint(HDC dc) const;
-    void draw_caption(HDC dc, int index) const;
+    void draw_title(HDC dc, int index, const MenuPalette& palette) const;
     void measure_item(MEASUREITEMSTRUCT& item) const;
     void draw_item(const DRAWITEMSTRUCT& item) const;
+    const MenuCommand& command(UINT id) const { return *commands_[id - 1]; }
 
+    int title_count() const { return static_cast<int>(titles_.size()); }
+    int wrap(int index) const { return (index + title_count()) % title_count(); }
     int caption_at(POINT client) const;
     int caption_at_screen(POINT screen) const;
     void set_hot(int index);
@@ -143,11 +209,13 @@ private:
     int track(int index, bool by_keyboard);
     bool steer(const MSG& msg);
     void switch_to(int index, bool by_keyboard);
-    void run(int number) const;
+    void run(int id) const;
 
     inline static MenuBar* tracking_ = nullptr;  // whose drop-down is open, for the message filter
 
     TFMain& form_;
+    std::span<const MenuTitle> titles_;
+    std::vector<const MenuCommand*> commands_;  // by item id, less one
     HWND window_{};
     HFONT font_;
     HMENU menu_;
@@ -163,49 +231,54 @@ private:
 };
 
 void MenuBar::paint(HDC dc) const {
+    const MenuPalette palette = menu_palette();
     RECT client;
     GetClientRect(window_, &client);
-    fill(dc, client, kWhite);
+    fill(dc, client, palette.band.fill);
     HGDIOBJ previous = SelectObject(dc, font_);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    for (int i = 0; i < kBandCount; ++i) draw_caption(dc, i);
+    for (int i = 0; i < title_count(); ++i) draw_title(dc, i, palette);
     SelectObject(dc, previous);
 }
 
-void MenuBar::draw_caption(HDC dc, int index) const {
-    RECT r = captions_[static_cast<std::size_t>(index)];
-    if (index == open_) {
-        fill(dc, r, GetSysColor(COLOR_BTNFACE));
-        frame(dc, r);
-    } else if (index == hot_ || index == selected_) {
-        fill(dc, r, kWhite);
-        frame(dc, r);
-    }
-    DrawTextW(dc, kBands[index].caption, -1, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
+void MenuBar::draw_title(HDC dc, int index, const MenuPalette& palette) const {
+    const auto i = static_cast<std::size_t>(index);
+    RECT r = captions_[i];
+    const bool open = index == open_;
+    const bool hot = index == hot_ || index == selected_;
+    const MenuColours& colours = open ? palette.open : hot ? palette.hot : palette.band;
+    fill(dc, r, colours.fill);
+    if (open || hot) frame(dc, r, palette.frame);
+    SetTextColor(dc, colours.text);
+    DrawTextW(dc, titles_[i].caption.c_str(), -1, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
 }
 
 void MenuBar::measure_item(MEASUREITEMSTRUCT& item) const {
-    const SIZE text = text_size(font_, action(item.itemID).caption.c_str());
+    const SIZE text = text_size(font_, command(item.itemID).caption.c_str());
     item.itemWidth = static_cast<UINT>(kItemTextLeft + text.cx + kItemTextRight);
     item.itemHeight = kItemHeight;
 }
 
 void MenuBar::draw_item(const DRAWITEMSTRUCT& item) const {
-    fill(item.hDC, item.rcItem, kWhite);
-    if (item.itemState & ODS_SELECTED) frame(item.hDC, item.rcItem);
+    const MenuPalette palette = menu_palette();
+    const bool selected = item.itemState & ODS_SELECTED;
+    const bool greyed = item.itemState & ODS_GRAYED;
+    // A greyed item keeps the band's fill, which its grey text is chosen for.
+    const MenuColours& colours = selected && !greyed ? palette.hot : palette.band;
+    fill(item.hDC, item.rcItem, colours.fill);
+    if (selected) frame(item.hDC, item.rcItem, palette.frame);
     HGDIOBJ previous = SelectObject(item.hDC, font_);
     SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, GetSysColor(item.itemState & ODS_GRAYED ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
+    SetTextColor(item.hDC, greyed ? palette.greyed_text : colours.text);
     RECT text = item.rcItem;
     text.left += kItemTextLeft;
-    DrawTextW(item.hDC, action(item.itemID).caption.c_str(), -1, &text,
+    DrawTextW(item.hDC, command(item.itemID).caption.c_str(), -1, &text,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     SelectObject(item.hDC, previous);
 }
 
 int MenuBar::caption_at(POINT client) const {
-    for (int i = 0; i < kBandCount; ++i) {
+    for (int i = 0; i < title_count(); ++i) {
         if (PtInRect(&captions_[static_cast<std::size_t>(i)], client)) return i;
     }
     return -1;
@@ -320,8 +393,9 @@ int MenuBar::track(int index, bool by_keyboard) {
     tracking_ = this;
     HHOOK filter = SetWindowsHookExW(WH_MSGFILTER, filter_menu_message, nullptr, GetCurrentThreadId());
     const UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL | TPM_LEFTBUTTON | TPM_RETURNCMD;
-    const BOOL chosen = TrackPopupMenuEx(GetSubMenu(menu_, index), flags, caption.left,
-                                         caption.bottom, window_, &params);
+    HMENU drop_down = GetSubMenu(menu_, index);
+    set_margin_brush(drop_down, menu_palette().band_brush);
+    const BOOL chosen = TrackPopupMenuEx(drop_down, flags, caption.left, caption.bottom, window_, &params);
     if (filter) UnhookWindowsHookEx(filter);
     tracking_ = nullptr;
     return chosen;
@@ -360,8 +434,8 @@ void MenuBar::switch_to(int index, bool by_keyboard) {
     EndMenu();
 }
 
-void MenuBar::run(int number) const {
-    if (auto handler = action(static_cast<UINT>(number)).execute) (form_.*handler)();
+void MenuBar::run(int id) const {
+    if (auto handler = command(static_cast<UINT>(id)).execute) (form_.*handler)();
 }
 
 LRESULT MenuBar::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -414,9 +488,9 @@ LRESULT CALLBACK MenuBar::filter_menu_message(int code, WPARAM wparam, LPARAM lp
 
 }  // namespace
 
-HWND create_menu_bar(TFMain& form, HWND parent, Bounds bounds, int id) {
+HWND create_menu_bar(TFMain& form, std::span<const MenuTitle> menu, HWND parent, Bounds bounds, int id) {
     register_window_class(kClass, object_window_procedure<MenuBar>);
-    auto* bar = new MenuBar(form, bounds.height);
+    auto* bar = new MenuBar(form, menu, bounds.height);
     // Clipped by its siblings, so that a heading lying in its band stays visible.
     HWND window = CreateWindowExW(0, kClass, L"", WS_CHILD | WS_CLIPSIBLINGS, bounds.left, bounds.top,
                                   bounds.width, bounds.height, parent,
@@ -432,6 +506,17 @@ HMENU menu_bar_menu(HWND bar) {
 
 void toggle_menu_bar_keyboard(HWND bar) {
     if (MenuBar* self = MenuBar::of(bar)) self->toggle_keyboard();
+}
+
+MenuPalette menu_palette() {
+    return high_contrast_on() || !fixed_look_readable() ? system_palette() : fixed_palette();
+}
+
+HBRUSH colour_as_menu_band(HDC dc) {
+    const MenuPalette palette = menu_palette();
+    SetBkColor(dc, palette.band.fill);
+    SetTextColor(dc, palette.band.text);
+    return palette.band_brush;
 }
 
 }  // namespace tessivar

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -58,10 +59,12 @@ inline RECT bounds_in_parent(HWND control) {
 
 class FormTest : public ::testing::Test {
 protected:
+    explicit FormTest(std::span<const MenuTitle> menu = {}) : menu_(menu) {}
+
     static void SetUpTestSuite() { init_common_controls(); }
 
     void SetUp() override {
-        form = std::make_unique<TFMain>(nullptr);
+        form = std::make_unique<TFMain>(nullptr, menu_);
         ShowWindow(form->handle(), SW_SHOWNORMAL);
         pump();
     }
@@ -72,6 +75,9 @@ protected:
     }
 
     std::unique_ptr<TFMain> form;
+
+private:
+    std::span<const MenuTitle> menu_;
 };
 
 }  // namespace tessivar::testing

@@ -1,10 +1,15 @@
 // The menu bar and its actions: what it offers, the keyboard and the mouse
-// on it, and what each action does.
+// on it, its colours in the normal and a high-contrast look, and what each
+// action does.
 #include "form_fixture.h"
 
+#include <algorithm>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "app/About.h"
+#include "app/actions.h"
 #include "form/menu_bar.h"
 #include "output/links.h"
 #include "timed_steps.h"
@@ -42,8 +47,139 @@ Step expect_focus_on(HWND window) {
     return [window] { EXPECT_EQ(GetFocus(), window); };
 }
 
+using ColourSet = std::vector<std::pair<int, COLORREF>>;
+
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kCream = RGB(255, 251, 240);
+constexpr COLORREF kFace = RGB(240, 240, 240);
+constexpr COLORREF kBlue = RGB(0, 120, 215);
+constexpr COLORREF kGrey = RGB(109, 109, 109);
+constexpr COLORREF kCyan = RGB(26, 235, 255);
+constexpr COLORREF kGreen = RGB(63, 242, 63);
+
+struct Look {
+    const char* name;
+    ColourSet colours;
+    COLORREF band;  // what the bar's band must show
+    COLORREF open;  // what an open title must show
+};
+
+// Dark text on light colours: the fixed white band, not the window's colour.
+const Look kNormal = {
+    "normal",
+    {{COLOR_WINDOW, kCream}, {COLOR_WINDOWTEXT, kBlack}, {COLOR_BTNFACE, kFace}, {COLOR_HIGHLIGHT, kBlue},
+     {COLOR_HIGHLIGHTTEXT, kWhite}, {COLOR_GRAYTEXT, kGrey}},
+    kWhite,
+    kFace,
+};
+
+// White text on black, as a high-contrast theme sets the system's colours.
+const Look kHighContrast = {
+    "high contrast",
+    {{COLOR_WINDOW, kBlack}, {COLOR_WINDOWTEXT, kWhite}, {COLOR_BTNFACE, kBlack}, {COLOR_BTNTEXT, kWhite},
+     {COLOR_MENU, kBlack}, {COLOR_MENUBAR, kBlack}, {COLOR_MENUTEXT, kWhite}, {COLOR_HIGHLIGHT, kCyan},
+     {COLOR_HIGHLIGHTTEXT, kBlack}, {COLOR_GRAYTEXT, kGreen}},
+    kBlack,
+    kCyan,
+};
+
+// Readable on white but not on the button face an open title takes there.
+const Look kBlackButtons = {
+    "black buttons",
+    {{COLOR_WINDOW, kWhite}, {COLOR_WINDOWTEXT, kBlack}, {COLOR_BTNFACE, kBlack}, {COLOR_BTNTEXT, kWhite},
+     {COLOR_HIGHLIGHT, kBlue}, {COLOR_HIGHLIGHTTEXT, kWhite}, {COLOR_GRAYTEXT, kGrey}},
+    kWhite,
+    kBlue,
+};
+
+// Sets the system's colours for one test and puts the saved ones back
+// however it ends: they are the whole session's, not the test's.
+class SystemColours {
+public:
+    explicit SystemColours(const ColourSet& colours) {
+        std::vector<COLORREF> wanted;
+        for (const auto& [element, colour] : colours) {
+            elements_.push_back(element);
+            saved_.push_back(GetSysColor(element));
+            wanted.push_back(colour);
+        }
+        apply(wanted);
+    }
+    ~SystemColours() { apply(saved_); }
+    SystemColours(const SystemColours&) = delete;
+    SystemColours& operator=(const SystemColours&) = delete;
+
+private:
+    void apply(const std::vector<COLORREF>& colours) const {
+        EXPECT_TRUE(SetSysColors(static_cast<int>(elements_.size()), elements_.data(), colours.data()));
+    }
+
+    std::vector<int> elements_;
+    std::vector<COLORREF> saved_;
+};
+
+// A window's client area as the screen shows it, once painted.
+class Snapshot {
+public:
+    explicit Snapshot(HWND window) : window_(window) {
+        UpdateWindow(window);
+        dc_ = GetDC(window);
+    }
+    ~Snapshot() { ReleaseDC(window_, dc_); }
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
+
+    COLORREF commonest(const RECT& area) const {
+        std::map<COLORREF, int> counts;
+        for_each_pixel(area, [&](int, COLORREF colour) { ++counts[colour]; });
+        const auto most = std::max_element(counts.begin(), counts.end(),
+                                           [](const auto& a, const auto& b) { return a.second < b.second; });
+        return most == counts.end() ? CLR_INVALID : most->first;
+    }
+
+    bool shows(const RECT& area, COLORREF colour) const {
+        bool found = false;
+        for_each_pixel(area, [&](int, COLORREF pixel) { found |= pixel == colour; });
+        return found;
+    }
+
+    // The spans of columns that hold anything but `background`: the letters
+    // of one caption lie closer together than `gap`, captions further apart.
+    std::vector<RECT> inked_spans(const RECT& area, COLORREF background, int gap) const {
+        std::vector<RECT> spans;
+        for_each_pixel(area, [&](int x, COLORREF pixel) {
+            if (pixel == background) return;
+            if (spans.empty() || x - spans.back().right > gap) spans.push_back({x, area.top, x, area.bottom});
+            spans.back().right = x + 1;
+        });
+        return spans;
+    }
+
+private:
+    // Column by column, so that the spans grow from left to right.
+    template <class Visit>
+    void for_each_pixel(const RECT& area, Visit visit) const {
+        for (int x = area.left; x < area.right; ++x) {
+            for (int y = area.top; y < area.bottom; ++y) visit(x, GetPixel(dc_, x, y));
+        }
+    }
+
+    HWND window_;
+    HDC dc_;
+};
+
+void expect_written(const char* what, const Snapshot& shown, const RECT& area, MenuColours colours) {
+    SCOPED_TRACE(what);
+    EXPECT_NE(colours.text, colours.fill);
+    EXPECT_EQ(shown.commonest(area), colours.fill);
+    EXPECT_TRUE(shown.shows(area, colours.text));
+}
+
 class MenuBarTest : public FormTest {
 protected:
+    MenuBarTest() : FormTest(main_menu()) {}
+
     void SetUp() override {
         FormTest::SetUp();
         about = std::make_unique<TFAbout>(nullptr);
@@ -61,6 +197,14 @@ protected:
     HWND bar() const { return form->ActionMainMenuBar1; }
     HMENU main_items() const { return GetSubMenu(menu_bar_menu(bar()), 0); }
     HMENU help_items() const { return GetSubMenu(menu_bar_menu(bar()), 1); }
+
+    // Each title as the screen shows it on a band of `band`'s colour: left of
+    // the heading, above the page control that covers the band's bottom edge.
+    std::vector<RECT> shown_titles(const Snapshot& shown, COLORREF band) const {
+        constexpr int kGap = 6;  // wider than between letters, narrower than between titles
+        return shown.inked_spans(band_left_of_heading(), band, kGap);
+    }
+    RECT band_left_of_heading() const { return {0, 0, bounds_in_parent(form->Label12).left, 22}; }
 
     std::unique_ptr<TFAbout> about;
 };
@@ -161,6 +305,100 @@ TEST_F(MenuBarTest, ExitPostsTheQuitAtOnce) {
     MSG msg;
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 0u);
+}
+
+TEST_F(MenuBarTest, ThePaletteNeverWritesTextInItsBackgroundsColour) {
+    for (const Look* look : {&kNormal, &kHighContrast, &kBlackButtons}) {
+        SCOPED_TRACE(look->name);
+        const SystemColours theme(look->colours);
+        const MenuPalette palette = menu_palette();
+        EXPECT_EQ(palette.band.fill, look->band);
+        EXPECT_EQ(palette.open.fill, look->open);
+        EXPECT_NE(palette.band.text, palette.band.fill);
+        EXPECT_NE(palette.hot.text, palette.hot.fill);
+        EXPECT_NE(palette.open.text, palette.open.fill);
+        EXPECT_NE(palette.greyed_text, palette.band.fill);
+    }
+}
+
+TEST_F(MenuBarTest, TheBandItsCaptionsAndTheHeadingShowInThePalettesColours) {
+    const SIZE heading = client_size(form->Label12);
+    for (const Look* look : {&kNormal, &kHighContrast}) {
+        SCOPED_TRACE(look->name);
+        const SystemColours theme(look->colours);
+        const MenuPalette palette = menu_palette();
+        {
+            const Snapshot shown(bar());
+            EXPECT_EQ(shown.commonest(band_left_of_heading()), look->band);
+            const std::vector<RECT> titles = shown_titles(shown, look->band);
+            EXPECT_EQ(titles.size(), 2u);
+            for (const RECT& title : titles) EXPECT_TRUE(shown.shows(title, palette.band.text));
+        }
+        expect_written("heading", Snapshot(form->Label12), {0, 0, heading.cx, heading.cy}, palette.band);
+
+        SendMessageW(bar(), WM_MOUSEMOVE, 0, MAKELPARAM(4, 12));
+        const Snapshot hot(bar());
+        const std::vector<RECT> titles = shown_titles(hot, look->band);
+        ASSERT_FALSE(titles.empty());
+        expect_written("title under the mouse", hot, titles.front(), palette.hot);
+        SendMessageW(bar(), WM_MOUSELEAVE, 0, 0);
+    }
+}
+
+TEST_F(MenuBarTest, AnOpenDropDownShowsItsItemsInThePalettesColours) {
+    const auto item = [this](HWND popup, int position) {
+        RECT r{};
+        GetMenuItemRect(nullptr, main_items(), static_cast<UINT>(position), &r);
+        MapWindowPoints(HWND_DESKTOP, popup, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    for (const Look* look : {&kNormal, &kHighContrast}) {
+        SCOPED_TRACE(look->name);
+        const SystemColours theme(look->colours);
+        const MenuPalette palette = menu_palette();
+        const Outcome outcome = run_steps({
+            press_menu_key(VK_F10), press(VK_DOWN),
+            [&] {
+                const Snapshot bar_shown(bar());
+                const std::vector<RECT> titles = shown_titles(bar_shown, look->band);
+                ASSERT_FALSE(titles.empty());
+                expect_written("open title", bar_shown, titles.front(), palette.open);
+
+                // The greyed preview, selected, keeps the band's fill for its grey text.
+                const HWND popup = FindWindowW(L"#32768", nullptr);
+                const Snapshot shown(popup);
+                expect_written("greyed item", shown, item(popup, 0), {palette.band.fill, palette.greyed_text});
+                expect_written("item", shown, item(popup, 1), palette.band);
+                // The margin beside the items.
+                const RECT first = item(popup, 0), last = item(popup, 1);
+                EXPECT_EQ(shown.commonest({first.left - 1, first.top, first.left, last.bottom}), look->band);
+            },
+            press(VK_DOWN),
+            [&] {
+                const HWND popup = FindWindowW(L"#32768", nullptr);
+                expect_written("selected item", Snapshot(popup), item(popup, 1), palette.hot);
+            },
+            press(VK_ESCAPE), press(VK_ESCAPE),
+        });
+        EXPECT_TRUE(outcome.all_ran);
+    }
+}
+
+TEST_F(MenuBarTest, AColourOrThemeChangeRepaintsTheBarAndTheHeading) {
+    for (UINT message : {WM_SYSCOLORCHANGE, WM_SETTINGCHANGE}) {
+        ValidateRect(bar(), nullptr);
+        ValidateRect(form->Label12, nullptr);
+        SendMessageW(form->handle(), message, 0, 0);
+        EXPECT_TRUE(GetUpdateRect(bar(), nullptr, FALSE)) << message;
+        EXPECT_TRUE(GetUpdateRect(form->Label12, nullptr, FALSE)) << message;
+    }
+}
+
+TEST_F(FormTest, WithoutAMenuTheBarIsABareBandThatF10PassesBy) {
+    EXPECT_EQ(GetMenuItemCount(menu_bar_menu(form->ActionMainMenuBar1)), 0);
+    SetFocus(form->Edit2);
+    const Outcome outcome = run_steps({press_menu_key(VK_F10), expect_focus_on(form->Edit2)});
+    EXPECT_TRUE(outcome.all_ran);
 }
 
 // Wine's shell looks the https handler up under HKEY_CLASSES_ROOT, which
