@@ -8,6 +8,9 @@ endif()
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 if(MINGW)
     add_link_options(-Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
+    # No link time in the PE header: the same commit gives the same exe
+    # whenever it is built (the build folders are kept out in CMakeLists.txt).
+    add_link_options(-Wl,--no-insert-timestamp)
 endif()
 
 # The windows and the Win32 side of the panes, shared by the program and its tests.
@@ -29,11 +32,23 @@ add_library(tessivar_ui STATIC
 )
 target_link_libraries(tessivar_ui PUBLIC tessivar_core comctl32 shell32 gdi32 user32 kernel32)
 
+# The version block takes its numbers from project(... VERSION), the one place
+# the version is written; parts left out count as 0.
+foreach(part MAJOR MINOR PATCH TWEAK)
+    if("${PROJECT_VERSION_${part}}" STREQUAL "")
+        set(TESSIVAR_VERSION_${part} 0)
+    else()
+        set(TESSIVAR_VERSION_${part} ${PROJECT_VERSION_${part}})
+    endif()
+endforeach()
+configure_file(resources/tessivar_version.h.in generated/tessivar_version.h @ONLY)
+
 # Manifest, icon and version block; the tests link them too, so they run on
 # the same common controls as the program.
 add_library(tessivar_resources OBJECT resources/tessivar.rc)
+target_include_directories(tessivar_resources PRIVATE ${CMAKE_BINARY_DIR}/generated)
 set_source_files_properties(resources/tessivar.rc PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/tessivar.manifest;${CMAKE_SOURCE_DIR}/resources/tessivar.ico")
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/tessivar.manifest;${CMAKE_SOURCE_DIR}/resources/tessivar.ico;${CMAKE_BINARY_DIR}/generated/tessivar_version.h")
 
 add_executable(Tessivar WIN32 app/main.cpp $<TARGET_OBJECTS:tessivar_resources>)
 target_link_libraries(Tessivar PRIVATE tessivar_ui)

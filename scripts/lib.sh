@@ -11,9 +11,11 @@ readonly PACKAGES=(
     binutils-mingw-w64-x86-64 clang libclang-rt-14-dev libbenchmark-dev
 )
 
+# Installs whichever of the given packages (by default all of PACKAGES) are missing.
 ensure_packages() {
-    local missing=() p
-    for p in "${PACKAGES[@]}"; do
+    local wanted=("$@") missing=() p
+    [ $# -gt 0 ] || wanted=("${PACKAGES[@]}")
+    for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return
