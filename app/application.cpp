@@ -2,24 +2,33 @@
 
 #include <commctrl.h>
 
+#include "form/main_window.h"
+
 namespace tessivar {
 namespace {
 
 constexpr wchar_t kClass[] = L"TApplication";
 
-// The dialog keys (Tab, Shift+Tab, arrows among buttons) for our own windows only:
-// a combo box's drop-down list is a top-level window of its own.
-bool is_dialog_key(const MSG& msg, HWND root) {
+bool has_class(HWND window, const wchar_t* class_name) {
     wchar_t name[16];
-    if (!root || !GetClassNameW(root, name, 16)) return false;
-    return (lstrcmpW(name, L"TFMain") == 0 || lstrcmpW(name, L"TFAbout") == 0) &&
-           IsDialogMessageW(root, const_cast<MSG*>(&msg));
+    return window && GetClassNameW(window, name, 16) && lstrcmpW(name, class_name) == 0;
+}
+
+// The page keys, then the dialog keys (Tab, Shift+Tab, arrows among buttons),
+// for our own windows only: a combo box's drop-down list is a top-level
+// window of its own.
+bool is_window_key(const MSG& msg, HWND root) {
+    auto* key = const_cast<MSG*>(&msg);
+    if (has_class(root, L"TFMain")) {
+        return TranslateAcceleratorW(root, TFMain::page_keys(), key) || IsDialogMessageW(root, key);
+    }
+    return has_class(root, L"TFAbout") && IsDialogMessageW(root, key);
 }
 
 }  // namespace
 
 void dispatch_message(const MSG& msg) {
-    if (is_dialog_key(msg, GetAncestor(msg.hwnd, GA_ROOT))) return;
+    if (is_window_key(msg, GetAncestor(msg.hwnd, GA_ROOT))) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
 }

@@ -33,6 +33,9 @@ inline constexpr int kPagesTabOrder = 1;
 struct ControlRow {
     Kind kind;
     HWND TFMain::*member;
+    // Labels: the control this one names. Screen readers take a field's name
+    // from the label just before it in z-order, so it is created right before.
+    HWND TFMain::*names = nullptr;
     Parent parent;
     Bounds bounds;               // at 96 dpi, in the parent's client area
     const wchar_t* text = L"";   // caption, or starting content with CR LF after each line

@@ -19,14 +19,22 @@ constexpr int kFirstControlId = 100;
 constexpr RECT kPageInset = {4, 24, 4, 4};
 constexpr int kStatusPanelEdges[] = {50, 550, -1};
 constexpr const wchar_t* kStatusPanelTexts[] = {L"Ver 1.3", L"", L"by Varnhold"};
+// Commands of the page keys; the controls' ids start above them.
+constexpr WORD kNextPage = 1;
+constexpr WORD kPreviousPage = 2;
 constexpr SYSTEMTIME kStartDate = {2009, 11, 0, 2, 23, 2, 26, 515};
 
-// Labels first, so a heading lying over the menu bar's band stays on top;
-// then the focusable controls in tab order, which the dialog keys follow;
-// then the rest.
-int creation_rank(const ControlRow& row) {
-    if (row.kind == Kind::Label) return -1;
-    return row.tab_order == kNoFocus ? 1'000 : row.tab_order;
+// A label comes right before the control it names, since screen readers
+// take a field's name from the label just before it in z-order; the
+// focusable controls come in tab order, which the dialog keys follow; the
+// rest last. The heading lying over the menu bar's band is thus above it.
+int creation_rank(const ControlRow& row, std::span<const ControlRow> rows) {
+    if (row.names) {
+        const auto named = std::find_if(rows.begin(), rows.end(),
+                                        [&](const ControlRow& r) { return r.member == row.names; });
+        return 2 * named->tab_order;
+    }
+    return row.tab_order == kNoFocus ? 100'000 : 2 * row.tab_order + 1;
 }
 
 struct ClassAndStyle {
@@ -64,7 +72,8 @@ ClassAndStyle class_and_style(const ControlRow& row) {
         case Kind::TabSheet:
             return {kPageClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
         case Kind::StatusBar:
-            return {STATUSCLASSNAMEW, SBARS_SIZEGRIP, 0};
+            // Placed by the layout, not sized from its font.
+            return {STATUSCLASSNAMEW, SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, 0};
         case Kind::MenuBar:  // made by create_menu_bar
             break;
     }
@@ -211,12 +220,12 @@ void TFMain::build() {
     const auto rows = main_window_rows();
     std::vector<int> order(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) order[i] = static_cast<int>(i);
-    // Pages before their controls; within a parent, the creation rank.
+    // Pages before their controls; within a parent, by creation rank.
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         const auto& ra = rows[static_cast<std::size_t>(a)];
         const auto& rb = rows[static_cast<std::size_t>(b)];
         if (ra.parent != rb.parent) return ra.parent < rb.parent;
-        return creation_rank(ra) < creation_rank(rb);
+        return creation_rank(ra, rows) < creation_rank(rb, rows);
     });
     for (int index : order) create_control(rows[static_cast<std::size_t>(index)], kFirstControlId + index);
     show_status_panels();
@@ -276,11 +285,33 @@ void TFMain::select_page(int index) {
 
 void TFMain::on_resize() {
     window_anchors_.apply(client_size(window_));
-    SendMessageW(StatusBar1, WM_SIZE, 0, 0);
     clip_page_control(PageControl1);
 }
 
+HACCEL TFMain::page_keys() {
+    static ACCEL keys[] = {
+        {FVIRTKEY | FCONTROL, VK_TAB, kNextPage},
+        {FVIRTKEY | FCONTROL, VK_NEXT, kNextPage},
+        {FVIRTKEY | FCONTROL | FSHIFT, VK_TAB, kPreviousPage},
+        {FVIRTKEY | FCONTROL, VK_PRIOR, kPreviousPage},
+    };
+    static const HACCEL table = CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
+    return table;
+}
+
+// Wraps round, and the focus goes to the new page's first control.
+void TFMain::step_page(int step) {
+    const int count = static_cast<int>(pages().size());
+    select_page((TabCtrl_GetCurSel(PageControl1) + step + count) % count);
+    SetFocus(GetNextDlgTabItem(window_, PageControl1, FALSE));
+}
+
 void TFMain::on_command(int id, int code) {
+    constexpr int kFromAccelerator = 1;
+    if (code == kFromAccelerator && (id == kNextPage || id == kPreviousPage)) {
+        step_page(id == kNextPage ? 1 : -1);
+        return;
+    }
     const auto rows = main_window_rows();
     const int index = id - kFirstControlId;
     if (code != BN_CLICKED || index < 0 || index >= static_cast<int>(rows.size())) return;

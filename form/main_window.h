@@ -26,6 +26,10 @@ public:
 
     HWND handle() const { return window_; }
     void select_page(int index);
+    // Ctrl+Tab and Ctrl+PageDown show the next page, Ctrl+Shift+Tab and
+    // Ctrl+PageUp the previous one, as in any tabbed form; the message loop
+    // translates them for this window.
+    static HACCEL page_keys();
 
     void FormCreate();
     void Button1Click();  // map description
@@ -83,6 +87,7 @@ private:
     std::array<HWND, 4> pages() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet4}; }
     Anchoring& anchoring_of(Parent parent);
     void on_command(int id, int code);
+    void step_page(int step);
     void on_resize();
     void show_status_panels();
 

@@ -77,6 +77,48 @@ TEST_F(MainWindow, WindowTabsAndStatusBar) {
     EXPECT_EQ(panel(0), L"Ver 1.3");
     EXPECT_EQ(panel(1), L"");
     EXPECT_EQ(panel(2), L"by Varnhold");
+    const RECT status = bounds_in_parent(form->StatusBar1);
+    EXPECT_EQ(status.left, 0);
+    EXPECT_EQ(status.top, 570);
+    EXPECT_EQ(status.right, 640);
+    EXPECT_EQ(status.bottom, 589) << "19 high, not sized from its font";
+}
+
+std::wstring window_text(HWND window) {
+    wchar_t text[128] = {};
+    GetWindowTextW(window, text, 128);
+    return text;
+}
+
+// The name a screen reader gives a field: the first label before it in
+// z-order, the walk stopping at a control that starts a tab group.
+std::wstring label_before(HWND control) {
+    for (HWND w = GetWindow(control, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+        wchar_t name[16] = {};
+        GetClassNameW(w, name, 16);
+        if (lstrcmpiW(name, L"Static") == 0) return window_text(w);
+        const LONG style = GetWindowLongW(w, GWL_STYLE);
+        if ((style & WS_GROUP) && (style & WS_TABSTOP)) break;
+    }
+    return L"";
+}
+
+TEST_F(MainWindow, EveryFieldIsNamedByItsOwnLabel) {
+    int named = 0;
+    for (const ControlRow& row : main_window_rows()) {
+        if (!row.names) continue;
+        EXPECT_EQ(label_before(form.get()->*row.names), row.text) << narrow(row.text);
+        ++named;
+    }
+    EXPECT_EQ(named, 34);
+    EXPECT_EQ(label_before(form->LabeledEdit2), L"Ссылка на скриншот или логотип карты:");
+    EXPECT_EQ(label_before(form->Disc2), L"Полное описание материала:");
+    EXPECT_EQ(label_before(form->ComboBox6), L"Ландшафт:");
+
+    EXPECT_TRUE(IsWindowVisible(form->Label12));
+    HWND above = GetWindow(form->ActionMainMenuBar1, GW_HWNDPREV);
+    while (above && above != form->Label12) above = GetWindow(above, GW_HWNDPREV);
+    EXPECT_EQ(above, form->Label12) << "the heading lies above the menu bar's band";
 }
 
 TEST_F(MainWindow, StartingTextsAndPlaceholders) {
@@ -411,6 +453,53 @@ TEST_F(MainWindow, TabMovesOnFromAMultiLineBoxAndEnterBreaksTheLine) {
     SetFocus(form->Memo1);
     press_key(form->handle(), form->Memo1, VK_RETURN);
     EXPECT_EQ(text_of(form->Memo1), "\r\n");
+}
+
+// Holds Ctrl (and Shift) down for this thread's keyboard state while alive.
+class HeldKeys {
+public:
+    explicit HeldKeys(bool shift) {
+        GetKeyboardState(saved_);
+        BYTE state[256];
+        GetKeyboardState(state);
+        state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+        if (shift) state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
+        SetKeyboardState(state);
+    }
+    ~HeldKeys() { SetKeyboardState(saved_); }
+
+private:
+    BYTE saved_[256] = {};
+};
+
+void press_through_loop(UINT key, bool shift = false) {
+    const HeldKeys held(shift);
+    MSG down = {GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
+    dispatch_message(down);
+    pump();
+}
+
+TEST_F(MainWindow, CtrlTabAndCtrlPageKeysSwitchPagesRoundAndFocusTheirFirstField) {
+    SetFocus(form->Memo1);
+    press_through_loop(VK_TAB);
+    EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 1);
+    EXPECT_TRUE(IsWindowVisible(form->TabSheet2));
+    EXPECT_FALSE(IsWindowVisible(form->TabSheet1));
+    EXPECT_EQ(GetFocus(), form->Edit8);
+    EXPECT_EQ(text_of(form->Memo1), "Здесь напишите правила игры, лог изменений \r\nили отличия от предыдущей версии.\r\n")
+        << "the key is not typed into the box";
+    press_through_loop(VK_NEXT);
+    EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 2);
+    EXPECT_EQ(GetFocus(), form->Edit4);
+    press_through_loop(VK_TAB, true);
+    press_through_loop(VK_PRIOR);
+    EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 0);
+    EXPECT_TRUE(IsChild(form->ComboBox1, GetFocus())) << "the maps page starts at the genre box";
+    press_through_loop(VK_PRIOR);
+    EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 3) << "wraps round";
+    EXPECT_EQ(GetFocus(), form->Edit3);
+    press_through_loop(VK_TAB);
+    EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 0);
 }
 
 TEST_F(MainWindow, ClosingAsksNothingAndEndsTheLoopWithCodeZero) {
