@@ -85,14 +85,13 @@ ClassAndStyle class_and_style(const ControlRow& row) {
 // its text is aligned to. Where the font matches the design, nothing changes.
 Bounds fit_label(const ControlRow& row, HFONT font) {
     Bounds b = row.bounds;
-    if (row.wraps) {
-        b.height = std::max(b.height, static_cast<int>(text_size(font, row.text, b.width).cy));
-        return b;
-    }
-    const int width = text_size(font, row.text).cx;
-    if (width <= b.width) return b;
-    if (row.style & SS_RIGHT) b.left -= width - b.width;
-    b.width = width;
+    // Wrapped at its width, a label still widens for a word longer than that.
+    const SIZE text = text_size(font, row.text, row.wraps ? b.width : 0);
+    b.height = std::max(b.height, static_cast<int>(text.cy));
+    if (text.cx <= b.width) return b;
+    // Never past the page's left edge, where the text would be cut.
+    if (row.style & SS_RIGHT) b.left = std::max(0, b.left - static_cast<int>(text.cx - b.width));
+    b.width = static_cast<int>(text.cx);
     return b;
 }
 

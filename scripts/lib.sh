@@ -7,7 +7,7 @@ readonly PACKAGES=(
     cmake ninja-build g++ googletest
     g++-mingw-w64-x86-64-posix
     wine wine64 fonts-wine
-    xvfb xauth x11-utils imagemagick
+    xvfb xauth x11-utils imagemagick locales
     binutils-mingw-w64-x86-64 clang libclang-rt-14-dev libbenchmark-dev
 )
 
@@ -18,10 +18,21 @@ ensure_packages() {
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
-    [ ${#missing[@]} -eq 0 ] && return
-    echo "Installing: ${missing[*]}"
-    apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        apt-get update -q
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+    fi
+    [ $# -gt 0 ] || ensure_russian_locale
+}
+
+# The program's home is a Russian Windows: Wine runs it in ru_RU.UTF-8
+# (cmake/wine-run), which gives the Cyrillic "MS Sans Serif" and dd.MM.yyyy.
+ensure_russian_locale() {
+    locale -a 2>/dev/null | grep -qix 'ru_RU.utf8' && return
+    sed -i 's/^# *ru_RU.UTF-8 UTF-8/ru_RU.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' >>/etc/locale.gen
+    locale-gen >/dev/null
 }
 
 build_preset() {

@@ -455,6 +455,22 @@ TEST_F(MainWindow, TabMovesOnFromAMultiLineBoxAndEnterBreaksTheLine) {
     EXPECT_EQ(text_of(form->Memo1), "\r\n");
 }
 
+// Whatever font the system gives, every label shows its whole text inside
+// its parent; the C locale, without a Cyrillic "MS Sans Serif", runs this too.
+TEST_F(MainWindow, EveryLabelShowsItsWholeTextInsideItsParent) {
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(form->Label1, WM_GETFONT, 0, 0));
+    for (const ControlRow& row : main_window_rows()) {
+        if (row.kind != Kind::Label || !*row.text) continue;
+        HWND label = form.get()->*row.member;
+        const RECT r = bounds_in_parent(label);
+        EXPECT_GE(r.left, 0) << narrow(row.text);
+        EXPECT_LE(r.right, client_size(GetParent(label)).cx) << narrow(row.text);
+        const SIZE text = text_size(font, row.text, row.wraps ? r.right - r.left : 0);
+        EXPECT_LE(text.cx, r.right - r.left) << narrow(row.text);
+        EXPECT_LE(text.cy, r.bottom - r.top) << narrow(row.text);
+    }
+}
+
 // Holds Ctrl (and Shift) down for this thread's keyboard state while alive.
 class HeldKeys {
 public:
