@@ -217,14 +217,16 @@ void TFMain::build() {
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                window_, nullptr, instance(), nullptr);
     const auto rows = main_window_rows();
-    std::vector<int> order(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) order[i] = static_cast<int>(i);
+    std::vector<int> order(rows.size()), rank(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        order[i] = static_cast<int>(i);
+        rank[i] = creation_rank(rows[i], rows);
+    }
     // Pages before their controls; within a parent, by creation rank.
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const auto& ra = rows[static_cast<std::size_t>(a)];
-        const auto& rb = rows[static_cast<std::size_t>(b)];
-        if (ra.parent != rb.parent) return ra.parent < rb.parent;
-        return creation_rank(ra, rows) < creation_rank(rb, rows);
+        const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
+        if (rows[ia].parent != rows[ib].parent) return rows[ia].parent < rows[ib].parent;
+        return rank[ia] < rank[ib];
     });
     for (int index : order) create_control(rows[static_cast<std::size_t>(index)], kFirstControlId + index);
     show_status_panels();
