@@ -8,6 +8,10 @@ namespace tessivar {
 namespace {
 
 constexpr wchar_t kClass[] = L"TFAbout";
+constexpr wchar_t kFace[] = L"MS Sans Serif";
+// Where the designer left it, not centred; its outer size, and the client
+// size the memo's bounds were given for.
+constexpr Bounds kDesignBounds = {192, 113, 640, 480};
 constexpr SIZE kDesignClient = {632, 447};
 constexpr Bounds kMemoBounds = {0, 0, 626, 445};
 constexpr int kMemoId = 100;
@@ -40,13 +44,15 @@ constexpr wchar_t kText[] =
 
 }  // namespace
 
-TFAbout::TFAbout(HWND owner) : anchors_(kDesignClient) {
+TFAbout::TFAbout(HWND owner) {
     register_window_class(kClass, object_window_procedure<TFAbout>, GetSysColorBrush(COLOR_BTNFACE),
                           main_icon());
-    // Where the designer left it, not centred.
-    CreateWindowExW(0, kClass, L"О программе", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 192, 113,
-                    640, 480, owner, nullptr, instance(), this);
-    font_ = create_ui_font(L"MS Sans Serif");
+    const int dpi = window_dpi(nullptr);
+    scale_ = {dpi, dpi};
+    const Bounds b = scale_.bounds(kDesignBounds);
+    CreateWindowExW(0, kClass, L"О программе", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, b.left, b.top,
+                    b.width, b.height, owner, nullptr, instance(), this);
+    font_ = create_ui_font(kFace, dpi);
     create_memo();
 }
 
@@ -56,7 +62,7 @@ TFAbout::~TFAbout() {
 }
 
 void TFAbout::create_memo() {
-    const Bounds& b = kMemoBounds;
+    const Bounds b = scale_.bounds(kMemoBounds);
     // Read-only but selectable, wrapped at the window's width, no border, no bars.
     Memo6 = CreateWindowExW(0, WC_EDITW, kText,
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL |
@@ -65,9 +71,27 @@ void TFAbout::create_memo() {
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMemoId)), instance(),
                             nullptr);
     SendMessageW(Memo6, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    anchor_memo(b);
+}
+
+// The frame may not give the design client size: the margins count.
+void TFAbout::anchor_memo(Bounds b) {
+    anchors_.reset(scale_.size(kDesignClient));
     anchors_.add(Memo6, b, kAllEdges);
-    // The frame may not give the design client size: the margins count.
     anchors_.apply(client_size(window_));
+}
+
+// Dragged to a monitor of another density: the system's rectangle, a new
+// font, the memo laid out again.
+void TFAbout::on_dpi_changed(int dpi, const RECT& suggested) {
+    HFONT previous = font_;
+    scale_ = {dpi, dpi};
+    font_ = create_ui_font(kFace, dpi);
+    SendMessageW(Memo6, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    DeleteObject(previous);
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    anchor_memo(scale_.bounds(kMemoBounds));
 }
 
 void TFAbout::show_modal(HWND caller) {
@@ -114,6 +138,9 @@ LRESULT TFAbout::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_SIZE:
             anchors_.apply(client_size(window_));
+            return 0;
+        case WM_DPICHANGED:
+            on_dpi_changed(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
             return 0;
         case WM_ACTIVATE:
             if (LOWORD(wparam) != WA_INACTIVE && Memo6) SetFocus(Memo6);

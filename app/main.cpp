@@ -5,8 +5,10 @@
 #include "app/actions.h"
 #include "app/application.h"
 #include "form/main_window.h"
+#include "form/window_kit.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+    tessivar::declare_dpi_awareness();
     tessivar::init_common_controls();
     tessivar::Application application(L"Tessivar");
     tessivar::TFMain main_window(application.handle(), tessivar::main_menu());

@@ -12,8 +12,14 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"TFMain";
 constexpr wchar_t kPageClass[] = L"TTabSheet";
+constexpr wchar_t kFace[] = L"MS Sans Serif";
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+// Where the designer left the window, and the client size its layout is made for.
+constexpr POINT kDesignPosition = {192, 110};
 constexpr SIZE kDesignClient = {640, 589};
-constexpr SIZE kPageDesignClient = {281, 513};
+// The designed font's line at 96 dpi.
+constexpr int kDesignLineHeight = 13;
 constexpr int kFirstControlId = 100;
 // Where the page lies inside the page control: below the tab strip, inside its border.
 constexpr RECT kPageInset = {4, 24, 4, 4};
@@ -80,13 +86,30 @@ ClassAndStyle class_and_style(const ControlRow& row) {
     return {WC_STATICW, 0, 0};
 }
 
-// A label is as large as its text needs, as a designer's auto-sized label:
-// one that wraps grows downwards, one that does not grows away from the edge
-// its text is aligned to. Where the font matches the design, nothing changes.
-Bounds fit_label(const ControlRow& row, HFONT font) {
-    Bounds b = row.bounds;
-    // Wrapped at its width, a label still widens for a word longer than that.
-    const SIZE text = text_size(font, row.text, row.wraps ? b.width : 0);
+// With the designed font, the density alone. A substitute face, or the
+// designed one at a size of its own, widens the layout until the widest
+// label fits, and heightens it for a taller line, as dialog units would;
+// the labels then fit as they do in the design.
+LayoutScale layout_scale(int dpi, HFONT font) {
+    LayoutScale scale{dpi, dpi};
+    if (is_exactly(font, kFace)) return scale;
+    for (const ControlRow& row : main_window_rows()) {
+        if (row.kind != Kind::Label || !*row.text) continue;
+        const int needed = MulDiv(text_size(font, row.text).cx, LayoutScale::kDesignDpi, row.bounds.width);
+        scale.x_dpi = std::max(scale.x_dpi, needed);
+    }
+    const int line = text_size(font, L"Й").cy;
+    scale.y_dpi = std::max(scale.y_dpi, MulDiv(line, LayoutScale::kDesignDpi, kDesignLineHeight));
+    return scale;
+}
+
+// A label is as large as its text needs, as a designer's auto-sized label,
+// growing away from the edge its text is aligned to. Every label of the
+// design holds one line: one that may wrap widens rather than break, for a
+// second line would run into the row below. Where the font matches the
+// design, nothing changes.
+Bounds fit_label(const ControlRow& row, Bounds b, HFONT font) {
+    const SIZE text = text_size(font, row.text);
     b.height = std::max(b.height, static_cast<int>(text.cy));
     if (text.cx <= b.width) return b;
     // Never past the page's left edge, where the text would be cut.
@@ -95,11 +118,11 @@ Bounds fit_label(const ControlRow& row, HFONT font) {
     return b;
 }
 
-// Combo boxes are created with room for their drop-down; the edit part takes
+// Combo boxes are given room for their drop-down; the edit part takes
 // the font's height regardless.
-int drop_down_room(const ControlRow& row) {
+int drop_down_room(const ControlRow& row, const LayoutScale& scale) {
     const bool combo = row.kind == Kind::Combo || row.kind == Kind::DropList;
-    return combo ? 200 : 0;
+    return combo ? scale.y(200) : 0;
 }
 
 // A multi-line box keeps Enter for its line breaks but lets Tab move on to
@@ -161,11 +184,11 @@ void add_page_tab(HWND page_control, const wchar_t* caption) {
 
 // The page control keeps out of the area its pages cover, so that it never
 // paints over the active page (the pages are its siblings, below it).
-void clip_page_control(HWND page_control) {
+void clip_page_control(HWND page_control, const LayoutScale& scale) {
     const SIZE size = client_size(page_control);
     HRGN outer = CreateRectRgn(0, 0, size.cx, size.cy);
-    HRGN inner = CreateRectRgn(kPageInset.left, kPageInset.top, size.cx - kPageInset.right,
-                               size.cy - kPageInset.bottom);
+    HRGN inner = CreateRectRgn(scale.x(kPageInset.left), scale.y(kPageInset.top),
+                               size.cx - scale.x(kPageInset.right), size.cy - scale.y(kPageInset.bottom));
     CombineRgn(outer, outer, inner, RGN_DIFF);
     DeleteObject(inner);
     SetWindowRgn(page_control, outer, TRUE);
@@ -186,23 +209,19 @@ LRESULT CALLBACK report_mouse_moves(HWND control, UINT message, WPARAM wparam, L
 
 }  // namespace
 
-TFMain::TFMain(HWND owner, std::span<const MenuTitle> menu)
-    : menu_(menu),
-      window_anchors_(kDesignClient),
-      page_anchors_{Anchoring(kPageDesignClient), Anchoring(kPageDesignClient),
-                    Anchoring(kPageDesignClient), Anchoring(kPageDesignClient)} {
+TFMain::TFMain(HWND owner, std::span<const MenuTitle> menu) : menu_(menu) {
     register_window_class(kWindowClass, object_window_procedure<TFMain>, GetSysColorBrush(COLOR_BTNFACE),
                           main_icon());
     register_window_class(kPageClass, page_proc, GetSysColorBrush(COLOR_BTNFACE));
-    constexpr DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    dpi_ = window_dpi(nullptr);
+    font_ = create_ui_font(kFace, dpi_);
+    scale_ = layout_scale(dpi_, font_);
     // The layout is made for this client size; the frame adds whatever the
     // system's metrics give.
-    RECT outer = {0, 0, kDesignClient.cx, kDesignClient.cy};
-    AdjustWindowRectEx(&outer, style, FALSE, WS_EX_CONTROLPARENT);
-    CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, L"Tessivar.", style, 192, 110,
-                    outer.right - outer.left, outer.bottom - outer.top, owner, nullptr, instance(),
-                    this);
-    font_ = create_ui_font(L"MS Sans Serif");
+    const SIZE outer = outer_size(scale_.size(kDesignClient), kStyle, kExStyle, dpi_);
+    const LayoutScale density{dpi_, dpi_};
+    CreateWindowExW(kExStyle, kWindowClass, L"Tessivar.", kStyle, density.x(kDesignPosition.x),
+                    density.y(kDesignPosition.y), outer.cx, outer.cy, owner, nullptr, instance(), this);
     build();
     FormCreate();
 }
@@ -217,31 +236,53 @@ void TFMain::build() {
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                window_, nullptr, instance(), nullptr);
     const auto rows = main_window_rows();
+    window_anchors_.reset(scale_.size(kDesignClient));
+    for (int index : creation_order()) create_control(rows[static_cast<std::size_t>(index)], kFirstControlId + index);
+    show_status_panels();
+    clip_page_control(PageControl1, scale_);
+    select_page(0);
+}
+
+// Pages before their controls; within a parent, by creation rank.
+std::vector<int> TFMain::creation_order() {
+    const auto rows = main_window_rows();
     std::vector<int> order(rows.size()), rank(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         order[i] = static_cast<int>(i);
         rank[i] = creation_rank(rows[i], rows);
     }
-    // Pages before their controls; within a parent, by creation rank.
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
         if (rows[ia].parent != rows[ib].parent) return rows[ia].parent < rows[ib].parent;
         return rank[ia] < rank[ib];
     });
-    for (int index : order) create_control(rows[static_cast<std::size_t>(index)], kFirstControlId + index);
-    show_status_panels();
-    clip_page_control(PageControl1);
-    select_page(0);
+    return order;
+}
+
+Bounds TFMain::place(const ControlRow& row) const {
+    const Bounds b = scale_.bounds(row.bounds);
+    return row.kind == Kind::Label ? fit_label(row, b, font_) : b;
+}
+
+// A page's own controls are laid out for the page's size as placed.
+void TFMain::anchor(const ControlRow& row, HWND control, Bounds b) {
+    if (row.kind == Kind::TabSheet) page_anchors_[page_index(control)].reset({b.width, b.height});
+    anchoring_of(row.parent).add(control, b, row.anchors);
+}
+
+std::size_t TFMain::page_index(HWND page) const {
+    const auto all = pages();
+    return static_cast<std::size_t>(std::find(all.begin(), all.end(), page) - all.begin());
 }
 
 void TFMain::create_control(const ControlRow& row, int id) {
     const auto [window_class, style, ex_style] = class_and_style(row);
-    const Bounds b = row.kind == Kind::Label ? fit_label(row, font_) : row.bounds;
+    const Bounds b = place(row);
     HWND control =
         row.kind == Kind::MenuBar
-            ? create_menu_bar(*this, menu_, parent_of(row), b, id)
+            ? create_menu_bar(*this, menu_, parent_of(row), b, id, dpi_)
             : CreateWindowExW(ex_style, window_class, row.text, WS_CHILD | style, b.left, b.top,
-                              b.width, b.height + drop_down_room(row), parent_of(row),
+                              b.width, b.height + drop_down_room(row, scale_), parent_of(row),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(),
                               nullptr);
     this->*row.member = control;
@@ -257,7 +298,45 @@ void TFMain::create_control(const ControlRow& row, int id) {
     } else {
         ShowWindow(control, SW_SHOWNA);
     }
-    anchoring_of(row.parent).add(control, b, row.anchors);
+    anchor(row, control, b);
+}
+
+// A window dragged to a monitor of another density: the same layout at the
+// new one, in new fonts, in the rectangle the system suggests. What the
+// user typed stays as it is.
+void TFMain::on_dpi_changed(int dpi, const RECT& suggested) {
+    HFONT previous = font_;
+    dpi_ = dpi;
+    font_ = create_ui_font(kFace, dpi_);
+    scale_ = layout_scale(dpi_, font_);
+    window_anchors_.reset(scale_.size(kDesignClient));
+    const auto rows = main_window_rows();
+    for (int index : creation_order()) {
+        const ControlRow& row = rows[static_cast<std::size_t>(index)];
+        HWND control = this->*row.member;
+        const Bounds b = place(row);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SetWindowPos(control, nullptr, b.left, b.top, b.width, b.height + drop_down_room(row, scale_),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        anchor(row, control, b);
+    }
+    set_menu_bar_dpi(ActionMainMenuBar1, dpi_);
+    show_status_panels();
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The system scales the window by the densities alone; a font of other
+    // metrics may need more room.
+    const SIZE client = client_size(window_), needed = scale_.size(kDesignClient);
+    if (client.cx < needed.cx || client.cy < needed.cy) {
+        RECT outer;
+        GetWindowRect(window_, &outer);
+        SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left + std::max(0L, needed.cx - client.cx),
+                     outer.bottom - outer.top + std::max(0L, needed.cy - client.cy),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    on_resize();
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    DeleteObject(previous);
 }
 
 HWND TFMain::parent_of(const ControlRow& row) const {
@@ -271,8 +350,11 @@ Anchoring& TFMain::anchoring_of(Parent parent) {
 }
 
 void TFMain::show_status_panels() {
-    SendMessageW(StatusBar1, SB_SETPARTS, std::size(kStatusPanelEdges),
-                 reinterpret_cast<LPARAM>(kStatusPanelEdges));
+    int edges[std::size(kStatusPanelEdges)];
+    for (std::size_t i = 0; i < std::size(edges); ++i) {
+        edges[i] = kStatusPanelEdges[i] < 0 ? kStatusPanelEdges[i] : scale_.x(kStatusPanelEdges[i]);
+    }
+    SendMessageW(StatusBar1, SB_SETPARTS, std::size(edges), reinterpret_cast<LPARAM>(edges));
     for (std::size_t panel = 0; panel < std::size(kStatusPanelTexts); ++panel) {
         SendMessageW(StatusBar1, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(kStatusPanelTexts[panel]));
     }
@@ -286,7 +368,7 @@ void TFMain::select_page(int index) {
 
 void TFMain::on_resize() {
     window_anchors_.apply(client_size(window_));
-    clip_page_control(PageControl1);
+    clip_page_control(PageControl1, scale_);
 }
 
 HACCEL TFMain::page_keys() {
@@ -344,6 +426,9 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             break;
         case WM_SIZE:
             if (PageControl1) on_resize();
+            return 0;
+        case WM_DPICHANGED:
+            on_dpi_changed(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
             return 0;
         case WM_SYSCOMMAND:
             // The application window bears the taskbar button: minimising

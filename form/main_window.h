@@ -5,6 +5,7 @@
 
 #include <array>
 #include <span>
+#include <vector>
 
 #include "form/control_row.h"
 #include "form/menu_bar.h"
@@ -82,7 +83,12 @@ private:
     LRESULT on_page_message(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 
     void build();
+    static std::vector<int> creation_order();
+    Bounds place(const ControlRow& row) const;
+    void anchor(const ControlRow& row, HWND control, Bounds b);
+    std::size_t page_index(HWND page) const;
     void create_control(const ControlRow& row, int id);
+    void on_dpi_changed(int dpi, const RECT& suggested);
     HWND parent_of(const ControlRow& row) const;
     std::array<HWND, 4> pages() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet4}; }
     Anchoring& anchoring_of(Parent parent);
@@ -93,7 +99,9 @@ private:
 
     HWND window_{};
     std::span<const MenuTitle> menu_;
+    int dpi_ = LayoutScale::kDesignDpi;
     HFONT font_{};
+    LayoutScale scale_;
     HWND tooltip_{};
     Anchoring window_anchors_;
     std::array<Anchoring, 4> page_anchors_;

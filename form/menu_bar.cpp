@@ -14,6 +14,7 @@ namespace tessivar {
 namespace {
 
 constexpr wchar_t kClass[] = L"TActionMainMenuBar";
+// At 96 dpi; scaled to the bar's density.
 constexpr int kCaptionPadding = 7;  // either side of a title's text
 constexpr int kItemHeight = 20;
 constexpr int kItemTextLeft = 24;  // the room menus keep for their glyphs
@@ -145,18 +146,9 @@ void set_margin_brush(HMENU drop_down, HBRUSH brush) {
 
 class MenuBar {
 public:
-    MenuBar(TFMain& form, std::span<const MenuTitle> titles, int height)
-        : form_(form),
-          titles_(titles),
-          commands_(commands_by_id(titles)),
-          font_(create_ui_font(L"Tahoma")),
-          menu_(build_menu(titles)) {
-        int left = 0;
-        for (const MenuTitle& title : titles_) {
-            const int width = text_size(font_, title.caption.c_str()).cx + 2 * kCaptionPadding;
-            captions_.push_back({left, 0, left + width, height});
-            left += width;
-        }
+    MenuBar(TFMain& form, std::span<const MenuTitle> titles, int dpi, int height)
+        : form_(form), titles_(titles), commands_(commands_by_id(titles)), menu_(build_menu(titles)) {
+        set_dpi(dpi, height);
     }
     ~MenuBar() {
         DestroyMenu(menu_);
@@ -171,6 +163,21 @@ public:
     static LRESULT CALLBACK filter_menu_message(int code, WPARAM wparam, LPARAM lparam);
 
     HMENU menu() const { return menu_; }
+
+    // The font and every measure for `dpi`, the bar being `height` high.
+    void set_dpi(int dpi, int height) {
+        if (font_) DeleteObject(font_);
+        font_ = create_ui_font(L"Tahoma", dpi);
+        scale_ = {dpi, dpi};
+        captions_.clear();
+        int left = 0;
+        for (const MenuTitle& title : titles_) {
+            const int width = text_size(font_, title.caption.c_str()).cx + 2 * scale_.x(kCaptionPadding);
+            captions_.push_back({left, 0, left + width, height});
+            left += width;
+        }
+        if (window_) InvalidateRect(window_, nullptr, FALSE);
+    }
 
     void toggle_keyboard() {
         if (selected_ >= 0) {
@@ -217,7 +224,8 @@ private:
     std::span<const MenuTitle> titles_;
     std::vector<const MenuCommand*> commands_;  // by item id, less one
     HWND window_{};
-    HFONT font_;
+    HFONT font_{};
+    LayoutScale scale_;
     HMENU menu_;
     std::vector<RECT> captions_;
     int hot_ = -1;       // under the mouse
@@ -255,8 +263,8 @@ void MenuBar::draw_title(HDC dc, int index, const MenuPalette& palette) const {
 
 void MenuBar::measure_item(MEASUREITEMSTRUCT& item) const {
     const SIZE text = text_size(font_, command(item.itemID).caption.c_str());
-    item.itemWidth = static_cast<UINT>(kItemTextLeft + text.cx + kItemTextRight);
-    item.itemHeight = kItemHeight;
+    item.itemWidth = static_cast<UINT>(scale_.x(kItemTextLeft) + text.cx + scale_.x(kItemTextRight));
+    item.itemHeight = static_cast<UINT>(scale_.y(kItemHeight));
 }
 
 void MenuBar::draw_item(const DRAWITEMSTRUCT& item) const {
@@ -271,7 +279,7 @@ void MenuBar::draw_item(const DRAWITEMSTRUCT& item) const {
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, greyed ? palette.greyed_text : colours.text);
     RECT text = item.rcItem;
-    text.left += kItemTextLeft;
+    text.left += scale_.x(kItemTextLeft);
     DrawTextW(item.hDC, command(item.itemID).caption.c_str(), -1, &text,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     SelectObject(item.hDC, previous);
@@ -451,6 +459,8 @@ LRESULT MenuBar::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             return 1;  // painted whole in WM_PAINT
         case WM_SETFONT:
             return 0;  // keeps its own font
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(font_);
         case WM_MOUSEMOVE:
             set_hot(caption_at({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)}));
             return 0;
@@ -488,9 +498,10 @@ LRESULT CALLBACK MenuBar::filter_menu_message(int code, WPARAM wparam, LPARAM lp
 
 }  // namespace
 
-HWND create_menu_bar(TFMain& form, std::span<const MenuTitle> menu, HWND parent, Bounds bounds, int id) {
+HWND create_menu_bar(TFMain& form, std::span<const MenuTitle> menu, HWND parent, Bounds bounds, int id,
+                     int dpi) {
     register_window_class(kClass, object_window_procedure<MenuBar>);
-    auto* bar = new MenuBar(form, menu, bounds.height);
+    auto* bar = new MenuBar(form, menu, dpi, bounds.height);
     // Clipped by its siblings, so that a heading lying in its band stays visible.
     HWND window = CreateWindowExW(0, kClass, L"", WS_CHILD | WS_CLIPSIBLINGS, bounds.left, bounds.top,
                                   bounds.width, bounds.height, parent,
@@ -502,6 +513,10 @@ HWND create_menu_bar(TFMain& form, std::span<const MenuTitle> menu, HWND parent,
 HMENU menu_bar_menu(HWND bar) {
     const MenuBar* self = MenuBar::of(bar);
     return self ? self->menu() : nullptr;
+}
+
+void set_menu_bar_dpi(HWND bar, int dpi) {
+    if (MenuBar* self = MenuBar::of(bar)) self->set_dpi(dpi, client_size(bar).cy);
 }
 
 void toggle_menu_bar_keyboard(HWND bar) {

@@ -24,8 +24,13 @@ struct MenuTitle {
 };
 
 // Choosing a command runs its handler on `form`. The bar shows `menu`
-// without copying it: it must outlive the bar.
-HWND create_menu_bar(TFMain& form, std::span<const MenuTitle> menu, HWND parent, Bounds bounds, int id);
+// without copying it: it must outlive the bar. Its font and measures are
+// for `dpi`.
+HWND create_menu_bar(TFMain& form, std::span<const MenuTitle> menu, HWND parent, Bounds bounds, int id,
+                     int dpi);
+
+// The bar moved to a monitor of another density, and already placed there.
+void set_menu_bar_dpi(HWND bar, int dpi);
 
 // The titles with their drop-downs, as the bar shows them.
 HMENU menu_bar_menu(HWND bar);

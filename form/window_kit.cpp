@@ -16,8 +16,13 @@ void follow(int& start, int& length, bool near_edge, bool far_edge, int growth) 
 
 }  // namespace
 
-void Anchoring::add(HWND control, Bounds design_bounds, unsigned anchors) {
-    if (anchors != kTopLeft) items_.push_back({control, design_bounds, anchors});
+void Anchoring::reset(SIZE laid_out_client) {
+    laid_out_client_ = laid_out_client;
+    items_.clear();
+}
+
+void Anchoring::add(HWND control, Bounds laid_out, unsigned anchors) {
+    if (anchors != kTopLeft) items_.push_back({control, laid_out, anchors});
 }
 
 void Anchoring::apply(SIZE client) const {
@@ -25,8 +30,8 @@ void Anchoring::apply(SIZE client) const {
     HDWP batch = BeginDeferWindowPos(static_cast<int>(items_.size()));
     for (const Item& item : items_) {
         Bounds b = item.bounds;
-        follow(b.left, b.width, item.anchors & kLeft, item.anchors & kRight, client.cx - design_.cx);
-        follow(b.top, b.height, item.anchors & kTop, item.anchors & kBottom, client.cy - design_.cy);
+        follow(b.left, b.width, item.anchors & kLeft, item.anchors & kRight, client.cx - laid_out_client_.cx);
+        follow(b.top, b.height, item.anchors & kTop, item.anchors & kBottom, client.cy - laid_out_client_.cy);
         if (batch) {
             batch = DeferWindowPos(batch, item.control, nullptr, b.left, b.top, b.width, b.height,
                                    SWP_NOZORDER | SWP_NOACTIVATE);
@@ -37,18 +42,65 @@ void Anchoring::apply(SIZE client) const {
 
 namespace {
 
-HFONT create_font(const wchar_t* face) {
+constexpr int kPointsPerInch = 72;
+constexpr int kUiFontPoints = 8;
+
+HFONT create_font(const wchar_t* face, int dpi) {
     LOGFONTW font{};
-    font.lfHeight = -11;
+    font.lfHeight = -MulDiv(kUiFontPoints, dpi, kPointsPerInch);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = RUSSIAN_CHARSET;
     lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
     return CreateFontIndirectW(&font);
 }
 
-// Whether the system really has `face` with Cyrillic glyphs, rather than a
-// stand-in of its own choosing.
-bool has_cyrillic_face(HFONT font, const wchar_t* face) {
+// Found by name where the system has it; older systems lack the call.
+template <class Function>
+Function* user32_function(const char* name) {
+    return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32"), name)));
+}
+
+int system_dpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+}  // namespace
+
+void declare_dpi_awareness() {
+    static auto* const set_context = user32_function<BOOL WINAPI(HANDLE)>("SetProcessDpiAwarenessContext");
+    const auto per_monitor_v2 = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4));
+    if (!set_context || !set_context(per_monitor_v2)) SetProcessDPIAware();
+}
+
+int window_dpi(HWND window) {
+    static auto* const dpi_for_window = user32_function<UINT WINAPI(HWND)>("GetDpiForWindow");
+    if (window && dpi_for_window) {
+        if (const UINT dpi = dpi_for_window(window)) return static_cast<int>(dpi);
+    }
+    return system_dpi();
+}
+
+SIZE outer_size(SIZE client, DWORD style, DWORD ex_style, int dpi) {
+    static auto* const adjust_for_dpi =
+        user32_function<BOOL WINAPI(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+    RECT outer = {0, 0, client.cx, client.cy};
+    if (!adjust_for_dpi || !adjust_for_dpi(&outer, style, FALSE, ex_style, static_cast<UINT>(dpi))) {
+        AdjustWindowRectEx(&outer, style, FALSE, ex_style);
+    }
+    return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+namespace {
+
+struct Rendered {
+    bool cyrillic_face;
+    int em_height;
+};
+
+Rendered rendered(HFONT font, const wchar_t* face) {
     HDC dc = GetDC(nullptr);
     HGDIOBJ previous = SelectObject(dc, font);
     wchar_t chosen[LF_FACESIZE] = {};
@@ -57,18 +109,31 @@ bool has_cyrillic_face(HFONT font, const wchar_t* face) {
     GetTextMetricsW(dc, &metrics);
     SelectObject(dc, previous);
     ReleaseDC(nullptr, dc);
-    return lstrcmpiW(chosen, face) == 0 && metrics.tmCharSet == RUSSIAN_CHARSET;
+    return {lstrcmpiW(chosen, face) == 0 && metrics.tmCharSet == RUSSIAN_CHARSET,
+            static_cast<int>(metrics.tmHeight - metrics.tmInternalLeading)};
 }
 
 }  // namespace
 
-HFONT create_ui_font(const wchar_t* face) {
-    HFONT font = create_font(face);
-    if (has_cyrillic_face(font, face)) return font;
-    // Where the face has no Cyrillic (a Western system, or Wine), Tahoma
-    // keeps the letters readable at nearly the same metrics.
-    DeleteObject(font);
-    return create_font(L"Tahoma");
+bool has_cyrillic_face(HFONT font, const wchar_t* face) { return rendered(font, face).cyrillic_face; }
+
+bool is_exactly(HFONT font, const wchar_t* face) {
+    LOGFONTW asked{};
+    GetObjectW(font, sizeof asked, &asked);
+    const Rendered got = rendered(font, face);
+    return got.cyrillic_face && got.em_height == -asked.lfHeight;
+}
+
+HFONT create_ui_font(const wchar_t* face, int dpi) {
+    // Where the face has no Cyrillic (a Western system, or Wine), its
+    // scalable successor or Tahoma keeps the letters readable at nearly
+    // the same metrics; the layout makes room for the difference.
+    for (const wchar_t* candidate : {face, L"Microsoft Sans Serif"}) {
+        HFONT font = create_font(candidate, dpi);
+        if (has_cyrillic_face(font, candidate)) return font;
+        DeleteObject(font);
+    }
+    return create_font(L"Tahoma", dpi);
 }
 
 HINSTANCE instance() { return GetModuleHandleW(nullptr); }
@@ -104,11 +169,11 @@ SIZE client_size(HWND window) {
 
 bool checked(HWND toggle) { return SendMessageW(toggle, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-SIZE text_size(HFONT font, const wchar_t* text, int wrap_width) {
+SIZE text_size(HFONT font, const wchar_t* text) {
     HDC dc = GetDC(nullptr);
     HGDIOBJ previous = SelectObject(dc, font);
-    RECT r = {0, 0, wrap_width, 0};
-    DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_NOPREFIX | (wrap_width ? DT_WORDBREAK : DT_SINGLELINE));
+    RECT r = {};
+    DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
     SelectObject(dc, previous);
     ReleaseDC(nullptr, dc);
     return {r.right - r.left, r.bottom - r.top};

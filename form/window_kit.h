@@ -1,6 +1,7 @@
 #pragma once
 // The thin layer over Win32 that the window definitions share: bounds at
-// 96 dpi, anchoring to the parent's edges, the UI font.
+// 96 dpi and their scaling to the window's density, anchoring to the
+// parent's edges, the UI font.
 #include <windows.h>
 
 #include <string>
@@ -21,13 +22,46 @@ enum Anchor : unsigned {
     kAllEdges = kLeft | kTop | kRight | kBottom,
 };
 
+// The design's pixels are those of 96 dpi. A window lays them out at its
+// own density, each axis with its pixels per 96 of the design; a substitute
+// font may widen an axis beyond the density, as dialog units would.
+struct LayoutScale {
+    static constexpr int kDesignDpi = 96;
+    int x_dpi = kDesignDpi;
+    int y_dpi = kDesignDpi;
+
+    int x(int design) const { return MulDiv(design, x_dpi, kDesignDpi); }
+    int y(int design) const { return MulDiv(design, y_dpi, kDesignDpi); }
+    // Edges scale, not sizes, so that rounding never opens a gap between
+    // neighbours nor adds up along a row.
+    Bounds bounds(Bounds design) const {
+        const int left = x(design.left), top = y(design.top);
+        return {left, top, x(design.left + design.width) - left, y(design.top + design.height) - top};
+    }
+    SIZE size(SIZE design) const { return {x(design.cx), y(design.cy)}; }
+};
+
+// Tells the system that every window lays itself out at its monitor's
+// density (per-monitor v2), so that nothing is stretched into a blur; on
+// systems before Windows 10 1703, at the system's density. First thing at
+// start-up: it holds only before the first window.
+void declare_dpi_awareness();
+
+// The density a window is shown at: its monitor's where the system tells
+// (Windows 10 and later), else the system's; the system's for no window.
+int window_dpi(HWND window);
+
+// The outer size of a window whose client area is `client` at `dpi`.
+SIZE outer_size(SIZE client, DWORD style, DWORD ex_style, int dpi);
+
 // Keeps each control's distances to the parent edges it follows; a control
-// that follows two opposite edges stretches. Distances are those of the
-// design size the bounds were given for.
+// that follows two opposite edges stretches. Distances are those the bounds
+// were laid out with, for the parent's client size given to reset.
 class Anchoring {
 public:
-    explicit Anchoring(SIZE design_client) : design_(design_client) {}
-    void add(HWND control, Bounds design_bounds, unsigned anchors);
+    // Forgets every control: the layout starts again, for this client size.
+    void reset(SIZE laid_out_client);
+    void add(HWND control, Bounds laid_out, unsigned anchors);
     // Moves every anchored control for the parent's new client size, in one batch.
     void apply(SIZE client) const;
 
@@ -37,13 +71,22 @@ private:
         Bounds bounds;
         unsigned anchors;
     };
-    SIZE design_;
+    SIZE laid_out_client_{};
     std::vector<Item> items_;
 };
 
-// `face` at 8 pt (11 pixels at 96 dpi) with the Cyrillic glyphs the interface
-// needs, or Tahoma where the system lacks them in that face.
-HFONT create_ui_font(const wchar_t* face);
+// `face` at 8 pt for `dpi` (11 pixels at 96 dpi) with the Cyrillic glyphs
+// the interface needs; where the system lacks them in that face, its
+// scalable successor, then Tahoma.
+HFONT create_ui_font(const wchar_t* face, int dpi);
+
+// Whether `font` really is `face` with Cyrillic glyphs, rather than a
+// stand-in of the system's choosing.
+bool has_cyrillic_face(HFONT font, const wchar_t* face);
+
+// Whether `font` is `face` with Cyrillic glyphs at the very size asked for:
+// a bitmap face offers only the sizes made for the system's density.
+bool is_exactly(HFONT font, const wchar_t* face);
 
 SIZE client_size(HWND window);
 
@@ -81,7 +124,7 @@ LRESULT CALLBACK object_window_procedure(HWND window, UINT message, WPARAM wpara
 // Whether a check box shows its tick.
 bool checked(HWND toggle);
 
-// The size `text` takes in `font`: on one line, or broken at `wrap_width`.
-SIZE text_size(HFONT font, const wchar_t* text, int wrap_width = 0);
+// The size `text` takes in `font` on one line.
+SIZE text_size(HFONT font, const wchar_t* text);
 
 }  // namespace tessivar

@@ -45,7 +45,7 @@ with_display() {
     if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
         "$@"
     else
-        xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" "$@"
+        xvfb-run --auto-servernum --server-args="-screen 0 2560x1600x24" "$@"
     fi
 }
 

@@ -85,10 +85,14 @@ TEST_F(AboutTest, StartsHiddenWhereItWasDesignedOwnedByTheApplication) {
     EXPECT_FALSE(IsWindowVisible(window));
     RECT r;
     GetWindowRect(window, &r);
-    EXPECT_EQ(r.left, 192);
-    EXPECT_EQ(r.top, 113);
-    EXPECT_EQ(r.right - r.left, 640);
-    EXPECT_EQ(r.bottom - r.top, 480);
+    const int dpi = window_dpi(window);  // the design's 96 scaled, edge by edge
+    EXPECT_EQ(r.left, MulDiv(192, dpi, 96));
+    EXPECT_EQ(r.top, MulDiv(113, dpi, 96));
+    EXPECT_EQ(r.right, MulDiv(192 + 640, dpi, 96));
+    EXPECT_EQ(r.bottom, MulDiv(113 + 480, dpi, 96));
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(about->Memo6, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -MulDiv(8, dpi, 72)) << "8 pt at " << dpi << " dpi";
     EXPECT_EQ(GetWindow(window, GW_OWNER), application->handle());
     wchar_t caption[32] = {};
     GetWindowTextW(window, caption, 32);
@@ -139,6 +143,22 @@ TEST_F(AboutTest, Memo6FillsTheWindowLessItsMarginsAndGrowsWithIt) {
     const RECT grown = bounds_in_parent(about->Memo6);
     EXPECT_EQ(grown.right - grown.left, r.right - r.left + 100);
     EXPECT_EQ(grown.bottom - grown.top, r.bottom - r.top + 100);
+
+    // Dragged to a monitor of 150 %: the system's rectangle, the margins
+    // and the font at the new density.
+    RECT suggested = {100, 100, 100 + 960, 100 + 720};
+    SendMessageW(about->handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    pump();
+    RECT now;
+    GetWindowRect(about->handle(), &now);
+    EXPECT_TRUE(EqualRect(&now, &suggested));
+    const SIZE scaled_client = client_size(about->handle());
+    const RECT scaled = bounds_in_parent(about->Memo6);
+    EXPECT_EQ(scaled.right, scaled_client.cx - 9);
+    EXPECT_EQ(scaled.bottom, scaled_client.cy - 3);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(about->Memo6, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -16);
 }
 
 TEST_F(AboutTest, Memo6TakesTheMenuBarColour) {

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "../host/worked_examples.h"
@@ -455,20 +457,135 @@ TEST_F(MainWindow, TabMovesOnFromAMultiLineBoxAndEnterBreaksTheLine) {
     EXPECT_EQ(text_of(form->Memo1), "\r\n");
 }
 
-// Whatever font the system gives, every label shows its whole text inside
-// its parent; the C locale, without a Cyrillic "MS Sans Serif", runs this too.
-TEST_F(MainWindow, EveryLabelShowsItsWholeTextInsideItsParent) {
-    const auto font = reinterpret_cast<HFONT>(SendMessageW(form->Label1, WM_GETFONT, 0, 0));
-    for (const ControlRow& row : main_window_rows()) {
-        if (row.kind != Kind::Label || !*row.text) continue;
-        HWND label = form.get()->*row.member;
-        const RECT r = bounds_in_parent(label);
-        EXPECT_GE(r.left, 0) << narrow(row.text);
-        EXPECT_LE(r.right, client_size(GetParent(label)).cx) << narrow(row.text);
-        const SIZE text = text_size(font, row.text, row.wraps ? r.right - r.left : 0);
-        EXPECT_LE(text.cx, r.right - r.left) << narrow(row.text);
-        EXPECT_LE(text.cy, r.bottom - r.top) << narrow(row.text);
+HFONT font_of(HWND control) { return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)); }
+
+bool intersect(RECT a, RECT b) {
+    RECT common;
+    return IntersectRect(&common, &a, &b);
+}
+
+RECT rect_of(Bounds b) { return {b.left, b.top, b.left + b.width, b.top + b.height}; }
+
+// Whatever font and density the system gives, every label and caption reads
+// whole inside its parent, and no two controls overlap that do not overlap
+// in the design.
+void expect_whole_and_apart(const TFMain& form) {
+    const HFONT font = font_of(form.Label1);
+    const auto rows = main_window_rows();
+    for (const ControlRow& row : rows) {
+        HWND control = form.*row.member;
+        const RECT r = bounds_in_parent(control);
+        if (row.kind == Kind::Label && *row.text) {
+            EXPECT_GE(r.left, 0) << narrow(row.text);
+            EXPECT_LE(r.right, client_size(GetParent(control)).cx) << narrow(row.text);
+            const SIZE text = text_size(font, row.text);
+            EXPECT_LE(text.cx, r.right - r.left) << narrow(row.text);
+            EXPECT_LE(text.cy, r.bottom - r.top) << narrow(row.text);
+        }
+        if (row.kind == Kind::Button) {  // its frame and focus rectangle take some 3 pixels a side
+            EXPECT_LE(text_size(font, row.text).cx + 6, r.right - r.left) << narrow(row.text);
+        }
+        for (const ControlRow& other : rows) {
+            if (&other == &row || other.parent != row.parent || intersect(rect_of(row.bounds), rect_of(other.bounds))) {
+                continue;
+            }
+            EXPECT_FALSE(intersect(r, bounds_in_parent(form.*other.member)))
+                << narrow(row.text) << " runs into " << narrow(other.text) << " at " << r.left << "," << r.top;
+        }
     }
+    for (int i = 0; i < TabCtrl_GetItemCount(form.PageControl1); ++i) {
+        RECT tab;
+        TabCtrl_GetItemRect(form.PageControl1, i, &tab);
+        EXPECT_LE(tab.right, client_size(form.PageControl1).cx) << "tab " << i;
+    }
+}
+
+TEST_F(MainWindow, EveryLabelAndCaptionReadsWholeAndNothingRunsIntoItsNeighbour) {
+    expect_whole_and_apart(*form);
+}
+
+// The design's bounds laid out at `dpi`: every edge scaled, within `slack`
+// pixels; a label at least that large, its aligned edge kept. The client
+// size, the status bar's panels and both fonts follow.
+void expect_laid_out_at(const TFMain& form, int dpi, int slack) {
+    const auto scaled = [&](int design) { return design * dpi / 96.0; };
+    const auto within = [&](int actual, int design) { return std::abs(actual - scaled(design)) <= slack; };
+    for (const ControlRow& row : main_window_rows()) {
+        const RECT r = bounds_in_parent(form.*row.member);
+        const Bounds& d = row.bounds;
+        const std::string name = narrow(row.text) + " designed at " + std::to_string(d.left) + "," + std::to_string(d.top);
+        EXPECT_TRUE(within(r.top, d.top)) << name << ": top " << r.top;
+        if (row.kind == Kind::Label) {
+            // One aligned right grows leftwards, up to the page's edge.
+            const bool kept = row.style & SS_RIGHT ? within(r.right, d.left + d.width) || r.left == 0
+                                                   : within(r.left, d.left);
+            EXPECT_TRUE(kept) << name << ": " << r.left << " to " << r.right;
+            EXPECT_GE(r.right - r.left, scaled(d.width) - slack) << name;
+            EXPECT_GE(r.bottom - r.top, scaled(d.height) - slack) << name;
+            continue;
+        }
+        EXPECT_TRUE(within(r.left, d.left)) << name << ": left " << r.left;
+        EXPECT_TRUE(within(r.right, d.left + d.width)) << name << ": right " << r.right;
+        // A combo box's edit part takes its font's height.
+        if (row.kind != Kind::Combo && row.kind != Kind::DropList) {
+            EXPECT_TRUE(within(r.bottom, d.top + d.height)) << name << ": bottom " << r.bottom;
+        }
+    }
+    const SIZE client = client_size(form.handle());
+    EXPECT_TRUE(within(client.cx, 640) && within(client.cy, 589)) << client.cx << " x " << client.cy;
+    int edges[3] = {};
+    SendMessageW(form.StatusBar1, SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+    EXPECT_TRUE(within(edges[0], 50) && within(edges[1], 550)) << edges[0] << ", " << edges[1];
+    for (HWND control : {form.Label1, form.ActionMainMenuBar1}) {
+        LOGFONTW font{};
+        GetObjectW(font_of(control), sizeof font, &font);
+        EXPECT_EQ(font.lfHeight, -MulDiv(8, dpi, 72)) << "8 pt at " << dpi << " dpi";
+    }
+}
+
+// The program's home: "MS Sans Serif" with Cyrillic, at whatever density the
+// system runs.
+TEST_F(MainWindow, LaidOutAtTheSystemsDensityInTheDesignedFont) {
+    ASSERT_TRUE(has_cyrillic_face(font_of(form->Label1), L"MS Sans Serif"));
+    const int dpi = window_dpi(form->handle());
+    expect_laid_out_at(*form, dpi, dpi == 96 ? 0 : 2);
+    RECT outer;
+    GetWindowRect(form->handle(), &outer);
+    EXPECT_EQ(outer.left, MulDiv(192, dpi, 96));
+    EXPECT_EQ(outer.top, MulDiv(110, dpi, 96));
+}
+
+// As the system does when the window is dragged to another monitor: the new
+// density, and a rectangle whose client area is the layout's at it.
+void move_to_density(HWND window, int dpi) {
+    RECT outer;
+    GetWindowRect(window, &outer);
+    const SIZE client = client_size(window);
+    const SIZE wanted = {MulDiv(640, dpi, 96), MulDiv(589, dpi, 96)};
+    RECT suggested = {outer.left, outer.top, outer.right + wanted.cx - client.cx,
+                      outer.bottom + wanted.cy - client.cy};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    pump();
+}
+
+TEST_F(MainWindow, LaidOutAgainOnAMonitorOfAnotherDensityKeepingWhatWasTyped) {
+    const int dpi = window_dpi(form->handle());
+    // Up from the design's density, down from any other; within the screen.
+    const int other = dpi == 96 ? 144 : 96;
+    type(form->Edit2, "Автор");
+    type(form->Memo1, "первая\r\nвторая\r\n");
+    choose(form->ComboBox1, "Кампания");
+    move_to_density(form->handle(), other);
+    // A bitmap face has only the sizes made for the system's density.
+    if (is_exactly(font_of(form->Label1), L"MS Sans Serif")) expect_laid_out_at(*form, other, other == 96 ? 0 : 2);
+    expect_whole_and_apart(*form);
+    EXPECT_EQ(text_of(form->Edit2), "Автор");
+    EXPECT_EQ(text_of(form->Memo1), "первая\r\nвторая\r\n");
+    EXPECT_EQ(text_of(form->ComboBox1), "Кампания");
+
+    move_to_density(form->handle(), dpi);
+    expect_laid_out_at(*form, dpi, dpi == 96 ? 0 : 2);
+    EXPECT_EQ(text_of(form->Edit2), "Автор");
 }
 
 // Holds Ctrl (and Shift) down for this thread's keyboard state while alive.
