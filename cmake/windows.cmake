@@ -18,6 +18,7 @@ add_library(tessivar_ui STATIC
     app/About.cpp
     app/actions.cpp
     app/application.cpp
+    form/accessible_name.cpp
     form/clearing.cpp
     form/date_toggles_and_hints.cpp
     form/form_create.cpp
@@ -30,7 +31,9 @@ add_library(tessivar_ui STATIC
     output/pane.cpp
     output/win32_text.cpp
 )
-target_link_libraries(tessivar_ui PUBLIC tessivar_core comctl32 shell32 gdi32 user32 kernel32)
+# uuid is data only (the annotation service's GUIDs): ole32 itself is
+# loaded at run time, once a screen reader asks.
+target_link_libraries(tessivar_ui PUBLIC tessivar_core comctl32 shell32 gdi32 user32 kernel32 uuid)
 
 # The version block takes its numbers from project(... VERSION), the one place
 # the version is written; parts left out count as 0.

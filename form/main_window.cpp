@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "form/accessible_name.h"
 #include "form/menu_bar.h"
 
 namespace tessivar {
@@ -155,6 +156,7 @@ void fill_control(HWND control, const ControlRow& row) {
             break;
         case Kind::DateToggle:
             SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+            name_when_asked(control, row.hint);  // it has no caption
             break;
         case Kind::DatePicker:
             DateTime_SetSystemtime(control, GDT_VALID, &kStartDate);

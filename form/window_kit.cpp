@@ -57,7 +57,7 @@ HFONT create_font(const wchar_t* face, int dpi) {
 // Found by name where the system has it; older systems lack the call.
 template <class Function>
 Function* user32_function(const char* name) {
-    return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32"), name)));
+    return system_function<Function>(GetModuleHandleW(L"user32"), name);
 }
 
 int system_dpi() {

@@ -41,6 +41,14 @@ struct LayoutScale {
     SIZE size(SIZE design) const { return {x(design.cx), y(design.cy)}; }
 };
 
+// A system function found by name, or null where the system lacks it: a
+// newer call used where there, without tying the exe to that system.
+template <class Function>
+Function* system_function(HMODULE module, const char* name) {
+    // Through void(*)(), which converts to any function pointer type.
+    return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 // Tells the system that every window lays itself out at its monitor's
 // density (per-monitor v2), so that nothing is stretched into a blur; on
 // systems before Windows 10 1703, at the system's density. First thing at
