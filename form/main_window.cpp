@@ -119,11 +119,30 @@ Bounds fit_label(const ControlRow& row, Bounds b, HFONT font) {
     return b;
 }
 
-// Combo boxes are given room for their drop-down; the edit part takes
-// the font's height regardless.
-int drop_down_room(const ControlRow& row, const LayoutScale& scale) {
-    const bool combo = row.kind == Kind::Combo || row.kind == Kind::DropList;
-    return combo ? scale.y(200) : 0;
+bool is_combo(const ControlRow& row) { return row.kind == Kind::Combo || row.kind == Kind::DropList; }
+
+// Combo boxes are given room for their drop-down.
+int drop_down_room(const ControlRow& row, const LayoutScale& scale) { return is_combo(row) ? scale.y(200) : 0; }
+
+int shown_height(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    return static_cast<int>(r.bottom - r.top);
+}
+
+// A combo box sizes its edit part from its font; it is made as high as
+// the layout says, as the edit boxes beside it are. How the edit part's
+// height adds up to the control's is the control's own affair, and may
+// differ once set: a second step corrects the first by what it missed.
+void fit_combo_height(HWND combo, int height) {
+    if (shown_height(combo) == height) return;
+    auto field = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0) + height - shown_height(combo);
+    for (int step = 0; step < 2; ++step) {
+        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+        const int missed = height - shown_height(combo);
+        if (missed == 0) return;
+        field += missed;
+    }
 }
 
 // A multi-line box keeps Enter for its line breaks but lets Tab move on to
@@ -289,6 +308,7 @@ void TFMain::create_control(const ControlRow& row, int id) {
                               nullptr);
     this->*row.member = control;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (is_combo(row)) fit_combo_height(control, b.height);
     fill_control(control, row);
     if (row.hint) add_tooltip(tooltip_, control, row.hint);
     if (row.on_mouse_move) {
@@ -320,6 +340,7 @@ void TFMain::on_dpi_changed(int dpi, const RECT& suggested) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         SetWindowPos(control, nullptr, b.left, b.top, b.width, b.height + drop_down_room(row, scale_),
                      SWP_NOZORDER | SWP_NOACTIVATE);
+        if (is_combo(row)) fit_combo_height(control, b.height);
         anchor(row, control, b);
     }
     set_menu_bar_dpi(ActionMainMenuBar1, dpi_);
