@@ -234,9 +234,7 @@ TFMain::TFMain(HWND owner, std::span<const MenuTitle> menu) : menu_(menu) {
     register_window_class(kWindowClass, object_window_procedure<TFMain>, GetSysColorBrush(COLOR_BTNFACE),
                           main_icon());
     register_window_class(kPageClass, page_proc, GetSysColorBrush(COLOR_BTNFACE));
-    dpi_ = window_dpi(nullptr);
-    font_ = create_ui_font(kFace, dpi_);
-    scale_ = layout_scale(dpi_, font_);
+    take_density(window_dpi(nullptr));
     // The layout is made for this client size; the frame adds whatever the
     // system's metrics give.
     const SIZE outer = outer_size(scale_.size(kDesignClient), kStyle, kExStyle, dpi_);
@@ -323,14 +321,28 @@ void TFMain::create_control(const ControlRow& row, int id) {
     anchor(row, control, b);
 }
 
-// A window dragged to a monitor of another density: the same layout at the
-// new one, in new fonts, in the rectangle the system suggests. What the
-// user typed stays as it is.
-void TFMain::on_dpi_changed(int dpi, const RECT& suggested) {
+// The density's font and layout. Returns the font they replace, which the
+// controls may still be using.
+HFONT TFMain::take_density(int dpi) {
     HFONT previous = font_;
     dpi_ = dpi;
     font_ = create_ui_font(kFace, dpi_);
     scale_ = layout_scale(dpi_, font_);
+    return previous;
+}
+
+// A window dragged to a monitor of another density: the same layout at the
+// new one, in new fonts, in the rectangle the system suggests. What the
+// user typed stays as it is.
+void TFMain::on_dpi_changed(int dpi, const RECT& suggested) {
+    HFONT previous = take_density(dpi);
+    lay_out_again();
+    take_rectangle(suggested);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    DeleteObject(previous);
+}
+
+void TFMain::lay_out_again() {
     window_anchors_.reset(scale_.size(kDesignClient));
     const auto rows = main_window_rows();
     for (int index : creation_order()) {
@@ -345,6 +357,9 @@ void TFMain::on_dpi_changed(int dpi, const RECT& suggested) {
     }
     set_menu_bar_dpi(ActionMainMenuBar1, dpi_);
     show_status_panels();
+}
+
+void TFMain::take_rectangle(const RECT& suggested) {
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     // The system scales the window by the densities alone; a font of other
@@ -358,8 +373,6 @@ void TFMain::on_dpi_changed(int dpi, const RECT& suggested) {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     on_resize();
-    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    DeleteObject(previous);
 }
 
 HWND TFMain::parent_of(const ControlRow& row) const {

@@ -88,7 +88,10 @@ private:
     void anchor(const ControlRow& row, HWND control, Bounds b);
     std::size_t page_index(HWND page) const;
     void create_control(const ControlRow& row, int id);
+    HFONT take_density(int dpi);
     void on_dpi_changed(int dpi, const RECT& suggested);
+    void lay_out_again();
+    void take_rectangle(const RECT& suggested);
     HWND parent_of(const ControlRow& row) const;
     std::array<HWND, 4> pages() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet4}; }
     Anchoring& anchoring_of(Parent parent);
