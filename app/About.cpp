@@ -2,17 +2,14 @@
 
 #include <commctrl.h>
 
+#include "app/about_window.h"
 #include "app/application.h"
 
 namespace tessivar {
 namespace {
 
-constexpr wchar_t kClass[] = L"TFAbout";
-constexpr SIZE kDesignClient = {632, 447};
-constexpr Bounds kMemoBounds = {0, 0, 626, 445};
 constexpr int kMemoId = 100;
 
-// CR LF after every line, the last too, as in the main window's memos.
 constexpr wchar_t kText[] =
     L"Программа предназначена для быстрого формирования кода для описания контента сайта.\r\n"
     L"\r\n"
@@ -40,13 +37,15 @@ constexpr wchar_t kText[] =
 
 }  // namespace
 
-TFAbout::TFAbout(HWND owner) : anchors_(kDesignClient) {
-    register_window_class(kClass, object_window_procedure<TFAbout>, GetSysColorBrush(COLOR_BTNFACE),
+const wchar_t* about_text() { return kText; }
+
+TFAbout::TFAbout(HWND owner) : anchors_(kAboutDesignClient) {
+    register_window_class(kAboutClass, object_window_procedure<TFAbout>, GetSysColorBrush(COLOR_BTNFACE),
                           main_icon());
-    // Where the designer left it, not centred.
-    CreateWindowExW(0, kClass, L"О программе", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 192, 113,
-                    640, 480, owner, nullptr, instance(), this);
-    font_ = create_ui_font(L"MS Sans Serif");
+    const Bounds& b = kAboutBounds;
+    CreateWindowExW(0, kAboutClass, kAboutTitle, kAboutStyle, b.left, b.top, b.width, b.height, owner,
+                    nullptr, instance(), this);
+    font_ = create_ui_font(kFormFace);
     create_memo();
 }
 
@@ -56,14 +55,9 @@ TFAbout::~TFAbout() {
 }
 
 void TFAbout::create_memo() {
-    const Bounds& b = kMemoBounds;
-    // Read-only but selectable, wrapped at the window's width, no border, no bars.
-    Memo6 = CreateWindowExW(0, WC_EDITW, kText,
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL |
-                                ES_READONLY,
-                            b.left, b.top, b.width, b.height, window_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMemoId)), instance(),
-                            nullptr);
+    const Bounds& b = kAboutMemoBounds;
+    Memo6 = CreateWindowExW(0, WC_EDITW, kText, kAboutMemoStyle, b.left, b.top, b.width, b.height, window_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMemoId)), instance(), nullptr);
     SendMessageW(Memo6, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     anchors_.add(Memo6, b, kAllEdges);
     // The frame may not give the design client size: the margins count.

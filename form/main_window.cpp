@@ -3,82 +3,20 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <vector>
 
+#include "form/main_window_build.h"
 #include "form/menu_bar.h"
 
 namespace tessivar {
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"TFMain";
-constexpr wchar_t kPageClass[] = L"TTabSheet";
-constexpr SIZE kDesignClient = {640, 589};
 constexpr SIZE kPageDesignClient = {281, 513};
 constexpr int kFirstControlId = 100;
 // Where the page lies inside the page control: below the tab strip, inside its border.
 constexpr RECT kPageInset = {4, 24, 4, 4};
-constexpr int kStatusPanelEdges[] = {50, 550, -1};
-constexpr const wchar_t* kStatusPanelTexts[] = {L"Ver 1.3", L"", L"by Varnhold"};
 // Commands of the page keys; the controls' ids start above them.
 constexpr WORD kNextPage = 1;
 constexpr WORD kPreviousPage = 2;
-constexpr SYSTEMTIME kStartDate = {2009, 11, 0, 2, 23, 2, 26, 515};
-
-// A label comes right before the control it names, since screen readers
-// take a field's name from the label just before it in z-order; the
-// focusable controls come in tab order, which the dialog keys follow; the
-// rest last. The heading lying over the menu bar's band is thus above it.
-int creation_rank(const ControlRow& row, std::span<const ControlRow> rows) {
-    if (row.names) {
-        const auto named = std::find_if(rows.begin(), rows.end(),
-                                        [&](const ControlRow& r) { return r.member == row.names; });
-        return 2 * named->tab_order;
-    }
-    return row.tab_order == kNoFocus ? 100'000 : 2 * row.tab_order + 1;
-}
-
-struct ClassAndStyle {
-    const wchar_t* window_class;
-    DWORD style;
-    DWORD ex_style;
-};
-
-ClassAndStyle class_and_style(const ControlRow& row) {
-    constexpr DWORD kFocus = WS_TABSTOP;
-    constexpr DWORD kEditLook = WS_EX_CLIENTEDGE;
-    switch (row.kind) {
-        case Kind::Label:
-            if (row.style & SS_RIGHT) return {WC_STATICW, SS_RIGHT | SS_NOPREFIX, 0};
-            return {WC_STATICW, static_cast<DWORD>(row.wraps ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX, 0};
-        case Kind::Edit:
-            return {WC_EDITW, kFocus | ES_AUTOHSCROLL, kEditLook};
-        case Kind::Combo:
-            return {WC_COMBOBOXW, kFocus | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0};
-        case Kind::DropList:
-            return {WC_COMBOBOXW, kFocus | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
-        case Kind::Memo:
-            return {WC_EDITW,
-                    kFocus | row.style | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
-                        ES_WANTRETURN | ES_NOHIDESEL,
-                    kEditLook};
-        case Kind::Button:
-            return {WC_BUTTONW, kFocus | BS_PUSHBUTTON, 0};
-        case Kind::DateToggle:
-            return {WC_BUTTONW, kFocus | BS_AUTOCHECKBOX, 0};
-        case Kind::DatePicker:
-            return {DATETIMEPICK_CLASSW, kFocus | DTS_SHORTDATEFORMAT, 0};
-        case Kind::PageControl:
-            return {WC_TABCONTROLW, kFocus | WS_CLIPSIBLINGS, 0};
-        case Kind::TabSheet:
-            return {kPageClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
-        case Kind::StatusBar:
-            // Placed by the layout, not sized from its font.
-            return {STATUSCLASSNAMEW, SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, 0};
-        case Kind::MenuBar:  // made by create_menu_bar
-            break;
-    }
-    return {WC_STATICW, 0, 0};
-}
 
 // A label is as large as its text needs, as a designer's auto-sized label:
 // one that wraps grows downwards, one that does not grows away from the edge
@@ -93,13 +31,6 @@ Bounds fit_label(const ControlRow& row, HFONT font) {
     if (row.style & SS_RIGHT) b.left = std::max(0, b.left - static_cast<int>(text.cx - b.width));
     b.width = static_cast<int>(text.cx);
     return b;
-}
-
-// Combo boxes are created with room for their drop-down; the edit part takes
-// the font's height regardless.
-int drop_down_room(const ControlRow& row) {
-    const bool combo = row.kind == Kind::Combo || row.kind == Kind::DropList;
-    return combo ? 200 : 0;
 }
 
 // A multi-line box keeps Enter for its line breaks but lets Tab move on to
@@ -191,18 +122,16 @@ TFMain::TFMain(HWND owner, std::span<const MenuTitle> menu)
       window_anchors_(kDesignClient),
       page_anchors_{Anchoring(kPageDesignClient), Anchoring(kPageDesignClient),
                     Anchoring(kPageDesignClient), Anchoring(kPageDesignClient)} {
-    register_window_class(kWindowClass, object_window_procedure<TFMain>, GetSysColorBrush(COLOR_BTNFACE),
+    register_window_class(kMainWindowClass, object_window_procedure<TFMain>, GetSysColorBrush(COLOR_BTNFACE),
                           main_icon());
     register_window_class(kPageClass, page_proc, GetSysColorBrush(COLOR_BTNFACE));
-    constexpr DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    // The layout is made for this client size; the frame adds whatever the
-    // system's metrics give.
     RECT outer = {0, 0, kDesignClient.cx, kDesignClient.cy};
-    AdjustWindowRectEx(&outer, style, FALSE, WS_EX_CONTROLPARENT);
-    CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, L"Tessivar.", style, 192, 110,
+    AdjustWindowRectEx(&outer, kMainWindowStyle, FALSE, kMainWindowExStyle);
+    CreateWindowExW(kMainWindowExStyle, kMainWindowClass, kMainWindowTitle, kMainWindowStyle,
+                    kMainWindowPlace.x, kMainWindowPlace.y,
                     outer.right - outer.left, outer.bottom - outer.top, owner, nullptr, instance(),
                     this);
-    font_ = create_ui_font(L"MS Sans Serif");
+    font_ = create_ui_font(kFormFace);
     build();
     FormCreate();
 }
@@ -217,18 +146,9 @@ void TFMain::build() {
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                window_, nullptr, instance(), nullptr);
     const auto rows = main_window_rows();
-    std::vector<int> order(rows.size()), rank(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        order[i] = static_cast<int>(i);
-        rank[i] = creation_rank(rows[i], rows);
+    for (int index : creation_order(rows)) {
+        create_control(rows[static_cast<std::size_t>(index)], kFirstControlId + index);
     }
-    // Pages before their controls; within a parent, by creation rank.
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
-        if (rows[ia].parent != rows[ib].parent) return rows[ia].parent < rows[ib].parent;
-        return rank[ia] < rank[ib];
-    });
-    for (int index : order) create_control(rows[static_cast<std::size_t>(index)], kFirstControlId + index);
     show_status_panels();
     clip_page_control(PageControl1);
     select_page(0);

@@ -41,6 +41,9 @@ private:
     std::vector<Item> items_;
 };
 
+// The face both windows were designed in.
+inline constexpr wchar_t kFormFace[] = L"MS Sans Serif";
+
 // `face` at 8 pt (11 pixels at 96 dpi) with the Cyrillic glyphs the interface
 // needs, or Tahoma where the system lacks them in that face.
 HFONT create_ui_font(const wchar_t* face);
