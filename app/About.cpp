@@ -55,13 +55,13 @@ TFAbout::~TFAbout() {
 }
 
 void TFAbout::create_memo() {
-    const Bounds& b = kAboutMemoBounds;
+    // The frame may not give the design client size: the margins count. Made
+    // at its place at once, as a memo moved later wraps its text again.
+    const Bounds b = anchors_.place(kAboutMemoBounds, kAllEdges, client_size(window_));
     Memo6 = CreateWindowExW(0, WC_EDITW, kText, kAboutMemoStyle, b.left, b.top, b.width, b.height, window_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMemoId)), instance(), nullptr);
     SendMessageW(Memo6, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    anchors_.add(Memo6, b, kAllEdges);
-    // The frame may not give the design client size: the margins count.
-    anchors_.apply(client_size(window_));
+    anchors_.add(Memo6, kAboutMemoBounds, kAllEdges);
 }
 
 void TFAbout::show_modal(HWND caller) {

@@ -1,4 +1,5 @@
-// FormCreate: fills the twelve choice lists once the window is built.
+// FormCreate: fills the twelve choice lists once the window is built; they
+// come empty from their definition rows.
 #include "form/choice_lists.h"
 #include "form/main_window.h"
 #include "form/main_window_build.h"
@@ -6,13 +7,6 @@
 
 namespace tessivar {
 namespace {
-
-// Empties the text, the list and the choice: emptying the list alone would
-// leave the text as it was.
-void clear_combo(HWND box) {
-    SendMessageW(box, CB_RESETCONTENT, 0, 0);
-    SetWindowTextW(box, L"");
-}
 
 void add_item(HWND box, std::string_view item) {
     const std::wstring text = widen(item);
@@ -26,7 +20,6 @@ void TFMain::FormCreate() {
     const auto boxes = choice_list_boxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         HWND box = this->*boxes[i];
-        clear_combo(box);
         for (std::string_view item : lists[i].items) add_item(box, item);
     }
 }

@@ -21,10 +21,10 @@ constexpr WORD kPreviousPage = 2;
 // A label is as large as its text needs, as a designer's auto-sized label:
 // one that wraps grows downwards, one that does not grows away from the edge
 // its text is aligned to. Where the font matches the design, nothing changes.
-Bounds fit_label(const ControlRow& row, HFONT font) {
+Bounds fit_label(const ControlRow& row, const TextMeasure& measure) {
     Bounds b = row.bounds;
     // Wrapped at its width, a label still widens for a word longer than that.
-    const SIZE text = text_size(font, row.text, row.wraps ? b.width : 0);
+    const SIZE text = measure.size(row.text, row.wraps ? b.width : 0);
     b.height = std::max(b.height, static_cast<int>(text.cy));
     if (text.cx <= b.width) return b;
     // Never past the page's left edge, where the text would be cut.
@@ -120,6 +120,7 @@ LRESULT CALLBACK report_mouse_moves(HWND control, UINT message, WPARAM wparam, L
 TFMain::TFMain(HWND owner, std::span<const MenuTitle> menu)
     : menu_(menu),
       window_anchors_(kDesignClient),
+      laid_out_for_(kDesignClient),
       page_anchors_{Anchoring(kPageDesignClient), Anchoring(kPageDesignClient),
                     Anchoring(kPageDesignClient), Anchoring(kPageDesignClient)} {
     register_window_class(kMainWindowClass, object_window_procedure<TFMain>, GetSysColorBrush(COLOR_BTNFACE),
@@ -146,21 +147,26 @@ void TFMain::build() {
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                window_, nullptr, instance(), nullptr);
     const auto rows = main_window_rows();
+    const TextMeasure measure(font_);  // one screen DC for every label
     for (int index : creation_order(rows)) {
-        create_control(rows[static_cast<std::size_t>(index)], kFirstControlId + index);
+        const ControlRow& row = rows[static_cast<std::size_t>(index)];
+        const Bounds b = row.kind == Kind::Label ? fit_label(row, measure) : row.bounds;
+        create_control(row, b, kFirstControlId + index);
     }
     show_status_panels();
     clip_page_control(PageControl1);
     select_page(0);
 }
 
-void TFMain::create_control(const ControlRow& row, int id) {
+void TFMain::create_control(const ControlRow& row, Bounds b, int id) {
     const auto [window_class, style, ex_style] = class_and_style(row);
-    const Bounds b = row.kind == Kind::Label ? fit_label(row, font_) : row.bounds;
+    // Shown from the start, while the window is still hidden, rather than
+    // each shown on its own afterwards; select_page shows one page.
+    const DWORD shown = row.kind == Kind::TabSheet ? 0 : WS_VISIBLE;
     HWND control =
         row.kind == Kind::MenuBar
             ? create_menu_bar(*this, menu_, parent_of(row), b, id)
-            : CreateWindowExW(ex_style, window_class, row.text, WS_CHILD | style, b.left, b.top,
+            : CreateWindowExW(ex_style, window_class, row.text, WS_CHILD | shown | style, b.left, b.top,
                               b.width, b.height + drop_down_room(row), parent_of(row),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(),
                               nullptr);
@@ -174,8 +180,6 @@ void TFMain::create_control(const ControlRow& row, int id) {
     if (row.kind == Kind::TabSheet) {
         add_page_tab(PageControl1, row.text);
         SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    } else {
-        ShowWindow(control, SW_SHOWNA);
     }
     anchoring_of(row.parent).add(control, b, row.anchors);
 }
@@ -205,7 +209,11 @@ void TFMain::select_page(int index) {
 }
 
 void TFMain::on_resize() {
-    window_anchors_.apply(client_size(window_));
+    const SIZE client = client_size(window_);
+    // Showing the window reports the size the controls already stand for.
+    if (client.cx == laid_out_for_.cx && client.cy == laid_out_for_.cy) return;
+    laid_out_for_ = client;
+    window_anchors_.apply(client);
     clip_page_control(PageControl1);
 }
 

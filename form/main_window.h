@@ -82,7 +82,7 @@ private:
     LRESULT on_page_message(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 
     void build();
-    void create_control(const ControlRow& row, int id);
+    void create_control(const ControlRow& row, Bounds bounds, int id);
     HWND parent_of(const ControlRow& row) const;
     std::array<HWND, 4> pages() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet4}; }
     Anchoring& anchoring_of(Parent parent);
@@ -96,6 +96,7 @@ private:
     HFONT font_{};
     HWND tooltip_{};
     Anchoring window_anchors_;
+    SIZE laid_out_for_;  // the client size the window's controls stand for
     std::array<Anchoring, 4> page_anchors_;
     TFAbout* about_{};
 };

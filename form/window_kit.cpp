@@ -24,15 +24,20 @@ void Anchoring::apply(SIZE client) const {
     if (items_.empty()) return;
     HDWP batch = BeginDeferWindowPos(static_cast<int>(items_.size()));
     for (const Item& item : items_) {
-        Bounds b = item.bounds;
-        follow(b.left, b.width, item.anchors & kLeft, item.anchors & kRight, client.cx - design_.cx);
-        follow(b.top, b.height, item.anchors & kTop, item.anchors & kBottom, client.cy - design_.cy);
+        const Bounds b = place(item.bounds, item.anchors, client);
         if (batch) {
             batch = DeferWindowPos(batch, item.control, nullptr, b.left, b.top, b.width, b.height,
                                    SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
     if (batch) EndDeferWindowPos(batch);
+}
+
+Bounds Anchoring::place(Bounds design_bounds, unsigned anchors, SIZE client) const {
+    Bounds b = design_bounds;
+    follow(b.left, b.width, anchors & kLeft, anchors & kRight, client.cx - design_.cx);
+    follow(b.top, b.height, anchors & kTop, anchors & kBottom, client.cy - design_.cy);
+    return b;
 }
 
 namespace {
@@ -105,12 +110,19 @@ SIZE client_size(HWND window) {
 bool checked(HWND toggle) { return SendMessageW(toggle, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 SIZE text_size(HFONT font, const wchar_t* text, int wrap_width) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, font);
+    return TextMeasure(font).size(text, wrap_width);
+}
+
+TextMeasure::TextMeasure(HFONT font) : dc_(GetDC(nullptr)), previous_(SelectObject(dc_, font)) {}
+
+TextMeasure::~TextMeasure() {
+    SelectObject(dc_, previous_);
+    ReleaseDC(nullptr, dc_);
+}
+
+SIZE TextMeasure::size(const wchar_t* text, int wrap_width) const {
     RECT r = {0, 0, wrap_width, 0};
-    DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_NOPREFIX | (wrap_width ? DT_WORDBREAK : DT_SINGLELINE));
-    SelectObject(dc, previous);
-    ReleaseDC(nullptr, dc);
+    DrawTextW(dc_, text, -1, &r, DT_CALCRECT | DT_NOPREFIX | (wrap_width ? DT_WORDBREAK : DT_SINGLELINE));
     return {r.right - r.left, r.bottom - r.top};
 }
 

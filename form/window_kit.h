@@ -30,6 +30,8 @@ public:
     void add(HWND control, Bounds design_bounds, unsigned anchors);
     // Moves every anchored control for the parent's new client size, in one batch.
     void apply(SIZE client) const;
+    // Where a control of these design bounds and anchors stands at `client`.
+    Bounds place(Bounds design_bounds, unsigned anchors, SIZE client) const;
 
 private:
     struct Item {
@@ -86,5 +88,19 @@ bool checked(HWND toggle);
 
 // The size `text` takes in `font`: on one line, or broken at `wrap_width`.
 SIZE text_size(HFONT font, const wchar_t* text, int wrap_width = 0);
+
+// text_size for many texts in one font, with one screen DC for them all.
+class TextMeasure {
+public:
+    explicit TextMeasure(HFONT font);
+    ~TextMeasure();
+    TextMeasure(const TextMeasure&) = delete;
+    TextMeasure& operator=(const TextMeasure&) = delete;
+    SIZE size(const wchar_t* text, int wrap_width = 0) const;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
 
 }  // namespace tessivar
