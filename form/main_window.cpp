@@ -160,13 +160,10 @@ void TFMain::build() {
 
 void TFMain::create_control(const ControlRow& row, Bounds b, int id) {
     const auto [window_class, style, ex_style] = class_and_style(row);
-    // Shown from the start, while the window is still hidden, rather than
-    // each shown on its own afterwards; select_page shows one page.
-    const DWORD shown = row.kind == Kind::TabSheet ? 0 : WS_VISIBLE;
     HWND control =
         row.kind == Kind::MenuBar
             ? create_menu_bar(*this, menu_, parent_of(row), b, id)
-            : CreateWindowExW(ex_style, window_class, row.text, WS_CHILD | shown | style, b.left, b.top,
+            : CreateWindowExW(ex_style, window_class, row.text, WS_CHILD | style, b.left, b.top,
                               b.width, b.height + drop_down_room(row), parent_of(row),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(),
                               nullptr);
@@ -180,6 +177,8 @@ void TFMain::create_control(const ControlRow& row, Bounds b, int id) {
     if (row.kind == Kind::TabSheet) {
         add_page_tab(PageControl1, row.text);
         SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    } else {
+        ShowWindow(control, SW_SHOWNA);
     }
     anchoring_of(row.parent).add(control, b, row.anchors);
 }

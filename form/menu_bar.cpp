@@ -492,7 +492,7 @@ HWND create_menu_bar(TFMain& form, std::span<const MenuTitle> menu, HWND parent,
     register_window_class(kClass, object_window_procedure<MenuBar>);
     auto* bar = new MenuBar(form, menu, bounds.height);
     // Clipped by its siblings, so that a heading lying in its band stays visible.
-    HWND window = CreateWindowExW(0, kClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.left, bounds.top,
+    HWND window = CreateWindowExW(0, kClass, L"", WS_CHILD | WS_CLIPSIBLINGS, bounds.left, bounds.top,
                                   bounds.width, bounds.height, parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), bar);
     if (!window) delete bar;

@@ -68,12 +68,14 @@ bool has_cyrillic_face(HFONT font, const wchar_t* face) {
 }  // namespace
 
 HFONT create_ui_font(const wchar_t* face) {
-    HFONT font = create_font(face);
-    if (has_cyrillic_face(font, face)) return font;
     // Where the face has no Cyrillic (a Western system, or Wine), Tahoma
-    // keeps the letters readable at nearly the same metrics.
+    // keeps the letters readable at nearly the same metrics; asked for
+    // Tahoma itself, there is nothing to check.
+    constexpr wchar_t kFallback[] = L"Tahoma";
+    HFONT font = create_font(face);
+    if (lstrcmpiW(face, kFallback) == 0 || has_cyrillic_face(font, face)) return font;
     DeleteObject(font);
-    return create_font(L"Tahoma");
+    return create_font(kFallback);
 }
 
 HINSTANCE instance() { return GetModuleHandleW(nullptr); }
