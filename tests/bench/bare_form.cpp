@@ -10,7 +10,6 @@
 
 #include <commctrl.h>
 
-#include <span>
 #include <vector>
 
 #include "app/about_window.h"
@@ -61,8 +60,7 @@ public:
         controls_.resize(rows.size());
         for (int index : creation_order(rows)) create(static_cast<std::size_t>(index));
         fill_choice_lists();
-        // Shown once its controls are in, as a page shows when chosen: shown
-        // before, its controls would never paint their frames under Wine.
+        // The first page shown once its controls are in, as the window shows it.
         ShowWindow(pages_.front(), SW_SHOWNA);
     }
 
@@ -72,7 +70,6 @@ private:
         if (row.parent == Parent::Window) return window_;
         return pages_[static_cast<std::size_t>(row.parent) - 1];
     }
-
 
     void create(std::size_t index) {
         const ControlRow& row = main_window_rows()[index];
