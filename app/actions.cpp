@@ -17,6 +17,9 @@ namespace {
 decltype(&ShellExecuteW) shell_execute() {
     static const auto execute = [] {
         HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        // Windows 7 without its 2011 loader update refuses the flag; shell32
+        // is a known DLL, mapped from the system folder in any case.
+        if (!shell) shell = LoadLibraryW(L"shell32.dll");
         FARPROC address = shell ? GetProcAddress(shell, "ShellExecuteW") : nullptr;
         return reinterpret_cast<decltype(&ShellExecuteW)>(reinterpret_cast<void*>(address));
     }();
