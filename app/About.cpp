@@ -2,21 +2,14 @@
 
 #include <commctrl.h>
 
+#include "app/about_window.h"
 #include "app/application.h"
 
 namespace tessivar {
 namespace {
 
-constexpr wchar_t kClass[] = L"TFAbout";
-constexpr wchar_t kFace[] = L"MS Sans Serif";
-// Where the designer left it, not centred; its outer size, and the client
-// size the memo's bounds were given for.
-constexpr Bounds kDesignBounds = {192, 113, 640, 480};
-constexpr SIZE kDesignClient = {632, 447};
-constexpr Bounds kMemoBounds = {0, 0, 626, 445};
 constexpr int kMemoId = 100;
 
-// CR LF after every line, the last too, as in the main window's memos.
 constexpr wchar_t kText[] =
     L"Программа предназначена для быстрого формирования кода для описания контента сайта.\r\n"
     L"\r\n"
@@ -44,15 +37,17 @@ constexpr wchar_t kText[] =
 
 }  // namespace
 
+const wchar_t* about_text() { return kText; }
+
 TFAbout::TFAbout(HWND owner) {
-    register_window_class(kClass, object_window_procedure<TFAbout>, GetSysColorBrush(COLOR_BTNFACE),
+    register_window_class(kAboutClass, object_window_procedure<TFAbout>, GetSysColorBrush(COLOR_BTNFACE),
                           main_icon());
     const int dpi = window_dpi(nullptr);
     scale_ = {dpi, dpi};
-    const Bounds b = scale_.bounds(kDesignBounds);
-    CreateWindowExW(0, kClass, L"О программе", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, b.left, b.top,
-                    b.width, b.height, owner, nullptr, instance(), this);
-    font_ = create_ui_font(kFace, dpi);
+    const Bounds b = scale_.bounds(kAboutBounds);
+    CreateWindowExW(0, kAboutClass, kAboutTitle, kAboutStyle, b.left, b.top, b.width, b.height, owner, nullptr,
+                    instance(), this);
+    font_ = create_ui_font(kFormFace, dpi);
     create_memo();
 }
 
@@ -61,24 +56,16 @@ TFAbout::~TFAbout() {
     if (font_) DeleteObject(font_);
 }
 
+// The frame may not give the design client size: the margins count. Made
+// at its place at once, as a memo moved later wraps its text again.
 void TFAbout::create_memo() {
-    const Bounds b = scale_.bounds(kMemoBounds);
-    // Read-only but selectable, wrapped at the window's width, no border, no bars.
-    Memo6 = CreateWindowExW(0, WC_EDITW, kText,
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL |
-                                ES_READONLY,
-                            b.left, b.top, b.width, b.height, window_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMemoId)), instance(),
-                            nullptr);
+    const Bounds laid_out = scale_.bounds(kAboutMemoBounds);
+    anchors_.reset(scale_.size(kAboutDesignClient));
+    const Bounds b = anchors_.place(laid_out, kAllEdges, client_size(window_));
+    Memo6 = CreateWindowExW(0, WC_EDITW, kText, kAboutMemoStyle, b.left, b.top, b.width, b.height, window_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMemoId)), instance(), nullptr);
     SendMessageW(Memo6, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    anchor_memo(b);
-}
-
-// The frame may not give the design client size: the margins count.
-void TFAbout::anchor_memo(Bounds b) {
-    anchors_.reset(scale_.size(kDesignClient));
-    anchors_.add(Memo6, b, kAllEdges);
-    anchors_.apply(client_size(window_));
+    anchors_.add(Memo6, laid_out, kAllEdges);
 }
 
 // Dragged to a monitor of another density: the system's rectangle, a new
@@ -86,12 +73,14 @@ void TFAbout::anchor_memo(Bounds b) {
 void TFAbout::on_dpi_changed(int dpi, const RECT& suggested) {
     HFONT previous = font_;
     scale_ = {dpi, dpi};
-    font_ = create_ui_font(kFace, dpi);
+    font_ = create_ui_font(kFormFace, dpi);
     SendMessageW(Memo6, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     DeleteObject(previous);
+    anchors_.reset(scale_.size(kAboutDesignClient));
+    anchors_.add(Memo6, scale_.bounds(kAboutMemoBounds), kAllEdges);
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    anchor_memo(scale_.bounds(kMemoBounds));
+    anchors_.apply(client_size(window_));
 }
 
 void TFAbout::show_modal(HWND caller) {

@@ -31,7 +31,6 @@ private:
     void detach() { window_ = nullptr; }
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
     void create_memo();
-    void anchor_memo(Bounds laid_out);
     void on_dpi_changed(int dpi, const RECT& suggested);
     void run_modal_loop();
     void close();

@@ -12,9 +12,25 @@
 namespace tessivar {
 namespace {
 
+// The shell's DLL brings a dozen more with it: loaded, from the system
+// folder only, when a site is first opened rather than at every start.
+decltype(&ShellExecuteW) shell_execute() {
+    static const auto execute = [] {
+        HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        // Windows 7 without its 2011 loader update refuses the flag; shell32
+        // is a known DLL, mapped from the system folder in any case.
+        if (!shell) shell = LoadLibraryW(L"shell32.dll");
+        FARPROC address = shell ? GetProcAddress(shell, "ShellExecuteW") : nullptr;
+        return reinterpret_cast<decltype(&ShellExecuteW)>(reinterpret_cast<void*>(address));
+    }();
+    return execute;
+}
+
 // Only the program's own fixed addresses ever reach the shell.
 void open_site(HWND window, std::string_view address) {
-    ShellExecuteW(window, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOW);
+    if (const auto execute = shell_execute()) {
+        execute(window, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOW);
+    }
 }
 
 // Action1 to Action5, as the form designer numbered them.

@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include "app/about_window.h"
 #include "form/main_window.h"
+#include "form/main_window_build.h"
 
 namespace tessivar {
 namespace {
@@ -19,10 +21,10 @@ bool has_class(HWND window, const wchar_t* class_name) {
 // window of its own.
 bool is_window_key(const MSG& msg, HWND root) {
     auto* key = const_cast<MSG*>(&msg);
-    if (has_class(root, L"TFMain")) {
+    if (has_class(root, kMainWindowClass)) {
         return TranslateAcceleratorW(root, TFMain::page_keys(), key) || IsDialogMessageW(root, key);
     }
-    return has_class(root, L"TFAbout") && IsDialogMessageW(root, key);
+    return has_class(root, kAboutClass) && IsDialogMessageW(root, key);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ add_library(tessivar_ui STATIC
     form/form_create.cpp
     form/generator_buttons.cpp
     form/main_window.cpp
+    form/main_window_build.cpp
     form/main_window_layout.cpp
     form/menu_bar.cpp
     form/window_kit.cpp

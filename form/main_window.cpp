@@ -3,89 +3,22 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <vector>
 
 #include "form/accessible_name.h"
+#include "form/main_window_build.h"
 #include "form/menu_bar.h"
 
 namespace tessivar {
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"TFMain";
-constexpr wchar_t kPageClass[] = L"TTabSheet";
-constexpr wchar_t kFace[] = L"MS Sans Serif";
-constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
-// Where the designer left the window, and the client size its layout is made for.
-constexpr POINT kDesignPosition = {192, 110};
-constexpr SIZE kDesignClient = {640, 589};
 // The designed font's line at 96 dpi.
 constexpr int kDesignLineHeight = 13;
 constexpr int kFirstControlId = 100;
 // Where the page lies inside the page control: below the tab strip, inside its border.
 constexpr RECT kPageInset = {4, 24, 4, 4};
-constexpr int kStatusPanelEdges[] = {50, 550, -1};
-constexpr const wchar_t* kStatusPanelTexts[] = {L"Ver 1.3", L"", L"by Varnhold"};
 // Commands of the page keys; the controls' ids start above them.
 constexpr WORD kNextPage = 1;
 constexpr WORD kPreviousPage = 2;
-constexpr SYSTEMTIME kStartDate = {2009, 11, 0, 2, 23, 2, 26, 515};
-
-// A label comes right before the control it names, since screen readers
-// take a field's name from the label just before it in z-order; the
-// focusable controls come in tab order, which the dialog keys follow; the
-// rest last. The heading lying over the menu bar's band is thus above it.
-int creation_rank(const ControlRow& row, std::span<const ControlRow> rows) {
-    if (row.names) {
-        const auto named = std::find_if(rows.begin(), rows.end(),
-                                        [&](const ControlRow& r) { return r.member == row.names; });
-        return 2 * named->tab_order;
-    }
-    return row.tab_order == kNoFocus ? 100'000 : 2 * row.tab_order + 1;
-}
-
-struct ClassAndStyle {
-    const wchar_t* window_class;
-    DWORD style;
-    DWORD ex_style;
-};
-
-ClassAndStyle class_and_style(const ControlRow& row) {
-    constexpr DWORD kFocus = WS_TABSTOP;
-    constexpr DWORD kEditLook = WS_EX_CLIENTEDGE;
-    switch (row.kind) {
-        case Kind::Label:
-            if (row.style & SS_RIGHT) return {WC_STATICW, SS_RIGHT | SS_NOPREFIX, 0};
-            return {WC_STATICW, static_cast<DWORD>(row.wraps ? SS_LEFT : SS_LEFTNOWORDWRAP) | SS_NOPREFIX, 0};
-        case Kind::Edit:
-            return {WC_EDITW, kFocus | ES_AUTOHSCROLL, kEditLook};
-        case Kind::Combo:
-            return {WC_COMBOBOXW, kFocus | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0};
-        case Kind::DropList:
-            return {WC_COMBOBOXW, kFocus | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
-        case Kind::Memo:
-            return {WC_EDITW,
-                    kFocus | row.style | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
-                        ES_WANTRETURN | ES_NOHIDESEL,
-                    kEditLook};
-        case Kind::Button:
-            return {WC_BUTTONW, kFocus | BS_PUSHBUTTON, 0};
-        case Kind::DateToggle:
-            return {WC_BUTTONW, kFocus | BS_AUTOCHECKBOX, 0};
-        case Kind::DatePicker:
-            return {DATETIMEPICK_CLASSW, kFocus | DTS_SHORTDATEFORMAT, 0};
-        case Kind::PageControl:
-            return {WC_TABCONTROLW, kFocus | WS_CLIPSIBLINGS, 0};
-        case Kind::TabSheet:
-            return {kPageClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
-        case Kind::StatusBar:
-            // Placed by the layout, not sized from its font.
-            return {STATUSCLASSNAMEW, SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, 0};
-        case Kind::MenuBar:  // made by create_menu_bar
-            break;
-    }
-    return {WC_STATICW, 0, 0};
-}
 
 // With the designed font, the density alone. A substitute face, or the
 // designed one at a size of its own, widens the layout until the widest
@@ -93,13 +26,14 @@ ClassAndStyle class_and_style(const ControlRow& row) {
 // the labels then fit as they do in the design.
 LayoutScale layout_scale(int dpi, HFONT font) {
     LayoutScale scale{dpi, dpi};
-    if (is_exactly(font, kFace)) return scale;
+    if (is_exactly(font, kFormFace)) return scale;
+    const TextMeasure measure(font);
     for (const ControlRow& row : main_window_rows()) {
         if (row.kind != Kind::Label || !*row.text) continue;
-        const int needed = MulDiv(text_size(font, row.text).cx, LayoutScale::kDesignDpi, row.bounds.width);
+        const int needed = MulDiv(measure.size(row.text).cx, LayoutScale::kDesignDpi, row.bounds.width);
         scale.x_dpi = std::max(scale.x_dpi, needed);
     }
-    const int line = text_size(font, L"Й").cy;
+    const int line = measure.size(L"Й").cy;
     scale.y_dpi = std::max(scale.y_dpi, MulDiv(line, LayoutScale::kDesignDpi, kDesignLineHeight));
     return scale;
 }
@@ -109,8 +43,8 @@ LayoutScale layout_scale(int dpi, HFONT font) {
 // design holds one line: one that may wrap widens rather than break, for a
 // second line would run into the row below. Where the font matches the
 // design, nothing changes.
-Bounds fit_label(const ControlRow& row, Bounds b, HFONT font) {
-    const SIZE text = text_size(font, row.text);
+Bounds fit_label(const ControlRow& row, Bounds b, const TextMeasure& measure) {
+    const SIZE text = measure.size(row.text);
     b.height = std::max(b.height, static_cast<int>(text.cy));
     if (text.cx <= b.width) return b;
     // Never past the page's left edge, where the text would be cut.
@@ -118,11 +52,6 @@ Bounds fit_label(const ControlRow& row, Bounds b, HFONT font) {
     b.width = static_cast<int>(text.cx);
     return b;
 }
-
-bool is_combo(const ControlRow& row) { return row.kind == Kind::Combo || row.kind == Kind::DropList; }
-
-// Combo boxes are given room for their drop-down.
-int drop_down_room(const ControlRow& row, const LayoutScale& scale) { return is_combo(row) ? scale.y(200) : 0; }
 
 int shown_height(HWND control) {
     RECT r;
@@ -231,16 +160,17 @@ LRESULT CALLBACK report_mouse_moves(HWND control, UINT message, WPARAM wparam, L
 }  // namespace
 
 TFMain::TFMain(HWND owner, std::span<const MenuTitle> menu) : menu_(menu) {
-    register_window_class(kWindowClass, object_window_procedure<TFMain>, GetSysColorBrush(COLOR_BTNFACE),
+    register_window_class(kMainWindowClass, object_window_procedure<TFMain>, GetSysColorBrush(COLOR_BTNFACE),
                           main_icon());
     register_window_class(kPageClass, page_proc, GetSysColorBrush(COLOR_BTNFACE));
     take_density(window_dpi(nullptr));
     // The layout is made for this client size; the frame adds whatever the
     // system's metrics give.
-    const SIZE outer = outer_size(scale_.size(kDesignClient), kStyle, kExStyle, dpi_);
+    const SIZE outer = outer_size(scale_.size(kDesignClient), kMainWindowStyle, kMainWindowExStyle, dpi_);
     const LayoutScale density{dpi_, dpi_};
-    CreateWindowExW(kExStyle, kWindowClass, L"Tessivar.", kStyle, density.x(kDesignPosition.x),
-                    density.y(kDesignPosition.y), outer.cx, outer.cy, owner, nullptr, instance(), this);
+    CreateWindowExW(kMainWindowExStyle, kMainWindowClass, kMainWindowTitle, kMainWindowStyle,
+                    density.x(kMainWindowPlace.x), density.y(kMainWindowPlace.y), outer.cx, outer.cy, owner,
+                    nullptr, instance(), this);
     build();
     FormCreate();
 }
@@ -255,32 +185,26 @@ void TFMain::build() {
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                window_, nullptr, instance(), nullptr);
     const auto rows = main_window_rows();
-    window_anchors_.reset(scale_.size(kDesignClient));
-    for (int index : creation_order()) create_control(rows[static_cast<std::size_t>(index)], kFirstControlId + index);
+    start_layout();
+    const TextMeasure measure(font_);  // one screen DC for every label
+    for (int index : creation_order(rows)) {
+        const ControlRow& row = rows[static_cast<std::size_t>(index)];
+        create_control(row, place(row, measure), kFirstControlId + index);
+    }
     show_status_panels();
     clip_page_control(PageControl1, scale_);
     select_page(0);
 }
 
-// Pages before their controls; within a parent, by creation rank.
-std::vector<int> TFMain::creation_order() {
-    const auto rows = main_window_rows();
-    std::vector<int> order(rows.size()), rank(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        order[i] = static_cast<int>(i);
-        rank[i] = creation_rank(rows[i], rows);
-    }
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
-        if (rows[ia].parent != rows[ib].parent) return rows[ia].parent < rows[ib].parent;
-        return rank[ia] < rank[ib];
-    });
-    return order;
+// The controls are about to stand where the layout puts them for its own client size.
+void TFMain::start_layout() {
+    laid_out_for_ = scale_.size(kDesignClient);
+    window_anchors_.reset(laid_out_for_);
 }
 
-Bounds TFMain::place(const ControlRow& row) const {
+Bounds TFMain::place(const ControlRow& row, const TextMeasure& measure) const {
     const Bounds b = scale_.bounds(row.bounds);
-    return row.kind == Kind::Label ? fit_label(row, b, font_) : b;
+    return row.kind == Kind::Label ? fit_label(row, b, measure) : b;
 }
 
 // A page's own controls are laid out for the page's size as placed.
@@ -294,9 +218,8 @@ std::size_t TFMain::page_index(HWND page) const {
     return static_cast<std::size_t>(std::find(all.begin(), all.end(), page) - all.begin());
 }
 
-void TFMain::create_control(const ControlRow& row, int id) {
+void TFMain::create_control(const ControlRow& row, Bounds b, int id) {
     const auto [window_class, style, ex_style] = class_and_style(row);
-    const Bounds b = place(row);
     HWND control =
         row.kind == Kind::MenuBar
             ? create_menu_bar(*this, menu_, parent_of(row), b, id, dpi_)
@@ -326,7 +249,7 @@ void TFMain::create_control(const ControlRow& row, int id) {
 HFONT TFMain::take_density(int dpi) {
     HFONT previous = font_;
     dpi_ = dpi;
-    font_ = create_ui_font(kFace, dpi_);
+    font_ = create_ui_font(kFormFace, dpi_);
     scale_ = layout_scale(dpi_, font_);
     return previous;
 }
@@ -343,12 +266,13 @@ void TFMain::on_dpi_changed(int dpi, const RECT& suggested) {
 }
 
 void TFMain::lay_out_again() {
-    window_anchors_.reset(scale_.size(kDesignClient));
+    start_layout();
     const auto rows = main_window_rows();
-    for (int index : creation_order()) {
+    const TextMeasure measure(font_);
+    for (int index : creation_order(rows)) {
         const ControlRow& row = rows[static_cast<std::size_t>(index)];
         HWND control = this->*row.member;
-        const Bounds b = place(row);
+        const Bounds b = place(row, measure);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         SetWindowPos(control, nullptr, b.left, b.top, b.width, b.height + drop_down_room(row, scale_),
                      SWP_NOZORDER | SWP_NOACTIVATE);
@@ -357,6 +281,7 @@ void TFMain::lay_out_again() {
     }
     set_menu_bar_dpi(ActionMainMenuBar1, dpi_);
     show_status_panels();
+    clip_page_control(PageControl1, scale_);
 }
 
 void TFMain::take_rectangle(const RECT& suggested) {
@@ -403,7 +328,11 @@ void TFMain::select_page(int index) {
 }
 
 void TFMain::on_resize() {
-    window_anchors_.apply(client_size(window_));
+    const SIZE client = client_size(window_);
+    // Showing the window reports the size the controls already stand for.
+    if (client.cx == laid_out_for_.cx && client.cy == laid_out_for_.cy) return;
+    laid_out_for_ = client;
+    window_anchors_.apply(client);
     clip_page_control(PageControl1, scale_);
 }
 

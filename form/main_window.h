@@ -5,7 +5,6 @@
 
 #include <array>
 #include <span>
-#include <vector>
 
 #include "form/control_row.h"
 #include "form/menu_bar.h"
@@ -83,11 +82,11 @@ private:
     LRESULT on_page_message(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 
     void build();
-    static std::vector<int> creation_order();
-    Bounds place(const ControlRow& row) const;
+    void start_layout();
+    Bounds place(const ControlRow& row, const TextMeasure& measure) const;
     void anchor(const ControlRow& row, HWND control, Bounds b);
     std::size_t page_index(HWND page) const;
-    void create_control(const ControlRow& row, int id);
+    void create_control(const ControlRow& row, Bounds bounds, int id);
     HFONT take_density(int dpi);
     void on_dpi_changed(int dpi, const RECT& suggested);
     void lay_out_again();
@@ -107,6 +106,7 @@ private:
     LayoutScale scale_;
     HWND tooltip_{};
     Anchoring window_anchors_;
+    SIZE laid_out_for_{};  // the client size the window's controls stand for
     std::array<Anchoring, 4> page_anchors_;
     TFAbout* about_{};
 };

@@ -29,15 +29,20 @@ void Anchoring::apply(SIZE client) const {
     if (items_.empty()) return;
     HDWP batch = BeginDeferWindowPos(static_cast<int>(items_.size()));
     for (const Item& item : items_) {
-        Bounds b = item.bounds;
-        follow(b.left, b.width, item.anchors & kLeft, item.anchors & kRight, client.cx - laid_out_client_.cx);
-        follow(b.top, b.height, item.anchors & kTop, item.anchors & kBottom, client.cy - laid_out_client_.cy);
+        const Bounds b = place(item.bounds, item.anchors, client);
         if (batch) {
             batch = DeferWindowPos(batch, item.control, nullptr, b.left, b.top, b.width, b.height,
                                    SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
     if (batch) EndDeferWindowPos(batch);
+}
+
+Bounds Anchoring::place(Bounds laid_out, unsigned anchors, SIZE client) const {
+    Bounds b = laid_out;
+    follow(b.left, b.width, anchors & kLeft, anchors & kRight, client.cx - laid_out_client_.cx);
+    follow(b.top, b.height, anchors & kTop, anchors & kBottom, client.cy - laid_out_client_.cy);
+    return b;
 }
 
 namespace {
@@ -127,13 +132,16 @@ bool is_exactly(HFONT font, const wchar_t* face) {
 HFONT create_ui_font(const wchar_t* face, int dpi) {
     // Where the face has no Cyrillic (a Western system, or Wine), its
     // scalable successor or Tahoma keeps the letters readable at nearly
-    // the same metrics; the layout makes room for the difference.
+    // the same metrics; the layout makes room for the difference. Asked
+    // for Tahoma itself, there is nothing to check.
+    constexpr wchar_t kLastResort[] = L"Tahoma";
+    if (lstrcmpiW(face, kLastResort) == 0) return create_font(face, dpi);
     for (const wchar_t* candidate : {face, L"Microsoft Sans Serif"}) {
         HFONT font = create_font(candidate, dpi);
         if (has_cyrillic_face(font, candidate)) return font;
         DeleteObject(font);
     }
-    return create_font(L"Tahoma", dpi);
+    return create_font(kLastResort, dpi);
 }
 
 HINSTANCE instance() { return GetModuleHandleW(nullptr); }
@@ -169,13 +177,18 @@ SIZE client_size(HWND window) {
 
 bool checked(HWND toggle) { return SendMessageW(toggle, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-SIZE text_size(HFONT font, const wchar_t* text) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, font);
+SIZE text_size(HFONT font, const wchar_t* text) { return TextMeasure(font).size(text); }
+
+TextMeasure::TextMeasure(HFONT font) : dc_(GetDC(nullptr)), previous_(SelectObject(dc_, font)) {}
+
+TextMeasure::~TextMeasure() {
+    SelectObject(dc_, previous_);
+    ReleaseDC(nullptr, dc_);
+}
+
+SIZE TextMeasure::size(const wchar_t* text) const {
     RECT r = {};
-    DrawTextW(dc, text, -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
-    SelectObject(dc, previous);
-    ReleaseDC(nullptr, dc);
+    DrawTextW(dc_, text, -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
     return {r.right - r.left, r.bottom - r.top};
 }
 

@@ -72,6 +72,8 @@ public:
     void add(HWND control, Bounds laid_out, unsigned anchors);
     // Moves every anchored control for the parent's new client size, in one batch.
     void apply(SIZE client) const;
+    // Where a control laid out at these bounds with these anchors stands at `client`.
+    Bounds place(Bounds laid_out, unsigned anchors, SIZE client) const;
 
 private:
     struct Item {
@@ -82,6 +84,9 @@ private:
     SIZE laid_out_client_{};
     std::vector<Item> items_;
 };
+
+// The face both windows were designed in.
+inline constexpr wchar_t kFormFace[] = L"MS Sans Serif";
 
 // `face` at 8 pt for `dpi` (11 pixels at 96 dpi) with the Cyrillic glyphs
 // the interface needs; where the system lacks them in that face, its
@@ -134,5 +139,19 @@ bool checked(HWND toggle);
 
 // The size `text` takes in `font` on one line.
 SIZE text_size(HFONT font, const wchar_t* text);
+
+// text_size for many texts in one font, with one screen DC for them all.
+class TextMeasure {
+public:
+    explicit TextMeasure(HFONT font);
+    ~TextMeasure();
+    TextMeasure(const TextMeasure&) = delete;
+    TextMeasure& operator=(const TextMeasure&) = delete;
+    SIZE size(const wchar_t* text) const;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
 
 }  // namespace tessivar

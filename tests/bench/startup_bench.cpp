@@ -1,13 +1,15 @@
-// Start-up of Tessivar.exe against a program that opens one empty window:
-// from CreateProcess until the program's window is shown and the program is
-// idle, with its peak working set by then; and the size of Tessivar.exe.
-// Usage: startup_bench [Tessivar.exe [bare_window.exe]], both beside this
-// program unless given.
+// Start-up of Tessivar.exe against its floor, the same windows built bare
+// (bare_form.exe), and against a program that opens one empty window: from
+// CreateProcess until the program's window is shown and the program is idle,
+// with its peak working set by then; and the size of Tessivar.exe.
+// Usage: startup_bench [Tessivar.exe [bare_form.exe [bare_window.exe]]], each
+// beside this program unless given.
 #include <windows.h>
 #include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,8 +21,8 @@ namespace {
 using tessivar::bench::median;
 using tessivar::bench::now_ms;
 
-constexpr int kRuns = 10;
-constexpr double kRatioGoal = 1.25;
+constexpr int kRuns = 15;
+constexpr double kRatioGoal = 1.1;
 constexpr ULONGLONG kSizeGoal = 1 << 20;
 constexpr DWORD kPatienceMs = 10'000;
 
@@ -119,6 +121,29 @@ struct Series {
     std::vector<double> peak_mib;
 };
 
+// Each program's launches, started in turn, the first one untimed: the
+// files come into the cache.
+std::vector<Series> alternate(std::span<const Program> programs) {
+    for (const Program& program : programs) launch(program);
+    std::vector<Series> runs(programs.size());
+    for (int i = 0; i < kRuns; ++i) {
+        for (std::size_t p = 0; p < programs.size(); ++p) {
+            const Launch l = launch(programs[p]);
+            runs[p].ms.push_back(l.ms);
+            runs[p].peak_mib.push_back(mib(l.peak_working_set));
+        }
+    }
+    return runs;
+}
+
+// The median of the ratios of launches made one after the other: the load
+// of the machine moves both alike.
+double paired_ratio(const Series& numerator, const Series& denominator) {
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < numerator.ms.size(); ++i) ratios.push_back(numerator.ms[i] / denominator.ms[i]);
+    return median(ratios);
+}
+
 void print_row(const char* name, const Series& s) {
     std::printf("%-14s %10.1f ms %10.1f ms %10.1f ms %9.1f MiB\n", name, median(s.ms),
                 *std::min_element(s.ms.begin(), s.ms.end()), *std::max_element(s.ms.begin(), s.ms.end()),
@@ -128,32 +153,28 @@ void print_row(const char* name, const Series& s) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const Program tessivar{argc > 1 ? argv[1] : tessivar::testing::beside_this_program(L"Tessivar.exe"), L"TFMain"};
-    const Program bare{argc > 2 ? argv[2] : tessivar::testing::beside_this_program(L"bare_window.exe"), L"BareWindow"};
-
-    // One start of each first, untimed: the files come into the cache.
-    launch(bare);
-    launch(tessivar);
-    Series bare_runs, tessivar_runs;
-    std::vector<double> ratios;
-    for (int i = 0; i < kRuns; ++i) {
-        const Launch b = launch(bare);
-        const Launch t = launch(tessivar);
-        bare_runs.ms.push_back(b.ms);
-        bare_runs.peak_mib.push_back(mib(b.peak_working_set));
-        tessivar_runs.ms.push_back(t.ms);
-        tessivar_runs.peak_mib.push_back(mib(t.peak_working_set));
-        ratios.push_back(t.ms / b.ms);
-    }
+    using tessivar::testing::beside_this_program;
+    const Program programs[] = {
+        {argc > 3 ? argv[3] : beside_this_program(L"bare_window.exe"), L"BareWindow"},
+        {argc > 2 ? argv[2] : beside_this_program(L"bare_form.exe"), L"BareForm"},
+        {argc > 1 ? argv[1] : beside_this_program(L"Tessivar.exe"), L"TFMain"},
+    };
+    const auto runs = alternate(programs);
+    const Series& window_runs = runs[0];
+    const Series& form_runs = runs[1];
+    const Series& tessivar_runs = runs[2];
 
     std::printf("Start-up to the window shown and idle, %d runs each, alternating\n", kRuns);
     std::printf("%-14s %13s %13s %13s %13s\n", "program", "median", "fastest", "slowest", "peak WS");
-    print_row("bare window", bare_runs);
+    print_row("bare window", window_runs);
+    print_row("bare form", form_runs);
     print_row("Tessivar.exe", tessivar_runs);
-    const double ratio = median(ratios);
-    std::printf("Tessivar / bare window, median of the pairs: %.2f %s (goal <= %.2f)\n", ratio,
+    std::printf("Bare form / bare window, median of the pairs: %.2f\n", paired_ratio(form_runs, window_runs));
+    std::printf("Tessivar / bare window, median of the pairs: %.2f\n", paired_ratio(tessivar_runs, window_runs));
+    const double ratio = paired_ratio(tessivar_runs, form_runs);
+    std::printf("Tessivar / bare form, median of the pairs: %.2f %s (goal <= %.2f)\n", ratio,
                 verdict(ratio <= kRatioGoal), kRatioGoal);
-    const ULONGLONG size = file_size(tessivar.path);
+    const ULONGLONG size = file_size(programs[2].path);
     std::printf("Tessivar.exe size: %llu KiB %s (goal <= 1024 KiB)\n", size / 1024,
                 verdict(size > 0 && size <= kSizeGoal));
     return 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../host/worked_examples.h"
+#include "form/main_window_build.h"
 
 namespace tessivar::testing {
 namespace {
@@ -476,6 +477,29 @@ TEST_F(MainWindow, TabOrderFollowsTheDefinition) {
     EXPECT_EQ(next(form->ComboBox12), form->Disc1) << "the type box comes last";
     form->select_page(3);
     EXPECT_EQ(next(form->Edit3), form->CheckBox3) << "the toggle comes second";
+}
+
+// The start-up bench builds the same windows bare from the same definition,
+// so the window takes its controls' classes and styles from it alone. Every
+// control is shown from the start but the pages not chosen.
+TEST_F(MainWindow, EachControlHasItsRowsClassAndStylesAndShows) {
+    for (const ControlRow& row : main_window_rows()) {
+        HWND control = form.get()->*row.member;
+        const auto style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
+        const bool hidden_page = row.kind == Kind::TabSheet && control != form->TabSheet1;
+        EXPECT_EQ((style & WS_VISIBLE) == 0, hidden_page) << narrow(row.text);
+        if (row.kind == Kind::MenuBar) continue;
+        const ClassAndStyle look = class_and_style(row);
+        wchar_t name[64] = {};
+        GetClassNameW(control, name, 64);
+        EXPECT_EQ(lstrcmpiW(name, look.window_class), 0) << narrow(name) << " " << narrow(row.text);
+        // A combo box hands its scroll bar on to its drop-down list.
+        const bool combo = row.kind == Kind::Combo || row.kind == Kind::DropList;
+        const DWORD kept = look.style & ~(combo ? WS_VSCROLL : 0);
+        EXPECT_EQ(style & kept, kept) << narrow(name) << " " << narrow(row.text);
+        const auto ex_style = static_cast<DWORD>(GetWindowLongW(control, GWL_EXSTYLE));
+        EXPECT_EQ(ex_style & look.ex_style, look.ex_style) << narrow(name) << " " << narrow(row.text);
+    }
 }
 
 // A key as the message loop hands it on: first to the dialog navigation.

@@ -1,0 +1,24 @@
+#pragma once
+// The About window as designed: where it opens, its one memo and the memo's
+// text. Shared with the start-up bench, which builds the same window bare.
+#include <windows.h>
+
+#include "form/window_kit.h"
+
+namespace tessivar {
+
+inline constexpr wchar_t kAboutClass[] = L"TFAbout";
+inline constexpr wchar_t kAboutTitle[] = L"О программе";
+inline constexpr DWORD kAboutStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+// Outer bounds, where the designer left it, not centred.
+inline constexpr Bounds kAboutBounds = {192, 113, 640, 480};
+inline constexpr SIZE kAboutDesignClient = {632, 447};
+inline constexpr Bounds kAboutMemoBounds = {0, 0, 626, 445};
+// Read-only but selectable, wrapped at the window's width, no border, no bars.
+inline constexpr DWORD kAboutMemoStyle =
+    WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY;
+
+// CR LF after every line, the last too, as in the main window's memos.
+const wchar_t* about_text();
+
+}  // namespace tessivar

@@ -1,0 +1,51 @@
+#pragma once
+// What the main window's definition becomes as windows, apart from any
+// behaviour: the frame, each row's window class and styles, the order the
+// rows are created in, and the starting content the rows do not carry.
+// Shared with the start-up bench, which builds the same windows bare.
+#include <windows.h>
+
+#include <span>
+#include <vector>
+
+#include "form/control_row.h"
+
+namespace tessivar {
+
+inline constexpr wchar_t kMainWindowClass[] = L"TFMain";
+inline constexpr wchar_t kMainWindowTitle[] = L"Tessivar.";
+inline constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+inline constexpr DWORD kMainWindowExStyle = WS_EX_CONTROLPARENT;
+inline constexpr POINT kMainWindowPlace = {192, 110};
+// The layout is made for this client size; the frame adds whatever the
+// system's metrics give.
+inline constexpr SIZE kDesignClient = {640, 589};
+inline constexpr wchar_t kPageClass[] = L"TTabSheet";
+
+inline constexpr int kStatusPanelEdges[] = {50, 550, -1};
+inline constexpr const wchar_t* kStatusPanelTexts[] = {L"Ver 1.3", L"", L"by Varnhold"};
+inline constexpr SYSTEMTIME kStartDate = {2009, 11, 0, 2, 23, 2, 26, 515};
+
+struct ClassAndStyle {
+    const wchar_t* window_class;
+    DWORD style;
+    DWORD ex_style;
+};
+
+// The menu bar's row gets a plain static: the bar itself is made by create_menu_bar.
+ClassAndStyle class_and_style(const ControlRow& row);
+
+bool is_combo(const ControlRow& row);
+
+// Combo boxes are given room for their drop-down, at the layout's scale.
+int drop_down_room(const ControlRow& row, const LayoutScale& scale);
+
+// Indices into `rows`: the pages before their controls; within a parent, a
+// label right before the field it names, the focusable controls in tab
+// order, the rest last.
+std::vector<int> creation_order(std::span<const ControlRow> rows);
+
+// The combo box each of choice_lists() fills, in that order.
+std::span<HWND TFMain::* const> choice_list_boxes();
+
+}  // namespace tessivar

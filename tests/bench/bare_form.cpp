@@ -1,0 +1,175 @@
+// The start-up floor: the program's own windows built bare from their
+// definitions, at 96 dpi. Every control of the main window with its class, styles,
+// bounds, text and list items in the form's font, and the hidden About
+// window with its memo; then the main window shown and a message loop.
+// No handlers, subclasses, label sizing, tooltips or menu: what start-up
+// costs beyond this is the program's own doing. Without the program's
+// region, the page control paints over its page's frames: the same work,
+// partly hidden.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "app/about_window.h"
+#include "app/application.h"
+#include "form/choice_lists.h"
+#include "form/main_window.h"
+#include "form/main_window_build.h"
+#include "output/win32_text.h"
+
+namespace {
+
+using namespace tessivar;
+
+constexpr wchar_t kClass[] = L"BareForm";
+
+LRESULT CALLBACK quit_when_destroyed(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+void register_classes() {
+    const HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+    register_window_class(kClass, quit_when_destroyed, face, main_icon());
+    register_window_class(kPageClass, DefWindowProcW, face);
+    register_window_class(kAboutClass, DefWindowProcW, face, main_icon());
+}
+
+HWND create_in_font(const ClassAndStyle& look, const wchar_t* text, Bounds b, HWND parent, HFONT font) {
+    HWND window = CreateWindowExW(look.ex_style, look.window_class, text, look.style, b.left, b.top, b.width,
+                                  b.height, parent, nullptr, instance(), nullptr);
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return window;
+}
+
+HWND create_main_window() {
+    RECT outer = {0, 0, kDesignClient.cx, kDesignClient.cy};
+    AdjustWindowRectEx(&outer, kMainWindowStyle, FALSE, kMainWindowExStyle);
+    return CreateWindowExW(kMainWindowExStyle, kClass, kMainWindowTitle, kMainWindowStyle, kMainWindowPlace.x,
+                           kMainWindowPlace.y, outer.right - outer.left, outer.bottom - outer.top, nullptr,
+                           nullptr, instance(), nullptr);
+}
+
+// The main window's controls, one for each definition row, in the rows' order.
+class BareControls {
+public:
+    BareControls(HWND window, HFONT font) : window_(window), font_(font) {
+        const auto rows = main_window_rows();
+        controls_.resize(rows.size());
+        for (int index : creation_order(rows)) create(static_cast<std::size_t>(index));
+        fill_choice_lists();
+        // The first page shown once its controls are in, as the window shows it.
+        ShowWindow(pages_.front(), SW_SHOWNA);
+    }
+
+private:
+    // Parent::TabSheetN is the N-th page row, as the window names its pages.
+    HWND parent_of(const ControlRow& row) const {
+        if (row.parent == Parent::Window) return window_;
+        return pages_[static_cast<std::size_t>(row.parent) - 1];
+    }
+
+    void create(std::size_t index) {
+        const ControlRow& row = main_window_rows()[index];
+        ClassAndStyle look = class_and_style(row);
+        look.style |= WS_CHILD | (row.kind == Kind::TabSheet ? 0 : WS_VISIBLE);
+        Bounds b = row.bounds;
+        b.height += drop_down_room(row, LayoutScale{});
+        HWND control = create_in_font(look, row.text, b, parent_of(row), font_);
+        controls_[index] = control;
+        show_content(row, control);
+    }
+
+    // What a row's control shows beyond its own text.
+    void show_content(const ControlRow& row, HWND control) {
+        switch (row.kind) {
+            case Kind::PageControl:
+                page_control_ = control;
+                break;
+            case Kind::TabSheet:
+                add_tab(row.text);
+                pages_.push_back(control);
+                break;
+            case Kind::StatusBar:
+                show_status_panels(control);
+                break;
+            case Kind::DateToggle:
+                SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+                break;
+            case Kind::DatePicker:
+                DateTime_SetSystemtime(control, GDT_VALID, &kStartDate);
+                break;
+            default:
+                break;
+        }
+    }
+
+    void add_tab(const wchar_t* caption) const {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(caption);
+        TabCtrl_InsertItem(page_control_, static_cast<int>(pages_.size()), &item);
+    }
+
+    static void show_status_panels(HWND status_bar) {
+        SendMessageW(status_bar, SB_SETPARTS, std::size(kStatusPanelEdges),
+                     reinterpret_cast<LPARAM>(kStatusPanelEdges));
+        for (std::size_t panel = 0; panel < std::size(kStatusPanelTexts); ++panel) {
+            SendMessageW(status_bar, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(kStatusPanelTexts[panel]));
+        }
+    }
+
+    HWND control_of(HWND TFMain::*member) const {
+        const auto rows = main_window_rows();
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].member == member) return controls_[i];
+        }
+        return nullptr;
+    }
+
+    void fill_choice_lists() const {
+        const auto lists = choice_lists();
+        const auto boxes = choice_list_boxes();
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            HWND box = control_of(boxes[i]);
+            for (std::string_view item : lists[i].items) {
+                SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
+            }
+        }
+    }
+
+    HWND window_;
+    HFONT font_;
+    HWND page_control_{};
+    std::vector<HWND> pages_;
+    std::vector<HWND> controls_;
+};
+
+void create_about_window(HFONT font) {
+    const Bounds& b = kAboutBounds;
+    HWND about = CreateWindowExW(0, kAboutClass, kAboutTitle, kAboutStyle, b.left, b.top, b.width, b.height,
+                                 nullptr, nullptr, instance(), nullptr);
+    create_in_font({WC_EDITW, kAboutMemoStyle, 0}, about_text(), kAboutMemoBounds, about, font);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+    init_common_controls();
+    register_classes();
+    // At the design's density, where start-up is measured.
+    HFONT font = create_ui_font(kFormFace, LayoutScale::kDesignDpi);
+    HWND window = create_main_window();
+    const BareControls controls(window, font);
+    create_about_window(font);
+    ShowWindow(window, show);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    DeleteObject(font);
+    return static_cast<int>(msg.wParam);
+}
