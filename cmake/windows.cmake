@@ -32,9 +32,7 @@ add_library(tessivar_ui STATIC
     output/pane.cpp
     output/win32_text.cpp
 )
-# uuid is data only (the annotation service's GUIDs): ole32 itself is
-# loaded at run time, once a screen reader asks.
-target_link_libraries(tessivar_ui PUBLIC tessivar_core comctl32 shell32 gdi32 user32 kernel32 uuid)
+target_link_libraries(tessivar_ui PUBLIC tessivar_core comctl32 shell32 gdi32 user32 kernel32)
 
 # The version block takes its numbers from project(... VERSION), the one place
 # the version is written; parts left out count as 0.
