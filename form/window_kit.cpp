@@ -76,8 +76,12 @@ int system_dpi() {
 
 void declare_dpi_awareness() {
     static auto* const set_context = user32_function<BOOL WINAPI(HANDLE)>("SetProcessDpiAwarenessContext");
-    const auto per_monitor_v2 = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4));
-    if (!set_context || !set_context(per_monitor_v2)) SetProcessDPIAware();
+    const auto context = [](LONG_PTR value) { return reinterpret_cast<HANDLE>(value); };
+    constexpr LONG_PTR kPerMonitorV2 = -4, kPerMonitor = -3;
+    // Systems that know per-monitor awareness only in its first version
+    // (Wine among them) still lay each window out at its monitor's density.
+    if (set_context && (set_context(context(kPerMonitorV2)) || set_context(context(kPerMonitor)))) return;
+    SetProcessDPIAware();
 }
 
 int window_dpi(HWND window) {

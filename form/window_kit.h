@@ -50,9 +50,9 @@ Function* system_function(HMODULE module, const char* name) {
 }
 
 // Tells the system that every window lays itself out at its monitor's
-// density (per-monitor v2), so that nothing is stretched into a blur; on
-// systems before Windows 10 1703, at the system's density. First thing at
-// start-up: it holds only before the first window.
+// density (per-monitor v2, else v1), so that nothing is stretched into a
+// blur; on systems before Windows 10 1607, at the system's density. First
+// thing at start-up: it holds only before the first window.
 void declare_dpi_awareness();
 
 // The density a window is shown at: its monitor's where the system tells

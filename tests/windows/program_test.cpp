@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "beside_this_program.h"
+#include "form/window_kit.h"
 #include "output/win32_text.h"
 
 namespace tessivar {
@@ -177,6 +178,48 @@ TEST(Program, ReachesTheAnnotationServiceOnlyOnceAScreenReaderAsksAndItsDateTogg
     SendMessageW(toggle, BM_CLICK, 0, 0);
     EXPECT_TRUE(IsWindowEnabled(picker));
 
+    EXPECT_EQ(close_and_wait(running), 0u);
+}
+
+// Sets a DWORD under HKCU\Control Panel\Desktop while alive, then puts back
+// what was there.
+class DesktopSetting {
+public:
+    DesktopSetting(const wchar_t* name, DWORD value) : name_(name) {
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                        nullptr);
+        DWORD size = sizeof saved_;
+        had_ = RegQueryValueExW(key_, name_, nullptr, nullptr, reinterpret_cast<BYTE*>(&saved_), &size) == ERROR_SUCCESS;
+        RegSetValueExW(key_, name_, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    }
+    ~DesktopSetting() {
+        if (had_) {
+            RegSetValueExW(key_, name_, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved_), sizeof saved_);
+        } else {
+            RegDeleteValueW(key_, name_);
+        }
+        RegCloseKey(key_);
+    }
+
+private:
+    const wchar_t* name_;
+    HKEY key_{};
+    DWORD saved_ = 0;
+    bool had_ = false;
+};
+
+// As Windows does, and Wine once this value is set, the system stretches a
+// program's bitmap unless it asks to lay itself out at each monitor's density.
+TEST(Program, AsksToBeLaidOutAtEachMonitorsDensity) {
+    const DesktopSetting like_windows(L"DpiScalingVer", 0x1018);
+    Running running;
+    start(running, SW_SHOWNORMAL);
+    HMODULE user32 = GetModuleHandleW(L"user32");
+    const auto context_of = system_function<HANDLE WINAPI(HWND)>(user32, "GetWindowDpiAwarenessContext");
+    const auto awareness_of = system_function<int WINAPI(HANDLE)>(user32, "GetAwarenessFromDpiAwarenessContext");
+    ASSERT_TRUE(context_of && awareness_of);
+    constexpr int kPerMonitorAware = 2;
+    EXPECT_EQ(awareness_of(context_of(running.main_window)), kPerMonitorAware);
     EXPECT_EQ(close_and_wait(running), 0u);
 }
 
