@@ -494,8 +494,7 @@ TEST_F(MainWindow, EachControlHasItsRowsClassAndStylesAndShows) {
         GetClassNameW(control, name, 64);
         EXPECT_EQ(lstrcmpiW(name, look.window_class), 0) << narrow(name) << " " << narrow(row.text);
         // A combo box hands its scroll bar on to its drop-down list.
-        const bool combo = row.kind == Kind::Combo || row.kind == Kind::DropList;
-        const DWORD kept = look.style & ~(combo ? WS_VSCROLL : 0);
+        const DWORD kept = look.style & ~(is_combo(row) ? WS_VSCROLL : 0);
         EXPECT_EQ(style & kept, kept) << narrow(name) << " " << narrow(row.text);
         const auto ex_style = static_cast<DWORD>(GetWindowLongW(control, GWL_EXSTYLE));
         EXPECT_EQ(ex_style & look.ex_style, look.ex_style) << narrow(name) << " " << narrow(row.text);
