@@ -124,8 +124,6 @@ Rendered rendered(HFONT font, const wchar_t* face) {
 
 }  // namespace
 
-bool has_cyrillic_face(HFONT font, const wchar_t* face) { return rendered(font, face).cyrillic_face; }
-
 bool is_exactly(HFONT font, const wchar_t* face) {
     LOGFONTW asked{};
     GetObjectW(font, sizeof asked, &asked);
@@ -134,15 +132,16 @@ bool is_exactly(HFONT font, const wchar_t* face) {
 }
 
 HFONT create_ui_font(const wchar_t* face, int dpi) {
-    // Where the face has no Cyrillic (a Western system, or Wine), its
-    // scalable successor or Tahoma keeps the letters readable at nearly
-    // the same metrics; the layout makes room for the difference. Asked
-    // for Tahoma itself, there is nothing to check.
+    // Where the face has no Cyrillic (a Western system, or Wine), or is a
+    // bitmap face without glyphs of this size (at 200 %, say), its scalable
+    // successor or Tahoma gives the letters at 8 pt and nearly the same
+    // metrics; the layout makes room for the difference. Asked for Tahoma
+    // itself, there is nothing to check.
     constexpr wchar_t kLastResort[] = L"Tahoma";
     if (lstrcmpiW(face, kLastResort) == 0) return create_font(face, dpi);
     for (const wchar_t* candidate : {face, L"Microsoft Sans Serif"}) {
         HFONT font = create_font(candidate, dpi);
-        if (has_cyrillic_face(font, candidate)) return font;
+        if (is_exactly(font, candidate)) return font;
         DeleteObject(font);
     }
     return create_font(kLastResort, dpi);

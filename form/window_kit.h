@@ -89,16 +89,13 @@ private:
 inline constexpr wchar_t kFormFace[] = L"MS Sans Serif";
 
 // `face` at 8 pt for `dpi` (11 pixels at 96 dpi) with the Cyrillic glyphs
-// the interface needs; where the system lacks them in that face, its
-// scalable successor, then Tahoma.
+// the interface needs; where the system lacks them in that face at that
+// size, its scalable successor, then Tahoma.
 HFONT create_ui_font(const wchar_t* face, int dpi);
 
 // Whether `font` really is `face` with Cyrillic glyphs, rather than a
-// stand-in of the system's choosing.
-bool has_cyrillic_face(HFONT font, const wchar_t* face);
-
-// Whether `font` is `face` with Cyrillic glyphs at the very size asked for:
-// a bitmap face offers only the sizes made for the system's density.
+// stand-in of the system's choosing, at the very size asked for: a bitmap
+// face offers only the sizes made for the system's density.
 bool is_exactly(HFONT font, const wchar_t* face);
 
 SIZE client_size(HWND window);

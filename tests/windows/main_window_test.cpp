@@ -605,12 +605,26 @@ void expect_laid_out_at(const TFMain& form, int dpi, int slack) {
     }
 }
 
-// The program's home: "MS Sans Serif" with Cyrillic, at whatever density the
-// system runs.
-TEST_F(MainWindow, LaidOutAtTheSystemsDensityInTheDesignedFont) {
-    ASSERT_TRUE(has_cyrillic_face(font_of(form->Label1), L"MS Sans Serif"));
+// By the density alone, where the designed face has glyphs of the size: a
+// bitmap face has only the sizes made for the system's density.
+void expect_laid_out_if_in_designed_font(const TFMain& form, int dpi) {
+    if (is_exactly(font_of(form.Label1), L"MS Sans Serif")) expect_laid_out_at(form, dpi, dpi == 96 ? 0 : 2);
+}
+
+// At whatever density the system runs, 8 pt: in the designed face where its
+// bitmaps have that size, laid out by the density alone; else in a scalable
+// face, the layout made roomier for it.
+TEST_F(MainWindow, LaidOutAtTheSystemsDensity) {
     const int dpi = window_dpi(form->handle());
-    expect_laid_out_at(*form, dpi, dpi == 96 ? 0 : 2);
+    const HFONT font = font_of(form->Label1);
+    LOGFONTW asked{};
+    GetObjectW(font, sizeof asked, &asked);
+    EXPECT_EQ(asked.lfHeight, -MulDiv(8, dpi, 72));
+    EXPECT_TRUE(is_exactly(font, asked.lfFaceName)) << narrow(asked.lfFaceName) << " at " << dpi << " dpi";
+    if (dpi == 96) {
+        ASSERT_TRUE(is_exactly(font, L"MS Sans Serif")) << "the program's home";
+    }
+    expect_laid_out_if_in_designed_font(*form, dpi);
     RECT outer;
     GetWindowRect(form->handle(), &outer);
     EXPECT_EQ(outer.left, MulDiv(192, dpi, 96));
@@ -638,15 +652,15 @@ TEST_F(MainWindow, LaidOutAgainOnAMonitorOfAnotherDensityKeepingWhatWasTyped) {
     type(form->Memo1, "первая\r\nвторая\r\n");
     choose(form->ComboBox1, "Кампания");
     move_to_density(form->handle(), other);
-    // A bitmap face has only the sizes made for the system's density.
-    if (is_exactly(font_of(form->Label1), L"MS Sans Serif")) expect_laid_out_at(*form, other, other == 96 ? 0 : 2);
+    expect_laid_out_if_in_designed_font(*form, other);
     expect_whole_and_apart(*form);
     EXPECT_EQ(text_of(form->Edit2), "Автор");
     EXPECT_EQ(text_of(form->Memo1), "первая\r\nвторая\r\n");
     EXPECT_EQ(text_of(form->ComboBox1), "Кампания");
 
     move_to_density(form->handle(), dpi);
-    expect_laid_out_at(*form, dpi, dpi == 96 ? 0 : 2);
+    expect_laid_out_if_in_designed_font(*form, dpi);
+    expect_whole_and_apart(*form);
     EXPECT_EQ(text_of(form->Edit2), "Автор");
 }
 
