@@ -59,13 +59,19 @@ TFAbout::~TFAbout() {
 // The frame may not give the design client size: the margins count. Made
 // at its place at once, as a memo moved later wraps its text again.
 void TFAbout::create_memo() {
-    const Bounds laid_out = scale_.bounds(kAboutMemoBounds);
-    anchors_.reset(scale_.size(kAboutDesignClient));
+    const Bounds laid_out = lay_out_memo();
     const Bounds b = anchors_.place(laid_out, kAllEdges, client_size(window_));
     Memo6 = CreateWindowExW(0, WC_EDITW, kText, kAboutMemoStyle, b.left, b.top, b.width, b.height, window_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMemoId)), instance(), nullptr);
     SendMessageW(Memo6, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     anchors_.add(Memo6, laid_out, kAllEdges);
+}
+
+// The memo's bounds at the window's density, for the client size they were
+// designed for; the anchoring starts again from them.
+Bounds TFAbout::lay_out_memo() {
+    anchors_.reset(scale_.size(kAboutDesignClient));
+    return scale_.bounds(kAboutMemoBounds);
 }
 
 // Dragged to a monitor of another density: the system's rectangle, a new
@@ -76,8 +82,7 @@ void TFAbout::on_dpi_changed(int dpi, const RECT& suggested) {
     font_ = create_ui_font(kFormFace, dpi);
     SendMessageW(Memo6, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     DeleteObject(previous);
-    anchors_.reset(scale_.size(kAboutDesignClient));
-    anchors_.add(Memo6, scale_.bounds(kAboutMemoBounds), kAllEdges);
+    anchors_.add(Memo6, lay_out_memo(), kAllEdges);
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     anchors_.apply(client_size(window_));

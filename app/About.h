@@ -31,6 +31,7 @@ private:
     void detach() { window_ = nullptr; }
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
     void create_memo();
+    Bounds lay_out_memo();
     void on_dpi_changed(int dpi, const RECT& suggested);
     void run_modal_loop();
     void close();

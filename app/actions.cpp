@@ -6,6 +6,7 @@
 
 #include "app/About.h"
 #include "form/main_window.h"
+#include "form/window_kit.h"
 #include "output/links.h"
 #include "output/win32_text.h"
 
@@ -20,8 +21,7 @@ decltype(&ShellExecuteW) shell_execute() {
         // Windows 7 without its 2011 loader update refuses the flag; shell32
         // is a known DLL, mapped from the system folder in any case.
         if (!shell) shell = LoadLibraryW(L"shell32.dll");
-        FARPROC address = shell ? GetProcAddress(shell, "ShellExecuteW") : nullptr;
-        return reinterpret_cast<decltype(&ShellExecuteW)>(reinterpret_cast<void*>(address));
+        return shell ? system_function<decltype(ShellExecuteW)>(shell, "ShellExecuteW") : nullptr;
     }();
     return execute;
 }

@@ -26,7 +26,10 @@ constexpr WORD kPreviousPage = 2;
 // the labels then fit as they do in the design.
 LayoutScale layout_scale(int dpi, HFONT font) {
     LayoutScale scale{dpi, dpi};
-    if (is_exactly(font, kFormFace)) return scale;
+    // create_ui_font keeps the designed face only where it has it exactly.
+    LOGFONTW chosen{};
+    GetObjectW(font, sizeof chosen, &chosen);
+    if (lstrcmpiW(chosen.lfFaceName, kFormFace) == 0) return scale;
     const TextMeasure measure(font);
     for (const ControlRow& row : main_window_rows()) {
         if (row.kind != Kind::Label || !*row.text) continue;
@@ -89,6 +92,7 @@ LRESULT CALLBACK pass_tab_on(HWND control, UINT message, WPARAM wparam, LPARAM l
 }
 
 void fill_control(HWND control, const ControlRow& row) {
+    show_starting_value(control, row);
     switch (row.kind) {
         case Kind::Memo:
             SetWindowSubclass(control, pass_tab_on, 0, 0);
@@ -103,11 +107,7 @@ void fill_control(HWND control, const ControlRow& row) {
             SendMessageW(control, CB_SETMINVISIBLE, static_cast<WPARAM>(row.visible_rows), 0);
             break;
         case Kind::DateToggle:
-            SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
             name_when_asked(control, row.hint);  // it has no caption
-            break;
-        case Kind::DatePicker:
-            DateTime_SetSystemtime(control, GDT_VALID, &kStartDate);
             break;
         default:
             break;
@@ -122,14 +122,6 @@ void add_tooltip(HWND tooltip, HWND control, const wchar_t* hint) {
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = const_cast<wchar_t*>(hint);
     SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-void add_page_tab(HWND page_control, const wchar_t* caption) {
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(caption);
-    const int count = TabCtrl_GetItemCount(page_control);
-    TabCtrl_InsertItem(page_control, count, &item);
 }
 
 // The page control keeps out of the area its pages cover, so that it never
@@ -191,7 +183,7 @@ void TFMain::build() {
         const ControlRow& row = rows[static_cast<std::size_t>(index)];
         create_control(row, place(row, measure), kFirstControlId + index);
     }
-    show_status_panels();
+    show_status_panels(StatusBar1, scale_);
     clip_page_control(PageControl1, scale_);
     select_page(0);
 }
@@ -280,7 +272,7 @@ void TFMain::lay_out_again() {
         anchor(row, control, b);
     }
     set_menu_bar_dpi(ActionMainMenuBar1, dpi_);
-    show_status_panels();
+    show_status_panels(StatusBar1, scale_);
     clip_page_control(PageControl1, scale_);
 }
 
@@ -308,17 +300,6 @@ HWND TFMain::parent_of(const ControlRow& row) const {
 Anchoring& TFMain::anchoring_of(Parent parent) {
     if (parent == Parent::Window) return window_anchors_;
     return page_anchors_[static_cast<std::size_t>(parent) - 1];
-}
-
-void TFMain::show_status_panels() {
-    int edges[std::size(kStatusPanelEdges)];
-    for (std::size_t i = 0; i < std::size(edges); ++i) {
-        edges[i] = kStatusPanelEdges[i] < 0 ? kStatusPanelEdges[i] : scale_.x(kStatusPanelEdges[i]);
-    }
-    SendMessageW(StatusBar1, SB_SETPARTS, std::size(edges), reinterpret_cast<LPARAM>(edges));
-    for (std::size_t panel = 0; panel < std::size(kStatusPanelTexts); ++panel) {
-        SendMessageW(StatusBar1, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(kStatusPanelTexts[panel]));
-    }
 }
 
 void TFMain::select_page(int index) {

@@ -97,7 +97,6 @@ private:
     void on_command(int id, int code);
     void step_page(int step);
     void on_resize();
-    void show_status_panels();
 
     HWND window_{};
     std::span<const MenuTitle> menu_;

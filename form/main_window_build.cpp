@@ -21,6 +21,10 @@ int creation_rank(const ControlRow& row, std::span<const ControlRow> rows) {
     return row.tab_order == kNoFocus ? 100'000 : 2 * row.tab_order + 1;
 }
 
+constexpr int kStatusPanelEdges[] = {50, 550, -1};
+constexpr const wchar_t* kStatusPanelTexts[] = {L"Ver 1.3", L"", L"by Varnhold"};
+constexpr SYSTEMTIME kStartDate = {2009, 11, 0, 2, 23, 2, 26, 515};
+
 // In the order of choice_lists().
 constexpr HWND TFMain::*kComboBoxes[] = {
     &TFMain::ComboBox1, &TFMain::ComboBox2, &TFMain::ComboBox3,  &TFMain::ComboBox4,
@@ -83,6 +87,29 @@ std::vector<int> creation_order(std::span<const ControlRow> rows) {
         return rank[ia] < rank[ib];
     });
     return order;
+}
+
+void add_page_tab(HWND page_control, const wchar_t* caption) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(caption);
+    TabCtrl_InsertItem(page_control, TabCtrl_GetItemCount(page_control), &item);
+}
+
+void show_status_panels(HWND status_bar, const LayoutScale& scale) {
+    int edges[std::size(kStatusPanelEdges)];
+    for (std::size_t i = 0; i < std::size(edges); ++i) {
+        edges[i] = kStatusPanelEdges[i] < 0 ? kStatusPanelEdges[i] : scale.x(kStatusPanelEdges[i]);
+    }
+    SendMessageW(status_bar, SB_SETPARTS, std::size(edges), reinterpret_cast<LPARAM>(edges));
+    for (std::size_t panel = 0; panel < std::size(kStatusPanelTexts); ++panel) {
+        SendMessageW(status_bar, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(kStatusPanelTexts[panel]));
+    }
+}
+
+void show_starting_value(HWND control, const ControlRow& row) {
+    if (row.kind == Kind::DateToggle) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+    if (row.kind == Kind::DatePicker) DateTime_SetSystemtime(control, GDT_VALID, &kStartDate);
 }
 
 std::span<HWND TFMain::* const> choice_list_boxes() { return kComboBoxes; }

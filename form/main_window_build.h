@@ -22,10 +22,6 @@ inline constexpr POINT kMainWindowPlace = {192, 110};
 inline constexpr SIZE kDesignClient = {640, 589};
 inline constexpr wchar_t kPageClass[] = L"TTabSheet";
 
-inline constexpr int kStatusPanelEdges[] = {50, 550, -1};
-inline constexpr const wchar_t* kStatusPanelTexts[] = {L"Ver 1.3", L"", L"by Varnhold"};
-inline constexpr SYSTEMTIME kStartDate = {2009, 11, 0, 2, 23, 2, 26, 515};
-
 struct ClassAndStyle {
     const wchar_t* window_class;
     DWORD style;
@@ -44,6 +40,16 @@ int drop_down_room(const ControlRow& row, const LayoutScale& scale);
 // label right before the field it names, the focusable controls in tab
 // order, the rest last.
 std::vector<int> creation_order(std::span<const ControlRow> rows);
+
+// A page's tab, after those of the pages before it.
+void add_page_tab(HWND page_control, const wchar_t* caption);
+
+// The status bar's three panels and their texts, at the layout's scale.
+void show_status_panels(HWND status_bar, const LayoutScale& scale);
+
+// The value a row's control starts with beyond its text: a date toggle
+// ticked, a date picker on the start date.
+void show_starting_value(HWND control, const ControlRow& row);
 
 // The combo box each of choice_lists() fills, in that order.
 std::span<HWND TFMain::* const> choice_list_boxes();

@@ -89,35 +89,15 @@ private:
                 page_control_ = control;
                 break;
             case Kind::TabSheet:
-                add_tab(row.text);
+                add_page_tab(page_control_, row.text);
                 pages_.push_back(control);
                 break;
             case Kind::StatusBar:
-                show_status_panels(control);
-                break;
-            case Kind::DateToggle:
-                SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
-                break;
-            case Kind::DatePicker:
-                DateTime_SetSystemtime(control, GDT_VALID, &kStartDate);
+                show_status_panels(control, LayoutScale{});
                 break;
             default:
+                show_starting_value(control, row);
                 break;
-        }
-    }
-
-    void add_tab(const wchar_t* caption) const {
-        TCITEMW item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = const_cast<wchar_t*>(caption);
-        TabCtrl_InsertItem(page_control_, static_cast<int>(pages_.size()), &item);
-    }
-
-    static void show_status_panels(HWND status_bar) {
-        SendMessageW(status_bar, SB_SETPARTS, std::size(kStatusPanelEdges),
-                     reinterpret_cast<LPARAM>(kStatusPanelEdges));
-        for (std::size_t panel = 0; panel < std::size(kStatusPanelTexts); ++panel) {
-            SendMessageW(status_bar, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(kStatusPanelTexts[panel]));
         }
     }
 
