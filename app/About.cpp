@@ -44,9 +44,9 @@ TFAbout::TFAbout(HWND owner) {
                           main_icon());
     const int dpi = window_dpi(nullptr);
     scale_ = {dpi, dpi};
-    const Bounds b = scale_.bounds(kAboutBounds);
-    CreateWindowExW(0, kAboutClass, kAboutTitle, kAboutStyle, b.left, b.top, b.width, b.height, owner, nullptr,
-                    instance(), this);
+    const SIZE outer = outer_size(scale_.size(kAboutDesignClient), kAboutStyle, 0, dpi);
+    CreateWindowExW(0, kAboutClass, kAboutTitle, kAboutStyle, scale_.x(kAboutPlace.x), scale_.y(kAboutPlace.y),
+                    outer.cx, outer.cy, owner, nullptr, instance(), this);
     font_ = create_ui_font(kFormFace, dpi);
     create_memo();
 }
@@ -56,15 +56,13 @@ TFAbout::~TFAbout() {
     if (font_) DeleteObject(font_);
 }
 
-// The frame may not give the design client size: the margins count. Made
-// at its place at once, as a memo moved later wraps its text again.
+// Made at its place at once, as a memo moved later wraps its text again.
 void TFAbout::create_memo() {
-    const Bounds laid_out = lay_out_memo();
-    const Bounds b = anchors_.place(laid_out, kAllEdges, client_size(window_));
+    const Bounds b = lay_out_memo();
     Memo6 = CreateWindowExW(0, WC_EDITW, kText, kAboutMemoStyle, b.left, b.top, b.width, b.height, window_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMemoId)), instance(), nullptr);
     SendMessageW(Memo6, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    anchors_.add(Memo6, laid_out, kAllEdges);
+    anchors_.add(Memo6, b, kAllEdges);
 }
 
 // The memo's bounds at the window's density, for the client size they were

@@ -10,8 +10,9 @@ namespace tessivar {
 inline constexpr wchar_t kAboutClass[] = L"TFAbout";
 inline constexpr wchar_t kAboutTitle[] = L"О программе";
 inline constexpr DWORD kAboutStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-// Outer bounds, where the designer left it, not centred.
-inline constexpr Bounds kAboutBounds = {192, 113, 640, 480};
+// Where the designer left it, not centred; sized from its client area, the
+// frame adding whatever the system's metrics give.
+inline constexpr POINT kAboutPlace = {192, 113};
 inline constexpr SIZE kAboutDesignClient = {632, 447};
 inline constexpr Bounds kAboutMemoBounds = {0, 0, 626, 445};
 // Read-only but selectable, wrapped at the window's width, no border, no bars.

@@ -9,18 +9,21 @@ namespace {
 constexpr DWORD kClipboardPatienceMs = 1000;
 constexpr DWORD kRetryMs = 20;
 
-// Keeps the windows painting and answering while the copy waits.
-void wait_a_moment() {
+// Keeps the windows painting and answering while the copy waits. False
+// once the program is ending: the quit is left for the message loop, and
+// the copy waits no longer.
+bool wait_a_moment() {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, kRetryMs, QS_ALLINPUT);
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
+            return false;
         }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    return true;
 }
 
 }  // namespace
@@ -43,8 +46,7 @@ void copy_pane(HWND pane) {
             SendMessageW(pane, WM_COPY, 0, 0);
             if (GetClipboardSequenceNumber() != before) return;
         }
-        if (GetTickCount() - start >= kClipboardPatienceMs) return;
-        wait_a_moment();
+        if (GetTickCount() - start >= kClipboardPatienceMs || !wait_a_moment()) return;
     }
 }
 

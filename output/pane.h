@@ -14,7 +14,8 @@ void write_pane(HWND pane, const Lines& lines);
 // Selects the pane's whole text and copies it through the edit control's own
 // copy; the selection stays on the whole text. While another program holds
 // the clipboard open it retries for about a second, the windows answering
-// meanwhile; then it gives up, leaving the clipboard as it was.
+// meanwhile; then it gives up, leaving the clipboard as it was. A close
+// while it waits ends the wait at once.
 void copy_pane(HWND pane);
 
 }  // namespace tessivar

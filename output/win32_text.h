@@ -7,6 +7,8 @@
 
 namespace tessivar {
 
+// UTF-8 both ways, where a surrogate without its partner keeps its
+// three-byte form, so that any text a control holds comes back unchanged.
 std::wstring widen(std::string_view utf8);
 std::string narrow(std::wstring_view utf16);
 

@@ -44,12 +44,17 @@ HWND create_in_font(const ClassAndStyle& look, const wchar_t* text, Bounds b, HW
     return window;
 }
 
-HWND create_main_window() {
-    RECT outer = {0, 0, kDesignClient.cx, kDesignClient.cy};
-    AdjustWindowRectEx(&outer, kMainWindowStyle, FALSE, kMainWindowExStyle);
-    return CreateWindowExW(kMainWindowExStyle, kClass, kMainWindowTitle, kMainWindowStyle, kMainWindowPlace.x,
-                           kMainWindowPlace.y, outer.right - outer.left, outer.bottom - outer.top, nullptr,
+// Both windows sized from their client areas, as the program sizes them.
+HWND create_top_level(DWORD ex_style, const wchar_t* window_class, const wchar_t* title, DWORD style, POINT place,
+                      SIZE client) {
+    const SIZE outer = outer_size(client, style, ex_style, LayoutScale::kDesignDpi);
+    return CreateWindowExW(ex_style, window_class, title, style, place.x, place.y, outer.cx, outer.cy, nullptr,
                            nullptr, instance(), nullptr);
+}
+
+HWND create_main_window() {
+    return create_top_level(kMainWindowExStyle, kClass, kMainWindowTitle, kMainWindowStyle, kMainWindowPlace,
+                            kDesignClient);
 }
 
 // The main window's controls, one for each definition row, in the rows' order.
@@ -128,9 +133,7 @@ private:
 };
 
 void create_about_window(HFONT font) {
-    const Bounds& b = kAboutBounds;
-    HWND about = CreateWindowExW(0, kAboutClass, kAboutTitle, kAboutStyle, b.left, b.top, b.width, b.height,
-                                 nullptr, nullptr, instance(), nullptr);
+    HWND about = create_top_level(0, kAboutClass, kAboutTitle, kAboutStyle, kAboutPlace, kAboutDesignClient);
     create_in_font({WC_EDITW, kAboutMemoStyle, 0}, about_text(), kAboutMemoBounds, about, font);
 }
 

@@ -16,10 +16,6 @@ std::span<const std::string_view> items_of(std::string_view combo) {
     return {};
 }
 
-bool contains(std::span<const std::string_view> items, std::string_view item) {
-    return std::ranges::find(items, item) != items.end();
-}
-
 TEST(ChoiceLists, TwelveListsInControlOrderWithTheirSizes) {
     const std::vector<std::size_t> sizes = {10, 9, 18, 4, 5, 18, 2, 2, 5, 9, 7, 4};
     const auto lists = choice_lists();
@@ -45,7 +41,7 @@ TEST(ChoiceLists, MapSizesUseTheCyrillicLetter) {
     const auto sizes = items_of("ComboBox5");
     ASSERT_FALSE(sizes.empty());
     EXPECT_EQ(sizes[0], "32\xD1\x85" "32");
-    EXPECT_FALSE(contains(sizes, "32x32"));
+    for (std::string_view size : sizes) EXPECT_EQ(size.find('x'), std::string_view::npos) << size;
 }
 
 TEST(ChoiceLists, OddCharactersSurviveVerbatim) {
@@ -53,7 +49,6 @@ TEST(ChoiceLists, OddCharactersSurviveVerbatim) {
     EXPECT_EQ(items_of("ComboBox12").front(), "Звук)");
     const auto path = items_of("ComboBox7").front();
     EXPECT_EQ(path, "Textures\\HeroMountainKing.blp");
-    EXPECT_EQ(std::ranges::count(path, '\\'), 1);
 }
 
 }  // namespace

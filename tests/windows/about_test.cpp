@@ -85,11 +85,12 @@ TEST_F(AboutTest, StartsHiddenWhereItWasDesignedOwnedByTheApplication) {
     EXPECT_FALSE(IsWindowVisible(window));
     RECT r;
     GetWindowRect(window, &r);
-    const int dpi = window_dpi(window);  // the design's 96 scaled, edge by edge
+    const int dpi = window_dpi(window);  // the design's 96 scaled; the frame is the system's
     EXPECT_EQ(r.left, MulDiv(192, dpi, 96));
     EXPECT_EQ(r.top, MulDiv(113, dpi, 96));
-    EXPECT_EQ(r.right, MulDiv(192 + 640, dpi, 96));
-    EXPECT_EQ(r.bottom, MulDiv(113 + 480, dpi, 96));
+    const SIZE client = client_size(window);
+    EXPECT_EQ(client.cx, MulDiv(632, dpi, 96));
+    EXPECT_EQ(client.cy, MulDiv(447, dpi, 96));
     LOGFONTW font{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(about->Memo6, WM_GETFONT, 0, 0)), sizeof font, &font);
     EXPECT_EQ(font.lfHeight, -MulDiv(8, dpi, 72)) << "8 pt at " << dpi << " dpi";

@@ -83,6 +83,18 @@ TEST_F(BusyClipboard, ALongHoldLeavesTheClipboardAsItWasAndTheSelectionForCtrlC)
     EXPECT_EQ(narrow(clipboard_text()), text_of(form->Disc1));
 }
 
+TEST_F(BusyClipboard, AClosingWhileACopyWaitsEndsTheProgramAtOnceWithCodeZero) {
+    const ClipboardHolder holder(2500);
+    ASSERT_TRUE(holder.held());
+    PostMessageW(form->handle(), WM_CLOSE, 0, 0);
+    const auto started = std::chrono::steady_clock::now();
+    SendMessageW(form->Button8, BM_CLICK, 0, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(300));
+    MSG quit{};
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the loop must still end";
+    EXPECT_EQ(quit.wParam, 0u);
+}
+
 TEST_F(BusyClipboard, AnEmptyPaneCopiesNothingAndDoesNotWait) {
     type(form->Disc1, "");
     put_on_clipboard(L"before");

@@ -261,7 +261,6 @@ void type_map(TFMain& form, const MapTab& tab) {
     type(form.Edit2, tab.Edit2);
     type(form.ComboBox1, tab.ComboBox1);
     type(form.Edit1, tab.Edit1);
-    set_checked(form.CheckBox1, tab.CheckBox1);
     type(form.ComboBox2, tab.ComboBox2);
     type(form.ComboBox3, tab.ComboBox3);
     type(form.ComboBox4, tab.ComboBox4);
@@ -277,17 +276,30 @@ void expect_panes(const TFMain& form, const Description& d) {
     EXPECT_EQ(text_of(form.Disc2), pane(d.full_lines));
 }
 
+// A day of November 2009 on the picker; its text in dd.MM.yyyy.
+std::string set_day(HWND picker, WORD day) {
+    const SYSTEMTIME date = {2009, 11, 0, day, 12, 0, 0, 0};
+    DateTime_SetSystemtime(picker, GDT_VALID, &date);
+    return (day < 10 ? "0" : "") + std::to_string(day) + ".11.2009";
+}
+
+// Each tab reads its own picker and toggle: the three pickers hold three
+// dates, and the other tabs' toggles stand against its own.
 TEST_F(MainWindow, EachGeneratorButtonWritesItsWorkedExampleIntoBothPanes) {
     const ShortDateFormat russian(L"dd.MM.yyyy");
+    const auto set_toggles = [&](HWND own, bool checked) {
+        for (HWND t : {form->CheckBox1, form->CheckBox2, form->CheckBox3}) set_checked(t, (t == own) == checked);
+    };
 
     auto map = examples::map();
-    type_map(*form, map);
-    click(form->Button1);
-    expect_panes(*form, describe_map(map));
-    map.CheckBox1 = false;
-    type_map(*form, map);
-    click(form->Button1);
-    expect_panes(*form, describe_map(map));
+    map.DateTimePicker1 = set_day(form->DateTimePicker1, 5);
+    for (bool dated : {true, false}) {
+        map.CheckBox1 = dated;
+        type_map(*form, map);
+        set_toggles(form->CheckBox1, dated);
+        click(form->Button1);
+        expect_panes(*form, describe_map(map));
+    }
 
     const auto sound = examples::sound();
     type(form->Edit8, sound.Edit8);
@@ -300,24 +312,30 @@ TEST_F(MainWindow, EachGeneratorButtonWritesItsWorkedExampleIntoBothPanes) {
     click(form->Button9);
     expect_panes(*form, describe_sound(sound));
 
-    const auto model = examples::model();
+    auto model = examples::model();
+    model.DateTimePicker2 = set_day(form->DateTimePicker2, 16);
     type(form->Edit4, model.Edit4);
     type(form->Edit5, model.Edit5);
     type(form->Memo2, joined(model.Memo2));
     type(form->Memo5, joined(model.Memo5));
     type(form->Memo3, joined(model.Memo3));
+    set_toggles(form->CheckBox2, model.CheckBox2);
     click(form->Button3);
     expect_panes(*form, describe_model(model));
 
-    const auto texture = examples::texture();
+    auto texture = examples::texture();
+    texture.DateTimePicker3 = set_day(form->DateTimePicker3, 27);
     type(form->Edit3, texture.Edit3);
     type(form->Edit6, texture.Edit6);
-    set_checked(form->CheckBox3, texture.CheckBox3);
     choose(form->ComboBox7, texture.ComboBox7);
     choose(form->ComboBox8, texture.ComboBox8);
     type(form->Memo4, joined(texture.Memo4));
-    click(form->Button2);
-    expect_panes(*form, describe_texture(texture));
+    for (bool dated : {false, true}) {
+        texture.CheckBox3 = dated;
+        set_toggles(form->CheckBox3, dated);
+        click(form->Button2);
+        expect_panes(*form, describe_texture(texture));
+    }
 }
 
 TEST_F(MainWindow, APressReplacesThePanesWhollyAndAgainGivesTheSame) {

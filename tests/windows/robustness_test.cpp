@@ -98,6 +98,7 @@ TEST_F(TextFidelity, EveryKindOfCharacterReachesTheClipboardUnchanged) {
         "e\u0301 и\u0306 combining marks",
         "שלום עולם مرحبا بالعالم",
         "😀 𝄞 𠜎 beyond the basic plane",
+        "halves of a pair alone: \xED\xA0\xBD and \xED\xB8\x80, as pasted",  // U+D83D, U+DE00, as WTF-8
         "  blanks at both ends  ",
     };
     MapTab tab;
