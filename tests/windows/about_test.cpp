@@ -1,6 +1,7 @@
 // The About window: its text, its memo, and its showing modally over the
 // main window, owned as the program owns it.
 #include "form_fixture.h"
+#include "on_screen.h"
 
 #include "app/About.h"
 #include "timed_steps.h"
@@ -162,13 +163,15 @@ TEST_F(AboutTest, Memo6FillsTheWindowLessItsMarginsAndGrowsWithIt) {
     EXPECT_EQ(font.lfHeight, -16);
 }
 
-TEST_F(AboutTest, Memo6TakesTheMenuBarColour) {
-    HDC dc = GetDC(about->Memo6);
-    const LRESULT brush = SendMessageW(about->handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                       reinterpret_cast<LPARAM>(about->Memo6));
-    EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), GetSysColorBrush(COLOR_MENUBAR));
-    EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_MENUBAR));
-    ReleaseDC(about->Memo6, dc);
+TEST_F(AboutTest, Memo6ShowsTheMenuBarColour) {
+    constexpr COLORREF kMenuBar = RGB(32, 96, 160);  // unlike any other colour of the window
+    const SystemColours colours({{COLOR_MENUBAR, kMenuBar}});
+    ShowWindow(about->handle(), SW_SHOWNA);
+    const Snapshot shown(about->Memo6);
+    RECT area;
+    GetClientRect(about->Memo6, &area);
+    EXPECT_EQ(shown.commonest(area), kMenuBar);
+    EXPECT_TRUE(shown.shows(area, GetSysColor(COLOR_WINDOWTEXT)));
 }
 
 TEST_F(AboutTest, ShowsModallyAndGivesTheMainWindowBackWhenClosed) {

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "../host/worked_examples.h"
-#include "form/main_window_build.h"
 
 namespace tessivar::testing {
 namespace {
@@ -497,25 +496,63 @@ TEST_F(MainWindow, TabOrderFollowsTheDefinition) {
     EXPECT_EQ(next(form->Edit3), form->CheckBox3) << "the toggle comes second";
 }
 
-// The start-up bench builds the same windows bare from the same definition,
-// so the window takes its controls' classes and styles from it alone. Every
-// control is shown from the start but the pages not chosen.
-TEST_F(MainWindow, EachControlHasItsRowsClassAndStylesAndShows) {
+// Each kind of control as the form describes it, written out apart from the
+// code that builds it: the window class, and the bits of its style that say
+// what the control is (the type in the low bits, for buttons, combo boxes
+// and labels). Every control is shown from the start but the pages not chosen.
+struct Look {
+    const wchar_t* window_class;
+    DWORD type_mask, type, required;
+};
+
+Look designed_look(Kind kind) {
+    switch (kind) {
+        case Kind::Label: return {L"Static", 0, 0, 0};
+        case Kind::Edit: return {L"Edit", ES_MULTILINE, 0, WS_TABSTOP | ES_AUTOHSCROLL};
+        case Kind::Combo: return {L"ComboBox", 3, CBS_DROPDOWN, WS_TABSTOP};
+        case Kind::DropList: return {L"ComboBox", 3, CBS_DROPDOWNLIST, WS_TABSTOP};
+        // Lines never wrap; Enter breaks the line.
+        case Kind::Memo: return {L"Edit", 0, 0, WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL | ES_WANTRETURN};
+        case Kind::Button: return {L"Button", BS_TYPEMASK, BS_PUSHBUTTON, WS_TABSTOP};
+        case Kind::DateToggle: return {L"Button", BS_TYPEMASK, BS_AUTOCHECKBOX, WS_TABSTOP};
+        case Kind::DatePicker:
+            return {L"SysDateTimePick32", DTS_LONGDATEFORMAT | DTS_TIMEFORMAT, DTS_SHORTDATEFORMAT, WS_TABSTOP};
+        case Kind::PageControl: return {L"SysTabControl32", 0, 0, WS_TABSTOP};
+        case Kind::TabSheet: return {L"TTabSheet", 0, 0, 0};
+        case Kind::StatusBar: return {L"msctls_statusbar32", 0, 0, 0};
+        case Kind::MenuBar: break;
+    }
+    return {nullptr, 0, 0, 0};
+}
+
+TEST_F(MainWindow, EachControlIsOfItsKindWithItsScrollBarsAndAlignmentAndShows) {
+    // Every memo has both scroll bars but these.
+    const std::vector<std::pair<HWND, DWORD>> bars = {{form->Disc1, WS_HSCROLL}, {form->Memo5, WS_VSCROLL}};
+    const std::vector<HWND> aligned_right = {form->Label1,  form->Label2,  form->Label4,  form->Label5,
+                                             form->Label6,  form->Label7,  form->Label8,  form->Label27,
+                                             form->Label33, form->Label17, form->Label19};
     for (const ControlRow& row : main_window_rows()) {
         HWND control = form.get()->*row.member;
         const auto style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
         const bool hidden_page = row.kind == Kind::TabSheet && control != form->TabSheet1;
         EXPECT_EQ((style & WS_VISIBLE) == 0, hidden_page) << narrow(row.text);
         if (row.kind == Kind::MenuBar) continue;
-        const ClassAndStyle look = class_and_style(row);
+        const Look look = designed_look(row.kind);
         wchar_t name[64] = {};
         GetClassNameW(control, name, 64);
-        EXPECT_EQ(lstrcmpiW(name, look.window_class), 0) << narrow(name) << " " << narrow(row.text);
-        // A combo box hands its scroll bar on to its drop-down list.
-        const DWORD kept = look.style & ~(is_combo(row) ? WS_VSCROLL : 0);
-        EXPECT_EQ(style & kept, kept) << narrow(name) << " " << narrow(row.text);
-        const auto ex_style = static_cast<DWORD>(GetWindowLongW(control, GWL_EXSTYLE));
-        EXPECT_EQ(ex_style & look.ex_style, look.ex_style) << narrow(name) << " " << narrow(row.text);
+        const std::string what = narrow(name) + " " + narrow(row.text);
+        EXPECT_EQ(lstrcmpiW(name, look.window_class), 0) << what;
+        EXPECT_EQ(style & look.type_mask, look.type) << what;
+        EXPECT_EQ(style & look.required, look.required) << what;
+        if (row.kind == Kind::Memo) {
+            const auto own = std::ranges::find(bars, control, &std::pair<HWND, DWORD>::first);
+            EXPECT_EQ(style & (WS_HSCROLL | WS_VSCROLL), own == bars.end() ? WS_HSCROLL | WS_VSCROLL : own->second)
+                << what;
+        }
+        if (row.kind == Kind::Label) {
+            const bool right = std::ranges::find(aligned_right, control) != aligned_right.end();
+            EXPECT_EQ((style & SS_TYPEMASK) == SS_RIGHT, right) << what;
+        }
     }
 }
 
@@ -587,35 +624,49 @@ TEST_F(MainWindow, EveryLabelAndCaptionReadsWholeAndNothingRunsIntoItsNeighbour)
     expect_whole_and_apart(*form);
 }
 
-// The design's bounds laid out at `dpi`: every edge scaled, within `slack`
-// pixels; a label at least that large, its aligned edge kept. The client
-// size, the status bar's panels and both fonts follow.
-void expect_laid_out_at(const TFMain& form, int dpi, int slack) {
-    const auto scaled = [&](int design) { return design * dpi / 96.0; };
-    const auto within = [&](int actual, int design) { return std::abs(actual - scaled(design)) <= slack; };
+// The design's bounds laid out at the window's scale: every edge within a
+// pixel or two (none at 96 dpi in the designed face); a label at least that
+// large, its aligned edge kept; the status bar's panels at the same scale;
+// both fonts 8 pt at `dpi`. In the designed face the scale is the density's.
+// A substitute face widens it by a measure of its own, read here from the
+// client area, which must be at least the density's.
+void expect_laid_out(const TFMain& form, int dpi) {
+    LOGFONTW chosen{};
+    GetObjectW(font_of(form.Label1), sizeof chosen, &chosen);
+    const bool designed = lstrcmpiW(chosen.lfFaceName, L"MS Sans Serif") == 0;
+    const SIZE client = client_size(form.handle());
+    const double density = dpi / 96.0;
+    const double sx = designed ? density : client.cx / 640.0, sy = designed ? density : client.cy / 589.0;
+    const int slack = designed && dpi == 96 ? 0 : 2;
+    const auto within = [&](int actual, double expected) { return std::abs(actual - expected) <= slack; };
+    if (designed) {
+        EXPECT_TRUE(within(client.cx, 640 * density) && within(client.cy, 589 * density))
+            << client.cx << " x " << client.cy;
+    } else {
+        EXPECT_TRUE(client.cx >= MulDiv(640, dpi, 96) && client.cy >= MulDiv(589, dpi, 96))
+            << client.cx << " x " << client.cy;
+    }
     for (const ControlRow& row : main_window_rows()) {
         const RECT r = bounds_in_parent(form.*row.member);
         const Bounds& d = row.bounds;
         const std::string name = narrow(row.text) + " designed at " + std::to_string(d.left) + "," + std::to_string(d.top);
-        EXPECT_TRUE(within(r.top, d.top)) << name << ": top " << r.top;
+        EXPECT_TRUE(within(r.top, d.top * sy)) << name << ": top " << r.top;
         if (row.kind == Kind::Label) {
             // One aligned right grows leftwards, up to the page's edge.
-            const bool kept = row.style & SS_RIGHT ? within(r.right, d.left + d.width) || r.left == 0
-                                                   : within(r.left, d.left);
+            const bool kept = row.style & SS_RIGHT ? within(r.right, (d.left + d.width) * sx) || r.left == 0
+                                                   : within(r.left, d.left * sx);
             EXPECT_TRUE(kept) << name << ": " << r.left << " to " << r.right;
-            EXPECT_GE(r.right - r.left, scaled(d.width) - slack) << name;
-            EXPECT_GE(r.bottom - r.top, scaled(d.height) - slack) << name;
+            EXPECT_GE(r.right - r.left, d.width * sx - slack) << name;
+            EXPECT_GE(r.bottom - r.top, d.height * sy - slack) << name;
             continue;
         }
-        EXPECT_TRUE(within(r.left, d.left)) << name << ": left " << r.left;
-        EXPECT_TRUE(within(r.right, d.left + d.width)) << name << ": right " << r.right;
-        EXPECT_TRUE(within(r.bottom, d.top + d.height)) << name << ": bottom " << r.bottom;
+        EXPECT_TRUE(within(r.left, d.left * sx)) << name << ": left " << r.left;
+        EXPECT_TRUE(within(r.right, (d.left + d.width) * sx)) << name << ": right " << r.right;
+        EXPECT_TRUE(within(r.bottom, (d.top + d.height) * sy)) << name << ": bottom " << r.bottom;
     }
-    const SIZE client = client_size(form.handle());
-    EXPECT_TRUE(within(client.cx, 640) && within(client.cy, 589)) << client.cx << " x " << client.cy;
     int edges[3] = {};
     SendMessageW(form.StatusBar1, SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges));
-    EXPECT_TRUE(within(edges[0], 50) && within(edges[1], 550)) << edges[0] << ", " << edges[1];
+    EXPECT_TRUE(within(edges[0], 50 * sx) && within(edges[1], 550 * sx)) << edges[0] << ", " << edges[1];
     for (HWND control : {form.Label1, form.ActionMainMenuBar1}) {
         LOGFONTW font{};
         GetObjectW(font_of(control), sizeof font, &font);
@@ -623,26 +674,15 @@ void expect_laid_out_at(const TFMain& form, int dpi, int slack) {
     }
 }
 
-// By the density alone, where the designed face has glyphs of the size: a
-// bitmap face has only the sizes made for the system's density.
-void expect_laid_out_if_in_designed_font(const TFMain& form, int dpi) {
-    if (is_exactly(font_of(form.Label1), L"MS Sans Serif")) expect_laid_out_at(form, dpi, dpi == 96 ? 0 : 2);
-}
-
 // At whatever density the system runs, 8 pt: in the designed face where its
 // bitmaps have that size, laid out by the density alone; else in a scalable
 // face, the layout made roomier for it.
 TEST_F(MainWindow, LaidOutAtTheSystemsDensity) {
     const int dpi = window_dpi(form->handle());
-    const HFONT font = font_of(form->Label1);
-    LOGFONTW asked{};
-    GetObjectW(font, sizeof asked, &asked);
-    EXPECT_EQ(asked.lfHeight, -MulDiv(8, dpi, 72));
-    EXPECT_TRUE(is_exactly(font, asked.lfFaceName)) << narrow(asked.lfFaceName) << " at " << dpi << " dpi";
     if (dpi == 96) {
-        ASSERT_TRUE(is_exactly(font, L"MS Sans Serif")) << "the program's home";
+        ASSERT_TRUE(is_exactly(font_of(form->Label1), L"MS Sans Serif")) << "the program's home";
     }
-    expect_laid_out_if_in_designed_font(*form, dpi);
+    expect_laid_out(*form, dpi);
     RECT outer;
     GetWindowRect(form->handle(), &outer);
     EXPECT_EQ(outer.left, MulDiv(192, dpi, 96));
@@ -670,14 +710,14 @@ TEST_F(MainWindow, LaidOutAgainOnAMonitorOfAnotherDensityKeepingWhatWasTyped) {
     type(form->Memo1, "первая\r\nвторая\r\n");
     choose(form->ComboBox1, "Кампания");
     move_to_density(form->handle(), other);
-    expect_laid_out_if_in_designed_font(*form, other);
+    expect_laid_out(*form, other);
     expect_whole_and_apart(*form);
     EXPECT_EQ(text_of(form->Edit2), "Автор");
     EXPECT_EQ(text_of(form->Memo1), "первая\r\nвторая\r\n");
     EXPECT_EQ(text_of(form->ComboBox1), "Кампания");
 
     move_to_density(form->handle(), dpi);
-    expect_laid_out_if_in_designed_font(*form, dpi);
+    expect_laid_out(*form, dpi);
     expect_whole_and_apart(*form);
     EXPECT_EQ(text_of(form->Edit2), "Автор");
 }

@@ -4,6 +4,8 @@
 
 #include <psapi.h>
 
+#include <cstdio>
+
 #include "generators/map.h"
 #include "generators/model.h"
 #include "generators/sound.h"
@@ -171,14 +173,14 @@ TEST_F(Endurance, TwoThousandPressesOfEveryButtonGrowNothing) {
     EXPECT_LE(after.handles, before.handles + 10);
     EXPECT_LE(after.private_bytes, before.private_bytes + (4u << 20))
         << "private bytes grew from " << before.private_bytes << " to " << after.private_bytes;
-    // Wine reports no GDI or USER object counts (zero); Windows does.
-    if (before.gdi_objects != 0) {
+    // Windows counts the GDI and USER objects; Wine answers zero, and the
+    // windows, handles and bytes above are what it can measure.
+    if (before.gdi_objects == 0 && before.user_objects == 0) {
+        std::printf("SKIP GDI and USER object counts: this system does not report them\n");
+    } else {
         EXPECT_LE(after.gdi_objects, before.gdi_objects + 5);
-    }
-    if (before.user_objects != 0) {
         EXPECT_LE(after.user_objects, before.user_objects + 5);
     }
-    RecordProperty("gdi_objects", std::to_string(before.gdi_objects) + " -> " + std::to_string(after.gdi_objects));
 }
 
 }  // namespace
