@@ -1,9 +1,10 @@
-// Start-up of Tessivar.exe against its floor, the same windows built bare
-// (bare_form.exe), and against a program that opens one empty window: from
-// CreateProcess until the program's window is shown and the program is idle,
-// with its peak working set by then; and the size of Tessivar.exe.
-// Usage: startup_bench [Tessivar.exe [bare_form.exe [bare_window.exe]]], each
-// beside this program unless given.
+// Start-up of Tessivar.exe against its floor, the same windows built by a
+// plain program (plain_form.exe); against the same windows built bare from
+// the program's own kit (bare_form.exe); and against a program that opens one
+// empty window: from CreateProcess until the program's window is shown and
+// the program is idle, with its peak working set by then; and the size of
+// Tessivar.exe. Usage: startup_bench [Tessivar.exe [bare_form.exe
+// [plain_form.exe [bare_window.exe]]]], each beside this program unless given.
 #include <windows.h>
 #include <psapi.h>
 
@@ -155,26 +156,30 @@ void print_row(const char* name, const Series& s) {
 int wmain(int argc, wchar_t** argv) {
     using tessivar::testing::beside_this_program;
     const Program programs[] = {
-        {argc > 3 ? argv[3] : beside_this_program(L"bare_window.exe"), L"BareWindow"},
+        {argc > 4 ? argv[4] : beside_this_program(L"bare_window.exe"), L"BareWindow"},
+        {argc > 3 ? argv[3] : beside_this_program(L"plain_form.exe"), L"PlainForm"},
         {argc > 2 ? argv[2] : beside_this_program(L"bare_form.exe"), L"BareForm"},
         {argc > 1 ? argv[1] : beside_this_program(L"Tessivar.exe"), L"TFMain"},
     };
     const auto runs = alternate(programs);
     const Series& window_runs = runs[0];
-    const Series& form_runs = runs[1];
-    const Series& tessivar_runs = runs[2];
+    const Series& plain_runs = runs[1];
+    const Series& form_runs = runs[2];
+    const Series& tessivar_runs = runs[3];
 
     std::printf("Start-up to the window shown and idle, %d runs each, alternating\n", kRuns);
     std::printf("%-14s %13s %13s %13s %13s\n", "program", "median", "fastest", "slowest", "peak WS");
     print_row("bare window", window_runs);
+    print_row("plain form", plain_runs);
     print_row("bare form", form_runs);
     print_row("Tessivar.exe", tessivar_runs);
-    std::printf("Bare form / bare window, median of the pairs: %.2f\n", paired_ratio(form_runs, window_runs));
-    std::printf("Tessivar / bare window, median of the pairs: %.2f\n", paired_ratio(tessivar_runs, window_runs));
-    const double ratio = paired_ratio(tessivar_runs, form_runs);
-    std::printf("Tessivar / bare form, median of the pairs: %.2f %s (goal <= %.2f)\n", ratio,
+    std::printf("Plain form / bare window, median of the pairs: %.2f\n", paired_ratio(plain_runs, window_runs));
+    std::printf("Bare form / plain form, median of the pairs: %.2f\n", paired_ratio(form_runs, plain_runs));
+    std::printf("Tessivar / bare form, median of the pairs: %.2f\n", paired_ratio(tessivar_runs, form_runs));
+    const double ratio = paired_ratio(tessivar_runs, plain_runs);
+    std::printf("Tessivar / plain form, median of the pairs: %.2f %s (goal <= %.2f)\n", ratio,
                 verdict(ratio <= kRatioGoal), kRatioGoal);
-    const ULONGLONG size = file_size(programs[2].path);
+    const ULONGLONG size = file_size(programs[3].path);
     std::printf("Tessivar.exe size: %llu KiB %s (goal <= 1024 KiB)\n", size / 1024,
                 verdict(size > 0 && size <= kSizeGoal));
     return 0;

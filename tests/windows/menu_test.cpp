@@ -221,13 +221,6 @@ TEST_F(MenuBarTest, ArrowsMoveBetweenCaptionsOnTheBarAndInAnOpenDropDown) {
     EXPECT_TRUE(IsWindowEnabled(form->handle()));
 }
 
-TEST_F(MenuBarTest, ExitPostsTheQuitAtOnce) {
-    form->Action3Execute();
-    MSG msg;
-    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(msg.wParam, 0u);
-}
-
 TEST_F(MenuBarTest, ThePaletteNeverWritesTextInItsBackgroundsColour) {
     for (const Look* look : {&kNormal, &kHighContrast, &kBlackButtons}) {
         SCOPED_TRACE(look->name);

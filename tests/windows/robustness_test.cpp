@@ -37,6 +37,9 @@ using BigInputs = FormTest;
 
 TEST_F(BigInputs, SixteenMebibytesInEveryMemoAndOneInEveryFieldComeOutWhole) {
     constexpr std::size_t kMemo = 16u << 20, kField = 1u << 20;
+    for (HWND box : {form->Memo1, form->Edit2, form->Disc2}) {  // nor does the user's typing or pasting
+        EXPECT_GE(SendMessageW(box, EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE) << "no length limit";
+    }
     const auto fill = [](HWND control, const std::string& text) { type(control, text); return text; };
 
     MapTab map;
