@@ -27,7 +27,7 @@ struct Labelled {
 };
 
 bool on_labelled_line(const Lines& lines, std::string_view label, const std::string& value) {
-    return std::ranges::any_of(lines, [&](const std::string& line) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
         return line.starts_with(label) && line.find(value, label.size()) != std::string::npos;
     });
 }
@@ -42,7 +42,7 @@ void check_labelled(const Description& d, std::initializer_list<Labelled> fields
 
 // The lines of `run`, whole and one after another, somewhere in `lines`.
 bool has_run(const Lines& lines, const Lines& run) {
-    return std::ranges::search(lines, run).begin() != lines.end();
+    return std::search(lines.begin(), lines.end(), run.begin(), run.end()) != lines.end();
 }
 
 bool has_white_block(const Lines& lines, const Lines& memo) {
@@ -65,24 +65,28 @@ void check_date_unused(const Tab& tab, std::string Tab::*picker, Description (*d
     FUZZ_CHECK(same(describe(other), d));
 }
 
+void read_fields(FuzzedDataProvider& in, std::initializer_list<std::string*> fields) {
+    for (std::string* f : fields) *f = field(in);
+}
+
+// The picker's text where its toggle prints it; else nothing to look for.
+const std::string& printed_date(bool dated, const std::string& date) {
+    static const std::string none;
+    return dated ? date : none;
+}
+
 MapTab map_tab(FuzzedDataProvider& in) {
-    MapTab tab;
-    for (std::string* f : {&tab.Edit2, &tab.ComboBox1, &tab.Edit1, &tab.DateTimePicker1, &tab.ComboBox2,
-                           &tab.ComboBox3, &tab.ComboBox4, &tab.ComboBox5, &tab.ComboBox6, &tab.LabeledEdit2,
-                           &tab.Edit7}) {
-        *f = field(in);
-    }
-    tab.CheckBox1 = in.ConsumeBool();
-    tab.Memo1 = memo(in);
+    MapTab tab{.CheckBox1 = in.ConsumeBool(), .Memo1 = memo(in)};
+    read_fields(in, {&tab.Edit2, &tab.ComboBox1, &tab.Edit1, &tab.DateTimePicker1, &tab.ComboBox2, &tab.ComboBox3,
+                     &tab.ComboBox4, &tab.ComboBox5, &tab.ComboBox6, &tab.LabeledEdit2, &tab.Edit7});
     return tab;
 }
 
 void check_map(const MapTab& tab, const Description& d) {
-    const std::string no_date;
     check_labelled(d, {{"[color=Grey]Автор карты:", tab.Edit2, true},
                        {"[color=Grey]Жанр карты:", tab.ComboBox1, true},
                        {"[color=Grey]Версия:", tab.Edit1, true},
-                       {"[color=Grey]Версия:", tab.CheckBox1 ? tab.DateTimePicker1 : no_date, true},
+                       {"[color=Grey]Версия:", printed_date(tab.CheckBox1, tab.DateTimePicker1), true},
                        {"[color=Grey]Язык:", tab.ComboBox2, true},
                        {"[color=Grey]Количество игроков:", tab.ComboBox3, true},
                        {"[color=Grey]Поддержка компьютера:", tab.ComboBox4, true},
@@ -95,12 +99,9 @@ void check_map(const MapTab& tab, const Description& d) {
 }
 
 SoundTab sound_tab(FuzzedDataProvider& in) {
-    SoundTab tab;
-    for (std::string* f : {&tab.Edit8, &tab.Edit9, &tab.ComboBox12, &tab.ComboBox9, &tab.ComboBox10,
-                           &tab.ComboBox11, &tab.Edit11}) {
-        *f = field(in);
-    }
-    tab.Memo6 = memo(in);
+    SoundTab tab{.Memo6 = memo(in)};
+    read_fields(in, {&tab.Edit8, &tab.Edit9, &tab.ComboBox12, &tab.ComboBox9, &tab.ComboBox10, &tab.ComboBox11,
+                     &tab.Edit11});
     return tab;
 }
 
@@ -116,20 +117,15 @@ void check_sound(const SoundTab& tab, const Description& d) {
 }
 
 ModelTab model_tab(FuzzedDataProvider& in) {
-    ModelTab tab;
-    for (std::string* f : {&tab.Edit4, &tab.Edit5, &tab.DateTimePicker2}) *f = field(in);
-    tab.CheckBox2 = in.ConsumeBool();
-    tab.Memo2 = memo(in);
-    tab.Memo5 = memo(in);
-    tab.Memo3 = memo(in);
+    ModelTab tab{.CheckBox2 = in.ConsumeBool(), .Memo2 = memo(in), .Memo5 = memo(in), .Memo3 = memo(in)};
+    read_fields(in, {&tab.Edit4, &tab.Edit5, &tab.DateTimePicker2});
     return tab;
 }
 
 void check_model(const ModelTab& tab, const Description& d) {
-    const std::string no_date;
     check_labelled(d, {{"[color=Yellow]Автор модели:", tab.Edit4, true},
                        {"[color=Yellow]Версия:", tab.Edit5, true},
-                       {"[color=Yellow]Версия:", tab.CheckBox2 ? tab.DateTimePicker2 : no_date, true}});
+                       {"[color=Yellow]Версия:", printed_date(tab.CheckBox2, tab.DateTimePicker2), true}});
     // The first picture centred above the rest, each further one on its own line.
     for (std::size_t i = 0; i < tab.Memo5.size(); ++i) {
         check_labelled(d, {{i == 0 ? "[c][img]" : "[img]", tab.Memo5[i], false}});
@@ -140,20 +136,15 @@ void check_model(const ModelTab& tab, const Description& d) {
 }
 
 TextureTab texture_tab(FuzzedDataProvider& in) {
-    TextureTab tab;
-    for (std::string* f : {&tab.Edit3, &tab.Edit6, &tab.DateTimePicker3, &tab.ComboBox7, &tab.ComboBox8}) {
-        *f = field(in);
-    }
-    tab.CheckBox3 = in.ConsumeBool();
-    tab.Memo4 = memo(in);
+    TextureTab tab{.CheckBox3 = in.ConsumeBool(), .Memo4 = memo(in)};
+    read_fields(in, {&tab.Edit3, &tab.Edit6, &tab.DateTimePicker3, &tab.ComboBox7, &tab.ComboBox8});
     return tab;
 }
 
 void check_texture(const TextureTab& tab, const Description& d) {
-    const std::string no_date;
     check_labelled(d, {{"[color=Orange]Автор текстуры:", tab.Edit3, true},
                        {"[color=Orange]Версия:", tab.Edit6, true},
-                       {"[color=Orange]Версия:", tab.CheckBox3 ? tab.DateTimePicker3 : no_date, true},
+                       {"[color=Orange]Версия:", printed_date(tab.CheckBox3, tab.DateTimePicker3), true},
                        {"[color=Orange]Используется как текстуру:", tab.ComboBox7, true},
                        {"[color=Orange]Используется на модель:", tab.ComboBox8, true}});
     FUZZ_CHECK(has_white_block(d.full_lines, tab.Memo4));
