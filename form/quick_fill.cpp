@@ -130,10 +130,10 @@ private:
 std::span<const QuickFillBox> quick_fill_boxes() { return kBoxes; }
 
 struct QuickFill::Attached {
+    const QuickFill& owner;
     HWND box;
     Meaning meaning;
     const wchar_t* starting_text;
-    Histories* histories;
     ComPtr<IAutoComplete2> autocomplete{};
     ComPtr<IAutoCompleteDropDown> drop_down{};
     ComPtr<Suggestions> suggestions{new Suggestions};
@@ -158,7 +158,9 @@ struct QuickFill::Attached {
     void offer_for_text() {
         shown_for = box_text(box);
         const std::u16string_view typed = shown_for == as_units(starting_text) ? std::u16string_view{} : shown_for;
-        suggestions->set(history::matching(histories->values(meaning), typed, begins_by_locale));
+        Histories* const histories = owner.histories();
+        suggestions->set(histories ? history::matching(histories->values(meaning), typed, begins_by_locale)
+                                   : history::Values{});
         drop_down->ResetEnumerator();
     }
 
@@ -173,7 +175,8 @@ struct QuickFill::Attached {
     // what was typed, with the rest of the list.
     bool forget_highlighted() {
         const std::u16string chosen = highlighted();
-        if (chosen.empty()) return false;
+        Histories* const histories = owner.histories();
+        if (chosen.empty() || !histories) return false;
         histories->forget(meaning, chosen);
         const std::wstring typed = as_wide(shown_for);
         SetWindowTextW(box, typed.c_str());
@@ -241,7 +244,7 @@ void QuickFill::on_focus(HWND box, const ControlRow& row) {
 
 void QuickFill::attach(HWND box, Meaning meaning, const wchar_t* starting_text) {
     auto one = std::make_unique<Attached>(
-        Attached{.box = box, .meaning = meaning, .starting_text = starting_text, .histories = histories_});
+        Attached{.owner = *this, .box = box, .meaning = meaning, .starting_text = starting_text});
     Attached& made = *one;
     attached_.push_back(std::move(one));  // tried once, whatever the result
     const Com* const system = com();

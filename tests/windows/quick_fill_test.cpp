@@ -232,8 +232,7 @@ TEST_F(QuickFill, WhatAStoreHoldsNeverStopsTheProgramAndABadValueIsWrittenAnewAt
     // A key that cannot be opened, nor made: nothing offered, nothing kept, nothing else changed.
     RegistryHistories nowhere(std::wstring(300, L'x'));
     form->set_histories(&nowhere);
-    SetFocus(form->Edit1);  // a box not focused before
-    type_afresh(form->Edit1, L"1");
+    type_afresh(form->Edit2, L"п");
     EXPECT_FALSE(shown_list());
     form->Action6Execute();
     press_maps_with_author(L"Anna");
