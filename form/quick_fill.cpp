@@ -25,12 +25,13 @@ constexpr GUID kAutoCompleteClass = {0x00bb2763, 0x6a77, 0x11d0, {0xa5, 0x35, 0x
 // Offered as the user types and on Up or Down; never filled in unasked.
 constexpr DWORD kOptions = ACO_AUTOSUGGEST | ACO_UPDOWNKEYDROPSLIST | ACO_NOPREFIXFILTERING;
 
+// Boxes of one meaning share a history, whichever tab they are on.
 constexpr QuickFillBox kBoxes[] = {
-    {&TFMain::Edit2, Meaning::Author},        {&TFMain::Edit4, Meaning::Author},
-    {&TFMain::Edit3, Meaning::Author},        {&TFMain::Edit1, Meaning::Version},
-    {&TFMain::Edit5, Meaning::Version},       {&TFMain::Edit6, Meaning::Version},
-    {&TFMain::Edit7, Meaning::Site},          {&TFMain::Edit11, Meaning::Site},
-    {&TFMain::LabeledEdit2, Meaning::Screenshot}, {&TFMain::Edit8, Meaning::SoundTitle},
+    {&TFMain::Edit2, Meaning::Author},  {&TFMain::Edit4, Meaning::Author},  {&TFMain::Edit3, Meaning::Author},
+    {&TFMain::Edit1, Meaning::Version}, {&TFMain::Edit5, Meaning::Version}, {&TFMain::Edit6, Meaning::Version},
+    {&TFMain::Edit7, Meaning::Site},    {&TFMain::Edit11, Meaning::Site},
+    {&TFMain::LabeledEdit2, Meaning::Screenshot},
+    {&TFMain::Edit8, Meaning::SoundTitle},
     {&TFMain::Edit9, Meaning::Duration},
 };
 

@@ -56,7 +56,7 @@ bool word_starts_at(std::u16string_view text, std::size_t i) {
     return !separates(text[i]) && (i == 0 || separates(text[i - 1]));
 }
 
-bool matches(std::u16string_view value, std::u16string_view typed, const BeginsWith& begins_with) {
+bool matches(std::u16string_view value, std::u16string_view typed, BeginsWith begins_with) {
     if (begins_with(value, typed)) return true;
     for (std::size_t i = 1; i < value.size(); ++i) {
         if (word_starts_at(value, i) && begins_with(value.substr(i), typed)) return true;
@@ -95,7 +95,7 @@ bool forget(Values& values, std::u16string_view value) {
     return true;
 }
 
-Values matching(const Values& values, std::u16string_view typed, const BeginsWith& begins_with) {
+Values matching(const Values& values, std::u16string_view typed, BeginsWith begins_with) {
     Values found;
     for (const std::u16string& value : values) {
         if (typed.empty() || matches(value, typed, begins_with)) found.push_back(value);

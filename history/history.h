@@ -2,7 +2,6 @@
 // What the text boxes remember: one short list per meaning of a box, most
 // recent first, kept in a stored form that is read back with suspicion.
 #include <cstddef>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -32,11 +31,11 @@ void remember(Values& values, std::u16string_view value);
 bool forget(Values& values, std::u16string_view value);
 
 // Whether `text` begins with `prefix`, by the user's rules of case.
-using BeginsWith = std::function<bool(std::u16string_view text, std::u16string_view prefix)>;
+using BeginsWith = bool (*)(std::u16string_view text, std::u16string_view prefix);
 
 // The values that `typed` begins, or that have a word `typed` begins, in
 // their order; all of them for nothing typed.
-Values matching(const Values& values, std::u16string_view typed, const BeginsWith& begins_with);
+Values matching(const Values& values, std::u16string_view typed, BeginsWith begins_with);
 
 // The stored form: each value and a NUL after it, then one more NUL, as
 // UTF-16 little-endian bytes (a registry multi-string).
