@@ -13,14 +13,11 @@
 namespace tessivar {
 namespace {
 
-// The shell's DLL brings a dozen more with it: loaded, from the system
-// folder only, when a site is first opened rather than at every start.
+// The shell's DLL brings a dozen more with it: loaded when a site is first
+// opened rather than at every start.
 decltype(&ShellExecuteW) shell_execute() {
     static const auto execute = [] {
-        HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        // Windows 7 without its 2011 loader update refuses the flag; shell32
-        // is a known DLL, mapped from the system folder in any case.
-        if (!shell) shell = LoadLibraryW(L"shell32.dll");
+        HMODULE shell = system_library(L"shell32.dll");
         return shell ? system_function<decltype(ShellExecuteW)>(shell, "ShellExecuteW") : nullptr;
     }();
     return execute;
@@ -33,7 +30,7 @@ void open_site(HWND window, std::string_view address) {
     }
 }
 
-// Action1 to Action5, as the form designer numbered them.
+// Action1 to Action5, as the form designer numbered them, and those added since.
 const MenuCommand& action(int number) {
     static const MenuCommand table[] = {
         {L"О программе", &TFMain::Action1Execute},
@@ -41,6 +38,7 @@ const MenuCommand& action(int number) {
         {L"Выход", &TFMain::Action3Execute},
         {L"Сайт программы", &TFMain::Action4Execute},
         {L"Сайт " + widen(links::content_site_name), &TFMain::Action5Execute},
+        {L"Запоминать введённое", &TFMain::Action6Execute, &TFMain::Action6Checked},
     };
     return table[number - 1];
 }
@@ -49,7 +47,7 @@ const MenuCommand& action(int number) {
 
 std::span<const MenuTitle> main_menu() {
     static const MenuTitle menu[] = {
-        {L"Главное", {action(2), action(3)}},
+        {L"Главное", {action(2), action(6), action(3)}},
         {L"Помощь", {action(1), action(4), action(5)}},
     };
     return menu;
@@ -65,5 +63,14 @@ void TFMain::Action3Execute() { PostQuitMessage(0); }
 void TFMain::Action4Execute() { open_site(handle(), links::maker_forum); }
 
 void TFMain::Action5Execute() { open_site(handle(), links::content_site); }
+
+void TFMain::Action6Execute() {
+    if (Histories* histories = quick_fill_.histories()) histories->set_remembering(!histories->remembering());
+}
+
+bool TFMain::Action6Checked() {
+    Histories* histories = quick_fill_.histories();
+    return histories && histories->remembering();
+}
 
 }  // namespace tessivar

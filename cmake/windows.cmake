@@ -18,8 +18,10 @@ add_library(tessivar_ui STATIC
     app/About.cpp
     app/actions.cpp
     app/application.cpp
+    app/registry_histories.cpp
     form/accessible_name.cpp
     form/clearing.cpp
+    form/com.cpp
     form/date_toggles_and_hints.cpp
     form/form_create.cpp
     form/generator_buttons.cpp
@@ -27,6 +29,7 @@ add_library(tessivar_ui STATIC
     form/main_window_build.cpp
     form/main_window_layout.cpp
     form/menu_bar.cpp
+    form/quick_fill.cpp
     form/window_kit.cpp
     output/date_text.cpp
     output/pane.cpp

@@ -1,6 +1,5 @@
-// Names go to the system through its annotation service, a COM object.
-// The program imports nothing of COM: ole32 is loaded only once a screen
-// reader asks for a control, so a session without one never loads it.
+// Names go to the system through its annotation service, a COM object,
+// made only once a screen reader asks for a control.
 #include "form/accessible_name.h"
 
 #include <commctrl.h>
@@ -8,30 +7,12 @@
 
 #include <memory>
 
-#include "form/window_kit.h"
+#include "form/com.h"
 
 namespace tessivar {
 namespace {
 
-// CoCreateInstance, or null where ole32 is missing. The window thread then
-// stays in its apartment until the process ends.
-decltype(&CoCreateInstance) com_create() {
-    static const auto create = []() -> decltype(&CoCreateInstance) {
-        HMODULE ole32 = LoadLibraryW(L"ole32.dll");
-        const auto initialize = ole32 ? system_function<decltype(CoInitializeEx)>(ole32, "CoInitializeEx") : nullptr;
-        if (!initialize) return nullptr;
-        // A thread already in the multithreaded apartment can use COM as it is.
-        const HRESULT joined = initialize(nullptr, COINIT_APARTMENTTHREADED);
-        if (FAILED(joined) && joined != RPC_E_CHANGED_MODE) return nullptr;
-        return system_function<decltype(CoCreateInstance)>(ole32, "CoCreateInstance");
-    }();
-    return create;
-}
-
-struct Release {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-using Annotations = std::unique_ptr<IAccPropServices, Release>;
+using Annotations = ComPtr<IAccPropServices>;
 
 // The service's class, its interface and the name property, as oleacc.h
 // gives them. Written here: the library that holds them brings 40 KiB of
@@ -42,10 +23,10 @@ constexpr MSAAPROPID kNameProperty = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0
 
 // Made anew for each use: a control is annotated once and cleared once.
 Annotations annotations() {
-    const auto create = com_create();
+    const Com* const system = com();
     IAccPropServices* service = nullptr;
-    if (!create || FAILED(create(kServiceClass, nullptr, CLSCTX_INPROC_SERVER, kServiceInterface,
-                                 reinterpret_cast<void**>(&service)))) {
+    if (!system || FAILED(system->create(kServiceClass, nullptr, CLSCTX_INPROC_SERVER, kServiceInterface,
+                                         reinterpret_cast<void**>(&service)))) {
         return nullptr;
     }
     return Annotations(service);

@@ -1,5 +1,6 @@
 // The "Сформировать код" buttons: take the tab's snapshot from its controls,
-// describe it, write both panes; and the two copy buttons.
+// describe it, write both panes, and remember what the tab's boxes held;
+// and the two copy buttons.
 #include <utility>
 
 #include "form/main_window.h"
@@ -44,6 +45,7 @@ void TFMain::Button1Click() {
     tab.Memo1 = memo(Memo1);
     tab.Edit7 = read_text(Edit7);
     show(*this, describe_map(std::move(tab)));
+    quick_fill_.record(Parent::TabSheet1);
 }
 
 void TFMain::Button9Click() {
@@ -57,6 +59,7 @@ void TFMain::Button9Click() {
     tab.Edit11 = read_text(Edit11);
     tab.Memo6 = memo(Memo6);
     show(*this, describe_sound(std::move(tab)));
+    quick_fill_.record(Parent::TabSheet2);
 }
 
 void TFMain::Button3Click() {
@@ -69,6 +72,7 @@ void TFMain::Button3Click() {
     tab.Memo5 = memo(Memo5);
     tab.Memo3 = memo(Memo3);
     show(*this, describe_model(std::move(tab)));
+    quick_fill_.record(Parent::TabSheet3);
 }
 
 void TFMain::Button2Click() {
@@ -81,6 +85,7 @@ void TFMain::Button2Click() {
     tab.ComboBox8 = read_text(ComboBox8);
     tab.Memo4 = memo(Memo4);
     show(*this, describe_texture(std::move(tab)));
+    quick_fill_.record(Parent::TabSheet4);
 }
 
 void TFMain::Button7Click() { copy_pane(Disc1); }

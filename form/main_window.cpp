@@ -343,8 +343,21 @@ void TFMain::on_command(int id, int code) {
     }
     const auto rows = main_window_rows();
     const int index = id - kFirstControlId;
-    if (code != BN_CLICKED || index < 0 || index >= static_cast<int>(rows.size())) return;
-    if (auto handler = rows[static_cast<std::size_t>(index)].on_click) (this->*handler)();
+    if (index < 0 || index >= static_cast<int>(rows.size())) return;
+    const ControlRow& row = rows[static_cast<std::size_t>(index)];
+    switch (code) {
+        case BN_CLICKED:
+            if (row.on_click) (this->*row.on_click)();
+            break;
+        case EN_SETFOCUS:
+            quick_fill_.on_focus(this->*row.member, row);
+            break;
+        case EN_CHANGE:
+            quick_fill_.on_change(this->*row.member);
+            break;
+        default:
+            break;
+    }
 }
 
 LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {

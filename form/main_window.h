@@ -8,6 +8,7 @@
 
 #include "form/control_row.h"
 #include "form/menu_bar.h"
+#include "form/quick_fill.h"
 #include "form/window_kit.h"
 
 namespace tessivar {
@@ -49,8 +50,12 @@ public:
     void Action3Execute();  // exit
     void Action4Execute();  // the program's site
     void Action5Execute();  // the content site
+    void Action6Execute();  // remember what was typed, or forget it all
+    bool Action6Checked();
     // The About window Action1 shows; made after this one, by the application.
     void set_about(TFAbout* about) { about_ = about; }
+    // What the text boxes offer and record; none, they remember nothing.
+    void set_histories(Histories* histories) { quick_fill_.set_histories(histories); }
 
     HWND ActionMainMenuBar1{};
 
@@ -108,6 +113,7 @@ private:
     SIZE laid_out_for_{};  // the client size the window's controls stand for
     std::array<Anchoring, 4> page_anchors_;
     TFAbout* about_{};
+    QuickFill quick_fill_{*this};
 };
 
 // The window definition: one row per control.

@@ -90,6 +90,19 @@ void frame(HDC dc, const RECT& r, COLORREF colour) {
     FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
+// A checked item's tick, in its text's colour, in the room menus keep for glyphs.
+void draw_tick(HDC dc, const RECT& item, COLORREF colour, const LayoutScale& scale) {
+    const int middle = (item.top + item.bottom) / 2;
+    const POINT tick[] = {{item.left + scale.x(7), middle},
+                          {item.left + scale.x(10), middle + scale.y(3)},
+                          {item.left + scale.x(16), middle - scale.y(4)}};
+    HPEN pen = CreatePen(PS_SOLID, scale.x(2), colour);
+    HGDIOBJ previous = SelectObject(dc, pen);
+    Polyline(dc, tick, static_cast<int>(std::size(tick)));
+    SelectObject(dc, previous);
+    DeleteObject(pen);
+}
+
 void insert_item(HMENU menu, MENUITEMINFOW& item) {
     item.cbSize = sizeof item;
     InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &item);
@@ -217,6 +230,7 @@ private:
     bool steer(const MSG& msg);
     void switch_to(int index, bool by_keyboard);
     void run(int id) const;
+    void show_settings(HMENU drop_down) const;
 
     inline static MenuBar* tracking_ = nullptr;  // whose drop-down is open, for the message filter
 
@@ -277,7 +291,9 @@ void MenuBar::draw_item(const DRAWITEMSTRUCT& item) const {
     if (selected) frame(item.hDC, item.rcItem, palette.frame);
     HGDIOBJ previous = SelectObject(item.hDC, font_);
     SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, greyed ? palette.greyed_text : colours.text);
+    const COLORREF text_colour = greyed ? palette.greyed_text : colours.text;
+    SetTextColor(item.hDC, text_colour);
+    if (item.itemState & ODS_CHECKED) draw_tick(item.hDC, item.rcItem, text_colour, scale_);
     RECT text = item.rcItem;
     text.left += scale_.x(kItemTextLeft);
     DrawTextW(item.hDC, command(item.itemID).caption.c_str(), -1, &text,
@@ -403,6 +419,7 @@ int MenuBar::track(int index, bool by_keyboard) {
     const UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL | TPM_LEFTBUTTON | TPM_RETURNCMD;
     HMENU drop_down = GetSubMenu(menu_, index);
     set_margin_brush(drop_down, menu_palette().band_brush);
+    show_settings(drop_down);
     const BOOL chosen = TrackPopupMenuEx(drop_down, flags, caption.left, caption.bottom, window_, &params);
     if (filter) UnhookWindowsHookEx(filter);
     tracking_ = nullptr;
@@ -440,6 +457,16 @@ void MenuBar::switch_to(int index, bool by_keyboard) {
     next_ = index;
     next_by_keyboard_ = by_keyboard;
     EndMenu();
+}
+
+// A setting's item shows its state as it is now: another window may have changed it.
+void MenuBar::show_settings(HMENU drop_down) const {
+    for (int i = 0; i < GetMenuItemCount(drop_down); ++i) {
+        const UINT id = GetMenuItemID(drop_down, i);
+        if (auto is_on = command(id).checked) {
+            CheckMenuItem(drop_down, id, MF_BYCOMMAND | ((form_.*is_on)() ? MF_CHECKED : MF_UNCHECKED));
+        }
+    }
 }
 
 void MenuBar::run(int id) const {

@@ -16,6 +16,7 @@ class TFMain;
 struct MenuCommand {
     std::wstring caption;
     void (TFMain::*execute)() = nullptr;  // none: shown greyed, does nothing
+    bool (TFMain::*checked)() = nullptr;  // a setting: asked each time its drop-down opens
 };
 
 struct MenuTitle {

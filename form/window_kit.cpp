@@ -74,6 +74,13 @@ int system_dpi() {
 
 }  // namespace
 
+HMODULE system_library(const wchar_t* name) {
+    HMODULE library = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Windows 7 without its 2011 loader update refuses the flag; the DLLs
+    // asked for are known DLLs, mapped from the system folder in any case.
+    return library ? library : LoadLibraryW(name);
+}
+
 void declare_dpi_awareness() {
     static auto* const set_context = user32_function<BOOL WINAPI(HANDLE)>("SetProcessDpiAwarenessContext");
     const auto context = [](LONG_PTR value) { return reinterpret_cast<HANDLE>(value); };

@@ -49,6 +49,10 @@ Function* system_function(HMODULE module, const char* name) {
     return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
+// A DLL of the system loaded by name, from the system folder only; null
+// where it is missing. What start-up need not load is loaded at first use.
+HMODULE system_library(const wchar_t* name);
+
 // Tells the system that every window lays itself out at its monitor's
 // density (per-monitor v2, else v1), so that nothing is stretched into a
 // blur; on systems before Windows 10 1607, at the system's density. First

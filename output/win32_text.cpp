@@ -102,6 +102,10 @@ std::string narrow(std::wstring_view utf16) {
     return utf8;
 }
 
+std::wstring as_wide(std::u16string_view units) { return {units.begin(), units.end()}; }
+
+std::u16string as_units(std::wstring_view wide) { return {wide.begin(), wide.end()}; }
+
 std::string read_text(HWND control) {
     const int length = GetWindowTextLengthW(control);
     if (length <= 0) return {};

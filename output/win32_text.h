@@ -12,6 +12,10 @@ namespace tessivar {
 std::wstring widen(std::string_view utf8);
 std::string narrow(std::wstring_view utf16);
 
+// The same UTF-16 units as the core's char16_t and the system's wchar_t.
+std::wstring as_wide(std::u16string_view units);
+std::u16string as_units(std::wstring_view wide);
+
 // A control's whole text, read and written in one operation each.
 std::string read_text(HWND control);
 void write_text(HWND control, std::string_view utf8);

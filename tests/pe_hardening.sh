@@ -2,7 +2,7 @@
 # pe_hardening.sh EXE VERSION SOURCE_DIR BINARY_DIR
 # Tessivar.exe as shipped, read from its PE headers: ASLR with high entropy
 # and DEP on, imports from Windows' own DLLs and the C runtime only (not the
-# shell's, which start-up need not load), no bigger
+# shell's, COM's or the registry's, which start-up need not load), no bigger
 # than 1 MiB; built reproducibly (no link time in the header, neither build
 # folder in any string), its version block carrying the project's version.
 set -euo pipefail
@@ -26,11 +26,14 @@ for dll in $dlls; do
 done
 
 # The shell's DLL and the dozen it brings cost every start; the program
-# loads it when a site is first opened.
-if grep -qix shell32.dll <<<"$dlls"; then
-    echo "imports shell32.dll at start-up"
-    failed=1
-fi
+# loads it when a site is first opened or a box first focused, and COM and
+# the registry with it.
+for dll in shell32.dll ole32.dll advapi32.dll; do
+    if grep -qix "$dll" <<<"$dlls"; then
+        echo "imports $dll at start-up"
+        failed=1
+    fi
+done
 
 size=$(stat -c %s "$exe")
 echo "size $size bytes ($((size / 1024)) KiB), at most 1 MiB"

@@ -10,7 +10,9 @@
 
 #include "app/About.h"
 #include "app/actions.h"
+#include "app/registry_histories.h"
 #include "form/menu_bar.h"
+#include "test_key.h"
 #include "timed_steps.h"
 
 namespace tessivar::testing {
@@ -105,6 +107,7 @@ protected:
         FormTest::SetUp();
         about = std::make_unique<TFAbout>(nullptr);
         form->set_about(about.get());
+        form->set_histories(&histories);
         SetCursorPos(0, 0);  // away from the bar and its drop-downs
         SetFocus(form->Edit2);
         pump();
@@ -128,12 +131,15 @@ protected:
     RECT band_left_of_heading() const { return {0, 0, bounds_in_parent(form->Label12).left, 22}; }
 
     std::unique_ptr<TFAbout> about;
+    TestKey key;
+    RegistryHistories histories{key.path};
 };
 
 TEST_F(MenuBarTest, TwoCaptionsWithTheirItemsInOrderAndOnlyThePreviewGreyed) {
     const HMENU menu = menu_bar_menu(bar());
     EXPECT_EQ(captions(menu), (std::vector<std::wstring>{L"Главное", L"Помощь"}));
-    EXPECT_EQ(captions(main_items()), (std::vector<std::wstring>{L"Предварительный просмотр", L"Выход"}));
+    EXPECT_EQ(captions(main_items()),
+              (std::vector<std::wstring>{L"Предварительный просмотр", L"Запоминать введённое", L"Выход"}));
     EXPECT_EQ(captions(help_items()),
               (std::vector<std::wstring>{L"О программе", L"Сайт программы", L"Сайт RTS Content"}));
     for (HMENU items : {main_items(), help_items()}) {
@@ -173,9 +179,10 @@ TEST_F(MenuBarTest, LiesAlongTheTopUnderTheHeadingOutOfTheTabOrder) {
     EXPECT_EQ(r.bottom, 24);
 }
 
-TEST_F(MenuBarTest, F10DownDownEnterChoosesExitWhichQuitsWithCodeZero) {
+TEST_F(MenuBarTest, F10DownDownDownEnterChoosesExitWhichQuitsWithCodeZero) {
     const Outcome outcome = run_steps({press_menu_key(VK_F10), press(VK_DOWN), expect_open(main_items(), 0),
-                                       press(VK_DOWN), expect_open(main_items(), 1), press(VK_RETURN)});
+                                       press(VK_DOWN), press(VK_DOWN), expect_open(main_items(), 2),
+                                       press(VK_RETURN)});
     EXPECT_TRUE(outcome.all_ran);
     EXPECT_TRUE(outcome.quit);
     EXPECT_EQ(outcome.exit_code, 0u);
@@ -282,9 +289,14 @@ TEST_F(MenuBarTest, AnOpenDropDownShowsItsItemsInThePalettesColours) {
                 const HWND popup = FindWindowW(L"#32768", nullptr);
                 const Snapshot shown(popup);
                 expect_written("greyed item", shown, item(popup, 0), {palette.band.fill, palette.greyed_text});
-                expect_written("item", shown, item(popup, 1), palette.band);
+                expect_written("item", shown, item(popup, 2), palette.band);
+                // Only the setting that is on shows a tick, left of its text.
+                for (int i = 0; i < 3; ++i) {
+                    const RECT r = item(popup, i);
+                    EXPECT_EQ(shown.shows({r.left, r.top, r.left + 20, r.bottom}, palette.band.text), i == 1) << i;
+                }
                 // The margin beside the items.
-                const RECT first = item(popup, 0), last = item(popup, 1);
+                const RECT first = item(popup, 0), last = item(popup, 2);
                 EXPECT_EQ(shown.commonest({first.left - 1, first.top, first.left, last.bottom}), look->band);
             },
             press(VK_DOWN),
@@ -296,6 +308,22 @@ TEST_F(MenuBarTest, AnOpenDropDownShowsItsItemsInThePalettesColours) {
         });
         EXPECT_TRUE(outcome.all_ran);
     }
+}
+
+TEST_F(MenuBarTest, RememberingIsTickedByTheStoresSettingAndChoosingItTurnsItOff) {
+    const auto expect_ticked = [this](bool on) {
+        return [this, on] { EXPECT_EQ(static_cast<bool>(GetMenuState(main_items(), 1, MF_BYPOSITION) & MF_CHECKED), on); };
+    };
+    const Outcome outcome = run_steps({
+        press_menu_key(VK_F10), press(VK_DOWN), expect_ticked(true), press(VK_DOWN), press(VK_RETURN),
+        [this] { EXPECT_FALSE(histories.remembering()); },
+        press_menu_key(VK_F10), press(VK_DOWN), expect_ticked(false), press(VK_ESCAPE), press(VK_ESCAPE),
+        // Turned on from another window, the item follows when next opened.
+        [this] { RegistryHistories(key.path).set_remembering(true); },
+        press_menu_key(VK_F10), press(VK_DOWN), expect_ticked(true), press(VK_ESCAPE), press(VK_ESCAPE),
+    });
+    EXPECT_TRUE(outcome.all_ran);
+    EXPECT_FALSE(outcome.quit);
 }
 
 TEST_F(MenuBarTest, AColourOrThemeChangeRepaintsTheBarAndTheHeading) {

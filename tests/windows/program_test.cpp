@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <tlhelp32.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "beside_this_program.h"
+#include "test_key.h"
 #include "form/window_kit.h"
 #include "output/win32_text.h"
 
@@ -228,6 +230,108 @@ TEST(Program, StartedMaximisedOpensMaximised) {
     start(running, SW_SHOWMAXIMIZED);
     EXPECT_TRUE(IsZoomed(running.main_window));
     EXPECT_EQ(close_and_wait(running), 0u);
+}
+
+// The program's own key, HKCU\Software\Tessivar, empty for one test; what
+// it held before is kept aside in the test's key and comes back after.
+class ProgramKeyAside {
+public:
+    ProgramKeyAside() {
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kPath, 0, KEY_READ, &saved_) == ERROR_SUCCESS) {
+            HKEY aside{};
+            RegCreateKeyExW(HKEY_CURRENT_USER, aside_.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &aside,
+                            nullptr);
+            RegCopyTreeW(saved_, nullptr, aside);
+            RegCloseKey(aside);
+            RegCloseKey(saved_);
+            had_ = true;
+        }
+        RegDeleteTreeW(HKEY_CURRENT_USER, kPath);
+        RegDeleteKeyW(HKEY_CURRENT_USER, kPath);
+    }
+    ~ProgramKeyAside() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kPath);
+        RegDeleteKeyW(HKEY_CURRENT_USER, kPath);
+        if (!had_) return;
+        HKEY key{}, aside{};
+        RegCreateKeyExW(HKEY_CURRENT_USER, kPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        RegOpenKeyExW(HKEY_CURRENT_USER, aside_.path.c_str(), 0, KEY_READ, &aside);
+        RegCopyTreeW(aside, nullptr, key);
+        RegCloseKey(aside);
+        RegCloseKey(key);
+    }
+    ProgramKeyAside(const ProgramKeyAside&) = delete;
+    ProgramKeyAside& operator=(const ProgramKeyAside&) = delete;
+
+    static constexpr wchar_t kPath[] = L"Software\\Tessivar";
+
+private:
+    testing::TestKey aside_;
+    HKEY saved_{};
+    bool had_ = false;
+};
+
+// The authors the program keeps, as the registry holds them.
+std::wstring stored_authors() {
+    wchar_t units[256] = {};
+    DWORD size = sizeof units - sizeof(wchar_t);
+    RegGetValueW(HKEY_CURRENT_USER, ProgramKeyAside::kPath, L"Authors", RRF_RT_REG_MULTI_SZ, nullptr, units, &size);
+    return std::wstring(units, size / sizeof(wchar_t));
+}
+
+void press_with_author(const Running& running, const wchar_t* author) {
+    HWND box = visible_with_text(running.main_window, "Неизвестен");
+    HWND generate = visible_with_text(running.main_window, "Сформировать код");
+    ASSERT_TRUE(box && generate);
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(author));
+    SendMessageW(generate, BM_CLICK, 0, 0);
+}
+
+// The focus given to a box of another process, as a click would.
+void focus(HWND box) {
+    const DWORD ours = GetCurrentThreadId(), theirs = GetWindowThreadProcessId(box, nullptr);
+    AttachThreadInput(ours, theirs, TRUE);
+    SetFocus(box);
+    AttachThreadInput(ours, theirs, FALSE);
+}
+
+// "п" typed over the box's starting text, then Down.
+std::string after_typing_and_down(HWND box) {
+    focus(box);
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    SendMessageW(box, WM_CHAR, L'п', 1);
+    SendMessageW(box, WM_KEYDOWN, VK_DOWN, 1);
+    return text_of(box);
+}
+
+TEST(Program, KeepsWhatTwoRunningCopiesPressedAndOffersItInTheNextRunOnlyOnceABoxIsFocused) {
+    const ProgramKeyAside empty_store;
+    {
+        Running first, second;
+        start(first, SW_SHOWNORMAL);
+        start(second, SW_SHOWNORMAL);
+        press_with_author(first, L"Пётр Иванов");
+        press_with_author(second, L"Anna");
+        EXPECT_EQ(close_and_wait(first), 0u);
+        EXPECT_EQ(close_and_wait(second), 0u);
+    }
+    EXPECT_EQ(stored_authors(), std::wstring(L"Anna\0Пётр Иванов\0\0", 18));
+
+    Running next;
+    start(next, SW_SHOWNORMAL);
+    // The autocomplete lives in the shell's DLL: not loaded before a box is focused.
+    EXPECT_FALSE(has_loaded(next, L"shell32.dll"));
+    HWND maps_author = visible_with_text(next.main_window, "Неизвестен");
+    ASSERT_TRUE(maps_author);
+    EXPECT_EQ(after_typing_and_down(maps_author), "Пётр Иванов");
+    EXPECT_TRUE(has_loaded(next, L"shell32.dll"));
+
+    HWND pages = visible_of_class(next.main_window, WC_TABCONTROLW);
+    SendMessageW(pages, TCM_SETCURFOCUS, 2, 0);
+    HWND models_author = visible_with_text(next.main_window, "Неизвестен");
+    ASSERT_TRUE(models_author && models_author != maps_author);
+    EXPECT_EQ(after_typing_and_down(models_author), "Пётр Иванов");
+    EXPECT_EQ(close_and_wait(next), 0u);
 }
 
 }  // namespace

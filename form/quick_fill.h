@@ -1,0 +1,64 @@
+#pragma once
+// The text boxes that offer what was typed in them before, through the
+// system's autocomplete, fed from the histories the application keeps.
+#include <windows.h>
+
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "form/control_row.h"
+#include "history/history.h"
+
+namespace tessivar {
+
+// What the application keeps for the boxes.
+class Histories {
+public:
+    virtual ~Histories() = default;
+    virtual history::Values values(history::Meaning meaning) = 0;
+    virtual void record(history::Meaning meaning, std::u16string_view value) = 0;
+    virtual void forget(history::Meaning meaning, std::u16string_view value) = 0;
+    // Whether presses record. Turned off, every history is forgotten.
+    virtual bool remembering() = 0;
+    virtual void set_remembering(bool on) = 0;
+};
+
+// A box that remembers, and the history it shares with boxes of its meaning.
+struct QuickFillBox {
+    HWND TFMain::*box;
+    history::Meaning meaning;
+};
+std::span<const QuickFillBox> quick_fill_boxes();
+
+// The autocomplete of the main window's boxes. Nothing is read and no COM
+// object made before a box first gets the focus.
+class QuickFill {
+public:
+    explicit QuickFill(const TFMain& form);
+    ~QuickFill();
+    QuickFill(const QuickFill&) = delete;
+    QuickFill& operator=(const QuickFill&) = delete;
+
+    // None: the boxes offer nothing and record nothing.
+    void set_histories(Histories* histories) { histories_ = histories; }
+    Histories* histories() const { return histories_; }
+
+    void on_focus(HWND box, const ControlRow& row);
+    void on_change(HWND box);
+    // A press on `page`: its boxes' values go to their histories.
+    void record(Parent page);
+
+    struct Attached;
+
+private:
+    Attached* attached(HWND box) const;
+    void attach(HWND box, history::Meaning meaning, const wchar_t* starting_text);
+
+    const TFMain& form_;
+    Histories* histories_{};
+    std::vector<std::unique_ptr<Attached>> attached_;
+};
+
+}  // namespace tessivar

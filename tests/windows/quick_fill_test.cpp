@@ -1,0 +1,291 @@
+// The text boxes offering what was typed before: the system's autocomplete
+// on the real window, each test with a registry key of its own.
+#include "form_fixture.h"
+
+#include <map>
+#include <vector>
+
+#include "app/actions.h"
+#include "app/registry_histories.h"
+#include "form/main_window_build.h"
+#include "test_key.h"
+
+namespace tessivar::testing {
+namespace {
+
+using history::Meaning;
+using history::Values;
+
+// The popup list the autocomplete shows under a box, if it shows one.
+HWND shown_list() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM result) {
+        HWND list = FindWindowExW(window, nullptr, L"ListBox", nullptr);
+        if (list && IsWindowVisible(window)) *reinterpret_cast<HWND*>(result) = list;
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+int shown_count() {
+    HWND list = shown_list();
+    return list ? static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)) : 0;
+}
+
+void type_keys(HWND box, std::wstring_view keys) {
+    for (wchar_t key : keys) SendMessageW(box, WM_CHAR, key, 1);
+}
+
+void press_key(HWND box, WORD key) {
+    SendMessageW(box, WM_KEYDOWN, key, 1);
+    SendMessageW(box, WM_KEYUP, key, 0xC0000001);
+}
+
+// What the box shows for each suggestion, walked with Down, the list
+// being the system's own; the box then shows what was typed again.
+std::vector<std::string> offered(HWND box) {
+    std::vector<std::string> shown;
+    const int count = shown_count();
+    for (int i = 0; i < count; ++i) {
+        press_key(box, VK_DOWN);
+        shown.push_back(text_of(box));
+    }
+    press_key(box, VK_DOWN);
+    return shown;
+}
+
+// A fresh start in the box: focused, emptied, then `keys` typed.
+void type_afresh(HWND box, std::wstring_view keys) {
+    SetFocus(box);
+    SetWindowTextW(box, L"");
+    type_keys(box, keys);
+}
+
+class QuickFill : public FormTest {
+protected:
+    void SetUp() override {
+        FormTest::SetUp();
+        form->set_histories(&histories);
+    }
+    void TearDown() override {
+        SendMessageW(GetFocus(), WM_KILLFOCUS, 0, 0);  // no list left open
+        FormTest::TearDown();
+    }
+
+    void press_maps_with_author(const wchar_t* author) {
+        form->select_page(0);
+        SetWindowTextW(form->Edit2, author);
+        click(form->Button1);
+    }
+
+    TestKey key;
+    RegistryHistories histories{key.path};
+};
+
+TEST_F(QuickFill, AnAuthorPressedOnTheMapsTabIsOfferedOnEveryTabAndInANewWindow) {
+    press_maps_with_author(L"Пётр Иванов");
+    press_maps_with_author(L"Anna Petrova");
+    EXPECT_EQ(histories.values(Meaning::Author), (Values{u"Anna Petrova", u"Пётр Иванов"}));
+
+    const auto expect_offered = [](TFMain& window, int page, HWND box) {
+        SCOPED_TRACE(page);
+        window.select_page(page);
+        type_afresh(box, L"п");
+        EXPECT_EQ(shown_count(), 1);  // a Latin P is another letter
+        press_key(box, VK_DOWN);
+        EXPECT_EQ(text_of(box), "Пётр Иванов");
+        type_afresh(box, L"pet");
+        EXPECT_EQ(offered(box), std::vector<std::string>{"Anna Petrova"});
+        EXPECT_EQ(text_of(box), "pet");
+    };
+    expect_offered(*form, 0, form->Edit2);
+    expect_offered(*form, 2, form->Edit4);
+    expect_offered(*form, 3, form->Edit3);
+
+    TFMain next_run(nullptr);
+    RegistryHistories its_store{key.path};
+    next_run.set_histories(&its_store);
+    ShowWindow(next_run.handle(), SW_SHOWNORMAL);
+    expect_offered(next_run, 2, next_run.Edit4);
+}
+
+void shift_delete(HWND box) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    const BYTE shift = keys[VK_SHIFT];
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    press_key(box, VK_DELETE);
+    keys[VK_SHIFT] = shift;
+    SetKeyboardState(keys);
+}
+
+TEST_F(QuickFill, ShiftDeleteForgetsTheHighlightedValueAndOtherwiseCutsAsEver) {
+    press_maps_with_author(L"Пётр Иванов");
+    press_maps_with_author(L"Павел");
+    type_afresh(form->Edit2, L"п");
+    EXPECT_EQ(shown_count(), 2);
+    type_keys(form->Edit2, L"ё");
+    EXPECT_EQ(shown_count(), 1);  // the list follows each letter typed
+    type_afresh(form->Edit2, L"п");
+    press_key(form->Edit2, VK_DOWN);
+    ASSERT_EQ(text_of(form->Edit2), "Павел");
+    shift_delete(form->Edit2);
+    EXPECT_EQ(histories.values(Meaning::Author), Values{u"Пётр Иванов"});
+    EXPECT_EQ(text_of(form->Edit2), "п");  // what was typed, with what is left
+    EXPECT_EQ(offered(form->Edit2), std::vector<std::string>{"Пётр Иванов"});
+
+    // Nothing highlighted: the selection is cut, and the history stays.
+    SendMessageW(form->Edit2, WM_KEYDOWN, VK_ESCAPE, 1);
+    SendMessageW(form->Edit2, EM_SETSEL, 0, -1);
+    shift_delete(form->Edit2);
+    EXPECT_EQ(text_of(form->Edit2), "");
+    EXPECT_EQ(clipboard_text(), L"п");
+    EXPECT_EQ(histories.values(Meaning::Author), Values{u"Пётр Иванов"});
+}
+
+// Keys as the program's own loop hands them on, dialog keys included.
+void press_in_the_loop(HWND box, WORD key) {
+    PostMessageW(box, WM_KEYDOWN, key, 1);
+    PostMessageW(box, WM_KEYUP, key, 0xC0000001);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) dispatch_message(msg);
+}
+
+TEST_F(QuickFill, EnterTakesTheHighlightedValueAndEscClosesTheListWithTheWindowsKeysAround) {
+    press_maps_with_author(L"Пётр Иванов");
+    const std::string panes = text_of(form->Disc1);
+    type_afresh(form->Edit2, L"п");
+    ASSERT_TRUE(shown_list());
+    press_in_the_loop(form->Edit2, VK_ESCAPE);
+    EXPECT_FALSE(shown_list());
+    EXPECT_EQ(text_of(form->Edit2), "п");
+
+    press_in_the_loop(form->Edit2, VK_DOWN);  // opens the list, nothing highlighted yet
+    EXPECT_EQ(text_of(form->Edit2), "п");
+    press_in_the_loop(form->Edit2, VK_DOWN);
+    press_in_the_loop(form->Edit2, VK_RETURN);
+    EXPECT_FALSE(shown_list());
+    EXPECT_EQ(text_of(form->Edit2), "Пётр Иванов");
+    EXPECT_EQ(GetFocus(), form->Edit2);
+    EXPECT_EQ(text_of(form->Disc1), panes);
+}
+
+TEST_F(QuickFill, TurnedOffItForgetsEveryHistoryAndRecordsNothingUntilTurnedOnAgain) {
+    press_maps_with_author(L"Пётр Иванов");
+    SetWindowTextW(form->Edit8, L"Гром");
+    click(form->Button9);
+    EXPECT_TRUE(form->Action6Checked());
+
+    form->Action6Execute();
+    EXPECT_FALSE(form->Action6Checked());
+    EXPECT_FALSE(RegistryHistories(key.path).remembering());  // another window sees it too
+    for (Meaning meaning : history::kMeanings) EXPECT_EQ(histories.values(meaning), Values{});
+    press_maps_with_author(L"Anna");
+    EXPECT_EQ(histories.values(Meaning::Author), Values{});
+    type_afresh(form->Edit2, L"п");
+    EXPECT_FALSE(shown_list());
+
+    form->Action6Execute();
+    EXPECT_TRUE(form->Action6Checked());
+    press_maps_with_author(L"Anna");
+    EXPECT_EQ(histories.values(Meaning::Author), Values{u"Anna"});
+}
+
+TEST_F(QuickFill, WhatAStoreHoldsNeverStopsTheProgramAndABadValueIsWrittenAnewAtTheNextPress) {
+    std::u16string crowd, huge;
+    for (int i = 0; i < 26; ++i) crowd += u"Пётр " + std::u16string(1, static_cast<char16_t>(u'А' + i)) + u'\0';
+    crowd += u'\0';
+    while (huge.size() < 5 * 1024 * 1024) huge += std::u16string(u"Пётр\0", 5);
+    huge += u'\0';
+    const struct {
+        const char* what;
+        DWORD type;
+        std::u16string units;
+    } cases[] = {
+        {"wrong type", REG_SZ, std::u16string(u"Пётр Иванов\0", 12)},
+        {"binary", REG_BINARY, std::u16string(u"Пётр Иванов\0\0", 13)},
+        {"no NULs", REG_MULTI_SZ, u"Пётр Иванов"},
+        {"one NUL short", REG_MULTI_SZ, std::u16string(u"Пётр Иванов\0", 12)},
+        {"10 MiB", REG_MULTI_SZ, huge},
+        {"lone surrogates", REG_MULTI_SZ, std::u16string(u"Пётр\xD800\0\xDC00\0\0", 9)},
+        {"NUL inside a value", REG_MULTI_SZ, std::u16string(u"Пётр\0\0Иванов\0\0", 15)},
+        {"26 values", REG_MULTI_SZ, crowd},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        key.put_units(L"Authors", c.units, c.type);
+        type_afresh(form->Edit2, L"п");
+        EXPECT_FALSE(shown_list());
+        press_key(form->Edit2, VK_DOWN);
+        EXPECT_EQ(text_of(form->Edit2), "п");
+        press_maps_with_author(L"Пётр Иванов");
+        EXPECT_NE(text_of(form->Disc1), "");
+        EXPECT_EQ(histories.values(Meaning::Author), Values{u"Пётр Иванов"});
+        SetWindowTextW(form->Disc1, L"");
+    }
+
+    // A setting of another type: remembering stays on.
+    key.put_units(L"Remember", u"0", REG_SZ);
+    EXPECT_TRUE(form->Action6Checked());
+
+    // A key that cannot be opened, nor made: nothing offered, nothing kept, nothing else changed.
+    RegistryHistories nowhere(std::wstring(300, L'x'));
+    form->set_histories(&nowhere);
+    type_afresh(form->Edit2, L"п");
+    EXPECT_FALSE(shown_list());
+    form->Action6Execute();
+    press_maps_with_author(L"Anna");
+    EXPECT_EQ(nowhere.values(Meaning::Author), Values{});
+    EXPECT_NE(text_of(form->Disc1), "");
+}
+
+// Counts every question put to it; keeps what it is given.
+class CountingHistories final : public Histories {
+public:
+    Values values(Meaning meaning) override {
+        ++asked;
+        return kept[meaning];
+    }
+    void record(Meaning meaning, std::u16string_view value) override {
+        ++asked;
+        history::remember(kept[meaning], value);
+    }
+    void forget(Meaning meaning, std::u16string_view value) override {
+        ++asked;
+        history::forget(kept[meaning], value);
+    }
+    bool remembering() override { return ++asked, true; }
+    void set_remembering(bool) override { ++asked; }
+
+    int asked = 0;
+    std::map<Meaning, Values> kept;
+};
+
+TEST(QuickFillStart, TheWindowStartsAsEverAndAsksNothingBeforeABoxIsFocused) {
+    init_common_controls();
+    CountingHistories histories;
+    for (Meaning meaning : history::kMeanings) histories.kept[meaning] = {u"Пётр Иванов", u"1.00", u"0"};
+    TFMain form(nullptr, main_menu());
+    form.set_histories(&histories);
+    ShowWindow(form.handle(), SW_SHOWNORMAL);
+    pump();
+    for (const QuickFillBox& box : quick_fill_boxes()) {
+        const auto rows = main_window_rows();
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const ControlRow& r) { return r.member == box.box; });
+        EXPECT_EQ(text_of(form.*box.box), narrow(row->text));
+    }
+    EXPECT_FALSE(shown_list());
+    SetFocus(form.ComboBox1);
+    pump();
+    EXPECT_EQ(histories.asked, 0);
+
+    SetFocus(form.Edit1);  // "1.00", its starting text, offers all it has
+    EXPECT_GT(histories.asked, 0);
+    EXPECT_FALSE(shown_list());
+    press_key(form.Edit1, VK_DOWN);
+    EXPECT_EQ(shown_count(), 3);
+}
+
+}  // namespace
+}  // namespace tessivar::testing
