@@ -18,6 +18,8 @@ add_library(tessivar_ui STATIC
     app/About.cpp
     app/actions.cpp
     app/application.cpp
+    app/preview.cpp
+    app/shell.cpp
     form/accessible_name.cpp
     form/clearing.cpp
     form/date_toggles_and_hints.cpp
