@@ -14,6 +14,7 @@ namespace tessivar {
 namespace {
 
 constexpr UINT_PTR kFollowTimer = 1;
+constexpr int kPostMargin = 6;
 constexpr DWORD kPreviewStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kRichEditStyle =
     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
@@ -25,12 +26,13 @@ constexpr std::uint32_t kPostText = 0xDCDCDC;
 constexpr std::uint32_t kPostLink = 0x6CB4FF;
 constexpr std::uint32_t kPostHeading = 0xFFFFFF;
 constexpr std::uint32_t kPostBlock = 0x33383F;
+constexpr std::uint32_t kPostLinkBack = 0xBFD0EA;  // Wine draws every link pure blue, unreadable on the page
 
 std::uint32_t rgb_of(COLORREF c) { return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
 
 // The headings are the window's own: in high contrast, the system's colours.
 bbcode::Theme theme() {
-    bbcode::Theme t{kPostText, kPostLink, kPostHeading, rgb_of(kPostBackground), kPostBlock};
+    bbcode::Theme t{kPostText, kPostLink, kPostHeading, rgb_of(kPostBackground), kPostBlock, kPostLinkBack};
     if (high_contrast_on()) {
         t.heading = rgb_of(GetSysColor(COLOR_WINDOWTEXT));
         t.heading_back = rgb_of(GetSysColor(COLOR_WINDOW));
@@ -154,7 +156,12 @@ void TFPreview::lay_out() {
     RECT bar;
     GetWindowRect(StatusBar1, &bar);
     const SIZE client = client_size(window_);
-    MoveWindow(RichEdit1, 0, 0, client.cx, std::max<LONG>(0, client.cy - (bar.bottom - bar.top)), TRUE);
+    const int height = std::max<int>(0, client.cy - (bar.bottom - bar.top));
+    MoveWindow(RichEdit1, 0, 0, client.cx, height, TRUE);
+    // A margin, so that no line touches the frame; at the density like the rest.
+    const LayoutScale scale{dpi_, dpi_};
+    RECT text{scale.x(kPostMargin), scale.y(kPostMargin), client.cx - scale.x(kPostMargin), height};
+    SendMessageW(RichEdit1, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&text));
 }
 
 void TFPreview::render() {
@@ -270,6 +277,7 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             take_density(LOWORD(wparam));
             SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                          suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            lay_out();
             return 0;
         }
         case WM_SYSCOLORCHANGE:

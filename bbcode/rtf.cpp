@@ -14,7 +14,8 @@ class Writer {
 public:
     explicit Writer(const Theme& theme) : theme_(theme) {
         // Index 0 is the control's own colour; ours follow.
-        for (std::uint32_t rgb : {theme.text, theme.link, theme.heading, theme.heading_back, theme.block_back}) {
+        for (std::uint32_t rgb :
+             {theme.text, theme.link, theme.heading, theme.heading_back, theme.block_back, theme.link_back}) {
             colour(rgb);
         }
         body_.reserve(1 << 16);
@@ -78,7 +79,7 @@ private:
             const std::uint32_t rgb = link ? theme_.link
                                     : r.style.colour == kDefaultColour ? theme_.text
                                                                        : r.style.colour;
-            run(r.text, style, rgb, shaded, theme_.block_back);
+            run(r.text, style, rgb, shaded || link, link ? theme_.link_back : theme_.block_back);
             if (link) links_.push_back({start, position_ - start, post.links[static_cast<std::size_t>(r.style.link)]});
         }
     }

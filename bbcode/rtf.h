@@ -19,6 +19,7 @@ struct Theme {
     std::uint32_t heading;
     std::uint32_t heading_back;  // behind the headings
     std::uint32_t block_back;    // behind quotes, code, spoilers and pictures' placeholders
+    std::uint32_t link_back;     // behind links: the control may draw them in its own blue
     int points = 9;              // the post's own size
 };
 

@@ -226,7 +226,7 @@ TEST(Markup, HostileTextsTakeTimeLinearInTheirLength) {
     EXPECT_EQ(parse_post(unclosed).paragraphs.size(), 1u);
 }
 
-const Theme kTheme = {0xE0E0E0, 0x66AAFF, 0xFFFFFF, 0x202020, 0x303030, 9};
+const Theme kTheme = {0xE0E0E0, 0x66AAFF, 0xFFFFFF, 0x202020, 0x303030, 0xC0D0E0, 9};
 
 Rendering rendered(std::u16string_view heading, std::u16string_view markup) {
     const Post post = parse_post(markup);
@@ -246,7 +246,7 @@ TEST(RichText, SevenBitWithUnicodeEscapes) {
 TEST(RichText, ColoursStylesAndAlignment) {
     const std::string rtf = rendered(u"H", u"[r][color=#9999FF][b]x[/b][/color][/r]\n[c][s]y[/s][/c]").rtf;
     EXPECT_NE(rtf.find("\\red153\\green153\\blue255;"), std::string::npos);
-    EXPECT_NE(rtf.find("\\pard\\qr {\\f0\\fs18\\cf6\\b x}"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("\\pard\\qr {\\f0\\fs18\\cf7\\b x}"), std::string::npos) << rtf;
     EXPECT_NE(rtf.find("\\par\n\\pard\\qc {\\f0\\fs18\\cf1\\strike y}"), std::string::npos) << rtf;
 }
 

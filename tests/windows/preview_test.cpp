@@ -170,7 +170,10 @@ TEST_F(PreviewTest, FollowsAPressAnEditAndAClearOnlyWhileOpen) {
     }
 
     paste_over(form->Disc1, "[b]правка[/b]");
-    EXPECT_TRUE(within_a_while([&] { return shows(L"правка") && !shows(L"[b]"); }));
+    ASSERT_TRUE(within_a_while([&] { return shows(L"правка") && !shows(L"[b]"); }));
+    const CHARFORMAT2W bold = format_at(edit, where(L"правка"));
+    EXPECT_TRUE(bold.dwEffects & CFE_BOLD);
+    EXPECT_EQ(bold.wWeight, FW_BOLD);
 
     ShowWindow(preview->handle(), SW_HIDE);
     paste_over(form->Disc1, "скрыто");
@@ -214,8 +217,24 @@ TEST_F(PreviewTest, AClickOnALinkOpensOnlyItsWebAddress) {
     replace_shell_open(previous);
 }
 
-TEST_F(PreviewTest, EscHidesItAndItOpensAgainWhereTheUserLeftIt) {
+void key_with_control(HWND window, WORD key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(window, WM_KEYDOWN, key, 1);
+    SendMessageW(window, WM_KEYUP, key, 0xC0000001);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
+TEST_F(PreviewTest, CtrlACtrlCCopyWithFormattingAndEscHidesIt) {
     form->Action2Execute();
+    key_with_control(shown(), 'A');
+    key_with_control(shown(), 'C');
+    EXPECT_NE(clipboard_text().find(L"Полное описание"), std::wstring::npos);
+    EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Rich Text Format")));
+
     SetWindowPos(preview->handle(), nullptr, 40, 50, 400, 300, SWP_NOZORDER);
     const Outcome outcome = run_steps({press(VK_ESCAPE)});
     EXPECT_TRUE(outcome.all_ran);
