@@ -15,6 +15,9 @@ namespace tessivar {
 inline constexpr wchar_t kPreviewClass[] = L"TFPreview";
 inline constexpr wchar_t kPreviewTitle[] = L"Предварительный просмотр";
 inline constexpr SIZE kPreviewDesignClient = {520, 589};
+// Read-only, wrapped, scrolled up and down; shown once filled.
+inline constexpr DWORD kPreviewRichEditStyle =
+    WS_CHILD | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
 // Changes shown at most this long after they happen, however fast they come.
 inline constexpr UINT kFollowDelayMs = 100;
 
@@ -32,6 +35,7 @@ public:
     void follow();
 
     HWND handle() const { return window_; }
+    // Made anew for each rendering.
     HWND RichEdit1{};
     HWND StatusBar1{};
 
@@ -48,6 +52,7 @@ private:
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
 
     bool create();
+    HWND new_rich_edit();
     void place_beside_main_window();
     void take_density(int dpi);
     void lay_out();
@@ -72,6 +77,7 @@ private:
     std::vector<bbcode::Span> links_;
     std::vector<bbcode::Span> pictures_;
     std::wstring status_;
+    POINT scrolled_{};  // where the reader was, kept across renderings
 };
 
 }  // namespace tessivar
