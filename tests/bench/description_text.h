@@ -7,16 +7,12 @@
 #include "generators/map.h"
 #include "output/description.h"
 #include "tests/bench/memo_text.h"
+#include "tests/host/worked_examples.h"
 
 namespace tessivar::bench {
 
 inline std::string make_description_text(std::size_t bytes) {
-    MapTab tab;
-    tab.Edit2 = "Иван";
-    tab.ComboBox1 = "Tower Defence";
-    tab.Edit1 = "1.00";
-    tab.DateTimePicker1 = "02.11.2009";
-    tab.ComboBox2 = "Русский";
+    MapTab tab = examples::map();
     tab.LabeledEdit2 = "https://rts-content.example/img/td-logo.jpg";
     tab.Memo1 = memo_lines(make_memo_text(600));
     tab.Edit7 = "https://rts-content.example/maps/td";
