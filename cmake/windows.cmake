@@ -19,6 +19,8 @@ add_library(tessivar_ui STATIC
     app/actions.cpp
     app/application.cpp
     app/registry_histories.cpp
+    app/preview.cpp
+    app/shell.cpp
     form/accessible_name.cpp
     form/clearing.cpp
     form/com.cpp

@@ -14,6 +14,7 @@
 namespace tessivar {
 
 class TFAbout;
+class TFPreview;
 
 class TFMain {
 public:
@@ -47,6 +48,7 @@ public:
     void CheckBox1MouseMove();  // every date toggle
     void TabSheet1MouseMove();
     void Action1Execute();  // About
+    void Action2Execute();  // preview
     void Action3Execute();  // exit
     void Action4Execute();  // the program's site
     void Action5Execute();  // the content site
@@ -56,6 +58,9 @@ public:
     void set_about(TFAbout* about) { about_ = about; }
     // What the text boxes offer and record; none, they remember nothing.
     void set_histories(Histories* histories) { quick_fill_.set_histories(histories); }
+    // The preview Action2 shows, and that follows the panes.
+    void set_preview(TFPreview* preview) { preview_ = preview; }
+    void Disc1Change();  // either pane's text changed
 
     HWND ActionMainMenuBar1{};
 
@@ -114,6 +119,7 @@ private:
     std::array<Anchoring, 4> page_anchors_;
     TFAbout* about_{};
     QuickFill quick_fill_{*this};
+    TFPreview* preview_{};
 };
 
 // The window definition: one row per control.

@@ -18,6 +18,7 @@ std::u16string as_units(std::wstring_view wide);
 
 // A control's whole text, read and written in one operation each.
 std::string read_text(HWND control);
+std::wstring read_wide_text(HWND control);
 void write_text(HWND control, std::string_view utf8);
 
 }  // namespace tessivar
