@@ -13,14 +13,11 @@
 namespace tessivar {
 namespace {
 
-// The shell's DLL brings a dozen more with it: loaded, from the system
-// folder only, when a site is first opened rather than at every start.
+// The shell's DLL brings a dozen more with it: loaded when a site is first
+// opened rather than at every start.
 decltype(&ShellExecuteW) shell_execute() {
     static const auto execute = [] {
-        HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        // Windows 7 without its 2011 loader update refuses the flag; shell32
-        // is a known DLL, mapped from the system folder in any case.
-        if (!shell) shell = LoadLibraryW(L"shell32.dll");
+        HMODULE shell = system_library(L"shell32.dll");
         return shell ? system_function<decltype(ShellExecuteW)>(shell, "ShellExecuteW") : nullptr;
     }();
     return execute;

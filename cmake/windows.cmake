@@ -18,6 +18,8 @@ add_library(tessivar_ui STATIC
     app/About.cpp
     app/actions.cpp
     app/application.cpp
+    app/picture_decode.cpp
+    app/picture_loader.cpp
     form/accessible_name.cpp
     form/clearing.cpp
     form/date_toggles_and_hints.cpp
@@ -33,6 +35,8 @@ add_library(tessivar_ui STATIC
     output/win32_text.cpp
 )
 target_link_libraries(tessivar_ui PUBLIC tessivar_core comctl32 shell32 gdi32 user32 kernel32)
+# The loader's User-Agent names the version.
+target_include_directories(tessivar_ui PRIVATE ${CMAKE_BINARY_DIR}/generated)
 
 # The version block takes its numbers from project(... VERSION), the one place
 # the version is written; parts left out count as 0.

@@ -28,10 +28,7 @@ decltype(&CoCreateInstance) com_create() {
     return create;
 }
 
-struct Release {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-using Annotations = std::unique_ptr<IAccPropServices, Release>;
+using Annotations = ComPtr<IAccPropServices>;
 
 // The service's class, its interface and the name property, as oleacc.h
 // gives them. Written here: the library that holds them brings 40 KiB of

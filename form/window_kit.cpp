@@ -147,6 +147,13 @@ HFONT create_ui_font(const wchar_t* face, int dpi) {
     return create_font(kLastResort, dpi);
 }
 
+HMODULE system_library(const wchar_t* name) {
+    HMODULE library = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Windows 7 without its 2011 loader update refuses the flag; the DLLs
+    // asked for are known DLLs, mapped from the system folder in any case.
+    return library ? library : LoadLibraryW(name);
+}
+
 HINSTANCE instance() { return GetModuleHandleW(nullptr); }
 
 HICON main_icon() { return LoadIconW(instance(), L"MAINICON"); }

@@ -3,7 +3,9 @@
 // 96 dpi and their scaling to the window's density, anchoring to the
 // parent's edges, the UI font.
 #include <windows.h>
+#include <unknwn.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,17 @@ Function* system_function(HMODULE module, const char* name) {
     // Through void(*)(), which converts to any function pointer type.
     return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
+
+// A DLL of the system's, loaded from the system folder the first time a
+// feature needs it rather than at every start.
+HMODULE system_library(const wchar_t* name);
+
+// A COM object's one reference, given back when the owner goes.
+struct ComRelease {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+template <class Interface>
+using ComPtr = std::unique_ptr<Interface, ComRelease>;
 
 // Tells the system that every window lays itself out at its monitor's
 // density (per-monitor v2, else v1), so that nothing is stretched into a
