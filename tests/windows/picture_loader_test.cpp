@@ -1,0 +1,222 @@
+// The picture loader against a server of the test's own on 127.0.0.1:
+// pictures, refusals and limits, each as the window receives it.
+#include <gtest/gtest.h>
+
+#include "loopback_server.h"
+#include "test_pictures.h"
+
+#include <map>
+#include <memory>
+
+#include "app/picture_loader.h"
+#include "com_apartment.h"
+#include "tessivar_version.h"
+
+namespace tessivar {
+namespace {
+
+using pictures::Failure;
+using testing::LoopbackServer;
+
+constexpr UINT kPictureMessage = WM_APP + 7;
+constexpr COLORREF kBackground = RGB(0x20, 0x30, 0x40);
+
+// What the server serves, made once per test.
+struct Site {
+    std::string red_png, green_jpeg, blue_gif, wide_png, clear_png;
+};
+
+Site make_site() {
+    testing::ComApartment com;
+    using testing::encoded_picture;
+    return {encoded_picture(GUID_ContainerFormatPng, 40, 20, {0xE0, 0x10, 0x10}),
+            encoded_picture(GUID_ContainerFormatJpeg, 40, 20, {0x10, 0xD0, 0x10}),
+            encoded_picture(GUID_ContainerFormatGif, 40, 20, {0x10, 0x10, 0xE0}),
+            encoded_picture(GUID_ContainerFormatPng, 400, 100, {0xE0, 0x10, 0x10}),
+            encoded_picture(GUID_ContainerFormatPng, 8, 8, {0xFF, 0xFF, 0xFF, 0})};
+}
+
+void serve(const Site& site, LoopbackServer& server, SOCKET client, const std::string& path) {
+    const std::string cookie = "Set-Cookie: visitor=seen; Path=/\r\n";
+    if (path == "/red.png") return LoopbackServer::answer(client, "200 OK", "image/png", site.red_png, cookie);
+    if (path == "/green.jpg") return LoopbackServer::answer(client, "200 OK", "image/jpeg", site.green_jpeg, cookie);
+    if (path == "/blue.gif") return LoopbackServer::answer(client, "200 OK", "image/gif", site.blue_gif, cookie);
+    if (path == "/wide.png") return LoopbackServer::answer(client, "200 OK", "image/png", site.wide_png);
+    if (path == "/clear.png") return LoopbackServer::answer(client, "200 OK", "image/png", site.clear_png);
+    if (path == "/page.html") {
+        return LoopbackServer::answer(client, "200 OK", "text/html; charset=utf-8", "<!DOCTYPE html><p>a gallery</p>");
+    }
+    if (path == "/picture.webp") return LoopbackServer::answer(client, "200 OK", "image/webp", testing::tiny_webp());
+    if (path == "/huge.png") return LoopbackServer::answer(client, "200 OK", "image/png", testing::announced_png(20'000));
+    if (path == "/loop") return LoopbackServer::answer(client, "302 Found", "text/plain", "", "Location: /loop\r\n");
+    if (path.starts_with("/hop/")) {  // /hop/N: N redirects before the picture
+        const int left = std::stoi(path.substr(5));
+        const std::string next = left <= 1 ? "/red.png" : "/hop/" + std::to_string(left - 1);
+        return LoopbackServer::answer(client, "301 Moved", "text/plain", "", "Location: " + next + "\r\n" + cookie);
+    }
+    if (path == "/to-file") {
+        return LoopbackServer::answer(client, "302 Found", "text/plain", "", "Location: file:///C:/windows/win.ini\r\n");
+    }
+    if (path == "/endless") {
+        LoopbackServer::send_all(client, "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nConnection: close\r\n\r\n");
+        const std::string chunk(64 * 1024, 'x');
+        while (!server.stopping() && LoopbackServer::send_all(client, chunk)) {
+        }
+        return;
+    }
+    if (path.starts_with("/silent")) return server.wait_for_stop();
+    LoopbackServer::answer(client, "404 Not Found", "text/html", "<p>no such picture</p>");
+}
+
+// A message-only window that keeps each result the loader posts.
+class Receiver {
+public:
+    Receiver() {
+        WNDCLASSW kind{};
+        kind.lpfnWndProc = procedure;
+        kind.hInstance = GetModuleHandleW(nullptr);
+        kind.lpszClassName = L"PictureReceiver";
+        RegisterClassW(&kind);
+        window_ = CreateWindowExW(0, L"PictureReceiver", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, this);
+        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~Receiver() {
+        discard_posted_pictures(window_, kPictureMessage);
+        DestroyWindow(window_);
+    }
+    HWND window() const { return window_; }
+
+    // Handles messages until `count` results are in or `ms` have passed.
+    bool wait_for(std::size_t count, DWORD ms) {
+        const DWORD start = GetTickCount();
+        while (results.size() < count && GetTickCount() - start < ms) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
+        return results.size() >= count;
+    }
+
+    std::map<std::string, std::unique_ptr<PictureResult>> results;
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+        auto* self = reinterpret_cast<Receiver*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message != kPictureMessage || !self) return DefWindowProcW(window, message, wparam, lparam);
+        auto result = take_picture_result(lparam);
+        self->results[result->address] = std::move(result);
+        return 0;
+    }
+    HWND window_ = nullptr;
+};
+
+// The pixel at (x, y) as red, green and blue.
+testing::Colour pixel(const Picture& picture, std::uint32_t x, std::uint32_t y) {
+    const std::uint8_t* at = &picture.pixels[(static_cast<std::size_t>(y) * picture.size.width + x) * 4];
+    return {at[2], at[1], at[0]};
+}
+
+bool looks_like(testing::Colour got, testing::Colour want) {
+    const auto close = [](int a, int b) { return a - b < 24 && b - a < 24; };  // JPEG drifts a little
+    return close(got.red, want.red) && close(got.green, want.green) && close(got.blue, want.blue);
+}
+
+class PictureLoaderTest : public ::testing::Test {
+protected:
+    const Site site = make_site();
+    LoopbackServer server{[this](LoopbackServer& s, SOCKET c, const std::string& p) { serve(site, s, c, p); }};
+    Receiver receiver;
+
+    std::optional<pictures::Refusal> refusal_of(const std::string& path) {
+        const auto found = receiver.results.find(server.address(path));
+        if (found == receiver.results.end()) return pictures::Refusal{Failure::NetworkError, "no result"};
+        return found->second->refusal;
+    }
+    const Picture* picture_of(const std::string& path) {
+        const auto found = receiver.results.find(server.address(path));
+        return found == receiver.results.end() ? nullptr : found->second->picture.get();
+    }
+};
+
+TEST_F(PictureLoaderTest, EachPictureArrivesOrSaysWhyNot) {
+    PictureLoader loader(receiver.window(), kPictureMessage, kBackground);
+    const std::vector<std::string> paths = {"/red.png", "/green.jpg", "/blue.gif", "/wide.png", "/clear.png",
+                                            "/missing.png", "/page.html", "/picture.webp", "/huge.png", "/endless",
+                                            "/loop", "/hop/5", "/hop/6", "/to-file", "/silent"};
+    for (const std::string& path : paths) loader.load(server.address(path), 100);
+    loader.load("ftp://127.0.0.1/red.png", 100);
+    ASSERT_TRUE(receiver.wait_for(paths.size() + 1, pictures::kTimeLimitMs + 5'000));
+
+    const struct {
+        const char* path;
+        testing::Colour colour;
+        std::uint32_t width, height;
+    } shown[] = {
+        {"/red.png", {0xE0, 0x10, 0x10}, 40, 20},
+        {"/green.jpg", {0x10, 0xD0, 0x10}, 40, 20},
+        {"/blue.gif", {0x10, 0x10, 0xE0}, 40, 20},
+        {"/wide.png", {0xE0, 0x10, 0x10}, 100, 25},  // scaled down to the width, never up
+        {"/hop/5", {0xE0, 0x10, 0x10}, 40, 20},      // five redirects are allowed
+        {"/clear.png", {0x20, 0x30, 0x40}, 8, 8},    // transparent: the post's background
+    };
+    for (const auto& want : shown) {
+        const Picture* picture = picture_of(want.path);
+        ASSERT_TRUE(picture) << want.path << ": " << pictures::reason_text(*refusal_of(want.path));
+        EXPECT_EQ(picture->size, (pictures::PixelSize{want.width, want.height})) << want.path;
+        ASSERT_EQ(picture->pixels.size(), std::size_t{want.width} * want.height * 4);
+        const testing::Colour centre = pixel(*picture, want.width / 2, want.height / 2);
+        EXPECT_TRUE(looks_like(centre, want.colour)) << want.path << " shows " << int(centre.red) << ","
+                                               << int(centre.green) << "," << int(centre.blue);
+    }
+
+    using pictures::Refusal;
+    EXPECT_EQ(refusal_of("/missing.png"), (Refusal{Failure::NotFound, "HTTP 404"}));
+    EXPECT_EQ(refusal_of("/page.html"), (Refusal{Failure::NotAPicture, "text/html"}));
+    EXPECT_EQ(refusal_of("/picture.webp"), (Refusal{Failure::UnreadableFormat, "WebP"}));
+    EXPECT_EQ(refusal_of("/huge.png"), (Refusal{Failure::TooManyPixels, "20000×20000"}));
+    EXPECT_EQ(refusal_of("/endless"), (Refusal{Failure::TooManyBytes, ""}));
+    EXPECT_EQ(refusal_of("/loop"), (Refusal{Failure::TooManyRedirects, ""}));
+    EXPECT_EQ(refusal_of("/hop/6"), (Refusal{Failure::TooManyRedirects, ""}));
+    EXPECT_EQ(refusal_of("/to-file"), (Refusal{Failure::RefusedAddress, ""}));
+    EXPECT_EQ(refusal_of("/silent"), (Refusal{Failure::NoAnswer, ""}));
+    ASSERT_TRUE(receiver.results.count("ftp://127.0.0.1/red.png"));
+    EXPECT_EQ(receiver.results["ftp://127.0.0.1/red.png"]->refusal, (Refusal{Failure::RefusedAddress, ""}));
+
+    // Each hop set a cookie; none went back.
+    const auto requests = server.requests();
+    EXPECT_GE(requests.size(), paths.size() + 10);
+    for (const std::string& head : requests) {
+        EXPECT_EQ(head.find("Cookie:"), std::string::npos) << head;
+        EXPECT_NE(head.find("User-Agent: Tessivar/" TESSIVAR_VERSION_TEXT "\r\n"), std::string::npos) << head;
+    }
+}
+
+TEST_F(PictureLoaderTest, CancelledLoadsSayNothingAndClosingNeverWaitsOnTheNetwork) {
+    auto loader = std::make_unique<PictureLoader>(receiver.window(), kPictureMessage, kBackground);
+    std::vector<std::string> silent;
+    DWORD slowest_call = 0;
+    for (int i = 0; i < 20; ++i) {
+        silent.push_back(server.address("/silent?" + std::to_string(i)));
+        const DWORD before = GetTickCount();
+        loader->load(silent.back(), 100);
+        slowest_call = std::max(slowest_call, GetTickCount() - before);
+    }
+    loader->load(server.address("/red.png"), 100);
+    const std::vector<std::string> keep = {server.address("/red.png")};
+    loader->keep_only(keep);
+    ASSERT_TRUE(receiver.wait_for(1, 5'000));
+    EXPECT_TRUE(receiver.results.count(keep[0]) && receiver.results[keep[0]]->picture);
+    EXPECT_FALSE(receiver.wait_for(2, 300)) << "a cancelled load reported";
+
+    for (const std::string& address : silent) loader->load(address, 100);
+    receiver.wait_for(2, 300);
+    const DWORD before = GetTickCount();
+    loader.reset();
+    const DWORD closing = GetTickCount() - before;
+    EXPECT_LT(closing, 1'000u);
+    EXPECT_LT(slowest_call, 50u);
+    EXPECT_EQ(receiver.results.size(), 1u);
+}
+
+}  // namespace
+}  // namespace tessivar
