@@ -20,6 +20,7 @@ add_library(tessivar_ui STATIC
     app/application.cpp
     app/picture_decode.cpp
     app/picture_loader.cpp
+    app/rich_edit_picture.cpp
     form/accessible_name.cpp
     form/clearing.cpp
     form/date_toggles_and_hints.cpp

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/picture_loader.h"
+#include "app/rich_edit_picture.h"
 #include "com_apartment.h"
 #include "tessivar_version.h"
 
@@ -20,6 +21,7 @@ using testing::LoopbackServer;
 
 constexpr UINT kPictureMessage = WM_APP + 7;
 constexpr COLORREF kBackground = RGB(0x20, 0x30, 0x40);
+constexpr testing::Colour kRed{0xE0, 0x10, 0x10}, kGreen{0x10, 0xD0, 0x10}, kBlue{0x10, 0x10, 0xE0};
 
 // What the server serves, made once per test.
 struct Site {
@@ -29,10 +31,10 @@ struct Site {
 Site make_site() {
     testing::ComApartment com;
     using testing::encoded_picture;
-    return {encoded_picture(GUID_ContainerFormatPng, 40, 20, {0xE0, 0x10, 0x10}),
-            encoded_picture(GUID_ContainerFormatJpeg, 40, 20, {0x10, 0xD0, 0x10}),
-            encoded_picture(GUID_ContainerFormatGif, 40, 20, {0x10, 0x10, 0xE0}),
-            encoded_picture(GUID_ContainerFormatPng, 400, 100, {0xE0, 0x10, 0x10}),
+    return {encoded_picture(GUID_ContainerFormatPng, 40, 20, kRed),
+            encoded_picture(GUID_ContainerFormatJpeg, 40, 20, kGreen),
+            encoded_picture(GUID_ContainerFormatGif, 40, 20, kBlue),
+            encoded_picture(GUID_ContainerFormatPng, 400, 100, kRed),
             encoded_picture(GUID_ContainerFormatPng, 8, 8, {0xFF, 0xFF, 0xFF, 0})};
 }
 
@@ -152,11 +154,11 @@ TEST_F(PictureLoaderTest, EachPictureArrivesOrSaysWhyNot) {
         testing::Colour colour;
         std::uint32_t width, height;
     } shown[] = {
-        {"/red.png", {0xE0, 0x10, 0x10}, 40, 20},
-        {"/green.jpg", {0x10, 0xD0, 0x10}, 40, 20},
-        {"/blue.gif", {0x10, 0x10, 0xE0}, 40, 20},
-        {"/wide.png", {0xE0, 0x10, 0x10}, 100, 25},  // scaled down to the width, never up
-        {"/hop/5", {0xE0, 0x10, 0x10}, 40, 20},      // five redirects are allowed
+        {"/red.png", kRed, 40, 20},
+        {"/green.jpg", kGreen, 40, 20},
+        {"/blue.gif", kBlue, 40, 20},
+        {"/wide.png", kRed, 100, 25},  // scaled down to the width, never up
+        {"/hop/5", kRed, 40, 20},      // five redirects are allowed
         {"/clear.png", {0x20, 0x30, 0x40}, 8, 8},    // transparent: the post's background
     };
     for (const auto& want : shown) {
@@ -216,6 +218,70 @@ TEST_F(PictureLoaderTest, CancelledLoadsSayNothingAndClosingNeverWaitsOnTheNetwo
     EXPECT_LT(closing, 1'000u);
     EXPECT_LT(slowest_call, 50u);
     EXPECT_EQ(receiver.results.size(), 1u);
+}
+
+// A red picture as the loader makes one, its left column blue, its top row green.
+std::unique_ptr<Picture> painted(std::uint32_t width, std::uint32_t height) {
+    auto picture = std::make_unique<Picture>();
+    picture->size = {width, height};
+    for (std::uint32_t i = 0; i < width * height; ++i) {
+        const testing::Colour c = i % width == 0 ? kBlue : i < width ? kGreen : kRed;
+        picture->pixels.insert(picture->pixels.end(), {c.blue, c.green, c.red, 0});
+    }
+    return picture;
+}
+
+struct RichEdit {
+    HWND control = nullptr;
+    RichEdit() {
+        LoadLibraryW(L"msftedit.dll");
+        control = CreateWindowExW(0, L"RICHEDIT50W", L"", WS_POPUP | WS_VISIBLE | ES_MULTILINE | ES_READONLY, 0, 0,
+                                  400, 200, nullptr, nullptr, nullptr, nullptr);
+    }
+    ~RichEdit() { DestroyWindow(control); }
+    std::wstring text() const {
+        std::wstring text(256, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), 256)));
+        return text;
+    }
+    testing::Colour at(POINT p) const {
+        HDC dc = GetDC(control);
+        const COLORREF c = GetPixel(dc, p.x, p.y);
+        ReleaseDC(control, dc);
+        return {GetRValue(c), GetGValue(c), GetBValue(c)};
+    }
+};
+
+// Pixels exactly where they were: Wine reads an RTF picture's bits from
+// four bytes too far, which shifts every row by a pixel.
+TEST(RichEditPicture, TakesThePlaceholdersPlaceWithEveryPixelInItsPlace) {
+    testing::ComApartment com;
+    RichEdit edit;
+    const std::wstring placeholder_text = L"Картинка: http://x.example/a.png";
+    SetWindowTextW(edit.control, (L"before " + placeholder_text + L" after").c_str());
+    const auto picture = painted(40, 20);
+    const CHARRANGE placeholder{7, 7 + static_cast<LONG>(placeholder_text.size())};
+    ASSERT_TRUE(place_picture(edit.control, placeholder, *picture, SIZE{40, 20}, 96));
+    EXPECT_EQ(edit.text().substr(0, 7), L"before ");
+    EXPECT_EQ(edit.text().substr(8), L" after");
+    SendMessageW(edit.control, EM_SETSEL, 0, 0);  // the caret away from the picture's edge
+    UpdateWindow(edit.control);
+
+    POINTL object{};
+    SendMessageW(edit.control, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&object), 7);
+    POINTL next{};
+    SendMessageW(edit.control, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&next), 8);
+    EXPECT_EQ(next.x - object.x, 40);
+    // Its box ends on the line's base: its bottom row is the lowest red one.
+    LONG bottom = object.y + 40;
+    while (bottom > object.y && !looks_like(edit.at({object.x + 20, bottom}), kRed)) --bottom;
+    ASSERT_GT(bottom, object.y) << "no picture drawn";
+    EXPECT_TRUE(looks_like(edit.at({object.x, bottom}), kBlue));
+    EXPECT_TRUE(looks_like(edit.at({object.x + 1, bottom}), kRed));
+    EXPECT_TRUE(looks_like(edit.at({object.x + 39, bottom}), kRed));
+    EXPECT_TRUE(looks_like(edit.at({object.x + 39, bottom - 18}), kRed));
+    EXPECT_TRUE(looks_like(edit.at({object.x + 39, bottom - 19}), kGreen));
+    EXPECT_TRUE(looks_like(edit.at({object.x + 1, bottom - 19}), kGreen));
 }
 
 }  // namespace
