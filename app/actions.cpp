@@ -2,9 +2,10 @@
 #include "app/actions.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include "app/About.h"
+#include "app/preview.h"
+#include "app/shell.h"
 #include "form/main_window.h"
 #include "form/window_kit.h"
 #include "output/links.h"
@@ -13,28 +14,14 @@
 namespace tessivar {
 namespace {
 
-// The shell's DLL brings a dozen more with it: loaded when a site is first
-// opened rather than at every start.
-decltype(&ShellExecuteW) shell_execute() {
-    static const auto execute = [] {
-        HMODULE shell = system_library(L"shell32.dll");
-        return shell ? system_function<decltype(ShellExecuteW)>(shell, "ShellExecuteW") : nullptr;
-    }();
-    return execute;
-}
-
-// Only the program's own fixed addresses ever reach the shell.
-void open_site(HWND window, std::string_view address) {
-    if (const auto execute = shell_execute()) {
-        execute(window, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOW);
-    }
-}
+// Only the program's own fixed addresses reach the shell from the menu.
+void open_site(HWND window, std::string_view address) { open_web_address(window, widen(address)); }
 
 // Action1 to Action5, as the form designer numbered them.
 const MenuCommand& action(int number) {
     static const MenuCommand table[] = {
         {L"О программе", &TFMain::Action1Execute},
-        {L"Предварительный просмотр"},  // not written yet
+        {L"Предварительный просмотр", &TFMain::Action2Execute},
         {L"Выход", &TFMain::Action3Execute},
         {L"Сайт программы", &TFMain::Action4Execute},
         {L"Сайт " + widen(links::content_site_name), &TFMain::Action5Execute},
@@ -54,6 +41,14 @@ std::span<const MenuTitle> main_menu() {
 
 void TFMain::Action1Execute() {
     if (about_) about_->show_modal(handle());
+}
+
+void TFMain::Action2Execute() {
+    if (preview_) preview_->show();
+}
+
+void TFMain::Disc1Change() {
+    if (preview_) preview_->follow();
 }
 
 // Nothing to ask or save: whatever the form holds is generated again in a moment.

@@ -1,9 +1,10 @@
-// Tessivar.exe: the application window, the main and About windows, the message loop.
+// Tessivar.exe: the application window, the main, About and preview windows, the message loop.
 #include <windows.h>
 
 #include "app/About.h"
 #include "app/actions.h"
 #include "app/application.h"
+#include "app/preview.h"
 #include "form/main_window.h"
 #include "form/window_kit.h"
 
@@ -14,6 +15,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     tessivar::TFMain main_window(application.handle(), tessivar::main_menu());
     tessivar::TFAbout about(application.handle());
     main_window.set_about(&about);
+    tessivar::TFPreview preview(main_window.handle(), main_window.Disc1, main_window.Disc2);
+    main_window.set_preview(&preview);
     application.show_main_window(main_window.handle(), show);
     return application.run();
 }

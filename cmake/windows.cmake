@@ -21,6 +21,8 @@ add_library(tessivar_ui STATIC
     app/picture_decode.cpp
     app/picture_loader.cpp
     app/rich_edit_picture.cpp
+    app/preview.cpp
+    app/shell.cpp
     form/accessible_name.cpp
     form/clearing.cpp
     form/date_toggles_and_hints.cpp

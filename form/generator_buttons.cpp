@@ -21,9 +21,11 @@ std::string date_if_checked(bool is_checked, HWND picker) {
     return is_checked ? date_text(picker) : std::string{};
 }
 
-void show(const TFMain& form, const Description& description) {
+// A multi-line box reports no change of a text set whole: the preview is told here.
+void show(TFMain& form, const Description& description) {
     write_pane(form.Disc1, description.short_lines);
     write_pane(form.Disc2, description.full_lines);
+    form.Disc1Change();
 }
 
 }  // namespace

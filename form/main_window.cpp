@@ -350,6 +350,11 @@ void TFMain::on_command(int id, int code) {
 LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_COMMAND:
+            if (HIWORD(wparam) == EN_CHANGE && (reinterpret_cast<HWND>(lparam) == Disc1 ||
+                                                reinterpret_cast<HWND>(lparam) == Disc2)) {
+                Disc1Change();
+                return 0;
+            }
             on_command(LOWORD(wparam), HIWORD(wparam));
             return 0;
         case WM_NOTIFY: {

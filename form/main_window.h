@@ -13,6 +13,7 @@
 namespace tessivar {
 
 class TFAbout;
+class TFPreview;
 
 class TFMain {
 public:
@@ -46,11 +47,15 @@ public:
     void CheckBox1MouseMove();  // every date toggle
     void TabSheet1MouseMove();
     void Action1Execute();  // About
+    void Action2Execute();  // preview
     void Action3Execute();  // exit
     void Action4Execute();  // the program's site
     void Action5Execute();  // the content site
     // The About window Action1 shows; made after this one, by the application.
     void set_about(TFAbout* about) { about_ = about; }
+    // The preview Action2 shows, and that follows the panes.
+    void set_preview(TFPreview* preview) { preview_ = preview; }
+    void Disc1Change();  // either pane's text changed
 
     HWND ActionMainMenuBar1{};
 
@@ -108,6 +113,7 @@ private:
     SIZE laid_out_for_{};  // the client size the window's controls stand for
     std::array<Anchoring, 4> page_anchors_;
     TFAbout* about_{};
+    TFPreview* preview_{};
 };
 
 // The window definition: one row per control.

@@ -40,13 +40,6 @@ double contrast_ratio(COLORREF a, COLORREF b) {
     return (light + 0.05) / (dark + 0.05);
 }
 
-bool high_contrast_on() {
-    HIGHCONTRASTW setting{};
-    setting.cbSize = sizeof setting;
-    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
-           (setting.dwFlags & HCF_HIGHCONTRASTON);
-}
-
 // The fixed look writes the window text on white, and on button face for
 // an open title.
 bool fixed_look_readable() {

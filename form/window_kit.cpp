@@ -185,6 +185,13 @@ SIZE client_size(HWND window) {
     return {r.right - r.left, r.bottom - r.top};
 }
 
+bool high_contrast_on() {
+    HIGHCONTRASTW setting{};
+    setting.cbSize = sizeof setting;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
+           (setting.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 bool checked(HWND toggle) { return SendMessageW(toggle, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 SIZE text_size(HFONT font, const wchar_t* text) { return TextMeasure(font).size(text); }

@@ -144,6 +144,9 @@ LRESULT CALLBACK object_window_procedure(HWND window, UINT message, WPARAM wpara
     return self->on_message(message, wparam, lparam);
 }
 
+// Whether the user has a high-contrast theme on.
+bool high_contrast_on();
+
 // Whether a check box shows its tick.
 bool checked(HWND toggle);
 

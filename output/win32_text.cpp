@@ -23,14 +23,16 @@ std::string narrow(std::wstring_view utf16) {
     return utf8;
 }
 
-std::string read_text(HWND control) {
+std::wstring read_wide_text(HWND control) {
     const int length = GetWindowTextLengthW(control);
     if (length <= 0) return {};
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     const int got = GetWindowTextW(control, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-    return narrow(text);
+    return text;
 }
+
+std::string read_text(HWND control) { return narrow(read_wide_text(control)); }
 
 void write_text(HWND control, std::string_view utf8) {
     const std::wstring text = widen(utf8);

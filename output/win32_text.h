@@ -12,6 +12,7 @@ std::string narrow(std::wstring_view utf16);
 
 // A control's whole text, read and written in one operation each.
 std::string read_text(HWND control);
+std::wstring read_wide_text(HWND control);
 void write_text(HWND control, std::string_view utf8);
 
 }  // namespace tessivar

@@ -12,6 +12,7 @@
 #include "app/actions.h"
 #include "form/menu_bar.h"
 #include "output/links.h"
+#include "recording_browser.h"
 #include "timed_steps.h"
 
 namespace tessivar::testing {
@@ -209,7 +210,7 @@ protected:
     std::unique_ptr<TFAbout> about;
 };
 
-TEST_F(MenuBarTest, TwoCaptionsWithTheirItemsInOrderAndOnlyThePreviewGreyed) {
+TEST_F(MenuBarTest, TwoCaptionsWithTheirItemsInOrderNoneGreyed) {
     const HMENU menu = menu_bar_menu(bar());
     EXPECT_EQ(captions(menu), (std::vector<std::wstring>{L"Главное", L"Помощь"}));
     EXPECT_EQ(captions(main_items()), (std::vector<std::wstring>{L"Предварительный просмотр", L"Выход"}));
@@ -220,7 +221,7 @@ TEST_F(MenuBarTest, TwoCaptionsWithTheirItemsInOrderAndOnlyThePreviewGreyed) {
             const UINT state = GetMenuState(items, static_cast<UINT>(i), MF_BYPOSITION);
             EXPECT_FALSE(state & MF_SEPARATOR);
             EXPECT_EQ(GetSubMenu(items, i), nullptr);
-            EXPECT_EQ(static_cast<bool>(state & MF_GRAYED), items == main_items() && i == 0) << i;
+            EXPECT_FALSE(state & MF_GRAYED) << i;
         }
     }
 }
@@ -258,19 +259,6 @@ TEST_F(MenuBarTest, F10DownDownEnterChoosesExitWhichQuitsWithCodeZero) {
     EXPECT_TRUE(outcome.all_ran);
     EXPECT_TRUE(outcome.quit);
     EXPECT_EQ(outcome.exit_code, 0u);
-}
-
-TEST_F(MenuBarTest, ChoosingTheGreyedPreviewDoesNothing) {
-    const std::string short_pane = text_of(form->Disc1);
-    const Outcome outcome =
-        run_steps({press_menu_key(VK_F10), press(VK_DOWN), expect_open(main_items(), 0), press(VK_RETURN)});
-    EXPECT_TRUE(outcome.all_ran);
-    EXPECT_FALSE(outcome.quit);
-    EXPECT_FALSE(drop_down_shown());
-    EXPECT_FALSE(IsWindowVisible(about->handle()));
-    EXPECT_TRUE(IsWindowEnabled(form->handle()));
-    EXPECT_EQ(text_of(form->Disc1), short_pane);
-    EXPECT_EQ(GetFocus(), form->Edit2);
 }
 
 TEST_F(MenuBarTest, AltHighlightsTheBarAndEscapeClosesTheDropDownThenLeavesTheBar) {
@@ -364,10 +352,9 @@ TEST_F(MenuBarTest, AnOpenDropDownShowsItsItemsInThePalettesColours) {
                 ASSERT_FALSE(titles.empty());
                 expect_written("open title", bar_shown, titles.front(), palette.open);
 
-                // The greyed preview, selected, keeps the band's fill for its grey text.
                 const HWND popup = FindWindowW(L"#32768", nullptr);
                 const Snapshot shown(popup);
-                expect_written("greyed item", shown, item(popup, 0), {palette.band.fill, palette.greyed_text});
+                expect_written("first item, selected", shown, item(popup, 0), palette.hot);
                 expect_written("item", shown, item(popup, 1), palette.band);
                 // The margin beside the items.
                 const RECT first = item(popup, 0), last = item(popup, 1);
@@ -400,60 +387,6 @@ TEST_F(FormTest, WithoutAMenuTheBarIsABareBandThatF10PassesBy) {
     const Outcome outcome = run_steps({press_menu_key(VK_F10), expect_focus_on(form->Edit2)});
     EXPECT_TRUE(outcome.all_ran);
 }
-
-// Wine's shell looks the https handler up under HKEY_CLASSES_ROOT, which
-// there is HKLM\Software\Classes alone: HKCU\Software\Classes is not merged
-// in, so a handler registered there is never run. The stand-in goes where
-// the shell looks, in the test's own prefix, and the old handler comes back
-// afterwards.
-class RecordingBrowser {
-public:
-    RecordingBrowser() {
-        wchar_t folder[MAX_PATH];
-        GetTempPathW(MAX_PATH, folder);
-        record_ = folder + std::wstring(L"tessivar_address_") + std::to_wstring(GetCurrentProcessId());
-        DeleteFileW(record_.c_str());
-        wchar_t saved[1024] = {};
-        DWORD size = sizeof saved;
-        RegGetValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, RRF_RT_REG_SZ, nullptr, saved, &size);
-        saved_ = saved;
-        set_handler(L"\"" URL_RECORDER L"\" \"" + record_ + L"\" \"%1\"");
-    }
-    ~RecordingBrowser() {
-        set_handler(saved_);
-        DeleteFileW(record_.c_str());
-    }
-    RecordingBrowser(const RecordingBrowser&) = delete;
-    RecordingBrowser& operator=(const RecordingBrowser&) = delete;
-
-    // The address the shell handed over, or nothing if none came within a few seconds.
-    std::string address() const {
-        for (int waited = 0; waited < 8'000; waited += 50) {
-            HANDLE file = CreateFileW(record_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-            if (file != INVALID_HANDLE_VALUE) {
-                char text[512];
-                DWORD size = 0;
-                ReadFile(file, text, sizeof text, &size, nullptr);
-                CloseHandle(file);
-                return std::string(text, size);
-            }
-            Sleep(50);
-        }
-        return {};
-    }
-
-private:
-    static constexpr wchar_t kCommandKey[] = L"https\\shell\\open\\command";
-
-    static void set_handler(const std::wstring& command) {
-        const auto size = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
-        EXPECT_EQ(RegSetKeyValueW(HKEY_CLASSES_ROOT, kCommandKey, nullptr, REG_SZ, command.c_str(), size),
-                  ERROR_SUCCESS);
-    }
-
-    std::wstring record_;
-    std::wstring saved_;
-};
 
 void expect_still_usable(const TFMain& form) {
     EXPECT_TRUE(IsWindowEnabled(form.handle()));

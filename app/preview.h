@@ -1,0 +1,77 @@
+#pragma once
+// The preview: both panes as the forum will show them, in the system's rich
+// edit, following what the panes hold. Modeless, owned by the main window;
+// made the first time it is asked for, never at start-up.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "bbcode/rtf.h"
+#include "form/window_kit.h"
+
+namespace tessivar {
+
+inline constexpr wchar_t kPreviewClass[] = L"TFPreview";
+inline constexpr wchar_t kPreviewTitle[] = L"Предварительный просмотр";
+inline constexpr SIZE kPreviewDesignClient = {520, 589};
+// Changes shown at most this long after they happen, however fast they come.
+inline constexpr UINT kFollowDelayMs = 100;
+
+class TFPreview {
+public:
+    // Reads the two panes; nothing is made until the first show().
+    TFPreview(HWND main_window, HWND short_pane, HWND full_pane);
+    ~TFPreview();
+    TFPreview(const TFPreview&) = delete;
+    TFPreview& operator=(const TFPreview&) = delete;
+
+    // Shows the panes as they are now, and brings the window to the front.
+    void show();
+    // A pane changed: shown a moment later if the window is open.
+    void follow();
+
+    HWND handle() const { return window_; }
+    HWND RichEdit1{};
+    HWND StatusBar1{};
+
+    // Where each link and picture placeholder stands in the rich edit's
+    // text, as last shown; addresses point into the panes' texts kept here.
+    const std::vector<bbcode::Span>& links() const { return links_; }
+    const std::vector<bbcode::Span>& pictures() const { return pictures_; }
+
+private:
+    template <class>
+    friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
+    void attach(HWND window) { window_ = window; }
+    void detach() { window_ = nullptr; }
+    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
+
+    bool create();
+    void place_beside_main_window();
+    void take_density(int dpi);
+    void lay_out();
+    void render();
+    void stream_in(const std::string& rtf);
+    void mark_links();
+    LRESULT on_notify(const NMHDR& header);
+    void on_link(UINT mouse_message, LPARAM mouse_position, LONG first_char);
+    const bbcode::Span* link_at(LONG position) const;
+    void show_status(const std::wstring& text);
+
+    HWND main_;
+    HWND short_pane_;
+    HWND full_pane_;
+    HWND window_{};
+    int dpi_ = LayoutScale::kDesignDpi;
+    HFONT font_{};
+    bool stale_ = true;        // the panes changed while nothing was shown
+    bool timer_pending_ = false;
+    DWORD last_render_ms_ = 0;
+    std::wstring short_text_, full_text_;
+    std::vector<bbcode::Span> links_;
+    std::vector<bbcode::Span> pictures_;
+    std::wstring status_;
+};
+
+}  // namespace tessivar

@@ -1,0 +1,46 @@
+#include "app/shell.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "bbcode/post.h"
+#include "form/window_kit.h"
+
+namespace tessivar {
+namespace {
+
+// The shell's DLL brings a dozen more with it: loaded when a site is first
+// opened rather than at every start.
+ShellOpen system_shell_open() {
+    HMODULE shell = system_library(L"shell32.dll");
+    return shell ? system_function<decltype(ShellExecuteW)>(shell, "ShellExecuteW") : nullptr;
+}
+
+ShellOpen stand_in{};
+
+ShellOpen shell_open() {
+    if (stand_in) return stand_in;
+    static const ShellOpen open = system_shell_open();
+    return open;
+}
+
+}  // namespace
+
+bool open_web_address(HWND owner, std::wstring_view address) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    const std::u16string_view checked(reinterpret_cast<const char16_t*>(address.data()), address.size());
+    if (!bbcode::is_web_address(checked)) return false;
+    const auto open = shell_open();
+    if (!open) return false;
+    open(owner, L"open", std::wstring(address).c_str(), nullptr, nullptr, SW_SHOW);
+    return true;
+}
+
+ShellOpen replace_shell_open(ShellOpen open) {
+    const ShellOpen previous = stand_in;
+    stand_in = open;
+    return previous;
+}
+
+}  // namespace tessivar

@@ -1,0 +1,81 @@
+#pragma once
+// Pane text read as the forum shows it: lines of styled runs, with the
+// links and pictures they hold. Pure: no platform headers here.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace tessivar::bbcode {
+
+// What a hostile text can cost is bounded: past these, tags show as typed.
+inline constexpr std::size_t kMaxDepth = 64;    // tags open at once
+inline constexpr std::size_t kMaxLinks = 1000;  // marking each costs the rich edit a walk of the post
+inline constexpr std::size_t kMaxTagLength = 2048;  // from '[' to ']'
+
+// [size=N] takes N in points, within these bounds.
+inline constexpr int kMinPointSize = 6;
+inline constexpr int kMaxPointSize = 48;
+
+inline constexpr std::uint32_t kDefaultColour = 0xFF000000;  // not an RGB: the post's own text colour
+
+enum Effect : std::uint8_t {
+    kBold = 1,
+    kItalic = 2,
+    kUnderline = 4,
+    kStrike = 8,
+    kMonospace = 16,
+};
+
+struct Style {
+    std::uint8_t effects = 0;
+    std::uint32_t colour = kDefaultColour;  // 0xRRGGBB
+    int points = 0;                         // 0: the post's own size
+    int link = -1;                          // index into Post::links
+    bool operator==(const Style&) const = default;
+};
+
+// A stretch of the source text in one style, or a picture's placeholder.
+struct Run {
+    std::u16string_view text;  // points into the parsed text
+    Style style;
+    int picture = -1;  // index into Post::pictures; the text is then empty
+};
+
+enum class Align : std::uint8_t { Left, Center, Right };
+enum class Caption : std::uint8_t { None, Spoiler, Quote };
+
+// Block tags give a whole paragraph its shape.
+struct Paragraph {
+    std::vector<Run> runs;
+    Align align = Align::Left;
+    std::uint8_t framed = 0;  // quotes, code and spoilers it lies in
+    bool code = false;
+    bool bullet = false;  // a list item's first paragraph
+    std::uint8_t list_depth = 0;
+    // A spoiler's or a named quote's heading, shown before the paragraph
+    // on a line of its own.
+    Caption caption = Caption::None;
+    std::u16string_view caption_text;  // the title given with the tag
+};
+
+struct Post {
+    std::vector<Paragraph> paragraphs;
+    std::vector<std::u16string_view> links;     // addresses, http(s) only
+    std::vector<std::u16string_view> pictures;  // addresses as typed
+};
+
+// Reads `text`: a break is CR LF, a lone CR or a lone LF, and each line is a
+// line of the post; a block tag inside a line breaks it. The post points
+// into `text`, which must outlive it. Time and memory linear in the text.
+Post parse_post(std::u16string_view text);
+
+// Only an absolute http:// or https:// address, with a host and without
+// blanks or control characters, is ever offered as a link.
+bool is_web_address(std::u16string_view address);
+
+// A colour name (case-insensitive) or #RGB / #RRGGBB as 0xRRGGBB, or
+// kDefaultColour for anything else.
+std::uint32_t colour_value(std::u16string_view name);
+
+}  // namespace tessivar::bbcode

@@ -1,0 +1,199 @@
+#include "bbcode/rtf.h"
+
+#include <charconv>
+#include <unordered_map>
+
+namespace tessivar::bbcode {
+namespace {
+
+constexpr int kIndentTwips = 360;  // a block or list level
+constexpr char16_t kReplacement = 0xFFFD;
+constexpr std::u16string_view kBullet = u"\u2022 ";
+
+class Writer {
+public:
+    explicit Writer(const Theme& theme) : theme_(theme) {
+        // Index 0 is the control's own colour; ours follow.
+        for (std::uint32_t rgb :
+             {theme.text, theme.link, theme.heading, theme.heading_back, theme.block_back, theme.link_back}) {
+            colour(rgb);
+        }
+        body_.reserve(1 << 16);
+    }
+
+    void section(const Section& s, bool first) {
+        if (!first) next_paragraph(Align::Left, 0);  // an empty line between sections
+        next_paragraph(Align::Left, 0);
+        Style heading;
+        heading.effects = kBold;
+        heading.points = theme_.points + 2;
+        run(s.heading, heading, theme_.heading, true, theme_.heading_back);
+        for (const Paragraph& p : s.post->paragraphs) paragraph(p, *s.post);
+    }
+
+    Rendering finish() {
+        Rendering out;
+        out.rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fswiss\\fcharset204 Tahoma;}"
+                  "{\\f1\\fmodern\\fcharset204 Courier New;}}{\\colortbl;";
+        for (std::uint32_t rgb : colours_) {
+            out.rtf += "\\red" + std::to_string(rgb >> 16 & 0xFF) + "\\green" + std::to_string(rgb >> 8 & 0xFF) +
+                       "\\blue" + std::to_string(rgb & 0xFF) + ";";
+        }
+        out.rtf += "}\n";
+        out.rtf.reserve(out.rtf.size() + body_.size() + 2);
+        out.rtf += body_;
+        out.rtf += "}";
+        out.links = std::move(links_);
+        out.pictures = std::move(pictures_);
+        return out;
+    }
+
+private:
+    void paragraph(const Paragraph& p, const Post& post) {
+        const int indent = (p.framed + p.list_depth) * kIndentTwips;
+        const bool shaded = p.framed > 0;
+        if (p.caption != Caption::None) {
+            next_paragraph(Align::Left, indent);
+            Style bold;
+            bold.effects = kBold;
+            if (p.caption == Caption::Spoiler) {
+                run(kSpoilerCaption, bold, theme_.text, true, theme_.block_back);
+                if (!p.caption_text.empty()) run(u": ", bold, theme_.text, true, theme_.block_back);
+                run(p.caption_text, bold, theme_.text, true, theme_.block_back);
+            } else {
+                run(p.caption_text, bold, theme_.text, true, theme_.block_back);
+                run(kQuoteCaptionSuffix, bold, theme_.text, true, theme_.block_back);
+            }
+        }
+        next_paragraph(p.align, indent);
+        if (p.bullet) run(kBullet, {}, theme_.text, shaded, theme_.block_back);
+        for (const Run& r : p.runs) {
+            if (r.picture >= 0) {
+                picture(r, post.pictures[static_cast<std::size_t>(r.picture)]);
+                continue;
+            }
+            const long start = position_;
+            const bool link = r.style.link >= 0;
+            Style style = r.style;
+            if (link) style.effects |= kUnderline;
+            const std::uint32_t rgb = link ? theme_.link
+                                    : r.style.colour == kDefaultColour ? theme_.text
+                                                                       : r.style.colour;
+            run(r.text, style, rgb, shaded || link, link ? theme_.link_back : theme_.block_back);
+            if (link) links_.push_back({start, position_ - start, post.links[static_cast<std::size_t>(r.style.link)]});
+        }
+    }
+
+    void picture(const Run& r, std::u16string_view address) {
+        const long start = position_;
+        Style style = r.style;
+        style.effects &= static_cast<std::uint8_t>(~(kUnderline | kStrike));
+        run(kPicturePrefix, style, theme_.text, true, theme_.block_back);
+        run(address, style, theme_.text, true, theme_.block_back);
+        pictures_.push_back({start, position_ - start, address});
+    }
+
+    // Ends the paragraph before, if any: the last one needs no mark after it.
+    void next_paragraph(Align align, int indent) {
+        if (started_) {
+            body_ += "\\par\n";
+            ++position_;
+        }
+        started_ = true;
+        body_ += "\\pard";
+        if (align == Align::Center) body_ += "\\qc";
+        if (align == Align::Right) body_ += "\\qr";
+        if (indent) {
+            body_ += "\\li";
+            append_number(indent);
+        }
+        body_ += ' ';
+    }
+
+    void run(std::u16string_view text, const Style& style, std::uint32_t rgb, bool shaded, std::uint32_t back) {
+        if (text.empty()) return;
+        body_ += (style.effects & kMonospace) ? "{\\f1\\fs" : "{\\f0\\fs";
+        append_number(2 * (style.points ? style.points : theme_.points));
+        body_ += "\\cf";
+        append_number(colour(rgb));
+        if (style.effects & kBold) body_ += "\\b";
+        if (style.effects & kItalic) body_ += "\\i";
+        if (style.effects & kUnderline) body_ += "\\ul";
+        if (style.effects & kStrike) body_ += "\\strike";
+        if (shaded) {
+            body_ += "\\highlight";
+            append_number(colour(back));
+        }
+        body_ += ' ';
+        append_text(text);
+        body_ += '}';
+    }
+
+    // 7-bit: { } \ escaped, printable ASCII as it is, the rest as \uN with N
+    // a signed 16-bit number. What the control cannot hold (controls, a
+    // lone half of a surrogate pair) becomes U+FFFD, still one character.
+    void append_text(std::u16string_view text) {
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            char16_t c = text[i];
+            if (c == u'\\' || c == u'{' || c == u'}') {
+                body_ += '\\';
+                body_ += static_cast<char>(c);
+            } else if (c >= 0x20 && c < 0x7F) {
+                body_ += static_cast<char>(c);
+            } else if (c == u'\t') {
+                body_ += "\\tab ";
+            } else {
+                if (c < 0x20 || c == 0x7F) c = kReplacement;
+                if (c >= 0xD800 && c <= 0xDBFF) {
+                    if (i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+                        append_unicode(c);
+                        c = text[++i];
+                    } else {
+                        c = kReplacement;
+                    }
+                } else if (c >= 0xDC00 && c <= 0xDFFF) {
+                    c = kReplacement;
+                }
+                append_unicode(c);
+            }
+        }
+        position_ += static_cast<long>(text.size());
+    }
+
+    void append_unicode(char16_t c) {
+        body_ += "\\u";
+        append_number(static_cast<std::int16_t>(c));
+        body_ += '?';
+    }
+
+    void append_number(int n) {
+        char digits[12];
+        const auto result = std::to_chars(digits, digits + sizeof digits, n);
+        body_.append(digits, result.ptr);
+    }
+
+    int colour(std::uint32_t rgb) {
+        const auto [it, added] = colour_index_.try_emplace(rgb, static_cast<int>(colours_.size() + 1));
+        if (added) colours_.push_back(rgb);
+        return it->second;
+    }
+
+    const Theme& theme_;
+    std::string body_;
+    long position_ = 0;
+    bool started_ = false;
+    std::vector<std::uint32_t> colours_;
+    std::unordered_map<std::uint32_t, int> colour_index_;
+    std::vector<Span> links_;
+    std::vector<Span> pictures_;
+};
+
+}  // namespace
+
+Rendering write_rtf(std::span<const Section> sections, const Theme& theme) {
+    Writer writer(theme);
+    for (std::size_t i = 0; i < sections.size(); ++i) writer.section(sections[i], i == 0);
+    return writer.finish();
+}
+
+}  // namespace tessivar::bbcode

@@ -1,0 +1,51 @@
+#pragma once
+// A post written out as rich text for the system's rich edit: one stream,
+// every character outside printable ASCII as \uN, and a table of where
+// each link and picture placeholder lands in the control's text.
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bbcode/post.h"
+
+namespace tessivar::bbcode {
+
+// 0xRRGGBB each.
+struct Theme {
+    std::uint32_t text;          // the post's own text colour
+    std::uint32_t link;
+    std::uint32_t heading;
+    std::uint32_t heading_back;  // behind the headings
+    std::uint32_t block_back;    // behind quotes, code, spoilers and pictures' placeholders
+    std::uint32_t link_back;     // behind links: the control may draw them in its own blue
+    int points = 9;              // the post's own size
+};
+
+struct Section {
+    std::u16string_view heading;  // the window's own text, never read as markup
+    const Post* post;
+};
+
+// Characters of the control's text: a paragraph's end counts one.
+struct Span {
+    long start;
+    long length;
+    std::u16string_view address;
+};
+
+struct Rendering {
+    std::string rtf;
+    std::vector<Span> links;     // in order, never overlapping
+    std::vector<Span> pictures;  // each placeholder whole: a picture takes its place
+};
+
+// What a picture's placeholder reads, its address after it.
+inline constexpr std::u16string_view kPicturePrefix = u"Картинка: ";
+inline constexpr std::u16string_view kSpoilerCaption = u"Спойлер";
+inline constexpr std::u16string_view kQuoteCaptionSuffix = u" пишет:";
+
+Rendering write_rtf(std::span<const Section> sections, const Theme& theme);
+
+}  // namespace tessivar::bbcode

@@ -1,0 +1,274 @@
+// The markup as the preview reads it, one table of cases: the program's own
+// lines, the forum tags, nesting repair, text that stays as typed, link
+// schemes and limits; then the rich text written from it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "bbcode/post.h"
+#include "bbcode/rtf.h"
+#include "expected.h"
+#include "output/description.h"
+
+namespace tessivar::bbcode {
+namespace {
+
+std::u16string utf16(std::string_view utf8) {
+    std::u16string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        char32_t code = extra ? c & (0x3F >> extra) : c;
+        for (int k = 1; k <= extra; ++k) code = code << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += 1 + static_cast<std::size_t>(extra);
+        if (code >= 0x10000) {
+            out += static_cast<char16_t>(0xD7C0 + (code >> 10));
+            out += static_cast<char16_t>(0xDC00 | (code & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(code);
+        }
+    }
+    return out;
+}
+
+// BMP only: the cases' texts are.
+std::string utf8(std::u16string_view text) {
+    std::string out;
+    for (char16_t c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | c >> 6);
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | c >> 12);
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string style_of(const Style& s, const Post& post) {
+    std::string out;
+    for (auto [flag, letter] : {std::pair{kBold, 'b'}, {kItalic, 'i'}, {kUnderline, 'u'}, {kStrike, 's'},
+                                {kMonospace, 'm'}}) {
+        if (s.effects & flag) out += letter;
+    }
+    auto add = [&](const std::string& part) { out += (out.empty() ? "" : " ") + part; };
+    if (s.colour != kDefaultColour) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "#%06X", static_cast<unsigned>(s.colour));
+        add(hex);
+    }
+    if (s.points) add(std::to_string(s.points) + "pt");
+    if (s.link >= 0) add("@" + utf8(post.links[static_cast<std::size_t>(s.link)]));
+    return out;
+}
+
+// One line a paragraph: C| or R| for its alignment, > for each block it
+// lies in, ` for code, L for each list level, * for a bullet, (caption);
+// then each run bare, or {style:text}, or {img address}.
+std::string shown(const Post& post) {
+    std::string out;
+    for (const Paragraph& p : post.paragraphs) {
+        if (&p != &post.paragraphs.front()) out += '\n';
+        if (p.align != Align::Left) out += p.align == Align::Center ? "C|" : "R|";
+        out += std::string(p.framed, '>') + (p.code ? "`" : "") + std::string(p.list_depth, 'L');
+        if (p.bullet) out += '*';
+        if (p.caption != Caption::None) {
+            out += (p.caption == Caption::Spoiler ? "(spoiler " : "(quote ") + utf8(p.caption_text) + ")";
+        }
+        for (const Run& r : p.runs) {
+            const std::string style = style_of(r.style, post);
+            if (r.picture >= 0) {
+                out += "{img " + utf8(post.pictures[static_cast<std::size_t>(r.picture)]) + "}";
+            } else {
+                out += style.empty() ? utf8(r.text) : "{" + style + ":" + utf8(r.text) + "}";
+            }
+        }
+    }
+    return out;
+}
+
+std::string shown(std::string_view markup) {
+    const std::u16string text = utf16(markup);
+    return shown(parse_post(text));
+}
+
+struct Case {
+    const char* markup;
+    const char* shows;
+};
+
+const Case kCases[] = {
+    // What the generators write.
+    {"[color=Grey]Язык:[/color] [i]Русский[/i]", "{#808080:Язык:} {i:Русский}"},
+    {"[color=Grey]Автор карты:[/color] [color=red]Иван[/color]", "{#808080:Автор карты:} {#FF0000:Иван}"},
+    {"[color=#9999FF]Автор:[/color] [u]x[/u]", "{#9999FF:Автор:} {u:x}"},
+    {"[c][img]images/td-logo.jpg[/img][/c]", "C|{img images/td-logo.jpg}"},
+    {"[img]http://a.example/1.png[/img] [img]b.png[/img]", "{img http://a.example/1.png} {img b.png}"},
+    {"[color=Grey]Ссылка:[/color] [url=https://a.example/m]https://a.example/m[/url]",
+     "{#808080:Ссылка:} {@https://a.example/m:https://a.example/m}"},
+    {"[color=#FFFFFF]\nПравила\n\n[/color]", "\n{#FFFFFF:Правила}\n\n"},
+    // Forum tags, any case.
+    {"[b]b[/b][S]s[/s][u]u[/U]", "{b:b}{s:s}{u:u}"},
+    {"[size=14]x[/size][size=200]y[/size][size=1]z[/size][size=big]w[/size]", "{14pt:x}{48pt:y}{6pt:z}w"},
+    {"[center]a[/center]\n[right]b[/right]\n[left]c[/left]\n[r]d[/r]", "C|a\nR|b\nc\nR|d"},
+    {"[url]https://a.example/x?y=1&z[/url]", "{@https://a.example/x?y=1&z:https://a.example/x?y=1&z}"},
+    {"[url=\"http://a.example\"]a[/url]", "{@http://a.example:a}"},
+    {"[quote]a\nb[/quote]", ">a\n>b"},
+    {"[quote=Иван]a[/quote]", ">(quote Иван)a"},
+    {"[spoiler]a[/spoiler] [spoiler=Тайна]b[/spoiler]", ">(spoiler )a\n \n>(spoiler Тайна)b"},
+    {"[code][b]x[/b] [url=http://a.example]y[/code]", ">`{m:[b]x[/b] [url=http://a.example]y}"},
+    {"[code]a\n  b[/code]c", ">`{m:a}\n>`{m:  b}\nc"},
+    {"[list]\n[*]one\n[*]two [*]three\n[/list]", "L*one\nL*two \nL*three"},
+    {"a [*] b", "a [*] b"},
+    {"text [center]mid[/center] after", "text \nC|mid\n after"},
+    // Nesting repaired: closed and reopened.
+    {"[b][i]x[/b]y[/i]", "{bi:x}{i:y}"},
+    {"[color=red][b]x[/color]y[/b]", "{b #FF0000:x}{b:y}"},
+    {"[b]a\nb[/b]", "{b:a}\n{b:b}"},
+    {"[color=red][color=blue]x[/color]y[/color]", "{#0000FF:x}{#FF0000:y}"},
+    // Stays as typed.
+    {"[b]x", "[b]x"},
+    {"x[/b]", "x[/b]"},
+    {"[b]1[b]2[/b]", "[b]1{b:2}"},
+    {"[foo]x[/foo] [b=1]y[/b]", "[foo]x[/foo] [b=1]y[/b]"},
+    {"a [ b ] c [] [/] [[b]]x[/b]]", "a [ b ] c [] [/] [{b:]x}]"},
+    {"[url=http://a.example]no end", "[url=http://a.example]no end"},
+    {"[url=", "[url="},
+    {"[img]a.png\n[/img]", "[img]a.png\n[/img]"},
+    {"[img][/img]", "[img][/img]"},
+    {"[color=bogus]x[/color] [color=#12]y[/color] [color=#GGGGGG]z[/color]", "x y z"},
+    {"[color=red][color=bogus]x[/color][/color]", "{#FF0000:x}"},
+    {"[color=#abc]x[/color]", "{#AABBCC:x}"},
+    // Only absolute http(s) addresses become links.
+    {"[url=HTTPS://A.example/]a[/url]", "{@HTTPS://A.example/:a}"},
+    {"[url=javascript:alert(1)]a[/url]", "a"},
+    {"[url]file:///c:/windows/system32/calc.exe[/url]", "file:///c:/windows/system32/calc.exe"},
+    {"[url=data:text/html,x]a[/url] [url=calc.exe]b[/url] [url=C:\\x.exe]c[/url]", "a b c"},
+    {"[url=http:///x]a[/url] [url=http://]b[/url] [url=//a.example]c[/url] [url=ftp://a.example]d[/url]",
+     "a b c d"},
+    {"[url=http://a.example/x y]a[/url] [url=http://a.example/\"x]b[/url]", "a b"},
+    {"[url=http://a.example][url=javascript:x]in[/url]out[/url]", "in{@http://a.example:out}"},
+    // Breaks: CR LF, lone CR and lone LF; no line after a final break.
+    {"a\r\nb\rc\nd\r\n", "a\nb\nc\nd"},
+    {"", ""},
+    {"\n", ""},
+    {"[quote]\na\n[/quote]\nb", ">a\nb"},
+};
+
+TEST(Markup, ReadsAsTheForumShowsIt) {
+    for (const Case& c : kCases) EXPECT_EQ(shown(c.markup), c.shows) << c.markup;
+}
+
+TEST(Markup, TheCreditLineIsRightAlignedGreyWithTwoLinks) {
+    const std::u16string text = utf16(credit_line());
+    const Post post = parse_post(text);
+    EXPECT_EQ(shown(post),
+              "R|{#808080:Описание сформировано }{#808080 @https://varnhold.example/programs/quillmark:"
+              "генератором Quillmark ver 1.3}{#808080: от }{#808080 @https://rts-content.example/users/Varnhold:"
+              "Varnhold}");
+}
+
+TEST(Markup, ControlCharactersAndLoneSurrogatesStayInTheTextButNeverInALink) {
+    constexpr char16_t odd[] = u"a\0b\xD800";
+    const std::u16string_view with_nul(odd, 4);
+    const Post post = parse_post(with_nul);
+    ASSERT_EQ(post.paragraphs.size(), 1u);
+    EXPECT_EQ(post.paragraphs[0].runs[0].text, with_nul);
+    EXPECT_TRUE(parse_post(u"[url=http://a.example/\x7F]x[/url][url]http://a.example/\xDC00[/url]").links.empty());
+    EXPECT_TRUE(is_web_address(u"https://a.example/\xD83D\xDE00"));
+    EXPECT_FALSE(is_web_address(u"https://a.example/\xD83D"));
+}
+
+TEST(Markup, LimitsShowTheRestAsTyped) {
+    std::string deep;
+    for (int i = 0; i < 100; ++i) deep += "[b]";
+    deep += "x";
+    for (int i = 0; i < 100; ++i) deep += "[/b]";
+    const std::string over = std::string(100 - kMaxDepth, 'x');
+    std::string typed_open, typed_close;
+    for (std::size_t i = kMaxDepth; i < 100; ++i) typed_open += "[b]", typed_close += "[/b]";
+    EXPECT_EQ(shown(deep), "{b:" + typed_open + "x" + typed_close + "}");
+
+    std::string many;
+    for (std::size_t i = 0; i <= kMaxLinks; ++i) many += "[url=http://a.example]a[/url]";
+    const std::u16string text = utf16(many);
+    const Post post = parse_post(text);
+    EXPECT_EQ(post.links.size(), kMaxLinks);
+    EXPECT_EQ(post.paragraphs[0].runs.back().style.link, -1);
+
+    const std::string long_tag = "[color=#" + std::string(kMaxTagLength, 'F') + "]x[/color]";
+    EXPECT_EQ(shown(long_tag), long_tag);
+}
+
+// Sizes that would take minutes were any step quadratic; sanitizers on.
+TEST(Markup, HostileTextsTakeTimeLinearInTheirLength) {
+    const std::u16string open_tags = [] {
+        std::u16string s;
+        for (int i = 0; i < 100'000; ++i) s += u"[quote]";
+        for (int i = 0; i < 100'000; ++i) s += u"[/quote]";
+        return s;
+    }();
+    EXPECT_EQ(parse_post(open_tags).paragraphs.size(), 1u);
+    const std::u16string million_tags = [] {
+        std::u16string s;
+        for (int i = 0; i < 200'000; ++i) s += u"[i]a[/i]\n";
+        return s;
+    }();
+    EXPECT_EQ(parse_post(million_tags).paragraphs.size(), 200'000u);
+    const std::u16string url_without_end(1 << 20, u'[');
+    EXPECT_EQ(parse_post(u"[url=" + url_without_end).paragraphs.size(), 1u);
+    std::u16string unclosed;
+    for (int i = 0; i < 200'000; ++i) unclosed += u"[code][img][url]";
+    EXPECT_EQ(parse_post(unclosed).paragraphs.size(), 1u);
+}
+
+const Theme kTheme = {0xE0E0E0, 0x66AAFF, 0xFFFFFF, 0x202020, 0x303030, 0xC0D0E0, 9};
+
+Rendering rendered(std::u16string_view heading, std::u16string_view markup) {
+    const Post post = parse_post(markup);
+    const Section section{heading, &post};
+    return write_rtf({&section, 1}, kTheme);
+}
+
+TEST(RichText, SevenBitWithUnicodeEscapes) {
+    const std::string rtf = rendered(u"Й", u"{\\}\tЖ\xD83D\xDE00 \xD800 \x01").rtf;
+    EXPECT_EQ(rtf.find_first_of("\x80\xFF"), std::string::npos);
+    EXPECT_NE(rtf.find("\\u1049?"), std::string::npos);  // the heading
+    EXPECT_NE(rtf.find("\\{\\\\\\}\\tab \\u1046?\\u-10179?\\u-8704? \\u-3? \\u-3?"), std::string::npos) << rtf;
+    EXPECT_EQ(rtf.substr(0, 6), "{\\rtf1");
+    EXPECT_EQ(rtf.back(), '}');
+}
+
+TEST(RichText, ColoursStylesAndAlignment) {
+    const std::string rtf = rendered(u"H", u"[r][color=#9999FF][b]x[/b][/color][/r]\n[c][s]y[/s][/c]").rtf;
+    EXPECT_NE(rtf.find("\\red153\\green153\\blue255;"), std::string::npos);
+    EXPECT_NE(rtf.find("\\pard\\qr {\\f0\\fs18\\cf7\\b x}"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("\\par\n\\pard\\qc {\\f0\\fs18\\cf1\\strike y}"), std::string::npos) << rtf;
+}
+
+// The spans count the control's characters: a paragraph's end is one, a
+// surrogate pair two.
+TEST(RichText, LinksAndPicturesWhereTheControlHoldsThem) {
+    const Post first = parse_post(u"\xD83D\xDE00[url=http://a.example]ab[/url]");
+    const Post second = parse_post(u"x\n[img]p.png[/img] [url]https://b.example[/url]");
+    const Section sections[] = {{u"Один", &first}, {u"Два", &second}};
+    const Rendering r = write_rtf(sections, kTheme);
+    // "Один" CR, emoji (2) then the link; CR, CR (blank), "Два" CR, "x" CR, then the picture.
+    ASSERT_EQ(r.links.size(), 2u);
+    EXPECT_EQ(r.links[0].start, 7);
+    EXPECT_EQ(r.links[0].length, 2);
+    EXPECT_EQ(r.links[0].address, u"http://a.example");
+    ASSERT_EQ(r.pictures.size(), 1u);
+    EXPECT_EQ(r.pictures[0].start, 9 + 1 + 1 + 4 + 2);
+    EXPECT_EQ(r.pictures[0].length, static_cast<long>(kPicturePrefix.size() + 5));
+    EXPECT_EQ(r.pictures[0].address, u"p.png");
+    EXPECT_EQ(r.links[1].start, r.pictures[0].start + r.pictures[0].length + 1);
+    EXPECT_EQ(r.links[1].length, 17);
+}
+
+}  // namespace
+}  // namespace tessivar::bbcode

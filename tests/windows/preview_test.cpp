@@ -1,0 +1,276 @@
+// The preview on the real rich edit: opened from the menu, following the
+// panes, its links, Esc, and its layout at the density.
+#include "form_fixture.h"
+
+#include <richedit.h>
+
+#include <vector>
+
+#include "app/actions.h"
+#include "app/preview.h"
+#include "app/shell.h"
+#include "form/menu_bar.h"
+#include "output/links.h"
+#include "recording_browser.h"
+#include "timed_steps.h"
+
+namespace tessivar::testing {
+namespace {
+
+std::wstring rich_text(HWND rich_edit) {
+    GETTEXTLENGTHEX length{GTL_NUMCHARS, 1200};
+    const auto size = SendMessageW(rich_edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    std::wstring text(static_cast<std::size_t>(size) + 1, L'\0');
+    GETTEXTEX get{static_cast<DWORD>((size + 1) * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
+    const auto got = SendMessageW(rich_edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+                                  reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(got));
+    return text;
+}
+
+CHARFORMAT2W format_at(HWND rich_edit, LONG position) {
+    CHARRANGE range{position, position + 1};
+    SendMessageW(rich_edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    SendMessageW(rich_edit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    return format;
+}
+
+WORD alignment_at(HWND rich_edit, LONG position) {
+    CHARRANGE range{position, position};
+    SendMessageW(rich_edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    PARAFORMAT2 format{};
+    format.cbSize = sizeof format;
+    SendMessageW(rich_edit, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&format));
+    return format.wAlignment;
+}
+
+// Pumps until `done` holds, for a couple of seconds at most.
+template <class Done>
+bool within_a_while(Done done) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 2000; Sleep(10)) {
+        pump();
+        if (done()) return true;
+    }
+    return false;
+}
+
+// As a paste does: the pane reports the change, which a whole new text does not.
+void paste_over(HWND pane, const std::string& utf8) {
+    SendMessageW(pane, EM_SETSEL, 0, -1);
+    SendMessageW(pane, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(widen(utf8).c_str()));
+}
+
+// Every call that reaches the shell, recorded instead of opening anything.
+std::vector<std::wstring> g_shell_calls;
+HINSTANCE WINAPI record_shell_call(HWND, LPCWSTR, LPCWSTR file, LPCWSTR, LPCWSTR, INT) {
+    g_shell_calls.emplace_back(file);
+    return reinterpret_cast<HINSTANCE>(42);
+}
+
+class PreviewTest : public FormTest {
+protected:
+    PreviewTest() : FormTest(main_menu()) {}
+
+    void SetUp() override {
+        FormTest::SetUp();
+        preview = std::make_unique<TFPreview>(form->handle(), form->Disc1, form->Disc2);
+        form->set_preview(preview.get());
+    }
+
+    void TearDown() override {
+        preview.reset();
+        FormTest::TearDown();
+    }
+
+    HWND shown() const { return preview->RichEdit1; }
+    std::wstring text() const { return rich_text(shown()); }
+    bool shows(const std::wstring& part) const { return text().find(part) != std::wstring::npos; }
+    LONG where(const std::wstring& part) const { return static_cast<LONG>(text().find(part)); }
+
+    // A click on the middle of the character at `position`.
+    void click_at(LONG position) const {
+        POINTL at{};
+        SendMessageW(shown(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), position);
+        const LPARAM point = MAKELPARAM(at.x + 2, at.y + 4);
+        SendMessageW(shown(), WM_MOUSEMOVE, 0, point);
+        SendMessageW(shown(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+        SendMessageW(shown(), WM_LBUTTONUP, 0, point);
+        pump();
+    }
+
+    std::unique_ptr<TFPreview> preview;
+};
+
+TEST_F(PreviewTest, TheMenuItemOpensItBesideTheMainWindowWithBothSections) {
+    EXPECT_EQ(shown(), nullptr);  // nothing made before it is asked for
+    const HMENU main_items = GetSubMenu(menu_bar_menu(form->ActionMainMenuBar1), 0);
+    const Outcome outcome = run_steps({press_menu_key(VK_F10), press(VK_DOWN), press(VK_RETURN)});
+    EXPECT_TRUE(outcome.all_ran);
+    EXPECT_FALSE(GetMenuState(main_items, 0, MF_BYPOSITION) & MF_GRAYED);
+    ASSERT_TRUE(preview->handle() && IsWindowVisible(preview->handle()));
+
+    wchar_t name[32] = {};
+    GetClassNameW(shown(), name, 32);
+    EXPECT_EQ(lstrcmpiW(name, L"RICHEDIT50W"), 0);
+    GetWindowTextW(preview->handle(), name, 32);
+    EXPECT_STREQ(name, kPreviewTitle);
+    EXPECT_EQ(GetWindow(preview->handle(), GW_OWNER), form->handle());
+    EXPECT_TRUE(GetWindowLongW(preview->handle(), GWL_STYLE) & WS_THICKFRAME);
+    // Read-only, wrapped, scrolled up and down.
+    const auto options = SendMessageW(shown(), EM_GETOPTIONS, 0, 0);
+    EXPECT_EQ(options & (ECO_READONLY | ECO_AUTOVSCROLL | ECO_AUTOHSCROLL), ECO_READONLY | ECO_AUTOVSCROLL);
+    EXPECT_TRUE(IsWindowEnabled(form->handle()));  // modeless
+
+    // The placeholder lines, read as markup, under the window's own headings.
+    const std::wstring t = text();
+    const auto short_heading = t.find(L"Краткое описание"), full_heading = t.find(L"Полное описание");
+    ASSERT_NE(short_heading, std::wstring::npos);
+    ASSERT_NE(full_heading, std::wstring::npos);
+    EXPECT_LT(short_heading, full_heading);
+    EXPECT_EQ(t.find(L"[color"), std::wstring::npos);
+
+    RECT main, own;
+    GetWindowRect(form->handle(), &main);
+    GetWindowRect(preview->handle(), &own);
+    if (GetSystemMetrics(SM_CXSCREEN) - main.right >= own.right - own.left) {
+        EXPECT_EQ(own.left, main.right);
+        EXPECT_EQ(own.top, main.top);
+    }
+
+    // Again: to the front, not a second window.
+    SetActiveWindow(form->handle());
+    form->Action2Execute();
+    pump();
+    EXPECT_EQ(GetActiveWindow(), preview->handle());
+}
+
+TEST_F(PreviewTest, FollowsAPressAnEditAndAClearOnlyWhileOpen) {
+    form->Action2Execute();
+    type(form->Edit2, "Иван");
+    type(form->LabeledEdit2, "images/td-logo.jpg");
+    click(form->Button1);
+    ASSERT_TRUE(within_a_while([&] { return shows(L"Автор карты:"); }));
+
+    const HWND edit = shown();
+    EXPECT_EQ(format_at(edit, where(L"Иван")).crTextColor, RGB(255, 0, 0));
+    EXPECT_TRUE(format_at(edit, where(L"1.00")).dwEffects & CFE_ITALIC);
+    EXPECT_EQ(format_at(edit, where(L"Автор карты:")).crTextColor, RGB(128, 128, 128));
+    EXPECT_TRUE(format_at(edit, where(L"Рекомендации")).dwEffects & CFE_UNDERLINE);
+    EXPECT_EQ(alignment_at(edit, where(L"Описание сформировано")), PFA_RIGHT);
+    EXPECT_EQ(alignment_at(edit, where(L"images/td-logo.jpg")), PFA_CENTER);
+    ASSERT_EQ(preview->pictures().size(), 1u);
+    EXPECT_EQ(preview->pictures()[0].address, u"images/td-logo.jpg");
+    // Links marked where the table says, the forum's two topics among them.
+    ASSERT_EQ(preview->links().size(), 4u);
+    for (const auto& link : preview->links()) {
+        EXPECT_TRUE(format_at(edit, link.start).dwEffects & CFE_LINK);
+        EXPECT_FALSE(format_at(edit, link.start + link.length).dwEffects & CFE_LINK);
+    }
+
+    paste_over(form->Disc1, "[b]правка[/b]");
+    ASSERT_TRUE(within_a_while([&] { return shows(L"правка") && !shows(L"[b]"); }));
+    const CHARFORMAT2W bold = format_at(edit, where(L"правка"));
+    EXPECT_TRUE(bold.dwEffects & CFE_BOLD);
+    EXPECT_EQ(bold.wWeight, FW_BOLD);
+
+    ShowWindow(preview->handle(), SW_HIDE);
+    paste_over(form->Disc1, "скрыто");
+    Sleep(2 * kFollowDelayMs);
+    pump();
+    EXPECT_FALSE(shows(L"скрыто"));  // nothing rendered while closed
+    form->Action2Execute();
+    EXPECT_TRUE(shows(L"скрыто"));
+}
+
+TEST_F(PreviewTest, AClickOnALinkOpensOnlyItsWebAddress) {
+    form->Action2Execute();
+    click(form->Button1);
+    ASSERT_TRUE(within_a_while([&] { return shows(L"генератором"); }));
+    {
+        RecordingBrowser browser;
+        click_at(where(L"генератором") + 3);
+        EXPECT_EQ(browser.address(), links::program_page);
+    }
+
+    // Nothing else ever reaches the shell, clicked or asked for directly.
+    const ShellOpen previous = replace_shell_open(record_shell_call);
+    g_shell_calls.clear();
+    paste_over(form->Disc1,
+         "[url=javascript:alert(1)]a1[/url] [url]file:///C:/x.exe[/url] [url=data:text/html,x]a3[/url]\r\n"
+         "[url=calc.exe]a4[/url] [url=C:\\Windows\\x.exe]a5[/url] [url=http://a.example/\x01]a6[/url]\r\n"
+         "[url=https://ok.example/]ok[/url][url=http://next.example/]next[/url]");
+    ASSERT_TRUE(within_a_while([&] { return shows(L"a1"); }));
+    for (const wchar_t* label : {L"a1", L"file:", L"a3", L"a4", L"a5", L"a6"}) click_at(where(label));
+    EXPECT_TRUE(g_shell_calls.empty());
+    for (const wchar_t* address : {L"javascript:alert(1)", L"file:///C:/x.exe", L"calc.exe", L"C:\\x.exe",
+                                   L"http://a.example/\x01", L"https://", L"mailto:a@a.example"}) {
+        EXPECT_FALSE(open_web_address(nullptr, address)) << address;
+    }
+    EXPECT_TRUE(g_shell_calls.empty());
+    // Two links side by side: the one under the mouse.
+    click_at(where(L"next") + 1);
+    click_at(where(L"ok"));
+    EXPECT_EQ(g_shell_calls, (std::vector<std::wstring>{L"http://next.example/", L"https://ok.example/"}));
+    EXPECT_EQ(status_panel_text(preview->StatusBar1, 0), L"https://ok.example/");
+    replace_shell_open(previous);
+}
+
+void key_with_control(HWND window, WORD key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(window, WM_KEYDOWN, key, 1);
+    SendMessageW(window, WM_KEYUP, key, 0xC0000001);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
+TEST_F(PreviewTest, CtrlACtrlCCopyWithFormattingAndEscHidesIt) {
+    form->Action2Execute();
+    key_with_control(shown(), 'A');
+    key_with_control(shown(), 'C');
+    EXPECT_NE(clipboard_text().find(L"Полное описание"), std::wstring::npos);
+    EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Rich Text Format")));
+
+    SetWindowPos(preview->handle(), nullptr, 40, 50, 400, 300, SWP_NOZORDER);
+    const Outcome outcome = run_steps({press(VK_ESCAPE)});
+    EXPECT_TRUE(outcome.all_ran);
+    EXPECT_FALSE(IsWindowVisible(preview->handle()));
+    EXPECT_TRUE(IsWindowVisible(form->handle()));
+    form->Action2Execute();
+    RECT r;
+    GetWindowRect(preview->handle(), &r);
+    EXPECT_EQ(r.left, 40);
+    EXPECT_EQ(r.top, 50);
+    EXPECT_EQ(r.right - r.left, 400);
+    PostMessageW(preview->handle(), WM_CLOSE, 0, 0);
+    pump();
+    EXPECT_FALSE(IsWindowVisible(preview->handle()));
+    EXPECT_TRUE(IsWindow(preview->handle()));
+}
+
+// Run again at 120, 144 and 192 dpi.
+TEST_F(PreviewTest, LaidOutAtTheDensity) {
+    form->Action2Execute();
+    const int dpi = GetDeviceCaps(GetDC(nullptr), LOGPIXELSY);
+    const LayoutScale scale{dpi, dpi};
+    const SIZE client = client_size(preview->handle());
+    EXPECT_EQ(client.cx, scale.x(kPreviewDesignClient.cx));
+    EXPECT_EQ(client.cy, scale.y(kPreviewDesignClient.cy));
+    RECT bar, post;
+    GetWindowRect(preview->StatusBar1, &bar);
+    GetWindowRect(shown(), &post);
+    EXPECT_EQ(post.bottom, bar.top);
+    EXPECT_EQ(post.right - post.left, client.cx);
+    // The status text in the interface's 8 pt at this density.
+    auto font = reinterpret_cast<HFONT>(SendMessageW(preview->StatusBar1, WM_GETFONT, 0, 0));
+    LOGFONTW chosen{};
+    GetObjectW(font, sizeof chosen, &chosen);
+    EXPECT_EQ(-chosen.lfHeight, MulDiv(8, dpi, 72));
+}
+
+}  // namespace
+}  // namespace tessivar::testing

@@ -1,0 +1,70 @@
+// The program as the README shows it: the maps tab filled in and pressed,
+// the preview open beside it. Writes the two windows' rectangles to the file
+// named by its argument once they are painted, then waits to be photographed
+// (scripts/screenshots), for a minute at most.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "app/About.h"
+#include "app/actions.h"
+#include "app/application.h"
+#include "app/preview.h"
+#include "form/main_window.h"
+#include "output/win32_text.h"
+
+namespace {
+
+using namespace tessivar;
+
+void fill_maps_tab(const TFMain& form) {
+    write_text(form.Edit2, "Иван");
+    write_text(form.ComboBox1, "Tower Defence");
+    write_text(form.ComboBox2, "Русский");
+    write_text(form.ComboBox3, "1-4");
+    write_text(form.ComboBox4, "Нет");
+    write_text(form.ComboBox5, "64х64");
+    write_text(form.ComboBox6, "Летний Лордерон");
+    write_text(form.LabeledEdit2, "https://rts-content.example/img/td-logo.jpg");
+    write_text(form.Memo1, "Защитите замок от [b]30 волн[/b] врагов.\r\n\r\nИзменения: первый выпуск.");
+    write_text(form.Edit7, "https://rts-content.example/maps/td");
+}
+
+void pump_for(DWORD ms) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(20)) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) dispatch_message(msg);
+    }
+}
+
+void write_rectangle(std::FILE* out, const char* name, HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    std::fprintf(out, "%s %ldx%ld+%ld+%ld\n", name, r.right - r.left, r.bottom - r.top, r.left, r.top);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2) return 2;
+    declare_dpi_awareness();
+    init_common_controls();
+    Application application(L"Tessivar");
+    TFMain form(application.handle(), main_menu());
+    TFAbout about(application.handle());
+    form.set_about(&about);
+    TFPreview preview(form.handle(), form.Disc1, form.Disc2);
+    form.set_preview(&preview);
+    application.show_main_window(form.handle(), SW_SHOWNORMAL);
+    fill_maps_tab(form);
+    form.Button1Click();
+    form.Action2Execute();
+    pump_for(1500);
+    std::FILE* out = _wfopen(argv[1], L"w");
+    if (!out) return 1;
+    write_rectangle(out, "main", form.handle());
+    write_rectangle(out, "preview", preview.handle());
+    std::fclose(out);
+    pump_for(60'000);
+    return 0;
+}
