@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "pictures/picture_rules.h"
+#include "pictures/text_shifts.h"
 
 namespace tessivar::pictures {
 namespace {
@@ -201,6 +202,26 @@ TEST(PictureSizes, HeldBytesNeverPassTheLimit) {
     EXPECT_EQ(held.held(), 40u);
     EXPECT_TRUE(held.try_hold(60));
     EXPECT_FALSE(held.try_hold(std::size_t(-1)));  // no wrap-around
+}
+
+// "ab" P1 P2 "ef": P1 at 2 (10 long), P2 right after it at 12 (5 long), as
+// two pictures on one line. P2's picture arrives first, then P1's reason
+// (7 characters), which goes between them.
+TEST(TextShifts, PositionsFollowEachPlaceholderChangedInPlace) {
+    TextShifts shifts;
+    shifts.replaced(12, 5, 1);
+    shifts.replaced(12, 0, 7);
+    struct Case {
+        long rendering, control;
+    };
+    const Case both_ways[] = {{0, 0}, {2, 2}, {11, 11}, {12, 19}, {17, 20}, {18, 21}};
+    for (const Case& c : both_ways) {
+        EXPECT_EQ(shifts.to_control(c.rendering), c.control) << c.rendering;
+        EXPECT_EQ(shifts.to_rendering(c.control), c.rendering) << c.control;
+    }
+    EXPECT_EQ(shifts.to_rendering(15), 12);  // in the reason: where it was added
+    shifts.clear();
+    EXPECT_EQ(shifts.to_control(17), 17);
 }
 
 }  // namespace
