@@ -9,6 +9,7 @@
 #include "app/shell.h"
 #include "bbcode/post.h"
 #include "output/win32_text.h"
+#include "pictures/picture_rules.h"
 
 namespace tessivar {
 namespace {
@@ -117,9 +118,29 @@ bool TFPreview::create() {
     SendMessageW(RichEdit1, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);  // as much as the panes hold
     SendMessageW(RichEdit1, EM_SETBKGNDCOLOR, 0, kPostBackground);
     SendMessageW(RichEdit1, EM_SETEVENTMASK, 0, ENM_LINK | ENM_MOUSEEVENTS | ENM_KEYEVENTS);
+    pictures_in_place_ = std::make_unique<PreviewPictures>(window_, kPostBackground);
     lay_out();
     place_beside_main_window();
     return true;
+}
+
+// Loads under way end with the window's showing; the next showing renders
+// afresh and asks again for what was not in yet.
+void TFPreview::hide() {
+    ShowWindow(window_, SW_HIDE);
+    pictures_in_place_->cancel();
+    stale_ = true;
+}
+
+LONG TFPreview::shown_at(LONG rendering_position) const {
+    return pictures_in_place_ ? pictures_in_place_->control_position(rendering_position) : rendering_position;
+}
+
+// The widest a picture is shown: the rich edit's text area.
+std::uint32_t TFPreview::post_width() const {
+    RECT text{};
+    SendMessageW(RichEdit1, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    return static_cast<std::uint32_t>(std::max<LONG>(1, text.right - text.left));
 }
 
 // To the right of the main window where the screen has room, else to its
@@ -169,7 +190,10 @@ void TFPreview::render() {
     const bbcode::Post short_post = bbcode::parse_post(utf16(short_text_));
     const bbcode::Post full_post = bbcode::parse_post(utf16(full_text_));
     const bbcode::Section sections[] = {{u"Краткое описание", &short_post}, {u"Полное описание", &full_post}};
-    bbcode::Rendering rendering = bbcode::write_rtf(sections, theme());
+    static const std::wstring beyond_limit =
+        L" — " + widen(pictures::reason_text({pictures::Failure::TooManyInPreview, {}}));
+    bbcode::Rendering rendering =
+        bbcode::write_rtf(sections, theme(), {pictures::kMaxPerPreview, utf16(beyond_limit)});
     links_ = std::move(rendering.links);
     pictures_ = std::move(rendering.pictures);
 
@@ -178,6 +202,7 @@ void TFPreview::render() {
     SendMessageW(RichEdit1, WM_SETREDRAW, FALSE, 0);
     stream_in(rendering.rtf);
     mark_links();
+    pictures_in_place_->rendered(RichEdit1, pictures_, post_width(), dpi_);
     SendMessageW(RichEdit1, EM_SETSEL, 0, 0);
     SendMessageW(RichEdit1, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
     SendMessageW(RichEdit1, WM_SETREDRAW, TRUE, 0);
@@ -220,8 +245,9 @@ const bbcode::Span* TFPreview::link_at(LONG position) const {
 void TFPreview::on_link(UINT mouse_message, LPARAM mouse_position, LONG first_char) {
     POINTL point{GET_X_LPARAM(mouse_position), GET_Y_LPARAM(mouse_position)};
     const auto under = static_cast<LONG>(SendMessageW(RichEdit1, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&point)));
-    const bbcode::Span* link = link_at(under);
-    if (!link) link = link_at(first_char);
+    // Pictures that arrived moved the text: the table's places are the rendering's.
+    const bbcode::Span* link = link_at(pictures_in_place_->rendering_position(under));
+    if (!link) link = link_at(pictures_in_place_->rendering_position(first_char));
     if (!link) return;
     const std::wstring address(link->address.begin(), link->address.end());
     if (mouse_message == WM_MOUSEMOVE) show_status(address);
@@ -247,7 +273,7 @@ LRESULT TFPreview::on_notify(const NMHDR& header) {
         // Comes before the control's own handling: a link under the mouse sets it again.
         if (filter.msg == WM_MOUSEMOVE) show_status(L"");
         if (filter.msg == WM_KEYDOWN && filter.wParam == VK_ESCAPE) {
-            ShowWindow(window_, SW_HIDE);
+            hide();
             return 1;
         }
     }
@@ -287,8 +313,15 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             if (wparam != VK_ESCAPE) break;
             [[fallthrough]];
         case WM_CLOSE:  // hidden, never destroyed: it opens again where the user left it
-            ShowWindow(window_, SW_HIDE);
+            hide();
             return 0;
+        case kPictureArrived:
+            if (pictures_in_place_) pictures_in_place_->arrived(lparam);
+            else take_picture_result(lparam);
+            return 0;
+        case WM_DESTROY:  // the main window's end takes this one along
+            pictures_in_place_.reset();
+            break;
         default:
             break;
     }

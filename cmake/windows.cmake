@@ -20,6 +20,7 @@ add_library(tessivar_ui STATIC
     app/application.cpp
     app/picture_decode.cpp
     app/picture_loader.cpp
+    app/preview_pictures.cpp
     app/rich_edit_picture.cpp
     app/preview.cpp
     app/shell.cpp

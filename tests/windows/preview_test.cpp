@@ -165,8 +165,8 @@ TEST_F(PreviewTest, FollowsAPressAnEditAndAClearOnlyWhileOpen) {
     // Links marked where the table says, the forum's two topics among them.
     ASSERT_EQ(preview->links().size(), 4u);
     for (const auto& link : preview->links()) {
-        EXPECT_TRUE(format_at(edit, link.start).dwEffects & CFE_LINK);
-        EXPECT_FALSE(format_at(edit, link.start + link.length).dwEffects & CFE_LINK);
+        EXPECT_TRUE(format_at(edit, preview->shown_at(link.start)).dwEffects & CFE_LINK);
+        EXPECT_FALSE(format_at(edit, preview->shown_at(link.start + link.length)).dwEffects & CFE_LINK);
     }
 
     paste_over(form->Disc1, "[b]правка[/b]");
