@@ -2,8 +2,7 @@
 // pictures, refusals and limits, each as the window receives it.
 #include <gtest/gtest.h>
 
-#include "loopback_server.h"
-#include "test_pictures.h"
+#include "picture_site.h"
 
 #include <map>
 #include <memory>
@@ -17,58 +16,12 @@ namespace tessivar {
 namespace {
 
 using pictures::Failure;
-using testing::LoopbackServer;
+using testing::kBlue;
+using testing::kGreen;
+using testing::kRed;
 
 constexpr UINT kPictureMessage = WM_APP + 7;
 constexpr COLORREF kBackground = RGB(0x20, 0x30, 0x40);
-constexpr testing::Colour kRed{0xE0, 0x10, 0x10}, kGreen{0x10, 0xD0, 0x10}, kBlue{0x10, 0x10, 0xE0};
-
-// What the server serves, made once per test.
-struct Site {
-    std::string red_png, green_jpeg, blue_gif, wide_png, clear_png;
-};
-
-Site make_site() {
-    testing::ComApartment com;
-    using testing::encoded_picture;
-    return {encoded_picture(GUID_ContainerFormatPng, 40, 20, kRed),
-            encoded_picture(GUID_ContainerFormatJpeg, 40, 20, kGreen),
-            encoded_picture(GUID_ContainerFormatGif, 40, 20, kBlue),
-            encoded_picture(GUID_ContainerFormatPng, 400, 100, kRed),
-            encoded_picture(GUID_ContainerFormatPng, 8, 8, {0xFF, 0xFF, 0xFF, 0})};
-}
-
-void serve(const Site& site, LoopbackServer& server, SOCKET client, const std::string& path) {
-    const std::string cookie = "Set-Cookie: visitor=seen; Path=/\r\n";
-    if (path == "/red.png") return LoopbackServer::answer(client, "200 OK", "image/png", site.red_png, cookie);
-    if (path == "/green.jpg") return LoopbackServer::answer(client, "200 OK", "image/jpeg", site.green_jpeg, cookie);
-    if (path == "/blue.gif") return LoopbackServer::answer(client, "200 OK", "image/gif", site.blue_gif, cookie);
-    if (path == "/wide.png") return LoopbackServer::answer(client, "200 OK", "image/png", site.wide_png);
-    if (path == "/clear.png") return LoopbackServer::answer(client, "200 OK", "image/png", site.clear_png);
-    if (path == "/page.html") {
-        return LoopbackServer::answer(client, "200 OK", "text/html; charset=utf-8", "<!DOCTYPE html><p>a gallery</p>");
-    }
-    if (path == "/picture.webp") return LoopbackServer::answer(client, "200 OK", "image/webp", testing::tiny_webp());
-    if (path == "/huge.png") return LoopbackServer::answer(client, "200 OK", "image/png", testing::announced_png(20'000));
-    if (path == "/loop") return LoopbackServer::answer(client, "302 Found", "text/plain", "", "Location: /loop\r\n");
-    if (path.starts_with("/hop/")) {  // /hop/N: N redirects before the picture
-        const int left = std::stoi(path.substr(5));
-        const std::string next = left <= 1 ? "/red.png" : "/hop/" + std::to_string(left - 1);
-        return LoopbackServer::answer(client, "301 Moved", "text/plain", "", "Location: " + next + "\r\n" + cookie);
-    }
-    if (path == "/to-file") {
-        return LoopbackServer::answer(client, "302 Found", "text/plain", "", "Location: file:///C:/windows/win.ini\r\n");
-    }
-    if (path == "/endless") {
-        LoopbackServer::send_all(client, "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nConnection: close\r\n\r\n");
-        const std::string chunk(64 * 1024, 'x');
-        while (!server.stopping() && LoopbackServer::send_all(client, chunk)) {
-        }
-        return;
-    }
-    if (path.starts_with("/silent")) return server.wait_for_stop();
-    LoopbackServer::answer(client, "404 Not Found", "text/html", "<p>no such picture</p>");
-}
 
 // A message-only window that keeps each result the loader posts.
 class Receiver {
@@ -125,8 +78,7 @@ bool looks_like(testing::Colour got, testing::Colour want) {
 
 class PictureLoaderTest : public ::testing::Test {
 protected:
-    const Site site = make_site();
-    LoopbackServer server{[this](LoopbackServer& s, SOCKET c, const std::string& p) { serve(site, s, c, p); }};
+    testing::PictureSite server;
     Receiver receiver;
 
     std::optional<pictures::Refusal> refusal_of(const std::string& path) {
@@ -145,8 +97,8 @@ TEST_F(PictureLoaderTest, EachPictureArrivesOrSaysWhyNot) {
     const std::vector<std::string> paths = {"/red.png", "/green.jpg", "/blue.gif", "/wide.png", "/clear.png",
                                             "/missing.png", "/page.html", "/picture.webp", "/huge.png", "/endless",
                                             "/loop", "/hop/5", "/hop/6", "/to-file", "/silent"};
-    for (const std::string& path : paths) loader.load(server.address(path), 100);
-    loader.load("ftp://127.0.0.1/red.png", 100);
+    for (const std::string& path : paths) loader.load(server.address(path), 200);
+    loader.load("ftp://127.0.0.1/red.png", 200);
     ASSERT_TRUE(receiver.wait_for(paths.size() + 1, pictures::kTimeLimitMs + 5'000));
 
     const struct {
@@ -154,11 +106,11 @@ TEST_F(PictureLoaderTest, EachPictureArrivesOrSaysWhyNot) {
         testing::Colour colour;
         std::uint32_t width, height;
     } shown[] = {
-        {"/red.png", kRed, 40, 20},
-        {"/green.jpg", kGreen, 40, 20},
-        {"/blue.gif", kBlue, 40, 20},
-        {"/wide.png", kRed, 100, 25},  // scaled down to the width, never up
-        {"/hop/5", kRed, 40, 20},      // five redirects are allowed
+        {"/red.png", kRed, 160, 80},
+        {"/green.jpg", kGreen, 160, 80},
+        {"/blue.gif", kBlue, 160, 80},
+        {"/wide.png", kRed, 200, 50},  // scaled down to the width, never up
+        {"/hop/5", kRed, 160, 80},     // five redirects are allowed
         {"/clear.png", {0x20, 0x30, 0x40}, 8, 8},    // transparent: the post's background
     };
     for (const auto& want : shown) {
