@@ -206,7 +206,7 @@ void TFPreview::render() {
     SendMessageW(RichEdit1, EM_SETSEL, 0, 0);
     SendMessageW(RichEdit1, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
     SendMessageW(RichEdit1, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(RichEdit1, nullptr, TRUE);
+    redraw_all_of(RichEdit1);
     stale_ = false;
     last_render_ms_ = GetTickCount() - start;
 }

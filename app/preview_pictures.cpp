@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/rich_edit_picture.h"
+#include "form/window_kit.h"
 #include "output/win32_text.h"
 
 namespace tessivar {
@@ -79,7 +80,7 @@ void PreviewPictures::arrived(LPARAM lparam) {
     SendMessageW(rich_edit_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     SendMessageW(rich_edit_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
     SendMessageW(rich_edit_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(rich_edit_, nullptr, TRUE);
+    redraw_all_of(rich_edit_);
 }
 
 void PreviewPictures::show(Placeholder& placeholder, const PictureResult& outcome) {

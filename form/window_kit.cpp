@@ -147,6 +147,10 @@ HFONT create_ui_font(const wchar_t* face, int dpi) {
     return create_font(kLastResort, dpi);
 }
 
+void redraw_all_of(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+}
+
 HMODULE system_library(const wchar_t* name) {
     HMODULE library = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Windows 7 without its 2011 loader update refuses the flag; the DLLs

@@ -20,14 +20,19 @@ public:
     // server runs, or once it stops for answers that never end.
     using Route = std::function<void(LoopbackServer& server, SOCKET client, const std::string& path)>;
 
-    explicit LoopbackServer(Route route) : route_(std::move(route)) {
+    // On `port` where it is free, else where the system puts it.
+    explicit LoopbackServer(Route route, unsigned short port = 0) : route_(std::move(route)) {
         WSADATA data;
         WSAStartup(MAKEWORD(2, 2), &data);
         listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        address.sin_port = htons(port);
+        if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            address.sin_port = 0;
+            bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        }
         listen(listener_, SOMAXCONN);
         int length = sizeof address;
         getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);

@@ -6,6 +6,7 @@
 #include <wincodec.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,12 @@ struct Colour {
     std::uint8_t red, green, blue, alpha = 255;
 };
 
-// `container` is GUID_ContainerFormatPng, ...Jpeg or ...Gif. The thread must have joined COM.
-inline std::string encoded_picture(const GUID& container, UINT width, UINT height, Colour colour) {
+using Painter = std::function<Colour(UINT x, UINT y)>;
+
+// `container` is GUID_ContainerFormatPng, ...Jpeg or ...Gif; a GIF takes
+// the colour of its top left pixel alone. The thread must have joined COM.
+inline std::string encoded_picture(const GUID& container, UINT width, UINT height, const Painter& paint) {
+    const Colour colour = paint(0, 0);
     IWICImagingFactory* factory = nullptr;
     IStream* stream = nullptr;
     IWICBitmapEncoder* encoder = nullptr;
@@ -50,10 +55,11 @@ inline std::string encoded_picture(const GUID& container, UINT width, UINT heigh
         for (UINT y = 0; y < height; ++y) {
             for (UINT x = 0; x < width; ++x) {
                 BYTE* at = &pixels[static_cast<std::size_t>(y) * stride + x * pixel_bytes];
-                at[0] = colour.blue;
-                at[1] = colour.green;
-                at[2] = colour.red;
-                if (pixel_bytes == 4) at[3] = colour.alpha;
+                const Colour c = paint(x, y);
+                at[0] = c.blue;
+                at[1] = c.green;
+                at[2] = c.red;
+                if (pixel_bytes == 4) at[3] = c.alpha;
             }
         }
     }
@@ -71,6 +77,10 @@ inline std::string encoded_picture(const GUID& container, UINT width, UINT heigh
         if (object) object->Release();
     }
     return bytes;
+}
+
+inline std::string encoded_picture(const GUID& container, UINT width, UINT height, Colour colour) {
+    return encoded_picture(container, width, height, [colour](UINT, UINT) { return colour; });
 }
 
 // A PNG whose header announces `side` by `side` pixels and holds none of them.
