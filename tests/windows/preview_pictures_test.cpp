@@ -1,12 +1,7 @@
 // The preview's pictures from a loopback site: each in its place, read from
 // the preview's pixels, and each failure's reason after its address.
-#include "form_fixture.h"
 #include "picture_site.h"
-
-#include <richedit.h>
-
-#include "app/actions.h"
-#include "app/preview.h"
+#include "preview_fixture.h"
 
 namespace tessivar::testing {
 namespace {
@@ -16,28 +11,14 @@ bool looks_like(COLORREF got, Colour want) {
     return close(GetRValue(got), want.red) && close(GetGValue(got), want.green) && close(GetBValue(got), want.blue);
 }
 
-class PreviewPicturesTest : public FormTest {
+class PreviewPicturesTest : public PreviewTest {
 protected:
-    PreviewPicturesTest() : FormTest(main_menu()) {}
-
-    void SetUp() override {
-        FormTest::SetUp();
-        preview = std::make_unique<TFPreview>(form->handle(), form->Disc1, form->Disc2);
-        form->set_preview(preview.get());
-    }
-    void TearDown() override {
-        preview.reset();
-        FormTest::TearDown();
-    }
-
-    std::wstring shown_text() const { return read_wide_text(preview->RichEdit1); }
-
     // Pumps until the preview shows every part, for a few seconds at most.
     bool shows_in_time(const std::vector<std::wstring>& parts) {
         for (DWORD start = GetTickCount(); GetTickCount() - start < 8'000; Sleep(10)) {
             pump();
-            const std::wstring text = shown_text();
-            const auto found = [&](const std::wstring& part) { return text.find(part) != std::wstring::npos; };
+            const std::wstring now = text();
+            const auto found = [&](const std::wstring& part) { return now.find(part) != std::wstring::npos; };
             if (std::all_of(parts.begin(), parts.end(), found)) return true;
         }
         return false;
@@ -67,7 +48,6 @@ protected:
     }
 
     PictureSite site;
-    std::unique_ptr<TFPreview> preview;
 };
 
 TEST_F(PreviewPicturesTest, AMapsPressShowsItsScreenshotCentredAndEveryFailureItsReason) {
@@ -86,11 +66,15 @@ TEST_F(PreviewPicturesTest, AMapsPressShowsItsScreenshotCentredAndEveryFailureIt
                                L"формат не читается системой (WebP)", L"слишком большая: 20000×20000 точек",
                                L"слишком большая: больше 16 МиБ", L"больше 5 перенаправлений",
                                L"local.png — адрес отклонён"}))
-        << narrow(shown_text());
-    const std::wstring text = shown_text();
+        << narrow(text());
     for (const char* path : {"/red.png", "/green.jpg", "/blue.gif"}) {
-        EXPECT_EQ(text.find(placeholder + widen(site.address(path))), std::wstring::npos) << path;
+        EXPECT_FALSE(shows(placeholder + widen(site.address(path)))) << path;
     }
+    // Each placeholder became one character, the text around it untouched.
+    const std::wstring heading = L"Краткое описание\r";
+    const std::size_t first = static_cast<std::size_t>(where(heading)) + heading.size();
+    EXPECT_EQ(text().substr(first + 1, 7), L" после\r");
+    EXPECT_EQ(text().substr(first + 9, 7), L" после\r");
     UpdateWindow(preview->RichEdit1);
 
     // The short pane's pictures first, then the maps screenshot, centred.
@@ -110,7 +94,7 @@ TEST_F(PreviewPicturesTest, AMapsPressShowsItsScreenshotCentredAndEveryFailureIt
     ASSERT_TRUE(shows_in_time({L"Краткое описание"}));
     Sleep(2 * kFollowDelayMs);
     pump();
-    EXPECT_EQ(shown_text().find(placeholder + widen(site.address("/green.jpg"))), std::wstring::npos);
+    EXPECT_FALSE(shows(placeholder + widen(site.address("/green.jpg"))));
     EXPECT_EQ(site.requests().size(), fetched);
 }
 
