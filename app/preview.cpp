@@ -17,8 +17,6 @@ namespace {
 constexpr UINT_PTR kFollowTimer = 1;
 constexpr int kPostMargin = 6;
 constexpr DWORD kPreviewStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-constexpr DWORD kRichEditStyle =
-    WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
 
 // The forum's dark page: light grey text, and what the program writes in
 // white, yellow, orange and light blue stands out on it.
@@ -112,16 +110,26 @@ bool TFPreview::create() {
     if (!window_) return false;
     StatusBar1 = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
                                  window_, nullptr, instance(), nullptr);
-    RichEdit1 = CreateWindowExW(0, MSFTEDIT_CLASS, L"", kRichEditStyle, 0, 0, 0, 0, window_, nullptr,
-                                instance(), nullptr);
     SendMessageW(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    pictures_in_place_ = std::make_unique<PreviewPictures>(window_, kPostBackground);
+    new_rich_edit();  // filled and shown by the first rendering
+    place_beside_main_window();
+    return true;
+}
+
+// Each rendering fills a new control, shown once filled: emptying a full
+// one costs Wine's rich edit time that grows with the square of its
+// paragraphs, where destroying it is linear. Returns the one it replaces.
+HWND TFPreview::new_rich_edit() {
+    HWND old = RichEdit1;
+    if (old) SendMessageW(old, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled_));
+    RichEdit1 = CreateWindowExW(0, MSFTEDIT_CLASS, L"", kPreviewRichEditStyle, 0, 0, 0, 0, window_, nullptr,
+                                instance(), nullptr);
     SendMessageW(RichEdit1, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);  // as much as the panes hold
     SendMessageW(RichEdit1, EM_SETBKGNDCOLOR, 0, kPostBackground);
     SendMessageW(RichEdit1, EM_SETEVENTMASK, 0, ENM_LINK | ENM_MOUSEEVENTS | ENM_KEYEVENTS);
-    pictures_in_place_ = std::make_unique<PreviewPictures>(window_, kPostBackground);
     lay_out();
-    place_beside_main_window();
-    return true;
+    return old;
 }
 
 // Loads under way end with the window's showing; the next showing renders
@@ -176,7 +184,7 @@ void TFPreview::lay_out() {
     GetWindowRect(StatusBar1, &bar);
     const SIZE client = client_size(window_);
     const int height = std::max<int>(0, client.cy - (bar.bottom - bar.top));
-    MoveWindow(RichEdit1, 0, 0, client.cx, height, TRUE);
+    MoveWindow(RichEdit1, 0, 0, client.cx, height, IsWindowVisible(RichEdit1));
     // A margin, so that no line touches the frame; at the density like the rest.
     const LayoutScale scale{dpi_, dpi_};
     RECT text{scale.x(kPostMargin), scale.y(kPostMargin), client.cx - scale.x(kPostMargin), height};
@@ -197,16 +205,18 @@ void TFPreview::render() {
     links_ = std::move(rendering.links);
     pictures_ = std::move(rendering.pictures);
 
-    POINT scrolled{};
-    SendMessageW(RichEdit1, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
-    SendMessageW(RichEdit1, WM_SETREDRAW, FALSE, 0);
+    // Shown means filled, whether or not the window is open.
+    HWND old = GetWindowLongW(RichEdit1, GWL_STYLE) & WS_VISIBLE ? new_rich_edit() : nullptr;
     stream_in(rendering.rtf);
     mark_links();
     pictures_in_place_->rendered(RichEdit1, pictures_, post_width(), dpi_);
     SendMessageW(RichEdit1, EM_SETSEL, 0, 0);
-    SendMessageW(RichEdit1, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
-    SendMessageW(RichEdit1, WM_SETREDRAW, TRUE, 0);
-    redraw_all_of(RichEdit1);
+    SendMessageW(RichEdit1, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled_));
+    ShowWindow(RichEdit1, SW_SHOWNA);
+    if (old) {
+        if (GetFocus() == old) SetFocus(RichEdit1);
+        DestroyWindow(old);
+    }
     stale_ = false;
     last_render_ms_ = GetTickCount() - start;
 }

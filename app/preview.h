@@ -17,6 +17,9 @@ namespace tessivar {
 inline constexpr wchar_t kPreviewClass[] = L"TFPreview";
 inline constexpr wchar_t kPreviewTitle[] = L"Предварительный просмотр";
 inline constexpr SIZE kPreviewDesignClient = {520, 589};
+// Read-only, wrapped, scrolled up and down; shown once filled.
+inline constexpr DWORD kPreviewRichEditStyle =
+    WS_CHILD | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
 // Changes shown at most this long after they happen, however fast they come.
 inline constexpr UINT kFollowDelayMs = 100;
 
@@ -34,6 +37,7 @@ public:
     void follow();
 
     HWND handle() const { return window_; }
+    // Made anew for each rendering.
     HWND RichEdit1{};
     HWND StatusBar1{};
 
@@ -55,6 +59,7 @@ private:
     bool create();
     void hide();
     std::uint32_t post_width() const;
+    HWND new_rich_edit();
     void place_beside_main_window();
     void take_density(int dpi);
     void lay_out();
@@ -80,6 +85,7 @@ private:
     std::vector<bbcode::Span> pictures_;
     std::unique_ptr<PreviewPictures> pictures_in_place_;  // lives as long as the window
     std::wstring status_;
+    POINT scrolled_{};  // where the reader was, kept across renderings
 };
 
 }  // namespace tessivar

@@ -7,12 +7,16 @@
 #include <map>
 #include <string>
 
+#include "bbcode/post.h"
+#include "bbcode/rtf.h"
 #include "generators/map.h"
 #include "generators/model.h"
 #include "generators/sound.h"
 #include "generators/texture.h"
 #include "output/description.h"
+#include "tests/bench/description_text.h"
 #include "tests/bench/memo_text.h"
+#include "tests/utf16.h"
 
 namespace tessivar {
 namespace {
@@ -106,6 +110,37 @@ void BM_describe(benchmark::State& state) {
     set_bytes(state, memo_boxes * text.size());
 }
 
+// A full description of the size, as the preview reads it from the pane.
+const std::u16string& description_text(std::int64_t bytes) {
+    static std::map<std::int64_t, std::u16string> texts;
+    auto [it, made] = texts.try_emplace(bytes);
+    if (made) it->second = testing::utf16(bench::make_description_text(static_cast<std::size_t>(bytes)));
+    return it->second;
+}
+
+// Bytes of the UTF-8 text, as for the generators.
+void BM_parse_post(benchmark::State& state) {
+    const std::u16string& text = description_text(state.range(0));
+    for (auto _ : state) {
+        bbcode::Post post = bbcode::parse_post(text);
+        benchmark::DoNotOptimize(post.paragraphs.data());
+    }
+    set_bytes(state, static_cast<std::size_t>(state.range(0)));
+}
+
+// What the preview does before the control: both steps, RTF out.
+void BM_preview_rtf(benchmark::State& state) {
+    const std::u16string& text = description_text(state.range(0));
+    const bbcode::Theme theme{0xDCDCDC, 0x6CB4FF, 0xFFFFFF, 0x22262B, 0x33383F, 0xBFD0EA, 9};
+    for (auto _ : state) {
+        const bbcode::Post post = bbcode::parse_post(text);
+        const bbcode::Section section{u"Полное описание", &post};
+        bbcode::Rendering rendering = bbcode::write_rtf({&section, 1}, theme);
+        benchmark::DoNotOptimize(rendering.rtf.data());
+    }
+    set_bytes(state, static_cast<std::size_t>(state.range(0)));
+}
+
 // 64 KiB, 1 MiB, 16 MiB.
 void memo_sizes(benchmark::internal::Benchmark* b) {
     b->Arg(64 << 10)->Arg(1 << 20)->Arg(16 << 20)->Unit(benchmark::kMicrosecond);
@@ -117,6 +152,8 @@ BENCHMARK(BM_describe<map_tab, describe_map>)->Name("BM_describe_map")->Apply(me
 BENCHMARK(BM_describe<sound_tab, describe_sound>)->Name("BM_describe_sound")->Apply(memo_sizes);
 BENCHMARK(BM_describe<model_tab, describe_model, 3>)->Name("BM_describe_model")->Apply(memo_sizes);
 BENCHMARK(BM_describe<texture_tab, describe_texture>)->Name("BM_describe_texture")->Apply(memo_sizes);
+BENCHMARK(BM_parse_post)->Apply(memo_sizes);
+BENCHMARK(BM_preview_rtf)->Apply(memo_sizes);
 
 }  // namespace
 }  // namespace tessivar

@@ -1,15 +1,22 @@
 // A press of the maps tab's «Сформировать код» on the real window, in this
 // process, against the least any press must do with the same text: read the
-// memo box once and write the final text into the full description pane once.
+// memo box once and write the final text into the full description pane once;
+// again with the preview open. Then the preview shown on an 8 MiB full
+// description against the same rich edit taking the same characters as
+// plain text.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include <richedit.h>
+
 #include "app/application.h"
+#include "app/preview.h"
 #include "form/main_window.h"
 #include "output/win32_text.h"
+#include "tests/bench/description_text.h"
 #include "tests/bench/memo_text.h"
 #include "tests/bench/win32_timing.h"
 
@@ -19,6 +26,9 @@ namespace {
 constexpr int kRepetitions = 7;
 constexpr double kFloorGoal = 1.5;   // the 8 MiB press against its floor
 constexpr double kGrowthGoal = 10;  // the 8 MiB press against the 1 MiB press
+constexpr double kPreviewOpenGoal = 1.1;  // the press with the preview open, against its floor
+constexpr double kPreviewGoal = 2;        // the 8 MiB preview against the plain text in the same control
+constexpr int kPreviewRepetitions = 3;
 
 struct Case {
     const char* name;
@@ -87,6 +97,65 @@ void print_row(const Case& c, const Figures& f, bool with_goal) {
     std::printf("\n");
 }
 
+std::wstring rich_text(HWND rich_edit) {
+    GETTEXTLENGTHEX length{GTL_NUMCHARS, 1200};
+    const auto size = SendMessageW(rich_edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    std::wstring text(static_cast<std::size_t>(size) + 1, L'\0');
+    GETTEXTEX get{static_cast<DWORD>((size + 1) * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
+    text.resize(static_cast<std::size_t>(SendMessageW(rich_edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+                                                      reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+// The same characters as plain text, in the same kind of control as the
+// preview's, placed alike, filled hidden and shown, the one before destroyed
+// as the preview does.
+double plain_floor_ms(const TFPreview& preview, const std::wstring& plain, HWND& previous) {
+    RECT r;
+    GetWindowRect(preview.RichEdit1, &r);
+    MapWindowPoints(HWND_DESKTOP, preview.handle(), reinterpret_cast<POINT*>(&r), 2);
+    return time_ms([&] {
+        HWND control = CreateWindowExW(0, MSFTEDIT_CLASS, L"", kPreviewRichEditStyle, r.left, r.top,
+                                       r.right - r.left, r.bottom - r.top, preview.handle(), nullptr,
+                                       GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(control, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+        SetWindowTextW(control, plain.c_str());
+        ShowWindow(control, SW_SHOWNA);
+        if (previous) DestroyWindow(previous);
+        previous = control;
+    });
+}
+
+// The preview opened on the pane as it stands, against WM_SETTEXT of the
+// text it ends up holding.
+void measure_preview(TFMain& form, TFPreview& preview, const char* name, const std::string& pane) {
+    write_text(form.Disc1, "");
+    write_text(form.Disc2, pane);
+    std::vector<double> shown, floor;
+    std::wstring plain;
+    HWND previous_floor{};
+    for (int i = 0; i < kPreviewRepetitions; ++i) {
+        ShowWindow(preview.handle(), SW_HIDE);
+        preview.follow();  // hidden: only marks the panes changed
+        pump();
+        shown.push_back(time_ms([&] { preview.show(); }));
+        pump();
+        if (plain.empty()) plain = rich_text(preview.RichEdit1);
+        ShowWindow(preview.RichEdit1, SW_HIDE);
+        floor.push_back(plain_floor_ms(preview, plain, previous_floor));
+        pump();
+        DestroyWindow(previous_floor);
+        previous_floor = nullptr;
+        ShowWindow(preview.RichEdit1, SW_SHOWNA);
+    }
+    const double ratio = bench::median(shown) / bench::median(floor);
+    std::printf("%-7s %8zu chars %6zu links %10.1f ms %10.1f ms %8.2f", name, plain.size(), preview.links().size(),
+                bench::median(shown), bench::median(floor), ratio);
+    if (pane.size() >= (8u << 20)) std::printf(" %s (goal <= %.1f)", verdict(ratio <= kPreviewGoal), kPreviewGoal);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
 void run() {
     init_common_controls();
     TFMain form(nullptr);
@@ -110,6 +179,26 @@ void run() {
                 verdict(growth <= kGrowthGoal), kGrowthGoal);
     std::printf("floor: Memo1 read once (GetWindowTextW) + the press's final text written "
                 "into Disc2 once (SetWindowTextW)\n");
+
+    // The same presses with the preview open: it renders on its timer, after the press.
+    TFPreview preview(form.handle(), form.Disc1, form.Disc2);
+    form.set_preview(&preview);
+    preview.show();
+    std::printf("\nWith the preview open\n");
+    for (std::size_t i = 0; i < 2; ++i) {
+        const Figures open = measure(form, cases[i].memo);
+        print_row(cases[i], open, false);
+        const double ratio = open.press_ms / open.floor_ms;
+        if (i == 1) std::printf("  %s (goal <= %.2f)\n", verdict(ratio <= kPreviewOpenGoal), kPreviewOpenGoal);
+        std::fflush(stdout);
+    }
+    std::printf("\nPreview of a full description of generator lines, median of %d\n", kPreviewRepetitions);
+    std::printf("%-7s %14s %12s %13s %13s %8s\n", "pane", "shown", "", "preview", "floor", "ratio");
+    for (const auto& [name, bytes] : {std::pair{"1 MiB", 1 << 20}, {"2 MiB", 2 << 20}, {"8 MiB", 8 << 20}}) {
+        measure_preview(form, preview, name, bench::make_description_text(static_cast<std::size_t>(bytes)));
+    }
+    std::printf("floor: the same characters as plain text (WM_SETTEXT) in a new control of the same class, "
+                "style and place\n");
 }
 
 }  // namespace

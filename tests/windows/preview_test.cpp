@@ -122,7 +122,7 @@ TEST_F(PreviewTest, FollowsAPressAnEditAndAClearOnlyWhileOpen) {
 
     paste_over(form->Disc1, "[b]правка[/b]");
     ASSERT_TRUE(within_a_while([&] { return shows(L"правка") && !shows(L"[b]"); }));
-    const CHARFORMAT2W bold = format_at(edit, where(L"правка"));
+    const CHARFORMAT2W bold = format_at(shown(), where(L"правка"));  // a new control each time
     EXPECT_TRUE(bold.dwEffects & CFE_BOLD);
     EXPECT_EQ(bold.wWeight, FW_BOLD);
 
