@@ -9,6 +9,7 @@
 #include "app/shell.h"
 #include "bbcode/post.h"
 #include "output/win32_text.h"
+#include "pictures/picture_rules.h"
 
 namespace tessivar {
 namespace {
@@ -42,9 +43,7 @@ bbcode::Theme theme() {
 // first time a preview is shown: start-up never pays for it.
 bool load_rich_edit() {
     static const bool loaded = [] {
-        HMODULE module = LoadLibraryExW(L"msftedit.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (!module) module = LoadLibraryW(L"msftedit.dll");  // Windows 7 before its loader update
-        return module != nullptr;
+        return system_library(L"msftedit.dll") != nullptr;
     }();
     return loaded;
 }
@@ -112,6 +111,7 @@ bool TFPreview::create() {
     StatusBar1 = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
                                  window_, nullptr, instance(), nullptr);
     SendMessageW(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    pictures_in_place_ = std::make_unique<PreviewPictures>(window_, kPostBackground);
     new_rich_edit();  // filled and shown by the first rendering
     place_beside_main_window();
     return true;
@@ -130,6 +130,25 @@ HWND TFPreview::new_rich_edit() {
     SendMessageW(RichEdit1, EM_SETEVENTMASK, 0, ENM_LINK | ENM_MOUSEEVENTS | ENM_KEYEVENTS);
     lay_out();
     return old;
+}
+
+// Loads under way end with the window's showing; the next showing renders
+// afresh and asks again for what was not in yet.
+void TFPreview::hide() {
+    ShowWindow(window_, SW_HIDE);
+    pictures_in_place_->cancel();
+    stale_ = true;
+}
+
+LONG TFPreview::shown_at(LONG rendering_position) const {
+    return pictures_in_place_ ? pictures_in_place_->control_position(rendering_position) : rendering_position;
+}
+
+// The widest a picture is shown: the rich edit's text area.
+std::uint32_t TFPreview::post_width() const {
+    RECT text{};
+    SendMessageW(RichEdit1, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    return static_cast<std::uint32_t>(std::max<LONG>(1, text.right - text.left));
 }
 
 // To the right of the main window where the screen has room, else to its
@@ -179,7 +198,10 @@ void TFPreview::render() {
     const bbcode::Post short_post = bbcode::parse_post(utf16(short_text_));
     const bbcode::Post full_post = bbcode::parse_post(utf16(full_text_));
     const bbcode::Section sections[] = {{u"Краткое описание", &short_post}, {u"Полное описание", &full_post}};
-    bbcode::Rendering rendering = bbcode::write_rtf(sections, theme());
+    static const std::wstring beyond_limit =
+        L" — " + widen(pictures::reason_text({pictures::Failure::TooManyInPreview, {}}));
+    bbcode::Rendering rendering =
+        bbcode::write_rtf(sections, theme(), {pictures::kMaxPerPreview, utf16(beyond_limit)});
     links_ = std::move(rendering.links);
     pictures_ = std::move(rendering.pictures);
 
@@ -187,6 +209,7 @@ void TFPreview::render() {
     HWND old = GetWindowLongW(RichEdit1, GWL_STYLE) & WS_VISIBLE ? new_rich_edit() : nullptr;
     stream_in(rendering.rtf);
     mark_links();
+    pictures_in_place_->rendered(RichEdit1, pictures_, post_width(), dpi_);
     SendMessageW(RichEdit1, EM_SETSEL, 0, 0);
     SendMessageW(RichEdit1, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled_));
     ShowWindow(RichEdit1, SW_SHOWNA);
@@ -232,8 +255,9 @@ const bbcode::Span* TFPreview::link_at(LONG position) const {
 void TFPreview::on_link(UINT mouse_message, LPARAM mouse_position, LONG first_char) {
     POINTL point{GET_X_LPARAM(mouse_position), GET_Y_LPARAM(mouse_position)};
     const auto under = static_cast<LONG>(SendMessageW(RichEdit1, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&point)));
-    const bbcode::Span* link = link_at(under);
-    if (!link) link = link_at(first_char);
+    // Pictures that arrived moved the text: the table's places are the rendering's.
+    const bbcode::Span* link = link_at(pictures_in_place_->rendering_position(under));
+    if (!link) link = link_at(pictures_in_place_->rendering_position(first_char));
     if (!link) return;
     const std::wstring address(link->address.begin(), link->address.end());
     if (mouse_message == WM_MOUSEMOVE) show_status(address);
@@ -259,7 +283,7 @@ LRESULT TFPreview::on_notify(const NMHDR& header) {
         // Comes before the control's own handling: a link under the mouse sets it again.
         if (filter.msg == WM_MOUSEMOVE) show_status(L"");
         if (filter.msg == WM_KEYDOWN && filter.wParam == VK_ESCAPE) {
-            ShowWindow(window_, SW_HIDE);
+            hide();
             return 1;
         }
     }
@@ -299,8 +323,15 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             if (wparam != VK_ESCAPE) break;
             [[fallthrough]];
         case WM_CLOSE:  // hidden, never destroyed: it opens again where the user left it
-            ShowWindow(window_, SW_HIDE);
+            hide();
             return 0;
+        case kPictureArrived:
+            if (pictures_in_place_) pictures_in_place_->arrived(lparam);
+            else take_picture_result(lparam);
+            return 0;
+        case WM_DESTROY:  // the main window's end takes this one along
+            pictures_in_place_.reset();
+            break;
         default:
             break;
     }

@@ -4,9 +4,11 @@
 // made the first time it is asked for, never at start-up.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/preview_pictures.h"
 #include "bbcode/rtf.h"
 #include "form/window_kit.h"
 
@@ -43,6 +45,9 @@ public:
     // text, as last shown; addresses point into the panes' texts kept here.
     const std::vector<bbcode::Span>& links() const { return links_; }
     const std::vector<bbcode::Span>& pictures() const { return pictures_; }
+    // Where a rendering's position stands in the rich edit now that pictures
+    // and reasons arrived in place.
+    LONG shown_at(LONG rendering_position) const;
 
 private:
     template <class>
@@ -52,6 +57,8 @@ private:
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
 
     bool create();
+    void hide();
+    std::uint32_t post_width() const;
     HWND new_rich_edit();
     void place_beside_main_window();
     void take_density(int dpi);
@@ -76,6 +83,7 @@ private:
     std::wstring short_text_, full_text_;
     std::vector<bbcode::Span> links_;
     std::vector<bbcode::Span> pictures_;
+    std::unique_ptr<PreviewPictures> pictures_in_place_;  // lives as long as the window
     std::wstring status_;
     POINT scrolled_{};  // where the reader was, kept across renderings
 };

@@ -12,7 +12,7 @@ constexpr std::u16string_view kBullet = u"\u2022 ";
 
 class Writer {
 public:
-    explicit Writer(const Theme& theme) : theme_(theme) {
+    Writer(const Theme& theme, const PictureLimit& limit) : theme_(theme), limit_(limit) {
         // Index 0 is the control's own colour; ours follow.
         for (std::uint32_t rgb :
              {theme.text, theme.link, theme.heading, theme.heading_back, theme.block_back, theme.link_back}) {
@@ -90,6 +90,7 @@ private:
         style.effects &= static_cast<std::uint8_t>(~(kUnderline | kStrike));
         run(kPicturePrefix, style, theme_.text, true, theme_.block_back);
         run(address, style, theme_.text, true, theme_.block_back);
+        if (++picture_count_ > limit_.count) return run(limit_.note, style, theme_.text, true, theme_.block_back);
         pictures_.push_back({start, position_ - start, address});
     }
 
@@ -179,6 +180,8 @@ private:
     }
 
     const Theme& theme_;
+    const PictureLimit& limit_;
+    std::size_t picture_count_ = 0;
     std::string body_;
     long position_ = 0;
     bool started_ = false;
@@ -190,8 +193,8 @@ private:
 
 }  // namespace
 
-Rendering write_rtf(std::span<const Section> sections, const Theme& theme) {
-    Writer writer(theme);
+Rendering write_rtf(std::span<const Section> sections, const Theme& theme, const PictureLimit& limit) {
+    Writer writer(theme, limit);
     for (std::size_t i = 0; i < sections.size(); ++i) writer.section(sections[i], i == 0);
     return writer.finish();
 }

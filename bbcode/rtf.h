@@ -46,6 +46,13 @@ inline constexpr std::u16string_view kPicturePrefix = u"Картинка: ";
 inline constexpr std::u16string_view kSpoilerCaption = u"Спойлер";
 inline constexpr std::u16string_view kQuoteCaptionSuffix = u" пишет:";
 
-Rendering write_rtf(std::span<const Section> sections, const Theme& theme);
+// Pictures past the first `count` are never loaded: each such placeholder
+// carries `note` after its address and is left out of Rendering::pictures.
+struct PictureLimit {
+    std::size_t count = static_cast<std::size_t>(-1);
+    std::u16string_view note;
+};
+
+Rendering write_rtf(std::span<const Section> sections, const Theme& theme, const PictureLimit& limit = {});
 
 }  // namespace tessivar::bbcode

@@ -19,6 +19,10 @@ add_library(tessivar_ui STATIC
     app/actions.cpp
     app/application.cpp
     app/registry_histories.cpp
+    app/picture_decode.cpp
+    app/picture_loader.cpp
+    app/preview_pictures.cpp
+    app/rich_edit_picture.cpp
     app/preview.cpp
     app/shell.cpp
     form/accessible_name.cpp
@@ -38,6 +42,8 @@ add_library(tessivar_ui STATIC
     output/win32_text.cpp
 )
 target_link_libraries(tessivar_ui PUBLIC tessivar_core comctl32 shell32 gdi32 user32 kernel32)
+# The loader's User-Agent names the version.
+target_include_directories(tessivar_ui PRIVATE ${CMAKE_BINARY_DIR}/generated)
 
 # The version block takes its numbers from project(... VERSION), the one place
 # the version is written; parts left out count as 0.

@@ -154,6 +154,10 @@ HFONT create_ui_font(const wchar_t* face, int dpi) {
     return create_font(kLastResort, dpi);
 }
 
+void redraw_all_of(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+}
+
 HINSTANCE instance() { return GetModuleHandleW(nullptr); }
 
 HICON main_icon() { return LoadIconW(instance(), L"MAINICON"); }

@@ -104,6 +104,10 @@ bool is_exactly(HFONT font, const wchar_t* face);
 
 SIZE client_size(HWND window);
 
+// Draws a window again after its drawing was held off (WM_SETREDRAW): its
+// frame too, where a scroll bar may have come meanwhile over old pixels.
+void redraw_all_of(HWND window);
+
 // The program's own module, and its icon for every window and the taskbar.
 HINSTANCE instance();
 HICON main_icon();

@@ -253,6 +253,17 @@ TEST(RichText, LinksAndPicturesWhereTheControlHoldsThem) {
     EXPECT_EQ(r.pictures[0].address, u"p.png");
     EXPECT_EQ(r.links[1].start, r.pictures[0].start + r.pictures[0].length + 1);
     EXPECT_EQ(r.links[1].length, 17);
+
+    // Past the limit a placeholder says so and is not handed on to be loaded.
+    const Post three = parse_post(u"[img]a[/img][img]b[/img][img]c[/img][url=http://d.example]d[/url]");
+    const Section section{u"Три", &three};
+    const Rendering limited = write_rtf({&section, 1}, kTheme, {2, u" (!)"});
+    ASSERT_EQ(limited.pictures.size(), 2u);
+    EXPECT_EQ(limited.pictures[1].address, u"b");
+    EXPECT_NE(limited.rtf.find(" c}{\\f0\\fs18\\cf1\\highlight5  (!)}"), std::string::npos) << limited.rtf;
+    ASSERT_EQ(limited.links.size(), 1u);
+    const long third = limited.pictures[1].start + limited.pictures[1].length;
+    EXPECT_EQ(limited.links[0].start, third + static_cast<long>(kPicturePrefix.size()) + 1 + 4);
 }
 
 }  // namespace

@@ -1,13 +1,9 @@
 // The preview on the real rich edit: opened from the menu, following the
 // panes, its links, Esc, and its layout at the density.
-#include "form_fixture.h"
-
-#include <richedit.h>
+#include "preview_fixture.h"
 
 #include <vector>
 
-#include "app/actions.h"
-#include "app/preview.h"
 #include "app/shell.h"
 #include "form/menu_bar.h"
 #include "output/links.h"
@@ -16,17 +12,6 @@
 
 namespace tessivar::testing {
 namespace {
-
-std::wstring rich_text(HWND rich_edit) {
-    GETTEXTLENGTHEX length{GTL_NUMCHARS, 1200};
-    const auto size = SendMessageW(rich_edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
-    std::wstring text(static_cast<std::size_t>(size) + 1, L'\0');
-    GETTEXTEX get{static_cast<DWORD>((size + 1) * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
-    const auto got = SendMessageW(rich_edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
-                                  reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(got));
-    return text;
-}
 
 CHARFORMAT2W format_at(HWND rich_edit, LONG position) {
     CHARRANGE range{position, position + 1};
@@ -68,40 +53,6 @@ HINSTANCE WINAPI record_shell_call(HWND, LPCWSTR, LPCWSTR file, LPCWSTR, LPCWSTR
     g_shell_calls.emplace_back(file);
     return reinterpret_cast<HINSTANCE>(42);
 }
-
-class PreviewTest : public FormTest {
-protected:
-    PreviewTest() : FormTest(main_menu()) {}
-
-    void SetUp() override {
-        FormTest::SetUp();
-        preview = std::make_unique<TFPreview>(form->handle(), form->Disc1, form->Disc2);
-        form->set_preview(preview.get());
-    }
-
-    void TearDown() override {
-        preview.reset();
-        FormTest::TearDown();
-    }
-
-    HWND shown() const { return preview->RichEdit1; }
-    std::wstring text() const { return rich_text(shown()); }
-    bool shows(const std::wstring& part) const { return text().find(part) != std::wstring::npos; }
-    LONG where(const std::wstring& part) const { return static_cast<LONG>(text().find(part)); }
-
-    // A click on the middle of the character at `position`.
-    void click_at(LONG position) const {
-        POINTL at{};
-        SendMessageW(shown(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), position);
-        const LPARAM point = MAKELPARAM(at.x + 2, at.y + 4);
-        SendMessageW(shown(), WM_MOUSEMOVE, 0, point);
-        SendMessageW(shown(), WM_LBUTTONDOWN, MK_LBUTTON, point);
-        SendMessageW(shown(), WM_LBUTTONUP, 0, point);
-        pump();
-    }
-
-    std::unique_ptr<TFPreview> preview;
-};
 
 TEST_F(PreviewTest, TheMenuItemOpensItBesideTheMainWindowWithBothSections) {
     EXPECT_EQ(shown(), nullptr);  // nothing made before it is asked for
@@ -165,8 +116,8 @@ TEST_F(PreviewTest, FollowsAPressAnEditAndAClearOnlyWhileOpen) {
     // Links marked where the table says, the forum's two topics among them.
     ASSERT_EQ(preview->links().size(), 4u);
     for (const auto& link : preview->links()) {
-        EXPECT_TRUE(format_at(edit, link.start).dwEffects & CFE_LINK);
-        EXPECT_FALSE(format_at(edit, link.start + link.length).dwEffects & CFE_LINK);
+        EXPECT_TRUE(format_at(edit, preview->shown_at(link.start)).dwEffects & CFE_LINK);
+        EXPECT_FALSE(format_at(edit, preview->shown_at(link.start + link.length)).dwEffects & CFE_LINK);
     }
 
     paste_over(form->Disc1, "[b]правка[/b]");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "beside_this_program.h"
+#include "loopback_server.h"
 #include "test_key.h"
 #include "form/window_kit.h"
 #include "output/win32_text.h"
@@ -223,6 +224,66 @@ TEST(Program, AsksToBeLaidOutAtEachMonitorsDensity) {
     constexpr int kPerMonitorAware = 2;
     EXPECT_EQ(awareness_of(context_of(running.main_window)), kPerMonitorAware);
     EXPECT_EQ(close_and_wait(running), 0u);
+}
+
+HWND preview_of(const Running& running) {
+    for (int attempt = 0; attempt < 50; ++attempt, Sleep(100)) {
+        HWND window = nullptr;
+        while ((window = FindWindowExW(nullptr, window, L"TFPreview", nullptr))) {
+            DWORD owner_process = 0;
+            GetWindowThreadProcessId(window, &owner_process);
+            if (owner_process == running.process.dwProcessId && IsWindowVisible(window)) return window;
+        }
+    }
+    return nullptr;
+}
+
+// Chooses "Главное" → "Предварительный просмотр" from the keyboard: F10, Down, Enter.
+void open_preview_from_the_menu(HWND main_window) {
+    PostMessageW(main_window, WM_SYSCOMMAND, SC_KEYMENU, 0);
+    Sleep(300);
+    HWND bar = FindWindowExW(main_window, nullptr, L"TActionMainMenuBar", nullptr);
+    for (WPARAM key : {VK_DOWN, VK_RETURN}) {
+        PostMessageW(bar, WM_KEYDOWN, key, 0);
+        Sleep(300);
+    }
+}
+
+// The time a window takes to handle a message sent to it, or a second if it does not.
+DWORD answer_ms(HWND window) {
+    const DWORD start = GetTickCount();
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1'000, &result)) return 1'000;
+    return GetTickCount() - start;
+}
+
+TEST(Program, AnswersWhilePicturesLoadFromASilentServerAndExitsWithinASecond) {
+    testing::LoopbackServer silent([](testing::LoopbackServer& server, SOCKET, const std::string&) {
+        server.wait_for_stop();
+    });
+    Running running;
+    start(running, SW_SHOWNORMAL);
+    std::string pictures;
+    for (int i = 0; i < 20; ++i) pictures += "[img]" + silent.address("/slow/" + std::to_string(i)) + "[/img]\r\n";
+    const std::wstring text = widen(pictures);
+    SendMessageW(short_pane(running.main_window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    open_preview_from_the_menu(running.main_window);
+    const HWND preview = preview_of(running);
+    ASSERT_TRUE(preview);
+    for (int attempt = 0; attempt < 50 && silent.requests().size() < 6; ++attempt) Sleep(100);
+    EXPECT_GE(silent.requests().size(), 6u);  // the loads are under way
+
+    DWORD slowest = 0;
+    for (int i = 0; i < 10; ++i, Sleep(50)) slowest = std::max({slowest, answer_ms(running.main_window), answer_ms(preview)});
+    EXPECT_LT(slowest, 50u);
+
+    const DWORD closing = GetTickCount();
+    PostMessageW(running.main_window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(running.process.hProcess, 1'000), WAIT_OBJECT_0);
+    EXPECT_LT(GetTickCount() - closing, 1'000u);
+    DWORD code = 1;
+    GetExitCodeProcess(running.process.hProcess, &code);
+    EXPECT_EQ(code, 0u);
 }
 
 TEST(Program, StartedMaximisedOpensMaximised) {

@@ -1,5 +1,5 @@
 // The program as the README shows it: the maps tab filled in and pressed,
-// the preview open beside it. Writes the two windows' rectangles to the file
+// the preview open beside it, its screenshot served from 127.0.0.1. Writes the two windows' rectangles to the file
 // named by its argument once they are painted, then waits to be photographed
 // (scripts/screenshots), for a minute at most.
 #include <windows.h>
@@ -10,14 +10,27 @@
 #include "app/actions.h"
 #include "app/application.h"
 #include "app/preview.h"
+#include "com_apartment.h"
 #include "form/main_window.h"
+#include "loopback_server.h"
 #include "output/win32_text.h"
+#include "test_pictures.h"
 
 namespace {
 
 using namespace tessivar;
 
-void fill_maps_tab(const TFMain& form) {
+// A map's screenshot: sky over a field, a keep in the middle.
+std::string map_screenshot() {
+    const testing::ComApartment com;
+    return testing::encoded_picture(GUID_ContainerFormatPng, 400, 225, [](UINT x, UINT y) -> testing::Colour {
+        if (x >= 170 && x < 230 && y >= 90 && y < 170) return {0x8A, 0x6A, 0x4A};
+        if (y >= 150) return {0x3C, static_cast<std::uint8_t>(0x90 - (y - 150) / 2), 0x3C};
+        return {static_cast<std::uint8_t>(0x50 + y / 2), static_cast<std::uint8_t>(0x90 + y / 3), 0xE8};
+    });
+}
+
+void fill_maps_tab(const TFMain& form, const std::string& screenshot) {
     write_text(form.Edit2, "Иван");
     write_text(form.ComboBox1, "Tower Defence");
     write_text(form.ComboBox2, "Русский");
@@ -25,7 +38,7 @@ void fill_maps_tab(const TFMain& form) {
     write_text(form.ComboBox4, "Нет");
     write_text(form.ComboBox5, "64х64");
     write_text(form.ComboBox6, "Летний Лордерон");
-    write_text(form.LabeledEdit2, "https://rts-content.example/img/td-logo.jpg");
+    write_text(form.LabeledEdit2, screenshot);
     write_text(form.Memo1, "Защитите замок от [b]30 волн[/b] врагов.\r\n\r\nИзменения: первый выпуск.");
     write_text(form.Edit7, "https://rts-content.example/maps/td");
 }
@@ -56,7 +69,13 @@ int wmain(int argc, wchar_t** argv) {
     TFPreview preview(form.handle(), form.Disc1, form.Disc2);
     form.set_preview(&preview);
     application.show_main_window(form.handle(), SW_SHOWNORMAL);
-    fill_maps_tab(form);
+    const std::string picture = map_screenshot();
+    testing::LoopbackServer site(
+        [&](testing::LoopbackServer&, SOCKET client, const std::string&) {
+            testing::LoopbackServer::answer(client, "200 OK", "image/png", picture);
+        },
+        8642);
+    fill_maps_tab(form, site.address("/td-logo.png"));
     form.Button1Click();
     form.Action2Execute();
     pump_for(1500);
