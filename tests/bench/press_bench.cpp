@@ -13,7 +13,7 @@
 #include <richedit.h>
 
 #include "app/application.h"
-#include "app/preview.h"
+#include "preview/preview.h"
 #include "form/main_window.h"
 #include "output/win32_text.h"
 #include "tests/bench/description_text.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/actions.h"
-#include "app/preview.h"
+#include "preview/preview.h"
 
 namespace tessivar::testing {
 

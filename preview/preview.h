@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/preview_pictures.h"
+#include "preview/preview_pictures.h"
 #include "bbcode/rtf.h"
 #include "form/window_kit.h"
 

@@ -1,4 +1,4 @@
-#include "app/preview.h"
+#include "preview/preview.h"
 
 #include <commctrl.h>
 #include <richedit.h>
