@@ -38,6 +38,15 @@ protected:
         FormTest::TearDown();
     }
 
+    // Opened from the menu, its rendering's last step done.
+    void open_preview() {
+        form->Action2Execute();
+        for (DWORD start = GetTickCount(); preview->rendering() && GetTickCount() - start < 30'000;) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            pump();
+        }
+    }
+
     HWND shown() const { return preview->RichEdit1; }
     std::wstring text() const { return rich_text(shown()); }
     bool shows(const std::wstring& part) const { return text().find(part) != std::wstring::npos; }
