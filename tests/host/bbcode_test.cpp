@@ -238,7 +238,7 @@ TEST(RichText, ColoursStylesAndAlignment) {
     std::size_t groups = 0, plain = 0;
     for (std::size_t at = rtf.find("{\\f"); at != std::string::npos; at = rtf.find("{\\f", at + 1)) ++groups;
     for (std::size_t at = rtf.find("{\\plain"); at != std::string::npos; at = rtf.find("{\\plain", at + 1)) ++plain;
-    EXPECT_EQ(groups, 2u);  // the font table's two
+    EXPECT_EQ(groups, 3u);  // the font table and its two fonts
     EXPECT_EQ(plain, 3u);   // the heading, x and y
 }
 
@@ -248,7 +248,7 @@ TEST(RichText, ColoursStylesAndAlignment) {
 TEST(RichText, CutIntoPiecesThatMakeTheWhole) {
     std::u16string markup;
     for (int i = 0; i < 2000; ++i) markup += u"[b]строка[/b] " + std::u16string(i % 7, u'x') + u"\n";
-    markup += u"[i]" + std::u16string(3 * kLongestGroup - 1, u'y') + u"\xD83D\xDE00" + std::u16string(kLongestGroup, u'z') + u"[/i]";
+    markup += u"[i]" + std::u16string(3 * kLongestGroup - 1, u'y') + u"\xD83D\xDE00" + std::u16string(kLongestGroup + 8, u'z') + u"[/i]";
     const Post post = parse_post(markup);
     const Section section{u"H", &post, u"ещё"};
     const Rendering r = write_rtf({&section, 1}, kTheme);
@@ -264,6 +264,7 @@ TEST(RichText, CutIntoPiecesThatMakeTheWhole) {
     }
     EXPECT_EQ(r.rtf.substr(0, r.body_start) + body + "}", r.rtf);
     EXPECT_NE(r.rtf.find("\\u-10179?\\u-8704?"), std::string::npos);  // the pair whole in one group
+    EXPECT_NE(r.rtf.find("\\par z"), std::string::npos);  // a line past 1024 goes on in a paragraph of its own
     EXPECT_TRUE(r.rtf.ends_with("{\\plain\\f0\\fs18\\cf1\\i\\highlight5 \\u1077?\\u1097?\\u1105?}}")) << r.rtf.substr(r.rtf.size() - 80);
 }
 
@@ -275,7 +276,7 @@ TEST(RichText, APaneShownUpToItsHeadWithWhatFollowsCounted) {
         std::u16string_view shown, left_out;
     } heads[] = {
         {u"abc", 3, u"abc", u""},
-        {u"abcd", 4, u"abc", u"Дальше не показано: ещё 1\u00A0знак"},
+        {u"abcd", 4, u"abc", u"Дальше не показано: ещё 1 знак"},
         {u"abcd", 1'000'003, u"abc", u"Дальше не показано: ещё 1\u00A0000\u00A0000 знаков"},
         {u"ab\xD83D\xDE00", 4, u"ab\xD83D\xDE00", u""},  // a pair never cut
         {u"ab\xD83D\xDE00", 6, u"ab\xD83D\xDE00", u"Дальше не показано: ещё 2 знака"},
