@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "app/About.h"
-#include "app/preview.h"
+#include "preview/preview.h"
 #include "app/shell.h"
 #include "form/main_window.h"
 #include "form/window_kit.h"

@@ -5,7 +5,7 @@
 #include "app/actions.h"
 #include "app/application.h"
 #include "app/registry_histories.h"
-#include "app/preview.h"
+#include "preview/preview.h"
 #include "form/main_window.h"
 #include "form/window_kit.h"
 

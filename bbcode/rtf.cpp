@@ -1,5 +1,6 @@
 #include "bbcode/rtf.h"
 
+#include <algorithm>
 #include <charconv>
 #include <unordered_map>
 
@@ -9,6 +10,10 @@ namespace {
 constexpr int kIndentTwips = 360;  // a block or list level
 constexpr char16_t kReplacement = 0xFFFD;
 constexpr std::u16string_view kBullet = u"\u2022 ";
+// Wine's rich edit wraps a paragraph in time growing with the square of its
+// length, and again with every piece streamed into it: a longer line goes
+// on in a paragraph of its own.
+constexpr std::size_t kLongestLine = 1024;
 
 class Writer {
 public:
@@ -29,19 +34,30 @@ public:
         heading.points = theme_.points + 2;
         run(s.heading, heading, theme_.heading, true, theme_.heading_back);
         for (const Paragraph& p : s.post->paragraphs) paragraph(p, *s.post);
+        if (s.left_out.empty()) return;
+        next_paragraph(Align::Left, 0);
+        Style note;
+        note.effects = kItalic;
+        run(s.left_out, note, theme_.text, true, theme_.block_back);
     }
 
     Rendering finish() {
         Rendering out;
-        out.rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fswiss\\fcharset204 Tahoma;}"
-                  "{\\f1\\fmodern\\fcharset204 Courier New;}}{\\colortbl;";
+        out.rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fswiss\\fcharset204 ";
+        out.rtf += kPostFace;
+        out.rtf += ";}{\\f1\\fmodern\\fcharset204 Courier New;}}{\\colortbl;";
         for (std::uint32_t rgb : colours_) {
             out.rtf += "\\red" + std::to_string(rgb >> 16 & 0xFF) + "\\green" + std::to_string(rgb >> 8 & 0xFF) +
                        "\\blue" + std::to_string(rgb & 0xFF) + ";";
         }
         out.rtf += "}\n";
+        out.body_start = out.rtf.size();
         out.rtf.reserve(out.rtf.size() + body_.size() + 2);
         out.rtf += body_;
+        out.cuts.reserve(cuts_.size() + 2);
+        out.cuts.push_back(out.body_start);
+        for (std::size_t cut : cuts_) out.cuts.push_back(out.body_start + cut);
+        out.cuts.push_back(out.rtf.size());
         out.rtf += "}";
         out.links = std::move(links_);
         out.pictures = std::move(pictures_);
@@ -97,10 +113,12 @@ private:
     // Ends the paragraph before, if any: the last one needs no mark after it.
     void next_paragraph(Align align, int indent) {
         if (started_) {
+            may_cut();
             body_ += "\\par\n";
             ++position_;
         }
         started_ = true;
+        line_length_ = 0;
         body_ += "\\pard";
         if (align == Align::Center) body_ += "\\qc";
         if (align == Align::Right) body_ += "\\qr";
@@ -112,8 +130,19 @@ private:
     }
 
     void run(std::u16string_view text, const Style& style, std::uint32_t rgb, bool shaded, std::uint32_t back) {
-        if (text.empty()) return;
-        body_ += (style.effects & kMonospace) ? "{\\f1\\fs" : "{\\f0\\fs";
+        while (!text.empty()) {
+            std::size_t length = std::min(text.size(), kLongestGroup);
+            if (length < text.size() && text[length - 1] >= 0xD800 && text[length - 1] <= 0xDBFF) --length;
+            may_cut();
+            group(text.substr(0, length), style, rgb, shaded, back);
+            text.remove_prefix(length);
+        }
+    }
+
+    // Every attribute stated after \plain: nothing is taken from the
+    // control's defaults or from the run before.
+    void group(std::u16string_view text, const Style& style, std::uint32_t rgb, bool shaded, std::uint32_t back) {
+        body_ += (style.effects & kMonospace) ? "{\\plain\\f1\\fs" : "{\\plain\\f0\\fs";
         append_number(2 * (style.points ? style.points : theme_.points));
         body_ += "\\cf";
         append_number(colour(rgb));
@@ -135,6 +164,11 @@ private:
     // lone half of a surrogate pair) becomes U+FFFD, still one character.
     void append_text(std::u16string_view text) {
         for (std::size_t i = 0; i < text.size(); ++i) {
+            if (++line_length_ > kLongestLine) {
+                body_ += "\\par ";
+                ++position_;
+                line_length_ = 1;
+            }
             char16_t c = text[i];
             if (c == u'\\' || c == u'{' || c == u'}') {
                 body_ += '\\';
@@ -167,6 +201,12 @@ private:
         body_ += '?';
     }
 
+    void may_cut() {
+        if (body_.size() - last_cut_ < kPieceBytes) return;
+        last_cut_ = body_.size();
+        cuts_.push_back(last_cut_);
+    }
+
     void append_number(int n) {
         char digits[12];
         const auto result = std::to_chars(digits, digits + sizeof digits, n);
@@ -183,6 +223,9 @@ private:
     const PictureLimit& limit_;
     std::size_t picture_count_ = 0;
     std::string body_;
+    std::size_t last_cut_ = 0;
+    std::size_t line_length_ = 0;
+    std::vector<std::size_t> cuts_;
     long position_ = 0;
     bool started_ = false;
     std::vector<std::uint32_t> colours_;

@@ -23,9 +23,13 @@ struct Theme {
     int points = 9;              // the post's own size
 };
 
+// The post's own face, \f0 of every stream; \f1 is Courier New for code.
+inline constexpr std::string_view kPostFace = "Tahoma";
+
 struct Section {
     std::u16string_view heading;  // the window's own text, never read as markup
     const Post* post;
+    std::u16string_view left_out = {};  // a last line saying what of the pane is not shown
 };
 
 // Characters of the control's text: a paragraph's end counts one.
@@ -37,9 +41,18 @@ struct Span {
 
 struct Rendering {
     std::string rtf;
+    // The stream may be given in pieces, each the header (up to body_start)
+    // with a stretch between two neighbouring cuts and a closing brace. The
+    // cuts lie about kPieceBytes apart: before a paragraph's end or a group.
+    std::size_t body_start = 0;
+    std::vector<std::size_t> cuts;  // the first body_start, the last rtf.size() - 1
     std::vector<Span> links;     // in order, never overlapping
     std::vector<Span> pictures;  // each placeholder whole: a picture takes its place
 };
+
+inline constexpr std::size_t kPieceBytes = 2048;
+// A longer run is written as several groups, so that a piece can end inside it.
+inline constexpr std::size_t kLongestGroup = 256;
 
 // What a picture's placeholder reads, its address after it.
 inline constexpr std::u16string_view kPicturePrefix = u"Картинка: ";

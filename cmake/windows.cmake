@@ -19,11 +19,11 @@ add_library(tessivar_ui STATIC
     app/actions.cpp
     app/application.cpp
     app/registry_histories.cpp
-    app/picture_decode.cpp
-    app/picture_loader.cpp
-    app/preview_pictures.cpp
-    app/rich_edit_picture.cpp
-    app/preview.cpp
+    preview/picture_decode.cpp
+    preview/picture_loader.cpp
+    preview/preview_pictures.cpp
+    preview/rich_edit_picture.cpp
+    preview/preview.cpp
     app/shell.cpp
     form/accessible_name.cpp
     form/clearing.cpp

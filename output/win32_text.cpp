@@ -1,5 +1,7 @@
 #include "output/win32_text.h"
 
+#include <algorithm>
+
 namespace tessivar {
 namespace {
 
@@ -106,8 +108,9 @@ std::wstring as_wide(std::u16string_view units) { return {units.begin(), units.e
 
 std::u16string as_units(std::wstring_view wide) { return {wide.begin(), wide.end()}; }
 
-std::wstring read_wide_text(HWND control) {
-    const int length = GetWindowTextLengthW(control);
+std::wstring read_wide_text(HWND control, std::size_t most) {
+    const auto whole = static_cast<std::size_t>(std::max(0, GetWindowTextLengthW(control)));
+    const int length = static_cast<int>(std::min(whole, most));
     if (length <= 0) return {};
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     const int got = GetWindowTextW(control, text.data(), length + 1);

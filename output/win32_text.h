@@ -2,6 +2,7 @@
 // The one place where the core's UTF-8 meets the window system's UTF-16.
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,8 @@ std::u16string as_units(std::wstring_view wide);
 
 // A control's whole text, read and written in one operation each.
 std::string read_text(HWND control);
-std::wstring read_wide_text(HWND control);
+// Its first `most` units, the pane's head, cost what they hold, however long the rest.
+std::wstring read_wide_text(HWND control, std::size_t most = static_cast<std::size_t>(-1));
 void write_text(HWND control, std::string_view utf8);
 
 }  // namespace tessivar

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "bbcode/pane_head.h"
 #include "bbcode/post.h"
 #include "bbcode/rtf.h"
 #include "expected.h"
@@ -231,39 +232,70 @@ TEST(RichText, SevenBitWithUnicodeEscapes) {
 TEST(RichText, ColoursStylesAndAlignment) {
     const std::string rtf = rendered(u"H", u"[r][color=#9999FF][b]x[/b][/color][/r]\n[c][s]y[/s][/c]").rtf;
     EXPECT_NE(rtf.find("\\red153\\green153\\blue255;"), std::string::npos);
-    EXPECT_NE(rtf.find("\\pard\\qr {\\f0\\fs18\\cf7\\b x}"), std::string::npos) << rtf;
-    EXPECT_NE(rtf.find("\\par\n\\pard\\qc {\\f0\\fs18\\cf1\\strike y}"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("\\pard\\qr {\\plain\\f0\\fs18\\cf7\\b x}"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("\\par\n\\pard\\qc {\\plain\\f0\\fs18\\cf1\\strike y}"), std::string::npos) << rtf;
+    // Every group starts from \plain: nothing carries over from the control.
+    std::size_t groups = 0, plain = 0;
+    for (std::size_t at = rtf.find("{\\f"); at != std::string::npos; at = rtf.find("{\\f", at + 1)) ++groups;
+    for (std::size_t at = rtf.find("{\\plain"); at != std::string::npos; at = rtf.find("{\\plain", at + 1)) ++plain;
+    EXPECT_EQ(groups, 3u);  // the font table and its two fonts
+    EXPECT_EQ(plain, 3u);   // the heading, x and y
 }
 
-// The spans count the control's characters: a paragraph's end is one, a
-// surrogate pair two.
-TEST(RichText, LinksAndPicturesWhereTheControlHoldsThem) {
-    const Post first = parse_post(u"\xD83D\xDE00[url=http://a.example]ab[/url]");
-    const Post second = parse_post(u"x\n[img]p.png[/img] [url]https://b.example[/url]");
-    const Section sections[] = {{u"Один", &first}, {u"Два", &second}};
-    const Rendering r = write_rtf(sections, kTheme);
-    // "Один" CR, emoji (2) then the link; CR, CR (blank), "Два" CR, "x" CR, then the picture.
-    ASSERT_EQ(r.links.size(), 2u);
-    EXPECT_EQ(r.links[0].start, 7);
-    EXPECT_EQ(r.links[0].length, 2);
-    EXPECT_EQ(r.links[0].address, u"http://a.example");
-    ASSERT_EQ(r.pictures.size(), 1u);
-    EXPECT_EQ(r.pictures[0].start, 9 + 1 + 1 + 4 + 2);
-    EXPECT_EQ(r.pictures[0].length, static_cast<long>(kPicturePrefix.size() + 5));
-    EXPECT_EQ(r.pictures[0].address, u"p.png");
-    EXPECT_EQ(r.links[1].start, r.pictures[0].start + r.pictures[0].length + 1);
-    EXPECT_EQ(r.links[1].length, 17);
+// Pieces between neighbouring cuts, each behind the header, give the whole
+// stream; a long run is cut inside, never within a surrogate pair, and a
+// pane's head ends with its note.
+TEST(RichText, CutIntoPiecesThatMakeTheWhole) {
+    std::u16string markup;
+    for (int i = 0; i < 2000; ++i) markup += u"[b]строка[/b] " + std::u16string(i % 7, u'x') + u"\n";
+    markup += u"[i]" + std::u16string(3 * kLongestGroup - 1, u'y') + u"\xD83D\xDE00" + std::u16string(kLongestGroup + 8, u'z') + u"[/i]";
+    const Post post = parse_post(markup);
+    const Section section{u"H", &post, u"ещё"};
+    const Rendering r = write_rtf({&section, 1}, kTheme);
+    ASSERT_GT(r.cuts.size(), 12u);
+    EXPECT_EQ(r.cuts.front(), r.body_start);
+    EXPECT_EQ(r.cuts.back(), r.rtf.size() - 1);
+    std::string body;
+    for (std::size_t i = 0; i + 1 < r.cuts.size(); ++i) {
+        const std::string piece = r.rtf.substr(r.cuts[i], r.cuts[i + 1] - r.cuts[i]);
+        EXPECT_TRUE(piece.starts_with("\\par\n") || piece.starts_with("{\\plain") || i == 0) << piece.substr(0, 20);
+        EXPECT_LT(r.cuts[i + 1] - r.cuts[i], kPieceBytes + 6 * kLongestGroup + 64);
+        body += piece;
+    }
+    EXPECT_EQ(r.rtf.substr(0, r.body_start) + body + "}", r.rtf);
+    EXPECT_NE(r.rtf.find("\\u-10179?\\u-8704?"), std::string::npos);  // the pair whole in one group
+    EXPECT_NE(r.rtf.find("\\par z"), std::string::npos);  // a line past 1024 goes on in a paragraph of its own
+    EXPECT_TRUE(r.rtf.ends_with("{\\plain\\f0\\fs18\\cf1\\i\\highlight5 \\u1077?\\u1097?\\u1105?}}")) << r.rtf.substr(r.rtf.size() - 80);
+}
 
-    // Past the limit a placeholder says so and is not handed on to be loaded.
-    const Post three = parse_post(u"[img]a[/img][img]b[/img][img]c[/img][url=http://d.example]d[/url]");
-    const Section section{u"Три", &three};
-    const Rendering limited = write_rtf({&section, 1}, kTheme, {2, u" (!)"});
-    ASSERT_EQ(limited.pictures.size(), 2u);
-    EXPECT_EQ(limited.pictures[1].address, u"b");
-    EXPECT_NE(limited.rtf.find(" c}{\\f0\\fs18\\cf1\\highlight5  (!)}"), std::string::npos) << limited.rtf;
-    ASSERT_EQ(limited.links.size(), 1u);
-    const long third = limited.pictures[1].start + limited.pictures[1].length;
-    EXPECT_EQ(limited.links[0].start, third + static_cast<long>(kPicturePrefix.size()) + 1 + 4);
+// At least 64 KiB of a pane, read no further, and how many characters follow.
+TEST(RichText, APaneShownUpToItsHeadWithWhatFollowsCounted) {
+    const struct {
+        std::u16string_view start;
+        std::size_t length;
+        std::u16string_view shown, left_out;
+    } heads[] = {
+        {u"abc", 3, u"abc", u""},
+        {u"abcd", 4, u"abc", u"Дальше не показано: ещё 1 знак"},
+        {u"abcd", 1'000'003, u"abc", u"Дальше не показано: ещё 1\u00A0000\u00A0000 знаков"},
+        {u"ab\xD83D\xDE00", 4, u"ab\xD83D\xDE00", u""},  // a pair never cut
+        {u"ab\xD83D\xDE00", 6, u"ab\xD83D\xDE00", u"Дальше не показано: ещё 2 знака"},
+        {u"ab", 2, u"ab", u""},
+    };
+    for (const auto& [start, length, shown, left_out] : heads) {
+        const PaneHead head = pane_head(start, length, 3);
+        EXPECT_EQ(head.shown, shown) << length;
+        EXPECT_EQ(head.left_out, left_out) << length;
+    }
+    const std::u16string two_mib(kShownUnits + 1, u'a');
+    EXPECT_EQ(pane_head(two_mib, 2 << 20).shown.size(), kShownUnits);
+    const struct {
+        std::uint64_t count;
+        std::u16string_view words;
+    } counts[] = {{0, u"0 знаков"},     {1, u"1 знак"},       {2, u"2 знака"},          {4, u"4 знака"},
+                  {5, u"5 знаков"},     {11, u"11 знаков"},   {12, u"12 знаков"},       {21, u"21 знак"},
+                  {114, u"114 знаков"}, {1'022, u"1\u00A0022 знака"}, {123'456'789, u"123\u00A0456\u00A0789 знаков"}};
+    for (const auto& [count, words] : counts) EXPECT_EQ(characters_in_words(count), words) << count;
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <map>
 #include <memory>
 
-#include "app/picture_loader.h"
-#include "app/rich_edit_picture.h"
+#include "preview/picture_loader.h"
+#include "preview/rich_edit_picture.h"
 #include "com_apartment.h"
 #include "tessivar_version.h"
 

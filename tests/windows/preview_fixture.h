@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/actions.h"
-#include "app/preview.h"
+#include "preview/preview.h"
 
 namespace tessivar::testing {
 
@@ -36,6 +36,15 @@ protected:
     void TearDown() override {
         preview.reset();
         FormTest::TearDown();
+    }
+
+    // Opened from the menu, its rendering's last step done.
+    void open_preview() {
+        form->Action2Execute();
+        for (DWORD start = GetTickCount(); preview->rendering() && GetTickCount() - start < 30'000;) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            pump();
+        }
     }
 
     HWND shown() const { return preview->RichEdit1; }

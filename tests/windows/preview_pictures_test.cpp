@@ -58,7 +58,7 @@ TEST_F(PreviewPicturesTest, AMapsPressShowsItsScreenshotCentredAndEveryFailureIt
     std::string short_pane;
     for (const std::string& path : more) short_pane += "[img]" + site.address(path) + "[/img] после\r\n";
     type(form->Disc1, short_pane + "[img]pictures/local.png[/img]\r\n");
-    form->Action2Execute();
+    open_preview();
     ASSERT_EQ(preview->pictures().size(), 10u);
 
     const std::wstring placeholder = L"Картинка: ";

@@ -2,9 +2,11 @@
 // panes, its links, Esc, and its layout at the density.
 #include "preview_fixture.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "app/shell.h"
+#include "bbcode/pane_head.h"
 #include "form/menu_bar.h"
 #include "output/links.h"
 #include "recording_browser.h"
@@ -36,6 +38,23 @@ template <class Done>
 bool within_a_while(Done done) {
     for (DWORD start = GetTickCount(); GetTickCount() - start < 2000; Sleep(10)) {
         pump();
+        if (done()) return true;
+    }
+    return false;
+}
+
+// Handles one message at a time until `done` holds, for half a minute at
+// most: a rendering's steps come one a message.
+template <class Done>
+bool message_by_message(Done done) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 30'000;) {
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        } else {
+            Sleep(1);
+        }
         if (done()) return true;
     }
     return false;
@@ -98,7 +117,7 @@ TEST_F(PreviewTest, TheMenuItemOpensItBesideTheMainWindowWithBothSections) {
 }
 
 TEST_F(PreviewTest, FollowsAPressAnEditAndAClearOnlyWhileOpen) {
-    form->Action2Execute();
+    open_preview();
     type(form->Edit2, "Иван");
     type(form->LabeledEdit2, "images/td-logo.jpg");
     click(form->Button1);
@@ -132,11 +151,79 @@ TEST_F(PreviewTest, FollowsAPressAnEditAndAClearOnlyWhileOpen) {
     pump();
     EXPECT_FALSE(shows(L"скрыто"));  // nothing rendered while closed
     form->Action2Execute();
-    EXPECT_TRUE(shows(L"скрыто"));
+    EXPECT_TRUE(within_a_while([&] { return shows(L"скрыто"); }));
+}
+
+// Each run states its whole format: what the markup leaves plain is plain
+// after any effect, and the control's own default is the post's.
+TEST_F(PreviewTest, PlainTextIsPlainInTheControlAndBoldIsBold) {
+    open_preview();
+    paste_over(form->Disc1, "[b]жир[/b]п1 [i]курс[/i]п2 [u]подч[/u]п3 [s]зач[/s]п4\r\n[b][i]икс[/b]игрек[/i]");
+    ASSERT_TRUE(within_a_while([&] { return shows(L"игрек"); }));
+    constexpr DWORD kEffects = CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT;
+    const struct {
+        const wchar_t* text;
+        DWORD effects;
+    } runs[] = {{L"жир", CFE_BOLD},      {L"п1", 0}, {L"курс", CFE_ITALIC},           {L"п2", 0},
+                {L"подч", CFE_UNDERLINE}, {L"п3", 0}, {L"зач", CFE_STRIKEOUT},         {L"п4", 0},
+                {L"икс", CFE_BOLD | CFE_ITALIC},      {L"игрек", CFE_ITALIC}};
+    for (const auto& run : runs) {
+        ASSERT_TRUE(shows(run.text)) << narrow(run.text);
+        const CHARFORMAT2W format = format_at(shown(), where(run.text));
+        EXPECT_EQ(format.dwMask & (CFM_BOLD | CFM_WEIGHT), static_cast<DWORD>(CFM_BOLD | CFM_WEIGHT)) << narrow(run.text);
+        EXPECT_EQ(format.dwEffects & kEffects, run.effects) << narrow(run.text);
+        EXPECT_EQ(format.wWeight, run.effects & CFE_BOLD ? FW_BOLD : FW_NORMAL) << narrow(run.text);
+        EXPECT_STREQ(format.szFaceName, L"Tahoma") << narrow(run.text);
+        EXPECT_EQ(format.yHeight, 9 * 20) << narrow(run.text);
+    }
+    CHARFORMAT2W own{};
+    own.cbSize = sizeof own;
+    SendMessageW(shown(), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&own));
+    EXPECT_STREQ(own.szFaceName, L"Tahoma");
+    EXPECT_EQ(own.wWeight, FW_NORMAL);
+    EXPECT_EQ(own.dwEffects & kEffects, 0u);
+    EXPECT_EQ(own.yHeight, 9 * 20);
+    EXPECT_EQ(own.crTextColor, RGB(0xDC, 0xDC, 0xDC));
+}
+
+// A pane past its head: rendered up to it in short steps between messages,
+// whole across the pieces, with the rest said in place; a change under way
+// gives the rendering up for the new text.
+TEST_F(PreviewTest, ABigPaneRendersItsHeadInShortStepsAndAChangeStartsAgain) {
+    open_preview();
+    std::string big;
+    for (int i = 0; big.size() < 90'000; ++i) big += "[b]строка " + std::to_string(i) + "[/b] обычная\r\n";
+    big += "[r][u]конец[/u] после[/r]\r\n" + std::string(3 << 20, 'z');
+    paste_over(form->Disc2, big);
+    ASSERT_TRUE(message_by_message([&] { return preview->rendering(); }));
+    const HWND before = shown();
+    const std::string after_change = "новое\r\n" + big;
+    paste_over(form->Disc2, after_change);
+    EXPECT_FALSE(preview->rendering());  // given up at once
+    EXPECT_EQ(shown(), before);          // the last one shown stays meanwhile
+    int steps = 0;
+    ASSERT_TRUE(message_by_message([&] {
+        steps += preview->rendering();
+        return shown() != before && !preview->rendering();
+    }));
+    EXPECT_GT(steps, 3);
+    EXPECT_LT(preview->longest_step_ms(), 50.0);
+    EXPECT_TRUE(shows(L"новое"));
+    const LONG after = where(L"после");
+    ASSERT_GT(after, 0);
+    EXPECT_EQ(format_at(shown(), after).dwEffects & (CFE_UNDERLINE | CFE_BOLD), 0u);
+    EXPECT_TRUE(format_at(shown(), where(L"конец")).dwEffects & CFE_UNDERLINE);
+    EXPECT_EQ(alignment_at(shown(), after), PFA_RIGHT);
+    EXPECT_EQ(alignment_at(shown(), after - 10), PFA_LEFT);
+    // The pane's first 64 Ki units to the letter, the rest counted.
+    const std::size_t z_shown = bbcode::kShownUnits - widen(after_change).find(L'z');
+    const std::wstring all = text();
+    EXPECT_EQ(static_cast<std::size_t>(std::count(all.begin(), all.end(), L'z')), z_shown);
+    EXPECT_TRUE(shows(L"Дальше не показано: ещё 3\u00A0")) << narrow(text().substr(text().size() - 60));
 }
 
 TEST_F(PreviewTest, AClickOnALinkOpensOnlyItsWebAddress) {
-    form->Action2Execute();
+    open_preview();
     click(form->Button1);
     ASSERT_TRUE(within_a_while([&] { return shows(L"генератором"); }));
     {
@@ -180,7 +267,7 @@ void key_with_control(HWND window, WORD key) {
 }
 
 TEST_F(PreviewTest, CtrlACtrlCCopyWithFormattingAndEscHidesIt) {
-    form->Action2Execute();
+    open_preview();
     key_with_control(shown(), 'A');
     key_with_control(shown(), 'C');
     EXPECT_NE(clipboard_text().find(L"Полное описание"), std::wstring::npos);
@@ -205,7 +292,7 @@ TEST_F(PreviewTest, CtrlACtrlCCopyWithFormattingAndEscHidesIt) {
 
 // Run again at 120, 144 and 192 dpi.
 TEST_F(PreviewTest, LaidOutAtTheDensity) {
-    form->Action2Execute();
+    open_preview();
     const int dpi = GetDeviceCaps(GetDC(nullptr), LOGPIXELSY);
     const LayoutScale scale{dpi, dpi};
     const SIZE client = client_size(preview->handle());

@@ -9,7 +9,7 @@
 #include "app/About.h"
 #include "app/actions.h"
 #include "app/application.h"
-#include "app/preview.h"
+#include "preview/preview.h"
 #include "com_apartment.h"
 #include "form/main_window.h"
 #include "loopback_server.h"

@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/picture_loader.h"
+#include "preview/picture_loader.h"
 #include "bbcode/rtf.h"
 #include "pictures/text_shifts.h"
 

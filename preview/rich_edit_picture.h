@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <richedit.h>
 
-#include "app/picture_loader.h"
+#include "preview/picture_loader.h"
 
 namespace tessivar {
 

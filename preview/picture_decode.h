@@ -9,7 +9,7 @@
 #include <string_view>
 #include <variant>
 
-#include "app/picture_loader.h"
+#include "preview/picture_loader.h"
 
 namespace tessivar {
 

@@ -1,4 +1,4 @@
-#include "app/rich_edit_picture.h"
+#include "preview/rich_edit_picture.h"
 
 #include <objbase.h>
 #include <ole2.h>

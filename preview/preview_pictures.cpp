@@ -1,10 +1,10 @@
-#include "app/preview_pictures.h"
+#include "preview/preview_pictures.h"
 
 #include <richedit.h>
 
 #include <algorithm>
 
-#include "app/rich_edit_picture.h"
+#include "preview/rich_edit_picture.h"
 #include "form/window_kit.h"
 #include "output/win32_text.h"
 

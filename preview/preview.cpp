@@ -1,12 +1,14 @@
-#include "app/preview.h"
+#include "preview/preview.h"
 
 #include <commctrl.h>
 #include <richedit.h>
 #include <windowsx.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "app/shell.h"
+#include "bbcode/pane_head.h"
 #include "bbcode/post.h"
 #include "output/win32_text.h"
 #include "pictures/picture_rules.h"
@@ -15,6 +17,9 @@ namespace tessivar {
 namespace {
 
 constexpr UINT_PTR kFollowTimer = 1;
+constexpr UINT_PTR kStepTimer = 2;
+constexpr UINT kRenderStep = WM_APP + 18;
+constexpr UINT kRetire = WM_APP + 19;  // a control no longer shown, to be destroyed
 constexpr int kPostMargin = 6;
 constexpr DWORD kPreviewStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
@@ -53,6 +58,29 @@ std::u16string_view utf16(const std::wstring& text) {
     return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
 }
 
+using Clock = std::chrono::steady_clock;
+
+std::size_t pane_length(HWND pane) { return static_cast<std::size_t>(std::max(0, GetWindowTextLengthW(pane))); }
+
+double ms_since(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The control's own format is the post's: a run that states nothing
+// still shows as the post's text, never in the control's bold System.
+void take_post_format(HWND rich_edit, const bbcode::Theme& theme) {
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_FACE | CFM_SIZE | CFM_WEIGHT | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT |
+                    CFM_COLOR | CFM_CHARSET;
+    format.yHeight = theme.points * 20;
+    format.wWeight = FW_NORMAL;
+    format.crTextColor = RGB(theme.text >> 16, theme.text >> 8 & 0xFF, theme.text & 0xFF);
+    format.bCharSet = RUSSIAN_CHARSET;
+    std::copy(bbcode::kPostFace.begin(), bbcode::kPostFace.end(), format.szFaceName);
+    SendMessageW(rich_edit, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+}
+
 struct StreamSource {
     const char* next;
     std::size_t left;
@@ -68,10 +96,44 @@ DWORD CALLBACK read_stream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* g
     return 0;
 }
 
+// Appends a piece of rich text at the end: one pass, the control builds
+// the piece's paragraphs once.
+void stream_at_end(HWND rich_edit, const std::string& piece) {
+    GETTEXTLENGTHEX length{GTL_NUMCHARS, 1200};
+    const auto held = static_cast<LONG>(SendMessageW(rich_edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
+    CHARRANGE end{held, held};
+    SendMessageW(rich_edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    StreamSource source{piece.data(), piece.size()};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, read_stream};
+    SendMessageW(rich_edit, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
+}
+
+// Each costs the control a walk to its place; the parser keeps their number
+// bounded.
+void mark_link(HWND rich_edit, const bbcode::Span& link) {
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_LINK;
+    format.dwEffects = CFE_LINK;
+    CHARRANGE range{link.start, link.start + link.length};
+    SendMessageW(rich_edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    SendMessageW(rich_edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+}
+
 }  // namespace
 
+// A rendering under way: its control, hidden, takes the stream piece by
+// piece, then its links; the one shown stays until it is filled.
+struct TFPreview::Filling {
+    std::unique_ptr<Panes> panes;
+    HWND control;
+    std::size_t next_cut = 0;
+    std::size_t next_link = 0;
+    bool filled = false;  // shown by a step of its own unless time is left
+};
+
 TFPreview::TFPreview(HWND main_window, HWND short_pane, HWND full_pane)
-    : main_(main_window), short_pane_(short_pane), full_pane_(full_pane) {}
+    : main_(main_window), short_pane_(short_pane), full_pane_(full_pane), shown_(std::make_unique<Panes>()) {}
 
 TFPreview::~TFPreview() {
     if (window_) DestroyWindow(window_);
@@ -88,14 +150,13 @@ void TFPreview::show() {
     SetFocus(RichEdit1);
 }
 
-// Coalesced: however many changes come, one rendering follows them, and
-// never sooner after the last than that one took, so typing stays quick
-// even in megabytes.
+// Coalesced: however many changes come, one rendering follows them.
 void TFPreview::follow() {
     stale_ = true;
+    abandon();
     if (!window_ || !IsWindowVisible(window_) || timer_pending_) return;
     timer_pending_ = true;
-    SetTimer(window_, kFollowTimer, std::max<DWORD>(kFollowDelayMs, last_render_ms_), nullptr);
+    SetTimer(window_, kFollowTimer, kFollowDelayMs, nullptr);
 }
 
 bool TFPreview::create() {
@@ -112,30 +173,28 @@ bool TFPreview::create() {
                                  window_, nullptr, instance(), nullptr);
     SendMessageW(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     pictures_in_place_ = std::make_unique<PreviewPictures>(window_, kPostBackground);
-    new_rich_edit();  // filled and shown by the first rendering
     place_beside_main_window();
     return true;
 }
 
 // Each rendering fills a new control, shown once filled: emptying a full
 // one costs Wine's rich edit time that grows with the square of its
-// paragraphs, where destroying it is linear. Returns the one it replaces.
-HWND TFPreview::new_rich_edit() {
-    HWND old = RichEdit1;
-    if (old) SendMessageW(old, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled_));
-    RichEdit1 = CreateWindowExW(0, MSFTEDIT_CLASS, L"", kPreviewRichEditStyle, 0, 0, 0, 0, window_, nullptr,
+// paragraphs, where destroying it is linear.
+HWND TFPreview::new_rich_edit() const {
+    HWND made = CreateWindowExW(0, MSFTEDIT_CLASS, L"", kPreviewRichEditStyle, 0, 0, 0, 0, window_, nullptr,
                                 instance(), nullptr);
-    SendMessageW(RichEdit1, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);  // as much as the panes hold
-    SendMessageW(RichEdit1, EM_SETBKGNDCOLOR, 0, kPostBackground);
-    SendMessageW(RichEdit1, EM_SETEVENTMASK, 0, ENM_LINK | ENM_MOUSEEVENTS | ENM_KEYEVENTS);
-    lay_out();
-    return old;
+    SendMessageW(made, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);  // as much as the panes hold
+    SendMessageW(made, EM_SETBKGNDCOLOR, 0, kPostBackground);
+    take_post_format(made, theme());
+    lay_out(made);
+    return made;
 }
 
 // Loads under way end with the window's showing; the next showing renders
 // afresh and asks again for what was not in yet.
 void TFPreview::hide() {
     ShowWindow(window_, SW_HIDE);
+    abandon();
     pictures_in_place_->cancel();
     stale_ = true;
 }
@@ -177,75 +236,122 @@ void TFPreview::take_density(int dpi) {
     if (previous) DeleteObject(previous);
 }
 
-// The status bar takes its own height for its font; the post takes the rest.
 void TFPreview::lay_out() {
     SendMessageW(StatusBar1, WM_SIZE, 0, 0);
+    if (RichEdit1) lay_out(RichEdit1);
+    if (filling_) lay_out(filling_->control);
+}
+
+// The status bar takes its own height for its font; the post takes the rest.
+void TFPreview::lay_out(HWND rich_edit) const {
     RECT bar;
     GetWindowRect(StatusBar1, &bar);
     const SIZE client = client_size(window_);
     const int height = std::max<int>(0, client.cy - (bar.bottom - bar.top));
-    MoveWindow(RichEdit1, 0, 0, client.cx, height, IsWindowVisible(RichEdit1));
+    MoveWindow(rich_edit, 0, 0, client.cx, height, IsWindowVisible(rich_edit));
     // A margin, so that no line touches the frame; at the density like the rest.
     const LayoutScale scale{dpi_, dpi_};
     RECT text{scale.x(kPostMargin), scale.y(kPostMargin), client.cx - scale.x(kPostMargin), height};
-    SendMessageW(RichEdit1, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    SendMessageW(rich_edit, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&text));
 }
 
+// Reads the panes and writes their rich text at once (linear, milliseconds
+// for what is shown), then fills a new control in steps. Each pane is
+// shown up to its head, with a line on what follows.
 void TFPreview::render() {
-    const DWORD start = GetTickCount();
-    short_text_ = read_wide_text(short_pane_);
-    full_text_ = read_wide_text(full_pane_);
-    const bbcode::Post short_post = bbcode::parse_post(utf16(short_text_));
-    const bbcode::Post full_post = bbcode::parse_post(utf16(full_text_));
-    const bbcode::Section sections[] = {{u"Краткое описание", &short_post}, {u"Полное описание", &full_post}};
+    abandon();
+    longest_step_ms_ = 0;
+    const Clock::time_point start = Clock::now();
+    auto panes = std::make_unique<Panes>();
+    panes->short_text = read_wide_text(short_pane_, bbcode::kShownUnits + 1);
+    panes->full_text = read_wide_text(full_pane_, bbcode::kShownUnits + 1);
+    const bbcode::PaneHead short_head = bbcode::pane_head(utf16(panes->short_text), pane_length(short_pane_));
+    const bbcode::PaneHead full_head = bbcode::pane_head(utf16(panes->full_text), pane_length(full_pane_));
+    const bbcode::Post short_post = bbcode::parse_post(short_head.shown);
+    const bbcode::Post full_post = bbcode::parse_post(full_head.shown);
+    const bbcode::Section sections[] = {{u"Краткое описание", &short_post, short_head.left_out},
+                                        {u"Полное описание", &full_post, full_head.left_out}};
     static const std::wstring beyond_limit =
         L" — " + widen(pictures::reason_text({pictures::Failure::TooManyInPreview, {}}));
-    bbcode::Rendering rendering =
-        bbcode::write_rtf(sections, theme(), {pictures::kMaxPerPreview, utf16(beyond_limit)});
-    links_ = std::move(rendering.links);
-    pictures_ = std::move(rendering.pictures);
+    panes->rendering = bbcode::write_rtf(sections, theme(), {pictures::kMaxPerPreview, utf16(beyond_limit)});
+    filling_ = std::make_unique<Filling>(Filling{std::move(panes), new_rich_edit()});
+    stale_ = false;
+    fill_for_a_while(start);
+}
 
-    // Shown means filled, whether or not the window is open.
-    HWND old = GetWindowLongW(RichEdit1, GWL_STYLE) & WS_VISIBLE ? new_rich_edit() : nullptr;
-    stream_in(rendering.rtf);
-    mark_links();
-    pictures_in_place_->rendered(RichEdit1, pictures_, post_width(), dpi_);
+// Pieces and links until the step's time is up; what is left waits behind
+// the messages that came meanwhile.
+void TFPreview::fill_for_a_while(Clock::time_point start) {
+    while (!filling_->filled && ms_since(start) < kRenderStepMs) filling_->filled = !fill_one(*filling_);
+    const bool in_time = filling_->filled && ms_since(start) < kRenderStepMs / 2;
+    longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));
+    if (in_time) finish();
+    else next_step();
+}
+
+void TFPreview::step() {
+    if (!filling_) return;
+    if (filling_->filled) finish();
+    else fill_for_a_while(Clock::now());
+}
+
+// One piece of the stream, or one link once the text is in; false when
+// nothing is left.
+bool TFPreview::fill_one(Filling& filling) const {
+    const bbcode::Rendering& rendering = filling.panes->rendering;
+    if (filling.next_cut + 1 < rendering.cuts.size()) {
+        const std::size_t from = rendering.cuts[filling.next_cut], to = rendering.cuts[++filling.next_cut];
+        std::string piece;
+        piece.reserve(rendering.body_start + (to - from) + 1);
+        piece.append(rendering.rtf, 0, rendering.body_start).append(rendering.rtf, from, to - from) += '}';
+        stream_at_end(filling.control, piece);
+    } else if (filling.next_link < rendering.links.size()) {
+        mark_link(filling.control, rendering.links[filling.next_link++]);
+    }
+    return filling.next_cut + 1 < rendering.cuts.size() || filling.next_link < rendering.links.size();
+}
+
+// Input and painting go first: a timer's message comes only after them.
+void TFPreview::next_step() {
+    if (HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT))) SetTimer(window_, kStepTimer, USER_TIMER_MINIMUM, nullptr);
+    else PostMessageW(window_, kRenderStep, 0, 0);
+}
+
+void TFPreview::abandon() {
+    if (!filling_) return;
+    KillTimer(window_, kStepTimer);
+    DestroyWindow(filling_->control);
+    filling_.reset();
+}
+
+// The filled control takes the shown one's place, scrolled where the
+// reader was; the old one goes in a step of its own.
+void TFPreview::finish() {
+    const Clock::time_point start = Clock::now();
+    HWND old = RichEdit1;
+    if (old) SendMessageW(old, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled_));
+    RichEdit1 = filling_->control;
+    shown_ = std::move(filling_->panes);
+    filling_.reset();
+    shown_->rendering.rtf = std::string();  // streamed: no longer needed
+    SendMessageW(RichEdit1, EM_SETEVENTMASK, 0, ENM_LINK | ENM_MOUSEEVENTS | ENM_KEYEVENTS);
+    pictures_in_place_->rendered(RichEdit1, pictures(), post_width(), dpi_);
     SendMessageW(RichEdit1, EM_SETSEL, 0, 0);
     SendMessageW(RichEdit1, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled_));
     ShowWindow(RichEdit1, SW_SHOWNA);
     if (old) {
         if (GetFocus() == old) SetFocus(RichEdit1);
-        DestroyWindow(old);
+        ShowWindow(old, SW_HIDE);
+        PostMessageW(window_, kRetire, 0, reinterpret_cast<LPARAM>(old));
     }
-    stale_ = false;
-    last_render_ms_ = GetTickCount() - start;
-}
-
-// One pass over the whole text: the control builds its paragraphs once.
-void TFPreview::stream_in(const std::string& rtf) {
-    StreamSource source{rtf.data(), rtf.size()};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, read_stream};
-    SendMessageW(RichEdit1, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
-}
-
-// Each costs the control a walk to its place; the parser keeps their number
-// bounded.
-void TFPreview::mark_links() {
-    CHARFORMAT2W format{};
-    format.cbSize = sizeof format;
-    format.dwMask = CFM_LINK;
-    format.dwEffects = CFE_LINK;
-    for (const bbcode::Span& link : links_) {
-        CHARRANGE range{link.start, link.start + link.length};
-        SendMessageW(RichEdit1, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-        SendMessageW(RichEdit1, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    }
+    longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));
 }
 
 const bbcode::Span* TFPreview::link_at(LONG position) const {
-    const auto after = std::upper_bound(links_.begin(), links_.end(), position,
+    const std::vector<bbcode::Span>& all = links();
+    const auto after = std::upper_bound(all.begin(), all.end(), position,
                                         [](LONG p, const bbcode::Span& link) { return p < link.start; });
-    if (after == links_.begin()) return nullptr;
+    if (after == all.begin()) return nullptr;
     const bbcode::Span& link = *std::prev(after);
     return position < link.start + link.length ? &link : nullptr;
 }
@@ -293,16 +399,29 @@ LRESULT TFPreview::on_notify(const NMHDR& header) {
 LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_SIZE:
-            if (RichEdit1) lay_out();
+            lay_out();
             return 0;
         case WM_NOTIFY:
             return on_notify(*reinterpret_cast<const NMHDR*>(lparam));
         case WM_TIMER:
+            if (wparam == kStepTimer) {
+                KillTimer(window_, kStepTimer);
+                step();
+                return 0;
+            }
             if (wparam != kFollowTimer) break;
             KillTimer(window_, kFollowTimer);
             timer_pending_ = false;
             if (IsWindowVisible(window_)) render();
             return 0;
+        case kRenderStep:
+            step();
+            return 0;
+        case kRetire: {
+            const auto old = reinterpret_cast<HWND>(lparam);
+            if (IsChild(window_, old) && old != RichEdit1) DestroyWindow(old);
+            return 0;
+        }
         case WM_ACTIVATE:
             if (LOWORD(wparam) != WA_INACTIVE && RichEdit1) SetFocus(RichEdit1);
             return 0;

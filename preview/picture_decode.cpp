@@ -1,4 +1,4 @@
-#include "app/picture_decode.h"
+#include "preview/picture_decode.h"
 
 #include <wincodec.h>
 

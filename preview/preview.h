@@ -4,11 +4,12 @@
 // made the first time it is asked for, never at start-up.
 #include <windows.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/preview_pictures.h"
+#include "preview/preview_pictures.h"
 #include "bbcode/rtf.h"
 #include "form/window_kit.h"
 
@@ -22,6 +23,9 @@ inline constexpr DWORD kPreviewRichEditStyle =
     WS_CHILD | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
 // Changes shown at most this long after they happen, however fast they come.
 inline constexpr UINT kFollowDelayMs = 100;
+// A rendering fills its control in steps between messages, each ending once
+// this much time has passed: the windows answer throughout.
+inline constexpr DWORD kRenderStepMs = 20;
 
 class TFPreview {
 public:
@@ -33,18 +37,23 @@ public:
 
     // Shows the panes as they are now, and brings the window to the front.
     void show();
-    // A pane changed: shown a moment later if the window is open.
+    // A pane changed: shown a moment later if the window is open; a
+    // rendering under way is given up.
     void follow();
 
     HWND handle() const { return window_; }
-    // Made anew for each rendering.
+    // Made anew for each rendering, shown once filled.
     HWND RichEdit1{};
     HWND StatusBar1{};
 
     // Where each link and picture placeholder stands in the rich edit's
     // text, as last shown; addresses point into the panes' texts kept here.
-    const std::vector<bbcode::Span>& links() const { return links_; }
-    const std::vector<bbcode::Span>& pictures() const { return pictures_; }
+    const std::vector<bbcode::Span>& links() const { return shown_->rendering.links; }
+    const std::vector<bbcode::Span>& pictures() const { return shown_->rendering.pictures; }
+    // A rendering is still filling its control.
+    bool rendering() const { return filling_ != nullptr; }
+    // The longest step of the last rendering, in milliseconds.
+    double longest_step_ms() const { return longest_step_ms_; }
     // Where a rendering's position stands in the rich edit now that pictures
     // and reasons arrived in place.
     LONG shown_at(LONG rendering_position) const;
@@ -56,16 +65,28 @@ private:
     void detach() { window_ = nullptr; }
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
 
+    // A rendering's texts and what points into them.
+    struct Panes {
+        std::wstring short_text, full_text;
+        bbcode::Rendering rendering;
+    };
+    struct Filling;
+
     bool create();
     void hide();
     std::uint32_t post_width() const;
-    HWND new_rich_edit();
+    HWND new_rich_edit() const;
     void place_beside_main_window();
     void take_density(int dpi);
     void lay_out();
+    void lay_out(HWND rich_edit) const;
     void render();
-    void stream_in(const std::string& rtf);
-    void mark_links();
+    void fill_for_a_while(std::chrono::steady_clock::time_point start);
+    void step();
+    bool fill_one(Filling& filling) const;
+    void next_step();
+    void abandon();
+    void finish();
     LRESULT on_notify(const NMHDR& header);
     void on_link(UINT mouse_message, LPARAM mouse_position, LONG first_char);
     const bbcode::Span* link_at(LONG position) const;
@@ -79,10 +100,9 @@ private:
     HFONT font_{};
     bool stale_ = true;        // the panes changed while nothing was shown
     bool timer_pending_ = false;
-    DWORD last_render_ms_ = 0;
-    std::wstring short_text_, full_text_;
-    std::vector<bbcode::Span> links_;
-    std::vector<bbcode::Span> pictures_;
+    std::unique_ptr<Panes> shown_;
+    std::unique_ptr<Filling> filling_;
+    double longest_step_ms_ = 0;
     std::unique_ptr<PreviewPictures> pictures_in_place_;  // lives as long as the window
     std::wstring status_;
     POINT scrolled_{};  // where the reader was, kept across renderings

@@ -1,4 +1,4 @@
-#include "app/picture_loader.h"
+#include "preview/picture_loader.h"
 
 #include <objbase.h>
 #include <winhttp.h>
@@ -9,7 +9,7 @@
 #include <mutex>
 #include <utility>
 
-#include "app/picture_decode.h"
+#include "preview/picture_decode.h"
 #include "form/window_kit.h"
 #include "output/win32_text.h"
 #include "tessivar_version.h"
