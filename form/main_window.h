@@ -5,6 +5,7 @@
 
 #include <array>
 #include <span>
+#include <string>
 
 #include "form/control_row.h"
 #include "form/menu_bar.h"
@@ -61,6 +62,10 @@ public:
     // The preview Action2 shows, and that follows the panes.
     void set_preview(TFPreview* preview) { preview_ = preview; }
     void Disc1Change();  // either pane's text changed
+    // A note for the whole run in the status bar's middle panel, such as why
+    // nothing is kept: a hint covers it for a while, clearing the hint shows
+    // it again.
+    void show_status_note(std::wstring note);
 
     HWND ActionMainMenuBar1{};
 
@@ -120,6 +125,7 @@ private:
     TFAbout* about_{};
     QuickFill quick_fill_{*this};
     TFPreview* preview_{};
+    std::wstring status_note_;
 };
 
 // The window definition: one row per control.
