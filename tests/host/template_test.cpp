@@ -165,15 +165,6 @@ TEST(Templates, FieldNamesAreTheWindowsLabels) {
     }
 }
 
-// A user's copy of the built-in layout gives what the button gives.
-TEST(Templates, TheBuiltinLayoutsAsAUsersOwn) {
-    const auto as_users = [](const auto& rendered) { return std::get<Description>(rendered).full_lines; };
-    EXPECT_EQ(as_users(render_template(builtin_template(Tab::Maps), examples::map())),
-              describe_map(examples::map()).full_lines);
-    EXPECT_EQ(as_users(render_template(builtin_template(Tab::Models), examples::model())),
-              describe_model(examples::model()).full_lines);
-}
-
 TEST(Templates, BuiltinsMatchTheOldCodeOnEveryWorkedExample) {
     for (bool dated : {true, false}) {
         auto m = examples::map();
