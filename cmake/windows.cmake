@@ -34,6 +34,8 @@ add_library(tessivar_ui STATIC
     form/main_window.cpp
     form/main_window_build.cpp
     form/main_window_layout.cpp
+    form/form_keeping.cpp
+    journal/journal_window.cpp
     form/menu_bar.cpp
     form/quick_fill.cpp
     form/window_kit.cpp
@@ -41,7 +43,7 @@ add_library(tessivar_ui STATIC
     output/pane.cpp
     output/win32_text.cpp
 )
-target_link_libraries(tessivar_ui PUBLIC tessivar_core comctl32 shell32 gdi32 user32 kernel32)
+target_link_libraries(tessivar_ui PUBLIC tessivar_core tessivar_store comctl32 shell32 gdi32 user32 kernel32)
 # The loader's User-Agent names the version.
 target_include_directories(tessivar_ui PRIVATE ${CMAKE_BINARY_DIR}/generated)
 

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "form/control_row.h"
+#include "form/form_keeping.h"
 #include "form/menu_bar.h"
 #include "form/quick_fill.h"
 #include "form/window_kit.h"
@@ -15,6 +16,7 @@ namespace tessivar {
 
 class TFAbout;
 class TFPreview;
+class TFJournal;
 
 class TFMain {
 public:
@@ -54,12 +56,17 @@ public:
     void Action5Execute();  // the content site
     void Action6Execute();  // remember what was typed, or forget it all
     bool Action6Checked();
+    void Action7Execute();  // the journal of descriptions
     // The About window Action1 shows; made after this one, by the application.
     void set_about(TFAbout* about) { about_ = about; }
     // What the text boxes offer and record; none, they remember nothing.
     void set_histories(Histories* histories) { quick_fill_.set_histories(histories); }
     // The preview Action2 shows, and that follows the panes.
     void set_preview(TFPreview* preview) { preview_ = preview; }
+    // The journal Action7 shows.
+    void set_journal(TFJournal* journal) { journal_ = journal; }
+    // The form kept in the database, and the journal's entries added at each press.
+    FormKeeping& keeping() { return keeping_; }
     void Disc1Change();  // either pane's text changed
 
     HWND ActionMainMenuBar1{};
@@ -120,6 +127,8 @@ private:
     TFAbout* about_{};
     QuickFill quick_fill_{*this};
     TFPreview* preview_{};
+    TFJournal* journal_{};
+    FormKeeping keeping_{*this};
 };
 
 // The window definition: one row per control.

@@ -42,46 +42,41 @@ snapshot::Snapshot read_kept_form(Database& database) {
 }
 
 bool keep_form(Database& database, const snapshot::Snapshot& form, std::span<const std::size_t> fields) {
-    if (fields.empty()) return true;
-    return database.transaction([&] {
-        Statement write = database.prepare("INSERT OR REPLACE INTO kept_form(name, value) VALUES(?, ?)");
-        for (std::size_t index : fields) {
-            if (!form.values[index]) continue;
-            write.bind(1, form_fields()[index].name).bind(2, *form.values[index]);
-            if (!write.run()) return false;
-            write.reset();
-        }
-        return true;
-    });
+    Statement write = database.prepare("INSERT OR REPLACE INTO kept_form(name, value) VALUES(?, ?)");
+    for (std::size_t index : fields) {
+        if (!form.values[index]) continue;
+        write.bind(1, form_fields()[index].name).bind(2, *form.values[index]);
+        if (!write.run()) return false;
+        write.reset();
+    }
+    return true;
 }
 
 bool forget_kept_form(Database& database) { return database.exec("DELETE FROM kept_form"); }
 
 bool add_to_journal(Database& database, const NewEntry& entry) {
     const std::string fields = snapshot::stored_fields(entry.tab, entry.form);
-    return database.transaction([&] {
-        const auto last = newest(database, entry.tab);
-        if (last && last->second == fields) {
-            Statement touch = database.prepare(
-                entry.pressed
-                    ? "UPDATE journal SET at = ?, pressed = 1, short_text = ?, full_text = ? WHERE id = ?"
-                    : "UPDATE journal SET at = ? WHERE id = ?");
-            touch.bind(1, entry.at);
-            if (entry.pressed) touch.bind(2, entry.short_text).bind(3, entry.full_text).bind(4, last->first);
-            else touch.bind(2, last->first);
-            return touch.run();
-        }
-        Statement add = database.prepare(
-            "INSERT INTO journal(tab, at, pressed, fields, short_text, full_text, folded) VALUES(?, ?, ?, ?, ?, ?, ?)");
-        return add.bind(1, static_cast<std::int64_t>(entry.tab))
-            .bind(2, entry.at)
-            .bind(3, std::int64_t{entry.pressed})
-            .bind(4, fields)
-            .bind(5, entry.short_text)
-            .bind(6, entry.full_text)
-            .bind(7, snapshot::searchable_text(entry.tab, entry.form))
-            .run();
-    });
+    const auto last = newest(database, entry.tab);
+    if (last && last->second == fields) {
+        Statement touch = database.prepare(
+            entry.pressed
+                ? "UPDATE journal SET at = ?, pressed = 1, short_text = ?, full_text = ? WHERE id = ?"
+                : "UPDATE journal SET at = ? WHERE id = ?");
+        touch.bind(1, entry.at);
+        if (entry.pressed) touch.bind(2, entry.short_text).bind(3, entry.full_text).bind(4, last->first);
+        else touch.bind(2, last->first);
+        return touch.run();
+    }
+    Statement add = database.prepare(
+        "INSERT INTO journal(tab, at, pressed, fields, short_text, full_text, folded) VALUES(?, ?, ?, ?, ?, ?, ?)");
+    return add.bind(1, static_cast<std::int64_t>(entry.tab))
+        .bind(2, entry.at)
+        .bind(3, std::int64_t{entry.pressed})
+        .bind(4, fields)
+        .bind(5, entry.short_text)
+        .bind(6, entry.full_text)
+        .bind(7, snapshot::searchable_text(entry.tab, entry.form))
+        .run();
 }
 
 bool in_journal(Database& database, Tab tab, const snapshot::Snapshot& form) {
@@ -111,14 +106,12 @@ std::optional<JournalEntry> journal_entry(Database& database, std::int64_t id) {
 }
 
 bool remove_from_journal(Database& database, std::span<const std::int64_t> ids) {
-    return database.transaction([&] {
-        Statement remove = database.prepare("DELETE FROM journal WHERE id = ?");
-        for (std::int64_t id : ids) {
-            if (!remove.bind(1, id).run()) return false;
-            remove.reset();
-        }
-        return true;
-    });
+    Statement remove = database.prepare("DELETE FROM journal WHERE id = ?");
+    for (std::int64_t id : ids) {
+        if (!remove.bind(1, id).run()) return false;
+        remove.reset();
+    }
+    return true;
 }
 
 }  // namespace tessivar::store

@@ -1,7 +1,7 @@
 #pragma once
-// The kept form and the journal of descriptions in the database file. Every
-// call is one short statement or transaction; a failure reads as nothing
-// kept and writes as false, never as an error the user must answer.
+// The kept form and the journal of descriptions in the database file. The
+// writes run inside the caller's one short write transaction, which a false
+// result rolls back; a failed read reads as nothing kept.
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -16,7 +16,7 @@ namespace tessivar::store {
 // The form as it was left; a name or value this program would not have
 // written reads as absent.
 snapshot::Snapshot read_kept_form(Database& database);
-// The `fields` of `form`, in one transaction.
+// The `fields` of `form`.
 bool keep_form(Database& database, const snapshot::Snapshot& form, std::span<const std::size_t> fields);
 bool forget_kept_form(Database& database);
 

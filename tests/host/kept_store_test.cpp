@@ -19,6 +19,9 @@ protected:
     Database database = Database::open(folder.file("Tessivar.db"), Database::Mode::ReadWrite);
     void SetUp() override { ASSERT_EQ(migrate(database), Migration::Current) << database.last_message(); }
 
+    bool add(const NewEntry& e) {
+        return database.transaction([&] { return add_to_journal(database, e); });
+    }
     NewEntry entry(Tab tab, std::int64_t at, const std::string& author, bool pressed = true) {
         NewEntry e{tab, at, pressed, {}, "short " + author, "full " + author};
         e.form.values[*snapshot::author_field(tab)] = author;
@@ -34,7 +37,7 @@ TEST_F(KeptStoreTest, TheFormComesBackAsKeptAndOnlyAsThisProgramWritesIt) {
     form.values[field_named("FMain")] = "-1800 20 -1000 700 1";
     form.values[field_named("Edit2")] = "not written";
     const std::size_t written[] = {field_named("Memo1"), field_named("CheckBox2"), field_named("FMain")};
-    ASSERT_TRUE(keep_form(database, form, written));
+    ASSERT_TRUE(database.transaction([&] { return keep_form(database, form, written); }));
     form.values[field_named("Edit2")].reset();
     EXPECT_EQ(read_kept_form(database), form);
 
@@ -48,10 +51,10 @@ TEST_F(KeptStoreTest, TheFormComesBackAsKeptAndOnlyAsThisProgramWritesIt) {
 }
 
 TEST_F(KeptStoreTest, JournalAddsMovesFindsAndRemovesEntries) {
-    ASSERT_TRUE(add_to_journal(database, entry(Tab::Maps, 100, "Анна")));
-    ASSERT_TRUE(add_to_journal(database, entry(Tab::Models, 200, "Борис")));
-    ASSERT_TRUE(add_to_journal(database, entry(Tab::Maps, 300, "Анна")));  // same fields: moved
-    ASSERT_TRUE(add_to_journal(database, entry(Tab::Maps, 300, "Вера", false)));
+    ASSERT_TRUE(add(entry(Tab::Maps, 100, "Анна")));
+    ASSERT_TRUE(add(entry(Tab::Models, 200, "Борис")));
+    ASSERT_TRUE(add(entry(Tab::Maps, 300, "Анна")));  // same fields: moved
+    ASSERT_TRUE(add(entry(Tab::Maps, 300, "Вера", false)));
     auto rows = journal_rows(database);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].fields.values[field_named("Edit2")], "Вера");  // same time: the later first
@@ -69,7 +72,7 @@ TEST_F(KeptStoreTest, JournalAddsMovesFindsAndRemovesEntries) {
 
     ASSERT_TRUE(database.exec("UPDATE journal SET fields = 'Edit2=x\n' WHERE tab = 2"));  // a maps field
     const std::int64_t gone[] = {rows[0].id};
-    ASSERT_TRUE(remove_from_journal(database, gone));
+    ASSERT_TRUE(database.transaction([&] { return remove_from_journal(database, gone); }));
     rows = journal_rows(database);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].fields.values[field_named("Edit2")], "Анна");

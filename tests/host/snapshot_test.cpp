@@ -124,6 +124,7 @@ TEST(Snapshot, JournalFieldsRoundTripAndReadBackWithSuspicion) {
         "Edit2=x",                      // no break at the end
         "Edit4=x\n",                    // another tab's field
         "Edit2=x\nEdit2=y\n",           // twice
+        "Memo1=x\nEdit2=y\n",           // out of order
         "Edit2=a\\qb\n",                // no such escape
         "Edit2=a\\\n",                  // an escape cut short
         "Edit2=a\tb\n",                 // a tab written as it is
