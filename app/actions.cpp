@@ -3,9 +3,12 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include "app/About.h"
 #include "preview/preview.h"
 #include "app/shell.h"
+#include "journal/journal_window.h"
 #include "form/main_window.h"
 #include "form/window_kit.h"
 #include "output/links.h"
@@ -17,6 +20,10 @@ namespace {
 // Only the program's own fixed addresses reach the shell from the menu.
 void open_site(HWND window, std::string_view address) { open_web_address(window, widen(address)); }
 
+constexpr int kMessagePanel = 1;
+constexpr wchar_t kJournalStays[] =
+    L"Введённое больше не запоминается и забыто; журнал описаний хранится, пока его записи не удалены в его окне.";
+
 // Action1 to Action5, as the form designer numbered them, and those added since.
 const MenuCommand& action(int number) {
     static const MenuCommand table[] = {
@@ -26,6 +33,7 @@ const MenuCommand& action(int number) {
         {L"Сайт программы", &TFMain::Action4Execute},
         {L"Сайт " + widen(links::content_site_name), &TFMain::Action5Execute},
         {L"Запоминать введённое", &TFMain::Action6Execute, &TFMain::Action6Checked},
+        {L"Журнал описаний", &TFMain::Action7Execute},
     };
     return table[number - 1];
 }
@@ -34,7 +42,7 @@ const MenuCommand& action(int number) {
 
 std::span<const MenuTitle> main_menu() {
     static const MenuTitle menu[] = {
-        {L"Главное", {action(2), action(6), action(3)}},
+        {L"Главное", {action(2), action(7), action(6), action(3)}},
         {L"Помощь", {action(1), action(4), action(5)}},
     };
     return menu;
@@ -50,17 +58,34 @@ void TFMain::Action2Execute() {
 
 void TFMain::Disc1Change() {
     if (preview_) preview_->follow();
+    keeping_.on_change(Disc1);
+    keeping_.on_change(Disc2);
 }
 
-// Nothing to ask or save: whatever the form holds is generated again in a moment.
-void TFMain::Action3Execute() { PostQuitMessage(0); }
+// Nothing to ask: the form is kept as it is.
+void TFMain::Action3Execute() {
+    keeping_.save();
+    PostQuitMessage(0);
+}
 
 void TFMain::Action4Execute() { open_site(handle(), links::maker_forum); }
 
 void TFMain::Action5Execute() { open_site(handle(), links::content_site); }
 
+// Turned off, the journal alone stays: the status bar says so, once.
 void TFMain::Action6Execute() {
-    if (Histories* histories = quick_fill_.histories()) histories->set_remembering(!histories->remembering());
+    Histories* histories = quick_fill_.histories();
+    if (!histories) return;
+    const bool on = !histories->remembering();
+    histories->set_remembering(on);
+    keeping_.remembering_changed(on);
+    if (!on) {
+        SendMessageW(StatusBar1, SB_SETTEXTW, kMessagePanel, reinterpret_cast<LPARAM>(kJournalStays));
+    }
+}
+
+void TFMain::Action7Execute() {
+    if (journal_) journal_->show();
 }
 
 bool TFMain::Action6Checked() {

@@ -5,6 +5,7 @@
 #include "app/about_window.h"
 #include "form/main_window.h"
 #include "form/main_window_build.h"
+#include "journal/journal_window.h"
 
 namespace tessivar {
 namespace {
@@ -24,7 +25,7 @@ bool is_window_key(const MSG& msg, HWND root) {
     if (has_class(root, kMainWindowClass)) {
         return TranslateAcceleratorW(root, TFMain::page_keys(), key) || IsDialogMessageW(root, key);
     }
-    return has_class(root, kAboutClass) && IsDialogMessageW(root, key);
+    return (has_class(root, kAboutClass) || has_class(root, kJournalClass)) && IsDialogMessageW(root, key);
 }
 
 }  // namespace
@@ -38,7 +39,7 @@ void dispatch_message(const MSG& msg) {
 void init_common_controls() {
     const INITCOMMONCONTROLSEX controls = {
         sizeof(INITCOMMONCONTROLSEX),
-        ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_DATE_CLASSES,
+        ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES,
     };
     InitCommonControlsEx(&controls);
 }

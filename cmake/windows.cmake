@@ -33,6 +33,8 @@ add_library(tessivar_ui STATIC
     form/main_window.cpp
     form/main_window_build.cpp
     form/main_window_layout.cpp
+    form/form_keeping.cpp
+    journal/journal_window.cpp
     form/menu_bar.cpp
     form/quick_fill.cpp
     form/window_kit.cpp

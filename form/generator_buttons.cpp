@@ -1,6 +1,6 @@
 // The "Сформировать код" buttons: take the tab's snapshot from its controls,
-// describe it, write both panes, and remember what the tab's boxes held;
-// and the two copy buttons.
+// describe it, write both panes, remember what the tab's boxes held and
+// add the press to the journal; and the two copy buttons.
 #include <utility>
 
 #include "form/main_window.h"
@@ -48,6 +48,7 @@ void TFMain::Button1Click() {
     tab.Edit7 = read_text(Edit7);
     show(*this, describe_map(std::move(tab)));
     quick_fill_.record(Parent::TabSheet1);
+    keeping_.pressed(Tab::Maps);
 }
 
 void TFMain::Button9Click() {
@@ -62,6 +63,7 @@ void TFMain::Button9Click() {
     tab.Memo6 = memo(Memo6);
     show(*this, describe_sound(std::move(tab)));
     quick_fill_.record(Parent::TabSheet2);
+    keeping_.pressed(Tab::Sounds);
 }
 
 void TFMain::Button3Click() {
@@ -75,6 +77,7 @@ void TFMain::Button3Click() {
     tab.Memo3 = memo(Memo3);
     show(*this, describe_model(std::move(tab)));
     quick_fill_.record(Parent::TabSheet3);
+    keeping_.pressed(Tab::Models);
 }
 
 void TFMain::Button2Click() {
@@ -88,6 +91,7 @@ void TFMain::Button2Click() {
     tab.Memo4 = memo(Memo4);
     show(*this, describe_texture(std::move(tab)));
     quick_fill_.record(Parent::TabSheet4);
+    keeping_.pressed(Tab::Textures);
 }
 
 void TFMain::Button7Click() { copy_pane(Disc1); }

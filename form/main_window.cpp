@@ -349,12 +349,18 @@ void TFMain::on_command(int id, int code) {
     switch (code) {
         case BN_CLICKED:
             if (row.on_click) (this->*row.on_click)();
+            keeping_.on_click(this->*row.member);
             break;
         case EN_SETFOCUS:
             quick_fill_.on_focus(this->*row.member, row);
             break;
         case EN_CHANGE:
             quick_fill_.on_change(this->*row.member);
+            keeping_.on_change(this->*row.member);
+            break;
+        case CBN_EDITCHANGE:
+        case CBN_SELCHANGE:
+            keeping_.on_change(this->*row.member);
             break;
         default:
             break;
@@ -375,7 +381,9 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             const auto* header = reinterpret_cast<const NMHDR*>(lparam);
             if (header->hwndFrom == PageControl1 && header->code == TCN_SELCHANGE) {
                 select_page(TabCtrl_GetCurSel(PageControl1));
+                keeping_.on_change(PageControl1);
             }
+            if (header->code == DTN_DATETIMECHANGE) keeping_.on_change(header->hwndFrom);
             return 0;
         }
         case WM_CTLCOLORSTATIC:
@@ -391,6 +399,19 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             break;
         case WM_SIZE:
             if (PageControl1) on_resize();
+            if (IsWindowVisible(window_)) keeping_.on_change(window_);
+            return 0;
+        case WM_EXITSIZEMOVE:
+            keeping_.on_change(window_);
+            return 0;
+        case WM_TIMER:
+            if (wparam == kKeepTimer) keeping_.save();
+            return 0;
+        case WM_QUERYENDSESSION:
+            keeping_.save();
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wparam) keeping_.save();
             return 0;
         case WM_DPICHANGED:
             on_dpi_changed(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
@@ -409,6 +430,7 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             }
             break;
         case WM_CLOSE:
+            keeping_.save();
             PostQuitMessage(0);
             return 0;
         default:

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "form/control_row.h"
+#include "form/form_keeping.h"
 #include "form/menu_bar.h"
 #include "form/quick_fill.h"
 #include "form/window_kit.h"
@@ -16,6 +17,7 @@ namespace tessivar {
 
 class TFAbout;
 class TFPreview;
+class TFJournal;
 
 class TFMain {
 public:
@@ -55,12 +57,17 @@ public:
     void Action5Execute();  // the content site
     void Action6Execute();  // remember what was typed, or forget it all
     bool Action6Checked();
+    void Action7Execute();  // the journal of descriptions
     // The About window Action1 shows; made after this one, by the application.
     void set_about(TFAbout* about) { about_ = about; }
     // What the text boxes offer and record; none, they remember nothing.
     void set_histories(Histories* histories) { quick_fill_.set_histories(histories); }
     // The preview Action2 shows, and that follows the panes.
     void set_preview(TFPreview* preview) { preview_ = preview; }
+    // The journal Action7 shows.
+    void set_journal(TFJournal* journal) { journal_ = journal; }
+    // The form kept in the database, and the journal's entries added at each press.
+    FormKeeping& keeping() { return keeping_; }
     void Disc1Change();  // either pane's text changed
     // A note for the whole run in the status bar's middle panel, such as why
     // nothing is kept: a hint covers it for a while, clearing the hint shows
@@ -126,6 +133,8 @@ private:
     QuickFill quick_fill_{*this};
     TFPreview* preview_{};
     std::wstring status_note_;
+    TFJournal* journal_{};
+    FormKeeping keeping_{*this};
 };
 
 // The window definition: one row per control.

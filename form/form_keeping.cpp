@@ -1,0 +1,264 @@
+#include "form/form_keeping.h"
+
+#include <commctrl.h>
+
+#include <chrono>
+
+#include "form/main_window.h"
+#include "output/win32_text.h"
+#include "snapshot/journal_fields.h"
+#include "store/kept.h"
+
+namespace tessivar {
+namespace {
+
+using snapshot::FieldKind;
+using snapshot::form_fields;
+using Member = HWND TFMain::*;
+
+struct KeptControl {
+    std::string_view name;
+    Member member;  // none: the main window itself
+};
+
+constexpr KeptControl kControls[] = {
+    {"Edit2", &TFMain::Edit2}, {"ComboBox1", &TFMain::ComboBox1}, {"Edit1", &TFMain::Edit1},
+    {"CheckBox1", &TFMain::CheckBox1}, {"DateTimePicker1", &TFMain::DateTimePicker1},
+    {"ComboBox2", &TFMain::ComboBox2}, {"ComboBox3", &TFMain::ComboBox3}, {"ComboBox4", &TFMain::ComboBox4},
+    {"ComboBox5", &TFMain::ComboBox5}, {"ComboBox6", &TFMain::ComboBox6}, {"LabeledEdit2", &TFMain::LabeledEdit2},
+    {"Memo1", &TFMain::Memo1}, {"Edit7", &TFMain::Edit7},
+    {"Edit8", &TFMain::Edit8}, {"Edit9", &TFMain::Edit9}, {"ComboBox12", &TFMain::ComboBox12},
+    {"ComboBox9", &TFMain::ComboBox9}, {"ComboBox10", &TFMain::ComboBox10}, {"ComboBox11", &TFMain::ComboBox11},
+    {"Memo6", &TFMain::Memo6}, {"Edit11", &TFMain::Edit11},
+    {"Edit4", &TFMain::Edit4}, {"Edit5", &TFMain::Edit5}, {"CheckBox2", &TFMain::CheckBox2},
+    {"DateTimePicker2", &TFMain::DateTimePicker2}, {"Memo2", &TFMain::Memo2}, {"Memo5", &TFMain::Memo5},
+    {"Memo3", &TFMain::Memo3},
+    {"Edit3", &TFMain::Edit3}, {"Edit6", &TFMain::Edit6}, {"CheckBox3", &TFMain::CheckBox3},
+    {"DateTimePicker3", &TFMain::DateTimePicker3}, {"ComboBox7", &TFMain::ComboBox7},
+    {"ComboBox8", &TFMain::ComboBox8}, {"Memo4", &TFMain::Memo4},
+    {"Disc1", &TFMain::Disc1}, {"Disc2", &TFMain::Disc2}, {"PageControl1", &TFMain::PageControl1},
+    {"FMain", nullptr},
+};
+
+// Each kept field's control, by the field's index; the preview's placement has none here.
+const std::vector<const KeptControl*>& controls_by_field() {
+    static const std::vector<const KeptControl*> table = [] {
+        std::vector<const KeptControl*> by_field(form_fields().size());
+        for (const KeptControl& control : kControls) by_field[snapshot::field_named(control.name)] = &control;
+        return by_field;
+    }();
+    return table;
+}
+
+bool is_drop_list(HWND control) { return (GetWindowLongW(control, GWL_STYLE) & 3) == CBS_DROPDOWNLIST; }
+
+bool is_combo_box(HWND control) {
+    wchar_t name[16] = {};
+    GetClassNameW(control, name, 16);
+    return lstrcmpiW(name, WC_COMBOBOXW) == 0;
+}
+
+std::string read_date(HWND picker) {
+    SYSTEMTIME date{};
+    SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&date));
+    return snapshot::stored_date({date.wYear, date.wMonth, date.wDay});
+}
+
+void show_date(HWND picker, const snapshot::Date& date) {
+    SYSTEMTIME time{};
+    time.wYear = static_cast<WORD>(date.year);
+    time.wMonth = static_cast<WORD>(date.month);
+    time.wDay = static_cast<WORD>(date.day);
+    SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+}
+
+std::string read_placement(HWND window) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(window, &placement);
+    const RECT& r = placement.rcNormalPosition;
+    const bool maximized = placement.showCmd == SW_SHOWMAXIMIZED ||
+                           (placement.showCmd == SW_SHOWMINIMIZED && (placement.flags & WPF_RESTORETOMAXIMIZED));
+    return snapshot::stored_placement({r.left, r.top, r.right, r.bottom, maximized});
+}
+
+// A placement on a monitor that is gone comes onto the nearest one there is.
+void show_placement(HWND window, snapshot::Placement kept) {
+    RECT rect{kept.left, kept.top, kept.right, kept.bottom};
+    if (!MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor);
+        const RECT& work = monitor.rcWork;
+        kept = snapshot::onto_screen(kept, {work.left, work.top, work.right, work.bottom, false});
+    }
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    placement.showCmd = IsWindowVisible(window) ? (kept.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL) : SW_HIDE;
+    placement.rcNormalPosition = {kept.left, kept.top, kept.right, kept.bottom};
+    SetWindowPlacement(window, &placement);
+}
+
+std::int64_t now() {
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+bool FormKeeping::keeping() const { return database_ && form_.Action6Checked(); }
+
+HWND FormKeeping::control_of(std::size_t field) const {
+    const KeptControl* control = controls_by_field()[field];
+    if (!control) return nullptr;
+    return control->member ? form_.*control->member : form_.handle();
+}
+
+std::optional<std::size_t> FormKeeping::field_of(HWND control) const {
+    for (std::size_t field = 0; field < form_fields().size(); ++field) {
+        if (control && control_of(field) == control) return field;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> FormKeeping::read_field(std::size_t field) const {
+    HWND control = control_of(field);
+    if (!control) return std::nullopt;
+    switch (form_fields()[field].kind) {
+        case FieldKind::Text: return read_text(control);
+        case FieldKind::Toggle: return checked(control) ? "1" : "0";
+        case FieldKind::Date: return read_date(control);
+        case FieldKind::Page: return std::to_string(TabCtrl_GetCurSel(control));
+        case FieldKind::Placement: return read_placement(control);
+    }
+    return std::nullopt;
+}
+
+void FormKeeping::show_field(std::size_t field, const std::string& value) {
+    HWND control = control_of(field);
+    if (!control) return;
+    switch (form_fields()[field].kind) {
+        case FieldKind::Text:
+            if (is_combo_box(control) && is_drop_list(control)) {
+                const std::wstring wide = widen(value);
+                const LRESULT item = SendMessageW(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                  reinterpret_cast<LPARAM>(wide.c_str()));
+                SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+            } else {
+                write_text(control, value);
+            }
+            break;
+        case FieldKind::Toggle:
+            SendMessageW(control, BM_SETCHECK, value == "1" ? BST_CHECKED : BST_UNCHECKED, 0);
+            form_.CheckBox1Click();
+            break;
+        case FieldKind::Date: show_date(control, *snapshot::read_date(value)); break;
+        case FieldKind::Page: form_.select_page(value[0] - '0'); break;
+        case FieldKind::Placement: show_placement(control, *snapshot::read_placement(value)); break;
+    }
+}
+
+bool FormKeeping::restore() {
+    if (!keeping()) return false;
+    saved_ = store::read_kept_form(*database_);
+    show(saved_);
+    std::fill(dirty_.begin(), dirty_.end(), false);  // what was just read is what the database holds
+    KillTimer(form_.handle(), kKeepTimer);
+    const auto main = saved_.values[snapshot::field_named("FMain")];
+    return main && snapshot::read_placement(*main)->maximized;
+}
+
+void FormKeeping::show(const snapshot::Snapshot& form) {
+    showing_ = true;
+    for (std::size_t field = 0; field < form.values.size(); ++field) {
+        if (!form.values[field]) continue;
+        show_field(field, *form.values[field]);
+        mark(field);
+    }
+    showing_ = false;
+    if (form.values[snapshot::field_named("Disc1")] || form.values[snapshot::field_named("Disc2")]) {
+        form_.Disc1Change();
+    }
+}
+
+void FormKeeping::mark(std::size_t field) {
+    dirty_[field] = true;
+    if (keeping()) SetTimer(form_.handle(), kKeepTimer, kKeepDelayMs, nullptr);
+}
+
+void FormKeeping::on_change(HWND control) {
+    if (showing_) return;
+    if (const auto field = field_of(control)) mark(*field);
+}
+
+void FormKeeping::on_click(HWND control) {
+    if (field_of(control)) {
+        on_change(control);
+        return;
+    }
+    HWND page = GetParent(control);
+    for (std::size_t field = 0; field < form_fields().size(); ++field) {
+        HWND kept = control_of(field);
+        if (kept && form_fields()[field].tab && GetParent(kept) == page) mark(field);
+    }
+}
+
+void FormKeeping::save() {
+    KillTimer(form_.handle(), kKeepTimer);
+    if (!keeping()) return;
+    snapshot::Snapshot now = saved_;
+    for (std::size_t field = 0; field < dirty_.size(); ++field) {
+        if (dirty_[field]) now.values[field] = read_field(field);
+    }
+    const auto changed = snapshot::changed_fields(saved_, now);
+    // Marks stay where the write failed: the next save tries them again.
+    if (!changed.empty() && !database_->transaction([&] { return store::keep_form(*database_, now, changed); })) {
+        return;
+    }
+    saved_ = std::move(now);
+    std::fill(dirty_.begin(), dirty_.end(), false);
+}
+
+snapshot::Snapshot FormKeeping::read_tab(Tab tab) const {
+    snapshot::Snapshot form;
+    for (std::size_t field : snapshot::tab_fields(tab)) form.values[field] = read_field(field);
+    return form;
+}
+
+void FormKeeping::pressed(Tab tab) {
+    if (!keeping()) return;
+    const store::NewEntry entry{tab, now(), true, read_tab(tab), read_text(form_.Disc1), read_text(form_.Disc2)};
+    database_->transaction([&] { return store::add_to_journal(*database_, entry); });
+    save();
+}
+
+void FormKeeping::open(const store::JournalEntry& entry) {
+    const Tab tab = entry.row.tab;
+    if (keeping()) {
+        const snapshot::Snapshot current = read_tab(tab);
+        if (!store::in_journal(*database_, tab, current)) {
+            const store::NewEntry entry{tab, now(), false, current, {}, {}};
+            database_->transaction([&] { return store::add_to_journal(*database_, entry); });
+        }
+    }
+    form_.select_page(static_cast<int>(tab));
+    mark(snapshot::field_named("PageControl1"));
+    show(entry.row.fields);
+    write_text(form_.Disc1, entry.short_text);
+    write_text(form_.Disc2, entry.full_text);
+    form_.Disc1Change();
+}
+
+void FormKeeping::remembering_changed(bool on) {
+    if (!database_) return;
+    if (on) {
+        std::fill(dirty_.begin(), dirty_.end(), true);
+        save();
+        return;
+    }
+    KillTimer(form_.handle(), kKeepTimer);
+    store::forget_kept_form(*database_);
+    saved_ = {};
+}
+
+}  // namespace tessivar

@@ -1,0 +1,251 @@
+#include "journal/journal_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <ctime>
+
+#include "form/main_window.h"
+#include "form/window_kit.h"
+#include "output/win32_text.h"
+#include "snapshot/journal_fields.h"
+
+namespace tessivar {
+namespace {
+
+constexpr DWORD kJournalStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr int kMargin = 8, kRowHeight = 21, kLabelWidth = 40;
+
+struct Column {
+    const wchar_t* caption;
+    int width;  // at 96 dpi
+};
+constexpr Column kColumns[] = {
+    {L"Когда", 150}, {L"Вкладка", 130}, {L"Автор", 110}, {L"Версия", 60}, {L"Описание", 150},
+};
+constexpr const wchar_t* kTabNames[] = {L"Карты", L"Звуки", L"Модели", L"Текстуры"};
+
+std::wstring when(std::int64_t at) {
+    const std::time_t seconds = static_cast<std::time_t>(at);
+    std::tm local{};
+    localtime_s(&local, &seconds);
+    SYSTEMTIME time{};
+    time.wYear = static_cast<WORD>(local.tm_year + 1900);
+    time.wMonth = static_cast<WORD>(local.tm_mon + 1);
+    time.wDay = static_cast<WORD>(local.tm_mday);
+    time.wHour = static_cast<WORD>(local.tm_hour);
+    time.wMinute = static_cast<WORD>(local.tm_min);
+    wchar_t date[64] = {}, clock[32] = {};
+    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, 64);
+    GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &time, nullptr, clock, 32);
+    return std::wstring(date) + L" " + clock;
+}
+
+std::wstring field_text(const store::JournalRow& row, std::optional<std::size_t> field) {
+    if (!field || !row.fields.values[*field]) return {};
+    return widen(snapshot::first_line(*row.fields.values[*field]));
+}
+
+}  // namespace
+
+TFJournal::~TFJournal() {
+    if (window_) DestroyWindow(window_);
+    if (font_) DeleteObject(font_);
+}
+
+void TFJournal::show() {
+    if (!window_ && !create()) return;
+    reload();
+    if (!IsWindowVisible(window_)) ShowWindow(window_, SW_SHOWNORMAL);
+    if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
+    SetForegroundWindow(window_);
+    SetFocus(Edit1);
+}
+
+bool TFJournal::create() {
+    register_window_class(kJournalClass, object_window_procedure<TFJournal>, GetSysColorBrush(COLOR_BTNFACE),
+                          main_icon());
+    take_density(window_dpi(form_.handle()));
+    const LayoutScale scale{dpi_, dpi_};
+    const SIZE outer = outer_size(scale.size(kJournalDesignClient), kJournalStyle, WS_EX_CONTROLPARENT, dpi_);
+    CreateWindowExW(WS_EX_CONTROLPARENT, kJournalClass, kJournalTitle, kJournalStyle, CW_USEDEFAULT,
+                    CW_USEDEFAULT, outer.cx, outer.cy, form_.handle(), nullptr, instance(), this);
+    if (!window_) return false;
+    // The label before the box it names, for screen readers.
+    Label1 = CreateWindowExW(0, WC_STATICW, L"Найти:", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window_, nullptr,
+                             instance(), nullptr);
+    Edit1 = CreateWindowExW(WS_EX_CLIENTEDGE, WC_EDITW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                            0, 0, 0, 0, window_, nullptr, instance(), nullptr);
+    ListView1 = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+                                0, 0, 0, 0, window_, nullptr, instance(), nullptr);
+    ListView_SetExtendedListViewStyle(ListView1, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    add_columns();
+    take_density(dpi_);
+    lay_out();
+    return true;
+}
+
+void TFJournal::add_columns() {
+    const LayoutScale scale{dpi_, dpi_};
+    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(kColumns[i].caption);
+        column.cx = scale.x(kColumns[i].width);
+        ListView_InsertColumn(ListView1, i, &column);
+    }
+}
+
+void TFJournal::take_density(int dpi) {
+    HFONT previous = font_;
+    dpi_ = dpi;
+    font_ = create_ui_font(kFormFace, dpi_);
+    for (HWND control : {Label1, Edit1, ListView1}) {
+        if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    }
+    if (ListView1) {
+        const LayoutScale scale{dpi_, dpi_};
+        for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
+            ListView_SetColumnWidth(ListView1, i, scale.x(kColumns[i].width));
+        }
+    }
+    if (previous) DeleteObject(previous);
+}
+
+// The search box along the top, the list below it filling the rest.
+void TFJournal::lay_out() {
+    const LayoutScale scale{dpi_, dpi_};
+    const SIZE client = client_size(window_);
+    const int margin = scale.x(kMargin), top = scale.y(kMargin), row = scale.y(kRowHeight);
+    const int label = scale.x(kLabelWidth);
+    MoveWindow(Label1, margin, top + scale.y(3), label, row - scale.y(3), TRUE);
+    MoveWindow(Edit1, margin + label, top, std::max(0, static_cast<int>(client.cx) - 2 * margin - label), row, TRUE);
+    const int list_top = top + row + scale.y(kMargin);
+    MoveWindow(ListView1, margin, list_top, std::max(0, static_cast<int>(client.cx) - 2 * margin),
+               std::max(0, static_cast<int>(client.cy) - list_top - margin), TRUE);
+}
+
+void TFJournal::reload() {
+    store::Database* database = form_.keeping().database();
+    rows_ = database ? store::journal_rows(*database) : std::vector<store::JournalRow>{};
+    search();
+}
+
+// Every field and memo of each entry, folded as the typed text is.
+void TFJournal::search() {
+    const std::string typed = snapshot::fold(read_text(Edit1));
+    shown_.clear();
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].folded.find(typed) != std::string::npos) shown_.push_back(i);
+    }
+    ListView_SetItemCountEx(ListView1, static_cast<int>(shown_.size()), 0);
+    if (!shown_.empty()) ListView_SetItemState(ListView1, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+    InvalidateRect(ListView1, nullptr, TRUE);
+}
+
+std::wstring TFJournal::cell(std::size_t item, int column) const {
+    const store::JournalRow& row = rows_[shown_[item]];
+    switch (column) {
+        case 0: return when(row.at);
+        case 1: return std::wstring(kTabNames[static_cast<int>(row.tab)]) + (row.pressed ? L"" : L", не сформировано");
+        case 2: return field_text(row, snapshot::author_field(row.tab));
+        case 3: return field_text(row, snapshot::version_field(row.tab));
+        default: return field_text(row, snapshot::first_memo_field(row.tab));
+    }
+}
+
+std::vector<std::int64_t> TFJournal::selected_ids() const {
+    std::vector<std::int64_t> ids;
+    for (int item = ListView_GetNextItem(ListView1, -1, LVNI_SELECTED); item >= 0;
+         item = ListView_GetNextItem(ListView1, item, LVNI_SELECTED)) {
+        ids.push_back(rows_[shown_[static_cast<std::size_t>(item)]].id);
+    }
+    return ids;
+}
+
+// The selected entry, else the focused one: Enter in the search box opens the first found.
+void TFJournal::open_selected() {
+    int item = ListView_GetNextItem(ListView1, -1, LVNI_SELECTED);
+    if (item < 0) item = ListView_GetNextItem(ListView1, -1, LVNI_FOCUSED);
+    store::Database* database = form_.keeping().database();
+    if (item < 0 || !database) return;
+    const auto entry = store::journal_entry(*database, rows_[shown_[static_cast<std::size_t>(item)]].id);
+    if (!entry) return;
+    form_.keeping().open(*entry);
+    reload();  // the form it replaced may have become an entry
+}
+
+void TFJournal::remove_selected() {
+    const auto ids = selected_ids();
+    store::Database* database = form_.keeping().database();
+    if (ids.empty() || !database) return;
+    const std::wstring question = ids.size() == 1 ? L"Удалить выбранную запись журнала?"
+                                                  : L"Удалить выбранные записи журнала (" +
+                                                        std::to_wstring(ids.size()) + L")?";
+    if (MessageBoxW(window_, question.c_str(), kJournalTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+        return;
+    }
+    database->transaction([&] { return store::remove_from_journal(*database, ids); });
+    ListView_SetItemState(ListView1, -1, 0, LVIS_SELECTED);
+    reload();
+}
+
+LRESULT TFJournal::on_notify(const NMHDR& header) {
+    if (header.hwndFrom != ListView1) return 0;
+    switch (header.code) {
+        case LVN_GETDISPINFOW: {
+            auto& item = reinterpret_cast<NMLVDISPINFOW&>(const_cast<NMHDR&>(header)).item;
+            if (!(item.mask & LVIF_TEXT) || item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= shown_.size()) {
+                return 0;
+            }
+            cell_ = cell(static_cast<std::size_t>(item.iItem), item.iSubItem);
+            item.pszText = cell_.data();
+            return 0;
+        }
+        case LVN_ITEMACTIVATE:
+            open_selected();
+            return 0;
+        case LVN_KEYDOWN:
+            if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) remove_selected();
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+LRESULT TFJournal::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_SIZE:
+            if (ListView1) lay_out();
+            return 0;
+        case WM_NOTIFY:
+            return on_notify(*reinterpret_cast<const NMHDR*>(lparam));
+        case WM_COMMAND:
+            if (reinterpret_cast<HWND>(lparam) == Edit1 && HIWORD(wparam) == EN_CHANGE) search();
+            if (LOWORD(wparam) == IDOK) open_selected();
+            if (LOWORD(wparam) == IDCANCEL) ShowWindow(window_, SW_HIDE);
+            return 0;
+        case WM_DPICHANGED: {
+            const RECT& suggested = *reinterpret_cast<const RECT*>(lparam);
+            take_density(LOWORD(wparam));
+            SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                         suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            lay_out();
+            return 0;
+        }
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:  // high contrast on or off: the list takes the system's colours again
+            if (ListView1) SendMessageW(ListView1, message, wparam, lparam);
+            RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            break;
+        case WM_CLOSE:  // hidden, never destroyed: it opens again where the user left it
+            ShowWindow(window_, SW_HIDE);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(window_, message, wparam, lparam);
+}
+
+}  // namespace tessivar

@@ -1,0 +1,65 @@
+#pragma once
+// The journal of descriptions: every press of "Сформировать код", newest
+// first, searched as you type; an entry opened fills its tab and both
+// panes again. Modeless, owned by the main window; made, and the journal
+// read, the first time it is asked for, never at start-up.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "store/kept.h"
+
+namespace tessivar {
+
+class TFMain;
+
+inline constexpr wchar_t kJournalClass[] = L"TFJournal";
+inline constexpr wchar_t kJournalTitle[] = L"Журнал описаний";
+inline constexpr SIZE kJournalDesignClient = {620, 400};
+
+class TFJournal {
+public:
+    explicit TFJournal(TFMain& form) : form_(form) {}
+    ~TFJournal();
+    TFJournal(const TFJournal&) = delete;
+    TFJournal& operator=(const TFJournal&) = delete;
+
+    // Reads the journal afresh and brings the window to the front.
+    void show();
+    HWND handle() const { return window_; }
+
+    HWND Label1{}, Edit1{}, ListView1{};
+
+    // The entries the search leaves, newest first, as the list shows them.
+    std::size_t shown_count() const { return shown_.size(); }
+    std::wstring cell(std::size_t item, int column) const;
+
+private:
+    template <class>
+    friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
+    void attach(HWND window) { window_ = window; }
+    void detach() { window_ = nullptr; }
+    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
+    bool create();
+    void take_density(int dpi);
+    void lay_out();
+    void add_columns();
+    void reload();
+    void search();
+    LRESULT on_notify(const NMHDR& header);
+    void open_selected();
+    void remove_selected();
+    std::vector<std::int64_t> selected_ids() const;
+
+    TFMain& form_;
+    HWND window_{};
+    int dpi_ = 96;
+    HFONT font_{};
+    std::vector<store::JournalRow> rows_;
+    std::vector<std::size_t> shown_;  // indices into rows_
+    mutable std::wstring cell_;       // the text a list view cell was last given
+};
+
+}  // namespace tessivar

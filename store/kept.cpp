@@ -1,0 +1,117 @@
+#include "store/kept.h"
+
+#include "snapshot/journal_fields.h"
+
+namespace tessivar::store {
+namespace {
+
+using snapshot::form_fields;
+
+std::optional<Tab> tab_of(std::int64_t number) {
+    if (number < 0 || number > static_cast<std::int64_t>(Tab::Textures)) return std::nullopt;
+    return static_cast<Tab>(number);
+}
+
+std::optional<JournalRow> row_of(Statement& read) {
+    const auto tab = tab_of(read.integer(1));
+    if (!tab || !read.is_text(3) || !read.is_text(4)) return std::nullopt;
+    auto fields = snapshot::read_fields(*tab, read.text(3));
+    if (!fields) return std::nullopt;
+    return JournalRow{read.integer(0), *tab, read.integer(2), read.integer(5) != 0, std::move(*fields),
+                      read.text(4)};
+}
+
+// The tab's newest entry and its stored fields.
+std::optional<std::pair<std::int64_t, std::string>> newest(Database& database, Tab tab) {
+    Statement read = database.prepare("SELECT id, fields FROM journal WHERE tab = ? ORDER BY at DESC, id DESC LIMIT 1");
+    if (!read.bind(1, static_cast<std::int64_t>(tab)).step()) return std::nullopt;
+    return std::make_pair(read.integer(0), read.text(1));
+}
+
+}  // namespace
+
+snapshot::Snapshot read_kept_form(Database& database) {
+    snapshot::Snapshot form;
+    Statement read = database.prepare("SELECT name, value FROM kept_form");
+    while (read.step()) {
+        if (!read.is_text(0) || !read.is_text(1)) continue;
+        const auto index = snapshot::field_index(read.text(0));
+        if (index) form.values[*index] = snapshot::checked_value(form_fields()[*index].kind, read.text(1));
+    }
+    return form;
+}
+
+bool keep_form(Database& database, const snapshot::Snapshot& form, std::span<const std::size_t> fields) {
+    Statement write = database.prepare("INSERT OR REPLACE INTO kept_form(name, value) VALUES(?, ?)");
+    for (std::size_t index : fields) {
+        if (!form.values[index]) continue;
+        write.bind(1, form_fields()[index].name).bind(2, *form.values[index]);
+        if (!write.run()) return false;
+        write.reset();
+    }
+    return true;
+}
+
+bool forget_kept_form(Database& database) { return database.exec("DELETE FROM kept_form"); }
+
+bool add_to_journal(Database& database, const NewEntry& entry) {
+    const std::string fields = snapshot::stored_fields(entry.tab, entry.form);
+    const auto last = newest(database, entry.tab);
+    if (last && last->second == fields) {
+        Statement touch = database.prepare(
+            entry.pressed
+                ? "UPDATE journal SET at = ?, pressed = 1, short_text = ?, full_text = ? WHERE id = ?"
+                : "UPDATE journal SET at = ? WHERE id = ?");
+        touch.bind(1, entry.at);
+        if (entry.pressed) touch.bind(2, entry.short_text).bind(3, entry.full_text).bind(4, last->first);
+        else touch.bind(2, last->first);
+        return touch.run();
+    }
+    Statement add = database.prepare(
+        "INSERT INTO journal(tab, at, pressed, fields, short_text, full_text, folded) VALUES(?, ?, ?, ?, ?, ?, ?)");
+    return add.bind(1, static_cast<std::int64_t>(entry.tab))
+        .bind(2, entry.at)
+        .bind(3, std::int64_t{entry.pressed})
+        .bind(4, fields)
+        .bind(5, entry.short_text)
+        .bind(6, entry.full_text)
+        .bind(7, snapshot::searchable_text(entry.tab, entry.form))
+        .run();
+}
+
+bool in_journal(Database& database, Tab tab, const snapshot::Snapshot& form) {
+    Statement read = database.prepare("SELECT 1 FROM journal WHERE tab = ? AND fields = ? LIMIT 1");
+    return read.bind(1, static_cast<std::int64_t>(tab)).bind(2, snapshot::stored_fields(tab, form)).step();
+}
+
+std::vector<JournalRow> journal_rows(Database& database) {
+    std::vector<JournalRow> rows;
+    Statement read =
+        database.prepare("SELECT id, tab, at, fields, folded, pressed FROM journal ORDER BY at DESC, id DESC");
+    while (read.step()) {
+        if (auto row = row_of(read)) rows.push_back(std::move(*row));
+    }
+    return rows;
+}
+
+std::optional<JournalEntry> journal_entry(Database& database, std::int64_t id) {
+    Statement read = database.prepare(
+        "SELECT id, tab, at, fields, folded, pressed, short_text, full_text FROM journal WHERE id = ?");
+    if (!read.bind(1, id).step()) return std::nullopt;
+    auto row = row_of(read);
+    if (!row || !snapshot::is_control_text(read.text(6)) || !snapshot::is_control_text(read.text(7))) {
+        return std::nullopt;
+    }
+    return JournalEntry{std::move(*row), read.text(6), read.text(7)};
+}
+
+bool remove_from_journal(Database& database, std::span<const std::int64_t> ids) {
+    Statement remove = database.prepare("DELETE FROM journal WHERE id = ?");
+    for (std::int64_t id : ids) {
+        if (!remove.bind(1, id).run()) return false;
+        remove.reset();
+    }
+    return true;
+}
+
+}  // namespace tessivar::store

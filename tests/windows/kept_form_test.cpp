@@ -1,0 +1,249 @@
+// The form kept in the database and the journal, on the real windows: what
+// was typed comes back in a new window, a moment after the last change and
+// not before, nothing is written while nothing changes, a keystroke stays
+// quick beside a megabyte, and three presses make three journal entries
+// that the journal window finds and opens.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "app/actions.h"
+#include "form/main_window.h"
+#include "journal/journal_window.h"
+#include "store/kept.h"
+#include "store/schema.h"
+#include "tests/host/temporary_folder.h"
+#include "tests/windows/form_fixture.h"
+
+namespace tessivar::testing {
+namespace {
+
+// The switch, as the histories keep it.
+class Switch final : public Histories {
+public:
+    history::Values values(history::Meaning) override { return {}; }
+    void record(history::Meaning, std::u16string_view) override {}
+    void forget(history::Meaning, std::u16string_view) override {}
+    bool remembering() override { return on; }
+    void set_remembering(bool value) override { on = value; }
+    bool on = true;
+};
+
+// Typed as a user types: the control reports the change itself.
+void type_into(HWND box, std::wstring_view text) {
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(std::wstring(text).c_str()));
+}
+void type_into_combo(HWND combo, wchar_t c) {
+    HWND edit = FindWindowExW(combo, nullptr, WC_EDITW, nullptr);
+    SendMessageW(edit, WM_CHAR, c, 0);
+}
+void pick_date(HWND picker, WORD year, WORD month, WORD day) {
+    SYSTEMTIME time{};
+    time.wYear = year, time.wMonth = month, time.wDay = day;
+    SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+    NMDATETIMECHANGE change{{picker, static_cast<UINT_PTR>(GetDlgCtrlID(picker)), DTN_DATETIMECHANGE}, GDT_VALID, time};
+    SendMessageW(GetParent(picker), WM_NOTIFY, change.nmhdr.idFrom, reinterpret_cast<LPARAM>(&change));
+}
+SYSTEMTIME date_of(HWND picker) {
+    SYSTEMTIME time{};
+    SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+    return time;
+}
+void pump_for(std::chrono::milliseconds wait) {
+    const auto end = std::chrono::steady_clock::now() + wait;
+    while (std::chrono::steady_clock::now() < end) {
+        pump();
+        Sleep(10);
+    }
+}
+
+class KeptForm : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { init_common_controls(); }
+    void SetUp() override { ASSERT_EQ(store::migrate(database), store::Migration::Current); }
+
+    std::unique_ptr<TFMain> started() {
+        auto form = std::make_unique<TFMain>(nullptr, main_menu());
+        form->set_histories(&remembering);
+        form->keeping().set_database(&database);
+        const bool maximized = form->keeping().restore();
+        ShowWindow(form->handle(), maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+        pump();
+        return form;
+    }
+    std::string kept(const char* field) {
+        return store::read_kept_form(database).values[snapshot::field_named(field)].value_or("<none>");
+    }
+    // Counts the commits of other connections, as a second running copy would see them.
+    std::int64_t commits_seen() {
+        store::Statement read = observer.prepare("PRAGMA data_version");
+        return read.step() ? read.integer(0) : -1;
+    }
+
+    TemporaryFolder folder;
+    store::Database database = store::Database::open(folder.file("Tessivar.db"), store::Database::Mode::ReadWrite);
+    store::Database observer = store::Database::open(folder.file("Tessivar.db"), store::Database::Mode::ReadWrite);
+    Switch remembering;
+};
+
+TEST_F(KeptForm, EveryKindOfFieldComesBackInANewWindow) {
+    {
+        auto form = started();
+        type_into(form->Edit2, L"Пётр 😀");
+        type_into(form->Memo3, L"строка 1\r\nстрока 2");
+        type_into_combo(form->ComboBox3, L'Ж');
+        SendMessageW(form->ComboBox6, CB_SETCURSEL, 2, 0);
+        SendMessageW(form->TabSheet1, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->ComboBox6), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(form->ComboBox6));
+        click(form->CheckBox2);
+        pick_date(form->DateTimePicker3, 2019, 11, 30);
+        type_into(form->Edit8, L"Гром");
+        click(form->Button9);  // both panes
+        SendMessageW(form->PageControl1, TCM_SETCURFOCUS, 3, 0);
+        SetWindowPos(form->handle(), nullptr, 40, 30, 700, 650, SWP_NOZORDER);
+        SendMessageW(form->handle(), WM_EXITSIZEMOVE, 0, 0);
+        SendMessageW(form->handle(), WM_CLOSE, 0, 0);
+    }
+    auto form = started();
+    EXPECT_EQ(text_of(form->Edit2), "Пётр 😀");
+    EXPECT_EQ(text_of(form->Memo3), "строка 1\r\nстрока 2");
+    EXPECT_EQ(text_of(form->ComboBox3), "Ж");
+    EXPECT_EQ(SendMessageW(form->ComboBox6, CB_GETCURSEL, 0, 0), 2);
+    EXPECT_FALSE(is_checked(form->CheckBox2));
+    EXPECT_FALSE(IsWindowEnabled(form->DateTimePicker2));
+    EXPECT_EQ(date_of(form->DateTimePicker3).wYear, 2019);
+    EXPECT_EQ(date_of(form->DateTimePicker3).wDay, 30);
+    EXPECT_NE(text_of(form->Disc1).find("Гром"), std::string::npos);
+    EXPECT_EQ(text_of(form->Disc2), kept("Disc2"));
+    EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 3);
+    EXPECT_TRUE(IsWindowVisible(form->TabSheet4));
+    RECT r;
+    GetWindowRect(form->handle(), &r);
+    EXPECT_EQ(r.left, 40);
+    EXPECT_EQ(r.right - r.left, 700);
+}
+
+TEST_F(KeptForm, AMomentAfterTheLastChangeOnlyWhatChangedAndNothingWhileNothingChanges) {
+    auto form = started();
+    type_into(form->Edit4, L"Анна");
+    pump_for(std::chrono::milliseconds(kKeepDelayMs / 2));
+    type_into(form->Edit4, L"Анна Б");  // the wait starts again
+    pump_for(std::chrono::milliseconds(kKeepDelayMs * 3 / 4));
+    EXPECT_EQ(kept("Edit4"), "<none>");
+    pump_for(std::chrono::milliseconds(kKeepDelayMs / 2));
+    EXPECT_EQ(kept("Edit4"), "Анна Б");
+    EXPECT_EQ(kept("Memo1"), "<none>");  // never changed, never written
+
+    const auto before = commits_seen();
+    pump_for(std::chrono::milliseconds(kKeepDelayMs * 2));
+    EXPECT_EQ(commits_seen(), before);
+    type_into(form->Edit4, L"Анна Б");  // the same text again: nothing to write
+    pump_for(std::chrono::milliseconds(kKeepDelayMs * 3 / 2));
+    EXPECT_EQ(commits_seen(), before);
+}
+
+DWORD keystroke_ms(HWND memo) {
+    const DWORD start = GetTickCount();
+    SendMessageW(memo, WM_CHAR, L'я', 0);
+    pump();
+    return GetTickCount() - start;
+}
+
+DWORD median(std::vector<DWORD> times) {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// Under Wine the edit control itself may take longer than a keystroke's
+// 50 ms with a megabyte in it: keeping must add nothing to that floor. The
+// two are measured in turn, so that a busy machine slows both alike.
+TEST_F(KeptForm, AKeystrokeBesideAMegabyteIsAnsweredAtOnce) {
+    auto form = started();
+    std::string megabyte;
+    while (megabyte.size() < (1u << 20)) megabyte += std::string(78, 'x') + "\r\n";
+    write_text(form->Memo1, megabyte);
+    form->keeping().save();
+    SendMessageW(form->Memo1, EM_SETSEL, 0, 0);
+    std::vector<DWORD> floor, kept_keystroke;
+    for (int i = 0; i < 15; ++i) {
+        form->keeping().set_database(nullptr);
+        floor.push_back(keystroke_ms(form->Memo1));
+        form->keeping().set_database(&database);
+        kept_keystroke.push_back(keystroke_ms(form->Memo1));
+    }
+    const DWORD start = GetTickCount();
+    form->keeping().save();
+    const DWORD save = GetTickCount() - start;
+    std::printf("keystroke beside 1 MiB: %lu ms kept, %lu ms floor; the save of it %lu ms\n", median(kept_keystroke),
+                median(floor), save);
+    EXPECT_LE(median(kept_keystroke), std::max<DWORD>(50, median(floor) + 5));
+    EXPECT_EQ(kept("Memo1").size(), megabyte.size() + 30 * 2);
+}
+
+TEST_F(KeptForm, ThreePressesMakeAJournalThatFindsAndOpensThem) {
+    auto form = started();
+    TFJournal journal(*form);
+    form->set_journal(&journal);
+    for (const wchar_t* author : {L"Анна", L"Борис", L"Вера"}) {
+        type_into(form->Edit2, author);
+        type_into(form->Memo1, std::wstring(L"Правила ") + author);
+        click(form->Button1);
+    }
+    click(form->Button1);  // the same fields: only its time moves
+    form->Action7Execute();
+    ASSERT_EQ(journal.shown_count(), 3u);
+    EXPECT_EQ(journal.cell(0, 1), L"Карты");
+    EXPECT_EQ(journal.cell(0, 2), L"Вера");
+    EXPECT_EQ(journal.cell(2, 4), L"Правила Анна");
+
+    type_into(journal.Edit1, L"ПРАВИЛА Б");
+    ASSERT_EQ(journal.shown_count(), 1u);
+    EXPECT_EQ(journal.cell(0, 2), L"Борис");
+
+    type_into(form->Edit2, L"никогда не нажато");
+    ListView_SetItemState(journal.ListView1, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SetFocus(journal.ListView1);
+    MSG enter{journal.ListView1, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    dispatch_message(enter);
+    pump();
+    EXPECT_EQ(text_of(form->Edit2), "Борис");
+    EXPECT_EQ(text_of(form->Memo1), "Правила Борис");
+    EXPECT_NE(text_of(form->Disc2).find("Борис"), std::string::npos);
+    EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 0);
+
+    type_into(journal.Edit1, L"");
+    ASSERT_EQ(journal.shown_count(), 4u);  // the replaced form kept
+    EXPECT_EQ(journal.cell(0, 1), L"Карты, не сформировано");
+    EXPECT_EQ(journal.cell(0, 2), L"никогда не нажато");
+
+    SendMessageW(journal.handle(), WM_COMMAND, IDCANCEL, 0);  // Esc
+    EXPECT_FALSE(IsWindowVisible(journal.handle()));
+}
+
+TEST_F(KeptForm, TurnedOffNothingIsKeptTheFormIsForgottenTheJournalStays) {
+    auto form = started();
+    type_into(form->Edit2, L"Анна");
+    click(form->Button1);
+    ASSERT_EQ(kept("Edit2"), "Анна");
+    form->Action6Execute();
+    EXPECT_FALSE(remembering.on);
+    EXPECT_EQ(store::read_kept_form(database), snapshot::Snapshot{});
+    EXPECT_NE(status_panel_text(form->StatusBar1, 1).find(L"журнал описаний хранится"), std::wstring::npos);
+    type_into(form->Edit2, L"Борис");
+    click(form->Button1);
+    pump_for(std::chrono::milliseconds(kKeepDelayMs * 3 / 2));
+    EXPECT_EQ(kept("Edit2"), "<none>");
+    EXPECT_EQ(store::journal_rows(database).size(), 1u);
+
+    form->Action6Execute();  // on again: the form as it stands is kept
+    EXPECT_EQ(kept("Edit2"), "Борис");
+}
+
+}  // namespace
+}  // namespace tessivar::testing
