@@ -66,8 +66,13 @@ bool a_jpeg_frame_says(std::span<const std::uint8_t> head, std::uint32_t width, 
 bool header_says(std::span<const std::uint8_t> head, const Announced& a) {
     const auto size_is = [&](std::uint32_t w, std::uint32_t h) { return a.width == w && a.height == h; };
     const bool unread = size_is(0, 0);
-    if (a.format == "PNG") return starts(head, "\x89PNG\r\n\x1a\n") && (head.size() < 24 ? unread : size_is(big_endian(head, 16, 4), big_endian(head, 20, 4)));
-    if (a.format == "GIF") return starts(head, "GIF8") && (head.size() < 10 ? unread : size_is(little_endian(head, 6, 2), little_endian(head, 8, 2)));
+    if (a.format == "PNG") {
+        return starts(head, "\x89PNG\r\n\x1a\n") &&
+               (head.size() < 24 ? unread : size_is(big_endian(head, 16, 4), big_endian(head, 20, 4)));
+    }
+    if (a.format == "GIF") {
+        return starts(head, "GIF8") && (head.size() < 10 ? unread : size_is(little_endian(head, 6, 2), little_endian(head, 8, 2)));
+    }
     if (a.format == "JPEG") return starts(head, "\xFF\xD8\xFF") && (unread || a_jpeg_frame_says(head, a.width, a.height));
     if (a.format == "BMP") {
         if (!starts(head, "BM") || head.size() < 26) return false;
