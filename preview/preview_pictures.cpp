@@ -45,7 +45,10 @@ void PreviewPictures::rendered(HWND rich_edit, std::span<const bbcode::Span> pla
     std::vector<std::string> wanted;
     for (Placeholder& placeholder : placeholders_) {
         if (const auto known = known_.find(placeholder.address); known != known_.end()) {
-            show(placeholder, known->second);
+            // As if it arrived again: each in a message of its own, so that
+            // a post of many pictures never holds the window at once.
+            auto again = std::make_unique<PictureResult>(known->second);
+            if (PostMessageW(window_, kPictureArrived, 0, reinterpret_cast<LPARAM>(again.get()))) again.release();
         } else if (std::find(wanted.begin(), wanted.end(), placeholder.address) == wanted.end()) {
             wanted.push_back(placeholder.address);
         }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <richedit.h>
@@ -165,12 +166,7 @@ void measure_preview(TFMain& form, TFPreview& preview, const char* name, const s
     std::fflush(stdout);
 }
 
-void run() {
-    init_common_controls();
-    TFMain form(nullptr);
-    ShowWindow(form.handle(), SW_SHOWNORMAL);
-    pump();
-
+void measure_presses(TFMain& form, TFPreview& preview) {
     const std::vector<Case> cases = {
         {"1 MiB", bench::make_memo_text(1 << 20)},
         {"8 MiB", bench::make_memo_text(8 << 20)},
@@ -178,7 +174,6 @@ void run() {
     };
     std::vector<Figures> figures;
     for (const Case& c : cases) figures.push_back(measure(form, c.memo));
-
     std::printf("Button1 press on the real window, median of %d\n", kRepetitions);
     std::printf("%-14s %13s %13s %13s %13s %13s %8s\n", "memo", "UTF-8", "press", "floor", "floor read",
                 "floor write", "ratio");
@@ -190,7 +185,6 @@ void run() {
                 "into Disc2 once (SetWindowTextW)\n");
 
     // The same presses with the preview open: it renders on its timer, after the press.
-    TFPreview preview(form.handle(), form.Disc1, form.Disc2);
     form.set_preview(&preview);
     preview.show();
     std::printf("\nWith the preview open\n");
@@ -201,6 +195,19 @@ void run() {
         if (i == 1) std::printf("  %s (goal <= %.2f)\n", verdict(ratio <= kPreviewOpenGoal), kPreviewOpenGoal);
         std::fflush(stdout);
     }
+}
+
+// --preview-only: the preview's figures alone, a minute where the presses take many.
+void run(bool presses) {
+    init_common_controls();
+    TFMain form(nullptr);
+    ShowWindow(form.handle(), SW_SHOWNORMAL);
+    pump();
+
+    TFPreview preview(form.handle(), form.Disc1, form.Disc2);
+    if (presses) measure_presses(form, preview);
+
+    form.set_preview(&preview);
     std::printf("\nPreview of a full description of generator lines, median of %d (goals: ratio <= %.0f, "
                 "longest step <= %.0f ms)\n", kPreviewRepetitions, kPreviewGoal, kStepGoalMs);
     std::printf("%-8s %14s %12s %13s %13s %8s %19s\n", "pane", "shown", "", "preview", "floor", "ratio",
@@ -215,7 +222,7 @@ void run() {
 }  // namespace
 }  // namespace tessivar
 
-int main() {
-    tessivar::run();
+int main(int argc, char** argv) {
+    tessivar::run(!(argc > 1 && std::string_view(argv[1]) == "--preview-only"));
     return 0;
 }

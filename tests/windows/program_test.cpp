@@ -304,6 +304,79 @@ TEST(Program, AnswersWhilePicturesLoadFromASilentServerAndExitsWithinASecond) {
     EXPECT_EQ(code, 0u);
 }
 
+// The full description: the multi-line box under the short one, in line with it.
+HWND full_pane(HWND main_window) {
+    const HWND upper = short_pane(main_window);
+    RECT short_box;
+    GetWindowRect(upper, &short_box);
+    HWND best = nullptr;
+    LONG best_top = LONG_MAX;
+    for (HWND control : descendants(main_window)) {
+        wchar_t name[16] = {};
+        GetClassNameW(control, name, 16);
+        RECT r;
+        GetWindowRect(control, &r);
+        const bool multiline = GetWindowLongW(control, GWL_STYLE) & ES_MULTILINE;
+        if (lstrcmpiW(name, L"Edit") == 0 && multiline && GetParent(control) == main_window &&
+            r.left == short_box.left && r.top > short_box.top && r.top < best_top) {
+            best = control;
+            best_top = r.top;
+        }
+    }
+    return best;
+}
+
+// What a user may paste: 100,000 nested [b], 2 MiB of short tagged lines
+// and a line of 300,000 characters.
+std::wstring pane_of_megabytes() {
+    std::wstring text;
+    for (int i = 0; i < 100'000; ++i) text += L"[b]";
+    text += L"x";
+    for (int i = 0; i < 100'000; ++i) text += L"[/b]";
+    text += L"\r\n";
+    for (int i = 0; text.size() < (2 << 20); ++i) text += L"[i]строка[/i] [color=red]" + std::to_wstring(i) + L"[/color]\r\n";
+    return text + std::wstring(300'000, L'w');
+}
+
+TEST(Program, BothWindowsAnswerWithin100MsThroughThePreviewOfAPastedPaneOfMegabytes) {
+    Running running;
+    start(running, SW_SHOWNORMAL);
+    open_preview_from_the_menu(running.main_window);
+    const HWND preview = preview_of(running);
+    ASSERT_TRUE(preview);
+    HWND first = nullptr;
+    for (int attempt = 0; attempt < 50 && !first; ++attempt, Sleep(100)) first = visible_of_class(preview, L"RICHEDIT50W");
+    ASSERT_TRUE(first);
+
+    const std::wstring pasted = pane_of_megabytes();
+    const HWND full = full_pane(running.main_window);
+    ASSERT_TRUE(full && full != short_pane(running.main_window));
+    // Pasted in pieces: a message to another process carries at most about a megabyte.
+    SendMessageW(full, EM_SETSEL, 0, -1);
+    constexpr std::size_t kPiece = 1 << 16;
+    for (std::size_t at = 0; at < pasted.size(); at += kPiece) {
+        const std::wstring piece = pasted.substr(at, kPiece);
+        SendMessageW(full, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(piece.c_str()));
+    }
+    ASSERT_EQ(static_cast<std::size_t>(SendMessageW(full, WM_GETTEXTLENGTH, 0, 0)), pasted.size());
+
+    // Every 100 ms until the preview shows the new rendering.
+    DWORD slowest = 0;
+    int rounds = 0;
+    HWND shown = first;
+    for (const DWORD start = GetTickCount(); shown == first && GetTickCount() - start < 120'000; ++rounds, Sleep(100)) {
+        slowest = std::max({slowest, answer_ms(running.main_window), answer_ms(preview)});
+        if (HWND now = visible_of_class(preview, L"RICHEDIT50W")) shown = now;
+    }
+    ASSERT_NE(shown, first) << "the rendering ends";
+    EXPECT_GT(rounds, 2);
+    EXPECT_LT(slowest, 100u);
+    const std::string text = text_of(shown);
+    EXPECT_NE(text.find("[b][b][b]"), std::string::npos);  // past 64 tags open at once, as typed
+    EXPECT_NE(text.find("Дальше не показано: ещё "), std::string::npos);
+    EXPECT_EQ(close_and_wait(running), 0u);
+}
+
 TEST(Program, StartedMaximisedOpensMaximised) {
     const testing::FreshAppData appdata;
     Running running;
