@@ -195,6 +195,13 @@ TEST_F(StoreTest, AFileThatIsNotThereIsMadeOnlyAtTheFirstWriteInAFolderMadeThen)
     EXPECT_TRUE(put_through(store, "Пётр"));
     EXPECT_EQ(read_through(store), "Пётр");
     EXPECT_TRUE(told.faults.empty());
+    std::string mode;
+    store.read([&](Database& database) {
+        Statement journal = database.prepare("PRAGMA journal_mode");
+        mode = journal.step() ? journal.text(0) : "";
+        return true;
+    });
+    EXPECT_EQ(mode, "wal");  // a commit waits for no disk
     Store next_run(deep);
     next_run.open_existing();
     EXPECT_EQ(read_through(next_run), "Пётр");
