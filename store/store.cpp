@@ -110,8 +110,10 @@ void Store::take_for_writing() {
     if (opened_) opened_(database_);
 }
 
-// What can be read is still offered; nothing is written.
+// What can be read is still offered; nothing is written, not even the
+// later program's log into its file as the connection that found it closes.
 void Store::read_only_for(Fault fault) {
+    database_.leave_log_on_close();
     database_ = Database::open(path_, Database::Mode::ReadOnly);
     const Migration migration = database_ ? migrate(database_) : Migration::Failed;
     if (migration == Migration::Failed) database_ = {};
