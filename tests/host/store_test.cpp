@@ -270,6 +270,36 @@ TEST_F(StoreTest, SpoiltFilesArePutAsideAndANewOneStarted) {
     }
 }
 
+// A file whose first pages are sound opens; what is spoilt behind them
+// shows at the first read of it, and is put aside then.
+TEST_F(StoreTest, ASpoiltPageFoundWhileRunningPutsTheFileAsideToo) {
+    {
+        Store store(path);
+        ASSERT_TRUE(store.write([](Database& database) {
+            return database.exec("INSERT INTO journal SELECT value, 1, 1, 1, '', '', zeroblob(3000), '' "
+                                 "FROM (WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 FROM n "
+                                 "WHERE value < 100) SELECT value FROM n)");
+        }));
+    }
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(4096 * 8);
+        file << std::string(4096 * 40, 'Z');
+    }
+    Store store(path);
+    Told told;
+    told.listen(store);
+    store.open_existing();
+    EXPECT_TRUE(told.faults.empty());
+    EXPECT_FALSE(store.read([](Database& database) {
+        Statement sum = database.prepare("SELECT sum(length(full_text)) FROM journal");
+        return sum.step();
+    }));
+    EXPECT_EQ(told.faults, std::vector<Fault>{Fault::PutAside});
+    EXPECT_TRUE(put_through(store, "после"));
+    EXPECT_EQ(read_through(store), "после");
+}
+
 TEST_F(StoreTest, WhatCannotBeWrittenKeepsNothingThisRunAndSaysWhyOnce) {
     const auto newer = [this] {
         Store store(path);
