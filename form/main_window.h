@@ -5,6 +5,7 @@
 
 #include <array>
 #include <span>
+#include <string>
 
 #include "form/control_row.h"
 #include "form/form_keeping.h"
@@ -68,6 +69,10 @@ public:
     // The form kept in the database, and the journal's entries added at each press.
     FormKeeping& keeping() { return keeping_; }
     void Disc1Change();  // either pane's text changed
+    // A note for the whole run in the status bar's middle panel, such as why
+    // nothing is kept: a hint covers it for a while, clearing the hint shows
+    // it again.
+    void show_status_note(std::wstring note);
 
     HWND ActionMainMenuBar1{};
 
@@ -127,6 +132,7 @@ private:
     TFAbout* about_{};
     QuickFill quick_fill_{*this};
     TFPreview* preview_{};
+    std::wstring status_note_;
     TFJournal* journal_{};
     FormKeeping keeping_{*this};
 };
