@@ -475,6 +475,7 @@ void type_author_and_rules(const Running& running) {
     HWND rules = rules_box(running.main_window);
     ASSERT_TRUE(author && rules);
     SendMessageW(author, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Пётр Иванов"));
+    SendMessageW(rules, EM_SETSEL, 0, -1);  // over its starting text
     for (wchar_t c : std::wstring(L"Правило 1\rПравило 2")) SendMessageW(rules, WM_CHAR, c, 1);
 }
 
