@@ -63,6 +63,9 @@ void TFJournal::show() {
 }
 
 bool TFJournal::create() {
+    // The list view's class is made ready here, not at start-up.
+    const INITCOMMONCONTROLSEX list_view = {sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&list_view);
     register_window_class(kJournalClass, object_window_procedure<TFJournal>, GetSysColorBrush(COLOR_BTNFACE),
                           main_icon());
     take_density(window_dpi(form_.handle()));
