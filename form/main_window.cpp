@@ -405,7 +405,7 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             keeping_.on_change(window_);
             return 0;
         case WM_TIMER:
-            (void)wparam;
+            if (wparam == kKeepTimer) keeping_.save();
             return 0;
         case WM_QUERYENDSESSION:
             keeping_.save();
