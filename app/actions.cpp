@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "app/About.h"
 #include "preview/preview.h"
 #include "app/shell.h"
@@ -19,10 +17,6 @@ namespace {
 
 // Only the program's own fixed addresses reach the shell from the menu.
 void open_site(HWND window, std::string_view address) { open_web_address(window, widen(address)); }
-
-constexpr int kMessagePanel = 1;
-constexpr wchar_t kJournalStays[] =
-    L"Введённое больше не запоминается и забыто; журнал описаний хранится, пока его записи не удалены в его окне.";
 
 // Action1 to Action5, as the form designer numbered them, and those added since.
 const MenuCommand& action(int number) {
@@ -80,7 +74,8 @@ void TFMain::Action6Execute() {
     histories->set_remembering(on);
     keeping_.remembering_changed(on);
     if (!on) {
-        SendMessageW(StatusBar1, SB_SETTEXTW, kMessagePanel, reinterpret_cast<LPARAM>(kJournalStays));
+        show_status_note(L"Введённое больше не запоминается и забыто; журнал описаний хранится, пока его записи "
+                         L"не удалены в его окне.");
     }
 }
 

@@ -39,7 +39,7 @@ void dispatch_message(const MSG& msg) {
 void init_common_controls() {
     const INITCOMMONCONTROLSEX controls = {
         sizeof(INITCOMMONCONTROLSEX),
-        ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES,
+        ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_DATE_CLASSES,
     };
     InitCommonControlsEx(&controls);
 }

@@ -4,6 +4,7 @@
 #include "app/About.h"
 #include "app/actions.h"
 #include "app/application.h"
+#include "journal/journal_window.h"
 #include "preview/preview.h"
 #include "form/main_window.h"
 #include "form/window_kit.h"
@@ -32,6 +33,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     main_window.set_histories(&histories);
     tessivar::TFPreview preview(main_window.handle(), main_window.Disc1, main_window.Disc2);
     main_window.set_preview(&preview);
-    application.show_main_window(main_window.handle(), show);
-    return application.run();
+    tessivar::TFJournal journal(main_window);
+    main_window.set_journal(&journal);
+    main_window.keeping().set_store(&store);
+    const bool maximized = main_window.keeping().restore();
+    application.show_main_window(main_window.handle(), maximized && show != SW_SHOWMINNOACTIVE ? SW_SHOWMAXIMIZED : show);
+    const int exit_code = application.run();
+    main_window.keeping().save();  // however the loop ended
+    return exit_code;
 }

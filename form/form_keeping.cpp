@@ -106,7 +106,7 @@ std::int64_t now() {
 
 }  // namespace
 
-bool FormKeeping::keeping() const { return database_ && form_.Action6Checked(); }
+bool FormKeeping::keeping() const { return store_ && form_.Action6Checked(); }
 
 HWND FormKeeping::control_of(std::size_t field) const {
     const KeptControl* control = controls_by_field()[field];
@@ -160,7 +160,10 @@ void FormKeeping::show_field(std::size_t field, const std::string& value) {
 
 bool FormKeeping::restore() {
     if (!keeping()) return false;
-    saved_ = store::read_kept_form(*database_);
+    store_->read([&](store::Database& database) {
+        saved_ = store::read_kept_form(database);
+        return true;
+    });
     show(saved_);
     std::fill(dirty_.begin(), dirty_.end(), false);  // what was just read is what the database holds
     KillTimer(form_.handle(), kKeepTimer);
@@ -183,7 +186,8 @@ void FormKeeping::show(const snapshot::Snapshot& form) {
 
 void FormKeeping::mark(std::size_t field) {
     dirty_[field] = true;
-    if (keeping()) SetTimer(form_.handle(), kKeepTimer, kKeepDelayMs, nullptr);
+    // The switch is asked at the save: a keystroke reads nothing from the file.
+    if (store_) SetTimer(form_.handle(), kKeepTimer, kKeepDelayMs, nullptr);
 }
 
 void FormKeeping::on_change(HWND control) {
@@ -212,9 +216,8 @@ void FormKeeping::save() {
     }
     const auto changed = snapshot::changed_fields(saved_, now);
     // Marks stay where the write failed: the next save tries them again.
-    if (!changed.empty() && !database_->transaction([&] { return store::keep_form(*database_, now, changed); })) {
-        return;
-    }
+    const auto write = [&](store::Database& database) { return store::keep_form(database, now, changed); };
+    if (!changed.empty() && !store_->write(write)) return;
     saved_ = std::move(now);
     std::fill(dirty_.begin(), dirty_.end(), false);
 }
@@ -228,7 +231,7 @@ snapshot::Snapshot FormKeeping::read_tab(Tab tab) const {
 void FormKeeping::pressed(Tab tab) {
     if (!keeping()) return;
     const store::NewEntry entry{tab, now(), true, read_tab(tab), read_text(form_.Disc1), read_text(form_.Disc2)};
-    database_->transaction([&] { return store::add_to_journal(*database_, entry); });
+    store_->write([&](store::Database& database) { return store::add_to_journal(database, entry); });
     save();
 }
 
@@ -236,10 +239,10 @@ void FormKeeping::open(const store::JournalEntry& entry) {
     const Tab tab = entry.row.tab;
     if (keeping()) {
         const snapshot::Snapshot current = read_tab(tab);
-        if (!store::in_journal(*database_, tab, current)) {
-            const store::NewEntry entry{tab, now(), false, current, {}, {}};
-            database_->transaction([&] { return store::add_to_journal(*database_, entry); });
-        }
+        const store::NewEntry entry{tab, now(), false, current, {}, {}};
+        store_->write([&](store::Database& database) {
+            return store::in_journal(database, tab, current) || store::add_to_journal(database, entry);
+        });
     }
     form_.select_page(static_cast<int>(tab));
     mark(snapshot::field_named("PageControl1"));
@@ -250,14 +253,14 @@ void FormKeeping::open(const store::JournalEntry& entry) {
 }
 
 void FormKeeping::remembering_changed(bool on) {
-    if (!database_) return;
+    if (!store_) return;
     if (on) {
         std::fill(dirty_.begin(), dirty_.end(), true);
         save();
         return;
     }
     KillTimer(form_.handle(), kKeepTimer);
-    store::forget_kept_form(*database_);
+    store_->write([](store::Database& database) { return store::forget_kept_form(database); });
     saved_ = {};
 }
 

@@ -9,8 +9,8 @@
 
 #include "generators/tab.h"
 #include "snapshot/form_state.h"
-#include "store/database.h"
 #include "store/kept.h"
+#include "store/store.h"
 
 namespace tessivar {
 
@@ -27,8 +27,8 @@ public:
     FormKeeping& operator=(const FormKeeping&) = delete;
 
     // None: nothing is kept or read.
-    void set_database(store::Database* database) { database_ = database; }
-    store::Database* database() const { return database_; }
+    void set_store(store::Store* store) { store_ = store; }
+    store::Store* kept_in() const { return store_; }
 
     // The form as it was left, shown in the controls of the hidden window.
     // Returns whether the window was left maximised.
@@ -64,7 +64,7 @@ private:
     HWND control_of(std::size_t field) const;
 
     TFMain& form_;
-    store::Database* database_{};
+    store::Store* store_{};
     snapshot::Snapshot saved_;  // what the database holds, as far as this run knows
     std::vector<bool> dirty_ = std::vector<bool>(snapshot::form_fields().size());
     bool showing_ = false;  // the controls' own notifications of a value shown are no change

@@ -63,6 +63,9 @@ void TFJournal::show() {
 }
 
 bool TFJournal::create() {
+    // The list view's class is made ready here, not at start-up.
+    const INITCOMMONCONTROLSEX list_view = {sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&list_view);
     register_window_class(kJournalClass, object_window_procedure<TFJournal>, GetSysColorBrush(COLOR_BTNFACE),
                           main_icon());
     take_density(window_dpi(form_.handle()));
@@ -127,8 +130,13 @@ void TFJournal::lay_out() {
 }
 
 void TFJournal::reload() {
-    store::Database* database = form_.keeping().database();
-    rows_ = database ? store::journal_rows(*database) : std::vector<store::JournalRow>{};
+    rows_.clear();
+    if (store::Store* store = form_.keeping().kept_in()) {
+        store->read([&](store::Database& database) {
+            rows_ = store::journal_rows(database);
+            return true;
+        });
+    }
     search();
 }
 
@@ -168,9 +176,13 @@ std::vector<std::int64_t> TFJournal::selected_ids() const {
 void TFJournal::open_selected() {
     int item = ListView_GetNextItem(ListView1, -1, LVNI_SELECTED);
     if (item < 0) item = ListView_GetNextItem(ListView1, -1, LVNI_FOCUSED);
-    store::Database* database = form_.keeping().database();
-    if (item < 0 || !database) return;
-    const auto entry = store::journal_entry(*database, rows_[shown_[static_cast<std::size_t>(item)]].id);
+    store::Store* store = form_.keeping().kept_in();
+    if (item < 0 || !store) return;
+    std::optional<store::JournalEntry> entry;
+    store->read([&](store::Database& database) {
+        entry = store::journal_entry(database, rows_[shown_[static_cast<std::size_t>(item)]].id);
+        return true;
+    });
     if (!entry) return;
     form_.keeping().open(*entry);
     reload();  // the form it replaced may have become an entry
@@ -178,15 +190,15 @@ void TFJournal::open_selected() {
 
 void TFJournal::remove_selected() {
     const auto ids = selected_ids();
-    store::Database* database = form_.keeping().database();
-    if (ids.empty() || !database) return;
+    store::Store* store = form_.keeping().kept_in();
+    if (ids.empty() || !store) return;
     const std::wstring question = ids.size() == 1 ? L"Удалить выбранную запись журнала?"
                                                   : L"Удалить выбранные записи журнала (" +
                                                         std::to_wstring(ids.size()) + L")?";
     if (MessageBoxW(window_, question.c_str(), kJournalTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
         return;
     }
-    database->transaction([&] { return store::remove_from_journal(*database, ids); });
+    store->write([&](store::Database& database) { return store::remove_from_journal(database, ids); });
     ListView_SetItemState(ListView1, -1, 0, LVIS_SELECTED);
     reload();
 }

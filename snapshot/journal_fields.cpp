@@ -112,6 +112,7 @@ std::string stored_fields(Tab tab, const Snapshot& form) {
 
 std::optional<Snapshot> read_fields(Tab tab, std::string_view stored) {
     Snapshot form;
+    std::size_t next_allowed = 0;  // the fields come in the window's order, each once
     while (!stored.empty()) {
         const std::size_t end = stored.find('\n');
         if (end == std::string_view::npos) return std::nullopt;  // every line ends in a break
@@ -120,7 +121,8 @@ std::optional<Snapshot> read_fields(Tab tab, std::string_view stored) {
         const std::size_t equals = line.find('=');
         if (equals == std::string_view::npos) return std::nullopt;
         const auto index = tab_field(tab, line.substr(0, equals));
-        if (!index || form.values[*index]) return std::nullopt;
+        if (!index || *index < next_allowed) return std::nullopt;
+        next_allowed = *index + 1;
         const auto value = unescaped(line.substr(equals + 1));
         if (!value) return std::nullopt;
         form.values[*index] = checked_value(form_fields()[*index].kind, *value);

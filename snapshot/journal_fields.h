@@ -14,7 +14,8 @@ namespace tessivar::snapshot {
 std::string stored_fields(Tab tab, const Snapshot& form);
 
 // The stored fields read back into a snapshot holding only them. Anything
-// this program would not have written (a field of another tab, a name twice,
+// this program would not have written (a field of another tab, a name twice
+// or out of the window's order,
 // a bad escape, a value its field would not take) reads as nothing at all.
 std::optional<Snapshot> read_fields(Tab tab, std::string_view stored);
 

@@ -12,13 +12,17 @@ std::optional<Tab> tab_of(std::int64_t number) {
     return static_cast<Tab>(number);
 }
 
+// Columns id, tab, at, pressed, fields. The folded text is made again from
+// the fields rather than read: it lies past the descriptions in the row, and
+// reaching it would read every entry's descriptions from the file.
 std::optional<JournalRow> row_of(Statement& read) {
     const auto tab = tab_of(read.integer(1));
-    if (!tab || !read.is_text(3) || !read.is_text(4)) return std::nullopt;
-    auto fields = snapshot::read_fields(*tab, read.text(3));
+    if (!tab || !read.is_text(4)) return std::nullopt;
+    auto fields = snapshot::read_fields(*tab, read.text(4));
     if (!fields) return std::nullopt;
-    return JournalRow{read.integer(0), *tab, read.integer(2), read.integer(5) != 0, std::move(*fields),
-                      read.text(4)};
+    std::string folded = snapshot::searchable_text(*tab, *fields);
+    return JournalRow{read.integer(0), *tab, read.integer(2), read.integer(3) != 0, std::move(*fields),
+                      std::move(folded)};
 }
 
 // The tab's newest entry and its stored fields.
@@ -87,7 +91,7 @@ bool in_journal(Database& database, Tab tab, const snapshot::Snapshot& form) {
 std::vector<JournalRow> journal_rows(Database& database) {
     std::vector<JournalRow> rows;
     Statement read =
-        database.prepare("SELECT id, tab, at, fields, folded, pressed FROM journal ORDER BY at DESC, id DESC");
+        database.prepare("SELECT id, tab, at, pressed, fields FROM journal ORDER BY at DESC, id DESC");
     while (read.step()) {
         if (auto row = row_of(read)) rows.push_back(std::move(*row));
     }
@@ -96,13 +100,13 @@ std::vector<JournalRow> journal_rows(Database& database) {
 
 std::optional<JournalEntry> journal_entry(Database& database, std::int64_t id) {
     Statement read = database.prepare(
-        "SELECT id, tab, at, fields, folded, pressed, short_text, full_text FROM journal WHERE id = ?");
+        "SELECT id, tab, at, pressed, fields, short_text, full_text FROM journal WHERE id = ?");
     if (!read.bind(1, id).step()) return std::nullopt;
     auto row = row_of(read);
-    if (!row || !snapshot::is_control_text(read.text(6)) || !snapshot::is_control_text(read.text(7))) {
+    if (!row || !snapshot::is_control_text(read.text(5)) || !snapshot::is_control_text(read.text(6))) {
         return std::nullopt;
     }
-    return JournalEntry{std::move(*row), read.text(6), read.text(7)};
+    return JournalEntry{std::move(*row), read.text(5), read.text(6)};
 }
 
 bool remove_from_journal(Database& database, std::span<const std::int64_t> ids) {

@@ -491,7 +491,8 @@ TEST(Program, KeepsWhatTwoRunningCopiesPressedAndOffersItInTheNextRunOnlyOnceABo
     start(next, SW_SHOWNORMAL);
     // The autocomplete lives in the shell's DLL: not loaded before a box is focused.
     EXPECT_FALSE(has_loaded(next, L"shell32.dll"));
-    HWND maps_author = visible_with_text(next.main_window, "Неизвестен");
+    // The form comes back as the copy closed last left it.
+    HWND maps_author = visible_with_text(next.main_window, "Anna");
     ASSERT_TRUE(maps_author);
     EXPECT_EQ(after_typing_and_down(maps_author), "Пётр Иванов");
     EXPECT_TRUE(has_loaded(next, L"shell32.dll"));
@@ -527,6 +528,74 @@ std::wstring status_panel_text_of(const Running& running, int panel) {
 std::string bytes_of(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// The maps tab's first multi-line box, where the rules are typed.
+HWND rules_box(HWND main_window) {
+    for (HWND control : descendants(main_window)) {
+        wchar_t name[16] = {};
+        GetClassNameW(control, name, 16);
+        const bool multiline = GetWindowLongW(control, GWL_STYLE) & ES_MULTILINE;
+        if (lstrcmpiW(name, L"Edit") == 0 && multiline && GetParent(control) != main_window && IsWindowVisible(control)) {
+            return control;
+        }
+    }
+    return nullptr;
+}
+
+// An author and two lines of rules, typed key by key into the rules.
+void type_author_and_rules(const Running& running) {
+    HWND author = visible_with_text(running.main_window, "Неизвестен");
+    HWND rules = rules_box(running.main_window);
+    ASSERT_TRUE(author && rules);
+    SendMessageW(author, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Пётр Иванов"));
+    SendMessageW(rules, EM_SETSEL, 0, -1);  // over its starting text
+    for (wchar_t c : std::wstring(L"Правило 1\rПравило 2")) SendMessageW(rules, WM_CHAR, c, 1);
+}
+
+void expect_author_and_rules(const Running& running) {
+    EXPECT_TRUE(visible_with_text(running.main_window, "Пётр Иванов"));
+    HWND rules = rules_box(running.main_window);
+    ASSERT_TRUE(rules);
+    EXPECT_EQ(text_of(rules), "Правило 1\r\nПравило 2");
+}
+
+TEST(Program, ComesBackAsItWasLeftAfterAClose) {
+    const testing::FreshAppData appdata;
+    {
+        Running first;
+        start(first, SW_SHOWNORMAL);
+        type_author_and_rules(first);
+        SetWindowPos(first.main_window, nullptr, 30, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SendMessageW(first.main_window, WM_EXITSIZEMOVE, 0, 0);
+        EXPECT_EQ(close_and_wait(first), 0u);  // at once: the close itself keeps it
+    }
+    Running next;
+    start(next, SW_SHOWNORMAL);
+    expect_author_and_rules(next);
+    RECT r;
+    GetWindowRect(next.main_window, &r);
+    EXPECT_EQ(r.left, 30);
+    EXPECT_EQ(r.top, 20);
+    EXPECT_EQ(close_and_wait(next), 0u);
+}
+
+// Killed outright 2.5 s after the last keystroke: what was on screen a
+// moment before comes back. With a save only at close, nothing would.
+TEST(Program, KilledOutrightItComesBackAsItWasAMomentBefore) {
+    const testing::FreshAppData appdata;
+    {
+        Running first;
+        start(first, SW_SHOWNORMAL);
+        type_author_and_rules(first);
+        Sleep(2500);
+        TerminateProcess(first.process.hProcess, 9);
+        WaitForSingleObject(first.process.hProcess, 10'000);
+    }
+    Running next;
+    start(next, SW_SHOWNORMAL);
+    expect_author_and_rules(next);
+    EXPECT_EQ(close_and_wait(next), 0u);
 }
 
 TEST(Program, PortableBesideItsDatabaseWritesNothingToAppDataOrTheRegistry) {
