@@ -6,6 +6,7 @@
 #include "app/About.h"
 #include "app/preview.h"
 #include "app/shell.h"
+#include "template_window/template_window.h"
 #include "form/main_window.h"
 #include "form/window_kit.h"
 #include "output/links.h"
@@ -26,6 +27,7 @@ const MenuCommand& action(int number) {
         {L"Сайт программы", &TFMain::Action4Execute},
         {L"Сайт " + widen(links::content_site_name), &TFMain::Action5Execute},
         {L"Запоминать введённое", &TFMain::Action6Execute, &TFMain::Action6Checked},
+        {L"Оформление описаний", &TFMain::ActionTemplatesExecute},
     };
     return table[number - 1];
 }
@@ -34,7 +36,7 @@ const MenuCommand& action(int number) {
 
 std::span<const MenuTitle> main_menu() {
     static const MenuTitle menu[] = {
-        {L"Главное", {action(2), action(6), action(3)}},
+        {L"Главное", {action(2), action(7), action(6), action(3)}},
         {L"Помощь", {action(1), action(4), action(5)}},
     };
     return menu;
@@ -46,6 +48,10 @@ void TFMain::Action1Execute() {
 
 void TFMain::Action2Execute() {
     if (preview_) preview_->show();
+}
+
+void TFMain::ActionTemplatesExecute() {
+    if (templates_) templates_->show();
 }
 
 void TFMain::Disc1Change() {

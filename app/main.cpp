@@ -8,6 +8,7 @@
 #include "app/preview.h"
 #include "form/main_window.h"
 #include "form/window_kit.h"
+#include "template_window/template_window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     tessivar::declare_dpi_awareness();
@@ -20,6 +21,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     main_window.set_histories(&histories);
     tessivar::TFPreview preview(main_window.handle(), main_window.Disc1, main_window.Disc2);
     main_window.set_preview(&preview);
+    tessivar::TFTemplates templates(main_window, nullptr);
+    main_window.set_templates(nullptr, &templates);
     application.show_main_window(main_window.handle(), show);
     return application.run();
 }

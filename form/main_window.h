@@ -10,11 +10,19 @@
 #include "form/menu_bar.h"
 #include "form/quick_fill.h"
 #include "form/window_kit.h"
+#include "generators/map.h"
+#include "generators/model.h"
+#include "generators/sound.h"
+#include "generators/tab.h"
+#include "generators/texture.h"
+#include "templates/template.h"
 
 namespace tessivar {
 
 class TFAbout;
 class TFPreview;
+class TFTemplates;
+class TemplateStore;
 
 class TFMain {
 public:
@@ -28,6 +36,7 @@ public:
 
     HWND handle() const { return window_; }
     void select_page(int index);
+    Tab shown_tab() const;
     // Ctrl+Tab and Ctrl+PageDown show the next page, Ctrl+Shift+Tab and
     // Ctrl+PageUp the previous one, as in any tabbed form; the message loop
     // translates them for this window.
@@ -61,6 +70,15 @@ public:
     // The preview Action2 shows, and that follows the panes.
     void set_preview(TFPreview* preview) { preview_ = preview; }
     void Disc1Change();  // either pane's text changed
+    void ActionTemplatesExecute();  // the templates window
+    // The templates the presses write with, and the window that edits them;
+    // without a store, the built-in ones.
+    void set_templates(TemplateStore* store, TFTemplates* window) {
+        template_store_ = store;
+        templates_ = window;
+    }
+    // What the tab's fields as they stand give with `text`.
+    Rendered render_tab(Tab tab, const TemplateText& text) const;
 
     HWND ActionMainMenuBar1{};
 
@@ -107,6 +125,12 @@ private:
     void on_command(int id, int code);
     void step_page(int step);
     void on_resize();
+    MapTab map_tab() const;
+    SoundTab sound_tab() const;
+    ModelTab model_tab() const;
+    TextureTab texture_tab() const;
+    template <class Snapshot>
+    void write_description(Tab tab, Snapshot snapshot, Description (*describe)(Snapshot));
 
     HWND window_{};
     std::span<const MenuTitle> menu_;
@@ -120,6 +144,8 @@ private:
     TFAbout* about_{};
     QuickFill quick_fill_{*this};
     TFPreview* preview_{};
+    TemplateStore* template_store_{};
+    TFTemplates* templates_{};
 };
 
 // The window definition: one row per control.
