@@ -9,21 +9,9 @@
 #include <vector>
 
 #include "form/control_row.h"
-#include "history/history.h"
+#include "history/histories.h"
 
 namespace tessivar {
-
-// What the application keeps for the boxes.
-class Histories {
-public:
-    virtual ~Histories() = default;
-    virtual history::Values values(history::Meaning meaning) = 0;
-    virtual void record(history::Meaning meaning, std::u16string_view value) = 0;
-    virtual void forget(history::Meaning meaning, std::u16string_view value) = 0;
-    // Whether presses record. Turned off, every history is forgotten.
-    virtual bool remembering() = 0;
-    virtual void set_remembering(bool on) = 0;
-};
 
 // A box that remembers, and the history it shares with boxes of its meaning.
 struct QuickFillBox {

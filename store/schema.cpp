@@ -1,0 +1,52 @@
+#include "store/schema.h"
+
+#include <iterator>
+#include <string>
+
+namespace tessivar::store {
+namespace {
+
+// kSteps[n] brings version n to n + 1. A released step is never changed:
+// a later change is a step of its own.
+constexpr const char* kSteps[] = {
+    R"(CREATE TABLE settings(name TEXT PRIMARY KEY, value TEXT NOT NULL);
+       CREATE TABLE histories(meaning TEXT PRIMARY KEY, list BLOB NOT NULL);
+       CREATE TABLE kept_form(name TEXT PRIMARY KEY, value TEXT NOT NULL);
+       CREATE TABLE journal(id INTEGER PRIMARY KEY, tab INTEGER NOT NULL, at INTEGER NOT NULL,
+                            pressed INTEGER NOT NULL, fields TEXT NOT NULL, short_text TEXT NOT NULL,
+                            full_text TEXT NOT NULL, folded TEXT NOT NULL);
+       CREATE INDEX journal_newest ON journal(tab, at DESC, id DESC);
+       CREATE TABLE templates(id INTEGER PRIMARY KEY, tab INTEGER NOT NULL, name TEXT NOT NULL,
+                              short_text TEXT NOT NULL, full_text TEXT NOT NULL, UNIQUE(tab, name));)",
+};
+static_assert(std::size(kSteps) == kSchemaVersion);
+
+}  // namespace
+
+Migration migrate(Database& database) {
+    int version = database.user_version();
+    if (version < 0) return Migration::Failed;
+    if (version > kSchemaVersion) return Migration::Newer;
+    if (version == kSchemaVersion) return Migration::Current;
+    if (database.read_only()) return Migration::Failed;
+    // Read again inside each transaction: another copy may have moved it on.
+    while (version < kSchemaVersion) {
+        bool newer = false;
+        const bool stepped = database.transaction([&] {
+            version = database.user_version();
+            if (version < 0) return false;
+            if (version >= kSchemaVersion) {
+                newer = version > kSchemaVersion;
+                return true;
+            }
+            ++version;
+            return database.exec(kSteps[version - 1]) &&
+                   database.exec("PRAGMA user_version = " + std::to_string(version));
+        });
+        if (!stepped) return Migration::Failed;
+        if (newer) return Migration::Newer;
+    }
+    return Migration::Current;
+}
+
+}  // namespace tessivar::store
