@@ -40,12 +40,11 @@ add_library(tessivar_ui STATIC
     output/date_text.cpp
     output/pane.cpp
     output/win32_text.cpp
-    store/templates.cpp
     template_window/file_dialogs.cpp
     template_window/name_prompt.cpp
     template_window/template_window.cpp
 )
-target_link_libraries(tessivar_ui PUBLIC tessivar_core comctl32 shell32 gdi32 user32 kernel32)
+target_link_libraries(tessivar_ui PUBLIC tessivar_core tessivar_store comctl32 shell32 gdi32 user32 kernel32)
 # The loader's User-Agent names the version.
 target_include_directories(tessivar_ui PRIVATE ${CMAKE_BINARY_DIR}/generated)
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "output/links.h"
-#include "output/markup.h"
 
 namespace tessivar {
 
@@ -55,9 +54,12 @@ std::string pane_text(const Lines& lines) {
 }
 
 std::string credit_line() {
-    return concat({"[r][color=Grey]Описание сформировано [url=", links::program_page,
-                   "]генератором Quillmark ver 1.3[/url] от [url=", links::maker_profile,
-                   "]Varnhold[/url][/color][/r]"});
+    std::string line = "[r][color=Grey]Описание сформировано [url=";
+    line += links::program_page;
+    line += "]генератором Quillmark ver 1.3[/url] от [url=";
+    line += links::maker_profile;
+    line += "]Varnhold[/url][/color][/r]";
+    return line;
 }
 
 }  // namespace tessivar

@@ -8,9 +8,8 @@
 #include <vector>
 
 #include "generators/tab.h"
+#include "store/database.h"
 #include "templates/template.h"
-
-struct sqlite3;
 
 namespace tessivar {
 
@@ -22,9 +21,8 @@ std::optional<std::string> template_name_problem(std::string_view name, const st
 
 class TemplateStore {
 public:
-    // The connection outlives the store; its schema has the templates and
-    // settings tables.
-    explicit TemplateStore(sqlite3* db) : db_(db) {}
+    // The connection outlives the store; its schema is migrated.
+    explicit TemplateStore(store::Database& database) : database_(database) {}
 
     // The tab's own templates, by name.
     std::vector<std::string> names(Tab tab) const;
@@ -44,7 +42,9 @@ public:
     std::optional<TemplateText> in_use_text(Tab tab) const;
 
 private:
-    sqlite3* db_;
+    std::optional<std::string> in_use_setting(Tab tab) const;
+
+    store::Database& database_;
 };
 
 }  // namespace tessivar

@@ -1,8 +1,8 @@
-#include "output/markup.h"
+#include "tests/oracle/markup.h"
 
 #include <iterator>
 
-namespace tessivar {
+namespace tessivar::oracle {
 
 std::string concat(std::initializer_list<std::string_view> pieces) {
     std::size_t size = 0;
@@ -57,4 +57,4 @@ void append_white_block(Lines& out, Lines body) {
     out.emplace_back("[/color]");
 }
 
-}  // namespace tessivar
+}  // namespace tessivar::oracle

@@ -1,11 +1,11 @@
-#include "generators/model.h"
+#include "tests/oracle/oracle.h"
 
 #include <iterator>
 #include <utility>
 
-#include "output/markup.h"
+#include "tests/oracle/markup.h"
 
-namespace tessivar {
+namespace tessivar::oracle {
 namespace {
 
 constexpr std::string_view colour = "Yellow";
@@ -72,4 +72,4 @@ Description describe_model(ModelTab tab) {
     return d;
 }
 
-}  // namespace tessivar
+}  // namespace tessivar::oracle

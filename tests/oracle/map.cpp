@@ -1,11 +1,11 @@
-#include "generators/map.h"
+#include "tests/oracle/oracle.h"
 
 #include <utility>
 
 #include "output/links.h"
-#include "output/markup.h"
+#include "tests/oracle/markup.h"
 
-namespace tessivar {
+namespace tessivar::oracle {
 namespace {
 
 constexpr std::string_view colour = "Grey";
@@ -65,4 +65,4 @@ Description describe_map(MapTab tab) {
     return d;
 }
 
-}  // namespace tessivar
+}  // namespace tessivar::oracle

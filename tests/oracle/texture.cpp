@@ -1,10 +1,10 @@
-#include "generators/texture.h"
+#include "tests/oracle/oracle.h"
 
 #include <utility>
 
-#include "output/markup.h"
+#include "tests/oracle/markup.h"
 
-namespace tessivar {
+namespace tessivar::oracle {
 namespace {
 
 constexpr std::string_view colour = "Orange";
@@ -35,4 +35,4 @@ Description describe_texture(TextureTab tab) {
     return d;
 }
 
-}  // namespace tessivar
+}  // namespace tessivar::oracle

@@ -1,5 +1,5 @@
 #pragma once
-// The line shapes the generators share. Each takes the label already coloured
+// The line shapes the generators shared before templates wrote the descriptions. Each takes the label already coloured
 // (see `label`) and the user's value, which goes in unchanged: never trimmed,
 // checked or escaped.
 #include <initializer_list>
@@ -8,7 +8,7 @@
 
 #include "output/description.h"
 
-namespace tessivar {
+namespace tessivar::oracle {
 
 // Joins pieces with one allocation.
 std::string concat(std::initializer_list<std::string_view> pieces);
@@ -46,4 +46,4 @@ std::string version_line(std::string_view colour, std::string_view version,
 // lines are moved, not copied.
 void append_white_block(Lines& out, Lines body);
 
-}  // namespace tessivar
+}  // namespace tessivar::oracle

@@ -1,10 +1,10 @@
-#include "generators/sound.h"
+#include "tests/oracle/oracle.h"
 
 #include <utility>
 
-#include "output/markup.h"
+#include "tests/oracle/markup.h"
 
-namespace tessivar {
+namespace tessivar::oracle {
 namespace {
 
 std::string lilac(std::string_view caption) { return label("#9999FF", caption); }
@@ -36,4 +36,4 @@ Description describe_sound(SoundTab tab) {
     return d;
 }
 
-}  // namespace tessivar
+}  // namespace tessivar::oracle

@@ -1,0 +1,342 @@
+// Reading a template's text into a program, in one pass over its lines. The
+// first error ends the reading; nesting is kept on a vector, never the stack.
+#include <algorithm>
+#include <optional>
+
+#include "templates/program.h"
+
+namespace tessivar::templates {
+namespace {
+
+constexpr std::size_t longest_name_in_message = 60;
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The tag's words, trimmed, each run of blanks made one blank.
+std::string words_of(std::string_view tag) {
+    std::string words;
+    words.reserve(tag.size());
+    for (char c : tag) {
+        if (!is_blank(c)) {
+            words += c;
+        } else if (!words.empty() && words.back() != ' ') {
+            words += ' ';
+        }
+    }
+    if (!words.empty() && words.back() == ' ') words.pop_back();
+    return words;
+}
+
+// Lower case for Latin and Cyrillic, keeping every character's byte length.
+std::string folded(std::string_view text) {
+    std::string out(text);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        auto c = static_cast<unsigned char>(out[i]);
+        if (c >= 'A' && c <= 'Z') {
+            out[i] = static_cast<char>(c + ('a' - 'A'));
+        } else if (c == 0xD0 && i + 1 < out.size()) {
+            auto n = static_cast<unsigned char>(out[i + 1]);
+            if (n >= 0x80 && n <= 0x8F) {  // Ѐ..Џ, Ё among them
+                out[i] = static_cast<char>(0xD1);
+                out[i + 1] = static_cast<char>(n + 0x10);
+            } else if (n >= 0x90 && n <= 0x9F) {  // А..П
+                out[i + 1] = static_cast<char>(n + 0x20);
+            } else if (n >= 0xA0 && n <= 0xAF) {  // Р..Я
+                out[i] = static_cast<char>(0xD1);
+                out[i + 1] = static_cast<char>(n - 0x20);
+            }
+            ++i;
+        }
+    }
+    return out;
+}
+
+// A name as a message quotes it: a pasted page of text is not repeated whole.
+std::string quoted(std::string_view words) {
+    std::size_t end = 0, characters = 0;
+    while (end < words.size() && characters < longest_name_in_message) {
+        ++end;
+        while (end < words.size() && is_continuation(words[end])) ++end;
+        ++characters;
+    }
+    return end < words.size() ? std::string(words.substr(0, end)) + "…" : std::string(words);
+}
+
+struct Place {
+    std::size_t line, column;
+};
+
+// An {если} or {для …} not yet closed.
+struct Block {
+    Place place;
+    std::string tag;  // as written, for "нет {конец} для {…}"
+    bool is_loop = false, seen_else = false;
+    std::uint8_t field = 0;
+    bool skip_first = false;
+};
+
+struct Keyword {
+    std::string_view words;  // folded
+    OpKind kind;
+    bool skip_first = false;
+};
+
+// Tags that take a name after them.
+constexpr Keyword named_tags[] = {
+    {"если", OpKind::If},
+    {"для каждой строки", OpKind::Loop},
+    {"для остальных строк", OpKind::Loop, true},
+    {"первая строка", OpKind::FirstLine},
+};
+
+class Reader {
+public:
+    Reader(Tab tab, Program& program) : specs_(field_specs(tab)), program_(program) {
+        for (const FieldSpec& spec : specs_) folded_names_.push_back(folded(spec.name));
+    }
+
+    std::optional<TemplateError> read(std::string_view text, std::vector<Op>& ops, bool in_full) {
+        ops_ = &ops;
+        in_full_ = in_full;
+        line_number_ = 0;
+        std::size_t start = 0;
+        while (start < text.size()) {
+            const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+            ++line_number_;
+            if (!read_line(text.substr(start, end - start))) return error_;
+            start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
+        }
+        if (!open_.empty()) fail(open_.back().place, "нет {конец} для {" + quoted(open_.back().tag) + "}");
+        return error_;
+    }
+
+    // After both texts: a box may lose its lines to the output when nothing else reads them.
+    void mark_movable_boxes() {
+        for (std::size_t i = 0; i < specs_.size(); ++i) {
+            if (reads_[i] == 1 && !read_in_loop_[i]) program_.movable |= 1u << i;
+        }
+    }
+
+private:
+    bool read_line(std::string_view line) {
+        line_ = line;
+        line_ops_.clear();
+        has_text_ = false;
+        std::size_t at = 0, text_from = 0;
+        while ((at = line.find_first_of("{}", at)) != line.npos) {
+            if (at + 1 < line.size() && line[at + 1] == line[at]) {  // a doubled brace is the brace
+                add_text(line.substr(text_from, at + 1 - text_from));
+                at += 2;
+                text_from = at;
+                continue;
+            }
+            add_text(line.substr(text_from, at - text_from));
+            if (line[at] == '}') return fail(place(at), "лишняя «}»; скобку в тексте пишут }}");
+            const std::size_t close = line.find('}', at + 1);
+            if (close == line.npos) return fail(place(at), "нет «}» для «{»; скобку в тексте пишут {{");
+            if (!read_tag(line.substr(at + 1, close - at - 1), place(at))) return false;
+            at = text_from = close + 1;
+        }
+        add_text(line.substr(text_from));
+        commit_line();
+        return true;
+    }
+
+    void add_text(std::string_view text) {
+        if (text.empty()) return;
+        has_text_ = has_text_ || !std::all_of(text.begin(), text.end(), is_blank);
+        if (!line_ops_.empty() && line_ops_.back().kind == OpKind::Text &&
+            line_ops_.back().at + line_ops_.back().size == program_.pool.size()) {
+            line_ops_.back().size += static_cast<std::uint32_t>(text.size());
+        } else {
+            line_ops_.push_back({.kind = OpKind::Text,
+                                 .at = static_cast<std::uint32_t>(program_.pool.size()),
+                                 .size = static_cast<std::uint32_t>(text.size())});
+        }
+        program_.pool += text;
+    }
+
+    bool read_tag(std::string_view tag, Place where) {
+        const std::string words = words_of(tag);
+        const std::string key = folded(words);
+        if (key.empty()) return fail(where, "пустые скобки {}; скобку в тексте пишут {{");
+        if (key == "иначе") return read_else(where);
+        if (key == "конец") return read_end(where);
+        if (key == "строка") {
+            if (loops_open_ == 0) return fail(where, "{строка} стоит вне {для каждой строки …}");
+            line_ops_.push_back({.kind = OpKind::Current});
+            return true;
+        }
+        for (const Keyword& keyword : named_tags) {
+            if (key == keyword.words || key.starts_with(std::string(keyword.words) + ' ')) {
+                const std::string_view name = std::string_view(words).substr(
+                    std::min(words.size(), keyword.words.size() + 1));
+                return read_named(keyword, name, words, where);
+            }
+        }
+        return read_field(OpKind::Field, words, where);
+    }
+
+    bool read_named(const Keyword& keyword, std::string_view name, const std::string& words, Place where) {
+        if (name.empty()) return fail(where, "в {" + std::string(keyword.words) + " …} нет имени поля");
+        if (keyword.kind == OpKind::FirstLine) return read_field(OpKind::FirstLine, name, where);
+        if (open_.size() == max_nesting) return fail(where, "вложенность глубже 32");
+        if (keyword.kind == OpKind::Loop && loops_open_ > 0) {
+            return fail(where, "{" + quoted(words) + "} внутри другого {для …}");
+        }
+        const auto field = field_index(name, where);
+        if (!field) return false;
+        if (keyword.kind == OpKind::Loop) {
+            if (!is_box(*field, name, where)) return false;
+            ++loops_open_;
+            count_read(*field);
+        }
+        open_.push_back({.place = where, .tag = words, .is_loop = keyword.kind == OpKind::Loop,
+                         .field = *field, .skip_first = keyword.skip_first});
+        line_ops_.push_back({.kind = keyword.kind, .field = *field, .skip_first = keyword.skip_first});
+        return true;
+    }
+
+    bool read_field(OpKind kind, std::string_view name, Place where) {
+        const auto field = field_index(name, where);
+        if (!field) return false;
+        if (kind == OpKind::FirstLine && !is_box(*field, name, where)) return false;
+        if (specs_[*field].kind == FieldKind::Lines) count_read(*field);
+        line_ops_.push_back({.kind = kind, .field = *field});
+        return true;
+    }
+
+    bool read_else(Place where) {
+        if (open_.empty() || open_.back().is_loop) return fail(where, "{иначе} стоит вне {если …}");
+        if (open_.back().seen_else) {
+            return fail(where, "второе {иначе} для {" + quoted(open_.back().tag) + "}");
+        }
+        open_.back().seen_else = true;
+        line_ops_.push_back({.kind = OpKind::Else});
+        return true;
+    }
+
+    bool read_end(Place where) {
+        if (open_.empty()) return fail(where, "лишний {конец}: нечего закрывать");
+        const Block& block = open_.back();
+        if (block.is_loop) {
+            --loops_open_;
+            line_ops_.push_back({.kind = OpKind::LoopEnd, .field = block.field, .skip_first = block.skip_first});
+        } else {
+            line_ops_.push_back({.kind = OpKind::End});
+        }
+        open_.pop_back();
+        return true;
+    }
+
+    std::optional<std::uint8_t> field_index(std::string_view name, Place where) {
+        const std::string key = folded(name);
+        const auto found = std::find(folded_names_.begin(), folded_names_.end(), key);
+        if (found == folded_names_.end()) {
+            fail(where, "нет поля {" + quoted(name) + "}");
+            return std::nullopt;
+        }
+        return static_cast<std::uint8_t>(found - folded_names_.begin());
+    }
+
+    bool is_box(std::uint8_t field, std::string_view name, Place where) {
+        if (specs_[field].kind == FieldKind::Lines) return true;
+        return fail(where, "у поля {" + quoted(name) + "} одна строка, а перебирают строки многострочного поля");
+    }
+
+    void count_read(std::uint8_t field) {
+        ++reads_[field];
+        if (loops_open_ > 0) read_in_loop_[field] = true;
+    }
+
+    // The line's ops into the program. A line of control tags alone makes no
+    // line; a line holding one box (and control tags) makes the box's lines.
+    void commit_line() {
+        std::size_t contents = 0, controls = 0;
+        Op* content = nullptr;
+        for (Op& op : line_ops_) {
+            switch (op.kind) {
+                case OpKind::Field: case OpKind::FirstLine: case OpKind::Current:
+                    ++contents;
+                    content = &op;
+                    break;
+                case OpKind::Text: break;
+                default: ++controls;
+            }
+        }
+        const bool standalone = !has_text_ && contents == 0 && controls > 0;
+        const bool box_alone = !has_text_ && contents == 1 && content->kind == OpKind::Field &&
+                               specs_[content->field].kind == FieldKind::Lines;
+        if (box_alone) content->kind = OpKind::BoxLines;
+        for (const Op& op : line_ops_) {
+            if ((standalone || box_alone) && op.kind == OpKind::Text) continue;
+            append(op);
+        }
+        if (!standalone && !box_alone) append({.kind = OpKind::LineBreak});
+    }
+
+    // Jumps point forward, so they are filled in when their target is reached.
+    void append(const Op& op) {
+        std::vector<Op>& ops = *ops_;
+        const auto here = static_cast<std::uint32_t>(ops.size());
+        switch (op.kind) {
+            case OpKind::If: case OpKind::Loop:
+                jumps_.push_back(here);
+                break;
+            case OpKind::Else:
+                ops[jumps_.back()].size = here + 1;
+                jumps_.back() = here;
+                break;
+            case OpKind::End: case OpKind::LoopEnd:
+                ops[jumps_.back()].size = here;
+                jumps_.pop_back();
+                break;
+            default: break;
+        }
+        ops.push_back(op);
+    }
+
+    Place place(std::size_t at) const {
+        const auto before = line_.substr(0, at);
+        const auto characters = std::count_if(before.begin(), before.end(), [](char c) { return !is_continuation(c); });
+        return {line_number_, static_cast<std::size_t>(characters) + 1};
+    }
+
+    bool fail(Place where, const std::string& what) {
+        error_ = TemplateError{in_full_, where.line, where.column,
+                               "Строка " + std::to_string(where.line) + ", знак " + std::to_string(where.column) +
+                                   ": " + what};
+        return false;
+    }
+
+    std::span<const FieldSpec> specs_;
+    std::vector<std::string> folded_names_;
+    Program& program_;
+    std::vector<Op>* ops_ = nullptr;
+    bool in_full_ = false;
+    std::size_t line_number_ = 0;
+    std::string_view line_;
+    std::vector<Op> line_ops_;
+    bool has_text_ = false;
+    std::vector<Block> open_;
+    std::vector<std::uint32_t> jumps_;
+    std::size_t loops_open_ = 0;
+    std::array<std::size_t, max_fields> reads_{};
+    std::array<bool, max_fields> read_in_loop_{};
+    std::optional<TemplateError> error_;
+};
+
+}  // namespace
+
+Compiled compile(Tab tab, const TemplateText& text) {
+    Program program;
+    Reader reader(tab, program);
+    if (auto error = reader.read(text.short_text, program.short_ops, false)) return *error;
+    if (auto error = reader.read(text.full_text, program.full_ops, true)) return *error;
+    reader.mark_movable_boxes();
+    return program;
+}
+
+}  // namespace tessivar::templates

@@ -1,0 +1,132 @@
+// Running a program over a snapshot. Fields do not change while it runs, so a
+// loop's body is run once, its conditions decided, and what it gives is
+// replayed for each line: the work is the template's size plus the output.
+#include <algorithm>
+#include <utility>
+
+#include "templates/program.h"
+
+namespace tessivar::templates {
+namespace {
+
+// What a loop's body gives, replayed for each line of its box.
+struct Piece {
+    enum Kind : std::uint8_t { Text, Joined, BoxLines, Current, Break } kind;
+    std::string_view text = {};
+    const Lines* lines = nullptr;
+    Lines* movable = nullptr;  // BoxLines outside loops, where the box is read once
+};
+
+class Renderer {
+public:
+    Renderer(const Program& program, const FieldValues& values) : program_(program), values_(values) {}
+
+    void run(const std::vector<Op>& ops, Lines& out) {
+        out_ = &out;
+        for (std::size_t pc = 0; pc < ops.size(); ++pc) {
+            const Op& op = ops[pc];
+            const FieldValue& value = values_[op.field];
+            switch (op.kind) {
+                case OpKind::Text: put({Piece::Text, std::string_view(program_.pool).substr(op.at, op.size)}); break;
+                case OpKind::Field:
+                    put(value.lines ? Piece{Piece::Joined, {}, value.lines} : Piece{Piece::Text, value.text});
+                    break;
+                case OpKind::BoxLines: put({Piece::BoxLines, {}, value.lines, movable(op.field)}); break;
+                case OpKind::FirstLine:
+                    if (value.has) put({Piece::Text, value.lines->front()});
+                    break;
+                case OpKind::Current: put({Piece::Current}); break;
+                case OpKind::LineBreak: put({Piece::Break}); break;
+                case OpKind::If:
+                    if (!value.has) pc = op.size - 1;
+                    break;
+                case OpKind::Else: pc = op.size - 1; break;
+                case OpKind::End: break;
+                case OpKind::Loop:
+                    recording_ = true;
+                    body_.clear();
+                    blank_body_.clear();
+                    break;
+                case OpKind::LoopEnd:
+                    recording_ = false;
+                    repeat(*value.lines, op.skip_first);
+                    break;
+            }
+        }
+        if (!line_.empty()) line_break();  // a condition skipped the last break
+    }
+
+private:
+    Lines* movable(std::uint8_t field) const {
+        return (program_.movable >> field) & 1u ? values_[field].movable : nullptr;
+    }
+
+    // Pieces that give nothing are dropped, so that replaying costs no more than it writes.
+    void put(Piece piece) {
+        if ((piece.kind == Piece::Text && piece.text.empty()) || (piece.lines && piece.lines->empty())) return;
+        if (!recording_) return write(piece, {});
+        piece.movable = nullptr;
+        body_.push_back(piece);
+        if (piece.kind != Piece::Current) blank_body_.push_back(piece);
+    }
+
+    void repeat(const Lines& lines, bool skip_first) {
+        for (std::size_t i = skip_first ? 1 : 0; i < lines.size(); ++i) {
+            for (const Piece& piece : lines[i].empty() ? blank_body_ : body_) write(piece, lines[i]);
+        }
+    }
+
+    void write(const Piece& piece, std::string_view current) {
+        switch (piece.kind) {
+            case Piece::Text: line_ += piece.text; break;
+            case Piece::Current: line_ += current; break;
+            case Piece::Break: line_break(); break;
+            case Piece::Joined:
+                for (std::size_t i = 0; i < piece.lines->size(); ++i) {
+                    if (i > 0) line_break();
+                    line_ += (*piece.lines)[i];
+                }
+                break;
+            case Piece::BoxLines: write_box_lines(piece); break;
+        }
+    }
+
+    void write_box_lines(const Piece& piece) {
+        Lines& out = *out_;
+        const std::size_t needed = out.size() + piece.lines->size();
+        if (out.capacity() < needed) out.reserve(std::max(needed, 2 * out.capacity()));
+        for (std::size_t i = 0; i < piece.lines->size(); ++i) {
+            if (piece.movable && line_.empty()) {
+                out.push_back(std::move((*piece.movable)[i]));
+            } else {
+                line_ += (*piece.lines)[i];
+                line_break();
+            }
+        }
+    }
+
+    void line_break() {
+        out_->push_back(std::move(line_));
+        line_.clear();
+    }
+
+    const Program& program_;
+    const FieldValues& values_;
+    Lines* out_ = nullptr;
+    std::string line_;
+    bool recording_ = false;
+    std::vector<Piece> body_, blank_body_;  // blank: for an empty line, without its {строка}
+};
+
+}  // namespace
+
+Description run(const Program& program, const FieldValues& values) {
+    Renderer renderer(program, values);
+    Description d;
+    renderer.run(program.short_ops, d.short_lines);
+    d.full_lines.push_back(credit_line());
+    renderer.run(program.full_ops, d.full_lines);
+    return d;
+}
+
+}  // namespace tessivar::templates

@@ -1,0 +1,37 @@
+// The templates' public face: names, checking, and rendering a user's template.
+#include "templates/template.h"
+
+#include "templates/program.h"
+
+namespace tessivar {
+namespace {
+
+template <class Snapshot>
+Rendered render(Tab tab, const TemplateText& text, const Snapshot& snapshot) {
+    templates::Compiled compiled = templates::compile(tab, text);
+    if (auto* error = std::get_if<TemplateError>(&compiled)) return std::move(*error);
+    return templates::run(std::get<templates::Program>(compiled), templates::field_values(snapshot, false));
+}
+
+}  // namespace
+
+std::vector<std::string_view> template_field_names(Tab tab) {
+    std::vector<std::string_view> names;
+    for (const templates::FieldSpec& spec : templates::field_specs(tab)) names.push_back(spec.name);
+    return names;
+}
+
+std::optional<TemplateError> check_template(Tab tab, const TemplateText& text) {
+    templates::Compiled compiled = templates::compile(tab, text);
+    if (auto* error = std::get_if<TemplateError>(&compiled)) return std::move(*error);
+    return std::nullopt;
+}
+
+Rendered render_template(const TemplateText& text, const MapTab& tab) { return render(Tab::Maps, text, tab); }
+Rendered render_template(const TemplateText& text, const SoundTab& tab) { return render(Tab::Sounds, text, tab); }
+Rendered render_template(const TemplateText& text, const ModelTab& tab) { return render(Tab::Models, text, tab); }
+Rendered render_template(const TemplateText& text, const TextureTab& tab) {
+    return render(Tab::Textures, text, tab);
+}
+
+}  // namespace tessivar

@@ -1,0 +1,16 @@
+#pragma once
+// The four descriptions as they were written before templates: line by line
+// in code. The built-in templates must give the same bytes for any snapshot.
+#include "generators/map.h"
+#include "generators/model.h"
+#include "generators/sound.h"
+#include "generators/texture.h"
+
+namespace tessivar::oracle {
+
+Description describe_map(MapTab tab);
+Description describe_sound(SoundTab tab);
+Description describe_model(ModelTab tab);
+Description describe_texture(TextureTab tab);
+
+}  // namespace tessivar::oracle
