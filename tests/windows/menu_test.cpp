@@ -140,7 +140,8 @@ TEST_F(MenuBarTest, TwoCaptionsWithTheirItemsInOrderNoneGreyed) {
     const HMENU menu = menu_bar_menu(bar());
     EXPECT_EQ(captions(menu), (std::vector<std::wstring>{L"Главное", L"Помощь"}));
     EXPECT_EQ(captions(main_items()),
-              (std::vector<std::wstring>{L"Предварительный просмотр", L"Запоминать введённое", L"Выход"}));
+              (std::vector<std::wstring>{L"Предварительный просмотр", L"Оформление описаний", L"Запоминать введённое",
+                                          L"Выход"}));
     EXPECT_EQ(captions(help_items()),
               (std::vector<std::wstring>{L"О программе", L"Сайт программы", L"Сайт RTS Content"}));
     for (HMENU items : {main_items(), help_items()}) {
@@ -180,9 +181,9 @@ TEST_F(MenuBarTest, LiesAlongTheTopUnderTheHeadingOutOfTheTabOrder) {
     EXPECT_EQ(r.bottom, 24);
 }
 
-TEST_F(MenuBarTest, F10DownDownDownEnterChoosesExitWhichQuitsWithCodeZero) {
+TEST_F(MenuBarTest, F10AndDownsToTheLastEnterChoosesExitWhichQuitsWithCodeZero) {
     const Outcome outcome = run_steps({press_menu_key(VK_F10), press(VK_DOWN), expect_open(main_items(), 0),
-                                       press(VK_DOWN), press(VK_DOWN), expect_open(main_items(), 2),
+                                       press(VK_DOWN), press(VK_DOWN), press(VK_DOWN), expect_open(main_items(), 3),
                                        press(VK_RETURN)});
     EXPECT_TRUE(outcome.all_ran);
     EXPECT_TRUE(outcome.quit);
@@ -299,10 +300,10 @@ TEST_F(MenuBarTest, AnOpenDropDownShowsItsItemsInThePalettesColours) {
 
 TEST_F(MenuBarTest, RememberingIsTickedByTheStoresSettingAndChoosingItTurnsItOff) {
     const auto expect_ticked = [this](bool on) {
-        return [this, on] { EXPECT_EQ(static_cast<bool>(GetMenuState(main_items(), 1, MF_BYPOSITION) & MF_CHECKED), on); };
+        return [this, on] { EXPECT_EQ(static_cast<bool>(GetMenuState(main_items(), 2, MF_BYPOSITION) & MF_CHECKED), on); };
     };
     const Outcome outcome = run_steps({
-        press_menu_key(VK_F10), press(VK_DOWN), expect_ticked(true), press(VK_DOWN), press(VK_RETURN),
+        press_menu_key(VK_F10), press(VK_DOWN), expect_ticked(true), press(VK_DOWN), press(VK_DOWN), press(VK_RETURN),
         [this] { EXPECT_FALSE(histories.remembering()); },
         press_menu_key(VK_F10), press(VK_DOWN), expect_ticked(false), press(VK_ESCAPE), press(VK_ESCAPE),
         // Turned on from another window, the item follows when next opened.
