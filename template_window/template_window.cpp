@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <variant>
 
 #include "form/main_window.h"
@@ -79,6 +80,24 @@ std::string read_box(HWND box) { return lines_with_lf(read_text(box)); }
 // Both descriptions as the panes would hold them, a blank line between.
 std::string result_text(const Description& description) {
     return pane_text(description.short_lines) + "\r\n" + pane_text(description.full_lines);
+}
+
+// Whether the text before the caret, on its line, opens a tag it has not
+// closed: a brace that is not a literal `{{`.
+bool in_open_tag(HWND box) {
+    DWORD caret = 0;
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
+    const auto line = SendMessageW(box, EM_LINEFROMCHAR, caret, 0);
+    const auto line_start = static_cast<DWORD>(SendMessageW(box, EM_LINEINDEX, line, 0));
+    std::wstring before(std::max<std::size_t>(caret - line_start, 1), L'\0');
+    *reinterpret_cast<WORD*>(before.data()) = static_cast<WORD>(before.size());
+    before.resize(static_cast<std::size_t>(
+        SendMessageW(box, EM_GETLINE, line, reinterpret_cast<LPARAM>(before.data()))));
+    before.resize(std::min<std::size_t>(before.size(), caret - line_start));
+    const std::size_t open = before.rfind(L'{');
+    if (open == std::wstring::npos || (open > 0 && before[open - 1] == L'{')) return false;
+    const std::size_t close = before.rfind(L'}');
+    return close == std::wstring::npos || close < open;
 }
 
 // A name for a loaded file's template that no other of the tab's templates has.
@@ -267,7 +286,8 @@ void TFTemplates::show_check_and_result() {
 
 void TFTemplates::say(const std::wstring& text) { SetWindowTextW(ErrorLine, text.c_str()); }
 
-// `{Name}` at the caret of the layout box last in focus.
+// `{Name}` at the caret of the layout box last in focus; where the caret
+// stands in a tag being typed, such as `{если `, the name closes that tag.
 void TFTemplates::insert_field() {
     const auto index = SendMessageW(FieldList, LB_GETCURSEL, 0, 0);
     const auto names = template_field_names(tab_);
@@ -276,7 +296,8 @@ void TFTemplates::insert_field() {
         say(L"«Стандартное» не меняется: сделайте его копию кнопкой «Новое».");
         return;
     }
-    const std::wstring field = L"{" + widen(names[static_cast<std::size_t>(index)]) + L"}";
+    const std::wstring name = widen(names[static_cast<std::size_t>(index)]);
+    const std::wstring field = in_open_tag(last_layout_box_) ? name + L"}" : L"{" + name + L"}";
     SendMessageW(last_layout_box_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(field.c_str()));
     SetFocus(last_layout_box_);
 }

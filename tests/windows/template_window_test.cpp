@@ -5,6 +5,7 @@
 // restart, and a template shared through the system's file dialogs.
 #include "form_fixture.h"
 
+#include <commctrl.h>
 #include <dlgs.h>
 
 #include <functional>
@@ -178,7 +179,8 @@ TEST_F(TemplateWindowTest, ANewTemplateWithALineAddedIsWrittenByTheNextPress) {
     SendMessageW(window->FieldList, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"Автор карты"));
     press_key(window->FieldList, VK_RETURN);
     EXPECT_EQ(GetFocus(), window->FullBox);
-    type_keys(window->FullBox, L"}\n" + widen(kModeLine) + L"\n{конец}\n");
+    EXPECT_NE(text_of(window->FullBox).find("{если Автор карты}[c"), std::string::npos) << "the tag closed";
+    type_keys(window->FullBox, L"\n" + widen(kModeLine) + L"\n{конец}\n");
     let_typing_settle();
     EXPECT_EQ(error_line(), "Ошибок нет");
     EXPECT_NE(text_of(window->ResultBox).find(kModeLine), std::string::npos) << "the author box holds «Неизвестен»";
@@ -189,7 +191,7 @@ TEST_F(TemplateWindowTest, ANewTemplateWithALineAddedIsWrittenByTheNextPress) {
     click(form->Button1);
     const Description built_in = std::get<Description>(form->render_tab(Tab::Maps, builtin_template(Tab::Maps)));
     Lines expected = built_in.full_lines;
-    expected.insert(expected.begin() + 1, kModeLine);
+    expected.insert(expected.begin() + 2, kModeLine);  // after the credit line and the layout's first
     EXPECT_EQ(text_of(form->Disc2), pane(expected));
     EXPECT_EQ(text_of(form->Disc1), pane(built_in.short_lines));
 
@@ -276,9 +278,10 @@ TEST_F(TemplateWindowTest, ATemplateSavedToAFileAndLoadedBackIsTheSame) {
 
     outcome = run_steps({click_later(window->LoadButton), answer_file_dialog(kOpenTemplateTitle, file)});
     ASSERT_TRUE(outcome.all_ran);
-    EXPECT_EQ(templates->names(Tab::Maps), (std::vector<std::string>{"Моё", "общий"}));
-    EXPECT_EQ(templates->find(Tab::Maps, "общий"), mine);
-    EXPECT_EQ(list_item(window->TemplateList, selected()), L"общий");
+    const std::string stem = narrow(file_stem(file));  // the file's name, without its folder and .txt
+    EXPECT_EQ(templates->names(Tab::Maps), (std::vector<std::string>{stem, "Моё"})) << "by name";
+    EXPECT_EQ(templates->find(Tab::Maps, stem), mine);
+    EXPECT_EQ(list_item(window->TemplateList, selected()), widen(stem));
 
     // Not a template file, or a template of another tab: refused with the reason.
     const struct {
