@@ -31,6 +31,14 @@ TEST(TemplateFile, WhatIsWrittenReadsBackTheSame) {
     }
 }
 
+// Why the first separator line is where the short layout ends: a layout
+// without errors never holds that line, on any tab.
+TEST(TemplateFile, TheSeparatorLineIsAnErrorInEveryTabsLayout) {
+    for (const Tab tab : {Tab::Maps, Tab::Sounds, Tab::Models, Tab::Textures}) {
+        EXPECT_TRUE(check_template(tab, {"а\n" + kSeparator + "\nб", ""})) << static_cast<int>(tab);
+    }
+}
+
 TEST(TemplateFile, EditorsLineEndsAndByteOrderMarkAreRead) {
     const struct {
         std::string file;
