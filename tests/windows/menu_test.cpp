@@ -279,12 +279,12 @@ TEST_F(MenuBarTest, AnOpenDropDownShowsItsItemsInThePalettesColours) {
                 expect_written("first item, selected", shown, item(popup, 0), palette.hot);
                 expect_written("item", shown, item(popup, 2), palette.band);
                 // Only the setting that is on shows a tick, left of its text.
-                for (int i = 0; i < 3; ++i) {
+                for (int i = 0; i < 4; ++i) {
                     const RECT r = item(popup, i);
-                    EXPECT_EQ(shown.shows({r.left, r.top, r.left + 20, r.bottom}, palette.band.text), i == 1) << i;
+                    EXPECT_EQ(shown.shows({r.left, r.top, r.left + 20, r.bottom}, palette.band.text), i == 2) << i;
                 }
                 // The margin beside the items.
-                const RECT first = item(popup, 0), last = item(popup, 2);
+                const RECT first = item(popup, 0), last = item(popup, 3);
                 EXPECT_EQ(shown.commonest({first.left - 1, first.top, first.left, last.bottom}), look->band);
             },
             press(VK_DOWN),
