@@ -1,13 +1,18 @@
-// Tessivar.exe: the application window, the main, About and preview windows, the message loop.
+// Tessivar.exe: the application window, the main, About, preview and templates windows, the message loop.
 #include <windows.h>
 
 #include "app/About.h"
 #include "app/actions.h"
 #include "app/application.h"
-#include "app/registry_histories.h"
 #include "app/preview.h"
 #include "form/main_window.h"
 #include "form/window_kit.h"
+#include "output/win32_text.h"
+#include "store/histories.h"
+#include "store/location.h"
+#include "store/registry_import.h"
+#include "store/store.h"
+#include "store/templates.h"
 #include "template_window/template_window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
@@ -17,12 +22,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     tessivar::TFMain main_window(application.handle(), tessivar::main_menu());
     tessivar::TFAbout about(application.handle());
     main_window.set_about(&about);
-    tessivar::RegistryHistories histories;
+    // The file is opened where it exists; a first start makes nothing.
+    const tessivar::store::Location location = tessivar::store::database_location();
+    tessivar::store::Store store(tessivar::narrow(location.path));
+    if (!location.portable) store.on_opened([](tessivar::store::Database& database) { tessivar::store::import_registry(database); });
+    store.on_fault([&main_window](tessivar::store::Fault, const std::string& text) {
+        main_window.show_status_note(tessivar::widen(text));
+    });
+    store.open_existing();
+    tessivar::store::StoreHistories histories(store);
     main_window.set_histories(&histories);
     tessivar::TFPreview preview(main_window.handle(), main_window.Disc1, main_window.Disc2);
     main_window.set_preview(&preview);
-    tessivar::TFTemplates templates(main_window, nullptr);
-    main_window.set_templates(nullptr, &templates);
+    tessivar::TemplateStore template_store(store);
+    tessivar::TFTemplates templates(main_window, &template_store);
+    main_window.set_templates(&template_store, &templates);
     application.show_main_window(main_window.handle(), show);
     return application.run();
 }

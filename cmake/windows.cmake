@@ -18,7 +18,6 @@ add_library(tessivar_ui STATIC
     app/About.cpp
     app/actions.cpp
     app/application.cpp
-    app/registry_histories.cpp
     app/picture_decode.cpp
     app/picture_loader.cpp
     app/preview_pictures.cpp
@@ -43,6 +42,8 @@ add_library(tessivar_ui STATIC
     template_window/file_dialogs.cpp
     template_window/name_prompt.cpp
     template_window/template_window.cpp
+    store/location.cpp
+    store/registry_import.cpp
 )
 target_link_libraries(tessivar_ui PUBLIC tessivar_core tessivar_store comctl32 shell32 gdi32 user32 kernel32)
 # The loader's User-Agent names the version.

@@ -41,6 +41,11 @@ void TFMain::CheckBox1Click() {
 
 void TFMain::CheckBox1MouseMove() { show_hint(StatusBar1, kToggleHint); }
 
-void TFMain::TabSheet1MouseMove() { show_hint(StatusBar1, L""); }
+void TFMain::TabSheet1MouseMove() { show_hint(StatusBar1, status_note_.c_str()); }
+
+void TFMain::show_status_note(std::wstring note) {
+    status_note_ = std::move(note);
+    show_hint(StatusBar1, status_note_.c_str());
+}
 
 }  // namespace tessivar

@@ -274,6 +274,7 @@ void TFMain::lay_out_again() {
     }
     set_menu_bar_dpi(ActionMainMenuBar1, dpi_);
     show_status_panels(StatusBar1, scale_);
+    show_status_note(std::move(status_note_));
     clip_page_control(PageControl1, scale_);
 }
 

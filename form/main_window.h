@@ -5,6 +5,7 @@
 
 #include <array>
 #include <span>
+#include <string>
 
 #include "form/control_row.h"
 #include "form/menu_bar.h"
@@ -79,6 +80,10 @@ public:
     }
     // What the tab's fields as they stand give with `text`.
     Rendered render_tab(Tab tab, const TemplateText& text) const;
+    // A note for the whole run in the status bar's middle panel, such as why
+    // nothing is kept: a hint covers it for a while, clearing the hint shows
+    // it again.
+    void show_status_note(std::wstring note);
 
     HWND ActionMainMenuBar1{};
 
@@ -146,6 +151,7 @@ private:
     TFPreview* preview_{};
     TemplateStore* template_store_{};
     TFTemplates* templates_{};
+    std::wstring status_note_;
 };
 
 // The window definition: one row per control.

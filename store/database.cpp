@@ -31,6 +31,7 @@ struct Connection {
             case SQLITE_FULL: return Result::Full;
             case SQLITE_CORRUPT: return Result::Corrupt;
             case SQLITE_NOTADB: return Result::NotADatabase;
+            case SQLITE_IOERR: return Result::InputOutput;
             default: return Result::Other;
         }
     }
@@ -164,12 +165,24 @@ Statement Database::prepare(std::string_view sql) {
     return Statement(connection_.get(), statement);
 }
 
+void Database::roll_back() {
+    if (*this && !sqlite3_get_autocommit(connection_->handle)) {
+        sqlite3_exec(connection_->handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+}
+
 int Database::user_version() {
     Statement version = prepare("PRAGMA user_version");
     return version.step() ? static_cast<int>(version.integer(0)) : -1;
 }
 
 Result Database::last_result() const { return connection_ ? connection_->failure : Result::CannotOpen; }
+
+void Database::clear_failure() {
+    if (!connection_) return;
+    connection_->failure = Result::Ok;
+    connection_->message.clear();
+}
 
 const std::string& Database::last_message() const {
     static const std::string none = "no connection";

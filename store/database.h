@@ -19,7 +19,7 @@ struct sqlite3_stmt;
 namespace tessivar::store {
 
 // SQLite's result codes that the program tells apart (the primary codes).
-enum class Result { Ok, Busy, Locked, ReadOnly, CannotOpen, Full, Corrupt, NotADatabase, Other };
+enum class Result { Ok, Busy, Locked, ReadOnly, CannotOpen, Full, Corrupt, NotADatabase, InputOutput, Other };
 
 struct Connection;
 
@@ -104,7 +104,7 @@ public:
     bool transaction(Body&& body) {
         if (read_only() || !exec("BEGIN IMMEDIATE")) return false;
         if (body() && exec("COMMIT")) return true;
-        exec("ROLLBACK");
+        roll_back();
         return false;
     }
 
@@ -115,8 +115,14 @@ public:
     // past the rollback that follows it.
     Result last_result() const;
     const std::string& last_message() const;
+    // Before a new unit of work: no failure kept.
+    void clear_failure();
 
 private:
+    // Where SQLite has not rolled back already (it does on a full disk), the
+    // failure that led here kept.
+    void roll_back();
+
     std::unique_ptr<Connection> connection_;
 };
 

@@ -1,14 +1,14 @@
 #pragma once
 // The user's own templates in the database file, and which one each tab's
-// press writes with. Every write is one short statement; a write that fails
-// (a locked or read-only file) says so and changes nothing.
+// press writes with. Every write is one short transaction; a write that
+// fails (a locked or read-only file) says so and changes nothing.
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "generators/tab.h"
-#include "store/database.h"
+#include "store/store.h"
 #include "templates/template.h"
 
 namespace tessivar {
@@ -21,8 +21,8 @@ std::optional<std::string> template_name_problem(std::string_view name, const st
 
 class TemplateStore {
 public:
-    // The connection outlives the store; its schema is migrated.
-    explicit TemplateStore(store::Database& database) : database_(database) {}
+    // `file` outlives this; a file that is not there yet is made at the first write.
+    explicit TemplateStore(store::Store& file) : file_(file) {}
 
     // The tab's own templates, by name.
     std::vector<std::string> names(Tab tab) const;
@@ -42,9 +42,7 @@ public:
     std::optional<TemplateText> in_use_text(Tab tab) const;
 
 private:
-    std::optional<std::string> in_use_setting(Tab tab) const;
-
-    store::Database& database_;
+    store::Store& file_;
 };
 
 }  // namespace tessivar

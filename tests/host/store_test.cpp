@@ -1,14 +1,21 @@
 // The database file against temporary files: what goes in comes back, an
 // empty file becomes the current schema, a file from a later version is
-// never written, and two connections share one file.
+// never written, two connections share one file, a spoilt file is put
+// aside, and whatever else the file is, the store says why once and the
+// program goes on.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "store/database.h"
+#include "store/histories.h"
 #include "store/schema.h"
+#include "store/store.h"
 #include "tests/host/temporary_folder.h"
 
 namespace tessivar::store {
@@ -136,6 +143,327 @@ TEST_F(StoreTest, OpeningFailsWithAReason) {
     EXPECT_NE(database.last_result(), Result::Ok);
     EXPECT_FALSE(database.last_message().empty());
 }
+
+std::string bytes_of(const std::string& path) {
+    std::ifstream file(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+void write_bytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary) << bytes;
+}
+
+// Every fault the store tells, in the order told.
+struct Told {
+    std::vector<Fault> faults;
+    std::string text;
+    void listen(Store& store) {
+        store.on_fault([this](Fault fault, const std::string& said) {
+            faults.push_back(fault);
+            text = said;
+        });
+    }
+};
+
+bool put_through(Store& store, const std::string& value) {
+    return store.write([&](Database& database) { return store_setting(database, "name", value); });
+}
+
+std::string read_through(Store& store) {
+    std::string value = "<nothing>";
+    store.read([&](Database& database) {
+        value = setting(database, "name");
+        return true;
+    });
+    return value;
+}
+
+TEST(StoreNames, SpoiltFilesAreNamedByTheirUtcTime) {
+    EXPECT_EQ(aside_name("C:\\Tessivar.db", 0), "C:\\Tessivar.db.bad-19700101-000000");
+    EXPECT_EQ(aside_name("Tessivar.db", 1796863507), "Tessivar.db.bad-20261210-004507");
+    EXPECT_EQ(aside_name("Tessivar.db", 951868799), "Tessivar.db.bad-20000229-235959");
+}
+
+TEST_F(StoreTest, AFileThatIsNotThereIsMadeOnlyAtTheFirstWriteInAFolderMadeThen) {
+    const std::string deep = folder.file("Tessivar") + "/Tessivar.db";
+    Store store(deep);
+    Told told;
+    told.listen(store);
+    store.open_existing();
+    EXPECT_EQ(read_through(store), "<nothing>");
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "Tessivar"));
+    EXPECT_TRUE(put_through(store, "Пётр"));
+    EXPECT_EQ(read_through(store), "Пётр");
+    EXPECT_TRUE(told.faults.empty());
+    Store next_run(deep);
+    next_run.open_existing();
+    EXPECT_EQ(read_through(next_run), "Пётр");
+}
+
+TEST_F(StoreTest, SpoiltFilesArePutAsideAndANewOneStarted) {
+    std::string valid;
+    {
+        Store store(path);
+        ASSERT_TRUE(store.write([](Database& database) {
+            return store_setting(database, "name", std::string(40'000, 'a')) && database.exec("INSERT INTO journal SELECT value, 1, 1, 1, '', '', zeroblob(3000), '' "
+                                 "FROM (WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 FROM n "
+                                 "WHERE value < 300) SELECT value FROM n)");
+        }));
+    }
+    valid = bytes_of(path);
+    ASSERT_GT(valid.size(), 100'000u);
+    std::string garbage;
+    for (int i = 0; i < 8192; ++i) garbage += static_cast<char>((i * 7919) % 251);
+    std::string header_then_garbage = valid.substr(0, 100) + garbage;
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"garbage bytes", garbage},
+        {"truncated to half", valid.substr(0, valid.size() / 2)},
+        {"a database's header, then garbage", header_then_garbage},
+        {"one page of zeros", std::string(4096, '\0')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        write_bytes(path, c.bytes);
+        write_bytes(path + "-journal", "not a journal");
+        Store store(path);
+        Told told;
+        told.listen(store);
+        store.open_existing();
+        ASSERT_EQ(told.faults, std::vector<Fault>{Fault::PutAside});
+        // Renamed, never deleted, named in the note; its journal (where
+        // SQLite has not thrown it away as no journal) goes with it.
+        std::vector<std::filesystem::path> aside;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            if (entry.path().filename().string().find(".bad-") != std::string::npos) aside.push_back(entry.path());
+        }
+        std::erase_if(aside, [](const auto& p) { return p.string().ends_with("-journal"); });
+        ASSERT_EQ(aside.size(), 1u);
+        const std::filesystem::path file = aside[0];
+        EXPECT_EQ(bytes_of(file.string()), c.bytes);
+        EXPECT_NE(told.text.find(file.filename().string()), std::string::npos) << told.text;
+        EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
+        // A new file, kept in as ever.
+        EXPECT_TRUE(put_through(store, "после"));
+        EXPECT_EQ(read_through(store), "после");
+        EXPECT_TRUE(store.keeping());
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            if (entry.path().filename().string().find(".bad-") != std::string::npos) std::filesystem::remove(entry);
+        }
+    }
+}
+
+TEST_F(StoreTest, WhatCannotBeWrittenKeepsNothingThisRunAndSaysWhyOnce) {
+    const auto newer = [this] {
+        Store store(path);
+        ASSERT_TRUE(put_through(store, "theirs"));
+        ASSERT_TRUE(store.write([](Database& database) {
+            return database.exec("PRAGMA user_version = " + std::to_string(kSchemaVersion + 1));
+        }));
+    };
+    Database holder;
+    const auto locked = [&] {
+        newer();
+        holder = Database::open(path, Database::Mode::ReadWrite);
+        ASSERT_TRUE(holder.exec("PRAGMA user_version = 1; PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE"));
+    };
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        Fault fault;
+        std::string still_read;  // what the run reads, where it can
+    } cases[] = {
+        {"a file from a later version", newer, Fault::Newer, "theirs"},
+        {"a folder where the file should be", [this] { std::filesystem::create_directory(path); }, Fault::Directory,
+         "<nothing>"},
+        {"locked by another program", locked, Fault::Locked, "<nothing>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.make();
+        const std::string before = std::filesystem::is_regular_file(path) ? bytes_of(path) : "";
+        {
+            Store store(path);
+            Told told;
+            told.listen(store);
+            store.open_existing();
+            EXPECT_EQ(read_through(store), c.still_read);
+            EXPECT_FALSE(put_through(store, "ours"));
+            EXPECT_FALSE(put_through(store, "ours again"));
+            EXPECT_FALSE(store.keeping());
+            EXPECT_EQ(told.faults, std::vector<Fault>{c.fault});
+            EXPECT_EQ(told.text, fault_text(c.fault, ""));
+        }
+        if (std::filesystem::is_regular_file(path)) {
+            EXPECT_EQ(bytes_of(path), before);
+        }
+        holder = {};
+        std::filesystem::remove_all(path);
+    }
+}
+
+TEST_F(StoreTest, AFullDiskEndsKeepingForTheRun) {
+    Store store(path);
+    Told told;
+    told.listen(store);
+    ASSERT_TRUE(put_through(store, "small"));
+    // SQLite's own page limit fails a write as a full disk does.
+    ASSERT_TRUE(store.write([](Database& database) { return database.exec("PRAGMA max_page_count = 8"); }));
+    EXPECT_FALSE(put_through(store, std::string(1 << 20, 'x')));
+    EXPECT_EQ(told.faults, std::vector<Fault>{Fault::Full});
+    EXPECT_FALSE(put_through(store, "small again"));
+    EXPECT_EQ(read_through(store), "small");
+    EXPECT_EQ(told.faults.size(), 1u);
+}
+
+using history::Meaning;
+using history::Values;
+
+class StoredHistories : public StoreTest {
+protected:
+    Store store{path};
+    StoreHistories histories{store};
+
+    void plant(Meaning meaning, const std::string& sql_value, const std::vector<std::byte>& blob = {}) {
+        ASSERT_TRUE(store.write([&](Database& database) {
+            Statement put = database.prepare("INSERT OR REPLACE INTO histories(meaning, list) VALUES(?, " + sql_value + ")");
+            put.bind(1, std::string(history::stored_name(meaning).begin(), history::stored_name(meaning).end()));
+            if (sql_value == "?") put.bind_blob(2, blob);
+            return put.run();
+        }));
+    }
+};
+
+std::vector<std::byte> units(std::u16string_view text) {
+    const auto* bytes = reinterpret_cast<const std::byte*>(text.data());
+    return std::vector<std::byte>(bytes, bytes + text.size() * 2);
+}
+
+TEST_F(StoredHistories, EachMeaningKeepsItsOwnListForTheNextRunAndAnotherCopy) {
+    for (Meaning meaning : history::kMeanings) {
+        histories.record(meaning, u"общий");
+        histories.record(meaning, std::u16string(u"свой ") + history::stored_name(meaning).data());
+    }
+    Store other_copy(path);
+    StoreHistories others(other_copy);
+    for (Meaning meaning : history::kMeanings) {
+        EXPECT_EQ(others.values(meaning),
+                  (Values{std::u16string(u"свой ") + history::stored_name(meaning).data(), u"общий"}));
+    }
+    others.record(Meaning::Author, u"из другой копии");
+    histories.forget(Meaning::Author, u"общий");
+    EXPECT_EQ(histories.values(Meaning::Author), (Values{u"из другой копии", u"свой Authors"}));
+}
+
+TEST_F(StoredHistories, AValueThisProgramWouldNotHaveWrittenReadsAsNone) {
+    std::u16string crowd;
+    for (int i = 0; i < 26; ++i) crowd += u"Пётр " + std::u16string(1, static_cast<char16_t>(u'А' + i)) + u'\0';
+    const struct {
+        const char* what;
+        std::string sql_value;
+        std::vector<std::byte> blob;
+    } cases[] = {
+        {"text", "'Пётр Иванов'", {}},
+        {"a number", "42", {}},
+        {"no NULs", "?", units(u"Пётр Иванов")},
+        {"one NUL short", "?", units(std::u16string(u"Пётр Иванов\0", 12))},
+        {"an odd length", "?", [] { auto b = units(std::u16string(u"Пётр\0\0", 6)); b.pop_back(); return b; }()},
+        {"lone surrogates", "?", units(std::u16string(u"Пётр\xD800\0\xDC00\0\0", 9))},
+        {"26 values", "?", units(crowd + u'\0')},
+        {"10 MiB", "zeroblob(10485760)", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        plant(Meaning::Author, c.sql_value, c.blob);
+        EXPECT_EQ(histories.values(Meaning::Author), Values{});
+        histories.record(Meaning::Author, u"Пётр Иванов");  // written anew
+        EXPECT_EQ(histories.values(Meaning::Author), Values{u"Пётр Иванов"});
+    }
+}
+
+TEST_F(StoredHistories, TheSwitchIsOnUnlessTurnedOffAndOffForgetsEveryHistory) {
+    const struct {
+        const char* stored;
+        bool on;
+    } cases[] = {{nullptr, true}, {"'1'", true}, {"'0'", false}, {"'нет'", true}, {"X'30'", true}, {"''", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "none");
+        ASSERT_TRUE(store.write([&](Database& database) {
+            return database.exec(c.stored ? std::string("INSERT OR REPLACE INTO settings VALUES('remembering', ") +
+                                                c.stored + ")"
+                                          : std::string("DELETE FROM settings"));
+        }));
+        EXPECT_EQ(histories.remembering(), c.on);
+    }
+    histories.set_remembering(true);
+    for (Meaning meaning : history::kMeanings) histories.record(meaning, u"значение");
+    histories.set_remembering(false);
+    EXPECT_FALSE(StoreHistories(store).remembering());
+    for (Meaning meaning : history::kMeanings) {
+        histories.record(meaning, u"после");
+        EXPECT_EQ(histories.values(meaning), Values{});
+    }
+    histories.set_remembering(true);
+    histories.record(Meaning::Site, u"после");
+    EXPECT_EQ(histories.values(Meaning::Site), Values{u"после"});
+}
+
+TEST_F(StoredHistories, TheOldValuesAreTakenOverOnceAndAListAlreadyThereStays) {
+    histories.record(Meaning::Site, u"уже здесь");
+    Imported old;
+    for (Meaning meaning : history::kMeanings) old.histories.push_back({u"старое", history::stored_name(meaning).data()});
+    old.remembering = false;
+    Database database = Database::open(path, Database::Mode::ReadWrite);
+    EXPECT_FALSE(taken_over(database));
+    ASSERT_TRUE(take_over(database, old));
+    EXPECT_TRUE(taken_over(database));
+    EXPECT_EQ(histories.values(Meaning::Author), (Values{u"старое", u"Authors"}));
+    EXPECT_EQ(histories.values(Meaning::Duration), (Values{u"старое", u"Durations"}));
+    EXPECT_EQ(histories.values(Meaning::Site), Values{u"уже здесь"});
+    EXPECT_FALSE(histories.remembering());
+
+    histories.set_remembering(true);
+    const Imported again{{Values{u"ещё раз"}}, false};
+    ASSERT_TRUE(take_over(database, again));  // done already: nothing changes
+    EXPECT_EQ(histories.values(Meaning::Author), (Values{u"старое", u"Authors"}));
+    EXPECT_TRUE(histories.remembering());
+}
+
+#ifndef _WIN32
+// Root writes any file whatever its mode: the file system's immutable flag
+// stands in for a read-only file and folder.
+bool immutable(const std::filesystem::path& path, bool on) {
+    return std::system(("chattr " + std::string(on ? "+i" : "-i") + " '" + path.string() + "' 2>/dev/null").c_str()) == 0;
+}
+
+TEST_F(StoreTest, AReadOnlyFileIsReadAndAReadOnlyFolderMakesNothing) {
+    {
+        Store store(path);
+        ASSERT_TRUE(put_through(store, "kept before"));
+    }
+    if (!immutable(path, true)) GTEST_SKIP() << "no immutable flag here";
+    {
+        Store store(path);
+        Told told;
+        told.listen(store);
+        store.open_existing();
+        EXPECT_EQ(read_through(store), "kept before");
+        EXPECT_FALSE(put_through(store, "ours"));
+        EXPECT_EQ(told.faults, std::vector<Fault>{Fault::ReadOnly});
+    }
+    immutable(path, false);
+    std::filesystem::remove(path);
+    ASSERT_TRUE(immutable(folder.path(), true));
+    Store store(path);
+    Told told;
+    told.listen(store);
+    EXPECT_FALSE(put_through(store, "ours"));
+    EXPECT_EQ(told.faults, std::vector<Fault>{Fault::ReadOnly});
+    immutable(folder.path(), false);
+}
+#endif
 
 }  // namespace
 }  // namespace tessivar::store

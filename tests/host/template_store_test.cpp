@@ -16,19 +16,15 @@ using Names = std::vector<std::string>;
 
 class TemplateStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(database) << database.last_message();
-        ASSERT_EQ(store::migrate(database), store::Migration::Current);
-    }
-
     TemporaryFolder folder;
-    store::Database database = store::Database::open(folder.file("Tessivar.db"), store::Database::Mode::ReadWrite);
-    TemplateStore templates{database};
+    store::Store file{folder.file("Tessivar.db")};
+    TemplateStore templates{file};
     const TemplateText mine{"{Автор карты}", "[color=Grey]Режим игры:[/color]\n{Версия}"};
     const TemplateText other{"ещё", "другое"};
 };
 
 TEST_F(TemplateStoreTest, KeptPerTabAndName) {
+    EXPECT_EQ(templates.names(Tab::Maps), Names{}) << "no file yet";
     EXPECT_TRUE(templates.add(Tab::Maps, "Моё", mine));
     EXPECT_TRUE(templates.add(Tab::Maps, "Ёлка", other));
     EXPECT_TRUE(templates.add(Tab::Sounds, "Моё", other));
@@ -71,11 +67,11 @@ TEST_F(TemplateStoreTest, TheTemplateInUseFollowsRenamesAndRemovals) {
 }
 
 TEST_F(TemplateStoreTest, WhatTheProgramWouldNotHaveWrittenReadsAsAbsent) {
-    ASSERT_TRUE(database.exec("INSERT INTO templates(tab, name, short_text, full_text) VALUES "
+    ASSERT_TRUE(file.write([](store::Database& database) { return database.exec("INSERT INTO templates(tab, name, short_text, full_text) VALUES "
                               "(0, 'число', x'31', 'x'), (0, x'D09C', 'a', 'b'), (0, '', 'a', 'b'), "
                               "(0, 'Стандартное', 'a', 'b');"
                               "INSERT INTO settings(name, value) VALUES ('template_in_use.0', 'число'),"
-                              "('template_in_use.1', 'нет такого')"));
+                              "('template_in_use.1', 'нет такого')"); }));
     EXPECT_EQ(templates.names(Tab::Maps), Names{"число"}) << "a blob, an empty name, the built-in's name";
     EXPECT_EQ(templates.find(Tab::Maps, "число"), std::nullopt) << "its text is bytes";
     EXPECT_EQ(templates.in_use(Tab::Maps), "");

@@ -10,10 +10,9 @@
 
 #include "app/About.h"
 #include "app/actions.h"
-#include "app/registry_histories.h"
+#include "fresh_store.h"
 #include "form/menu_bar.h"
 #include "recording_browser.h"
-#include "test_key.h"
 #include "timed_steps.h"
 
 namespace tessivar::testing {
@@ -132,8 +131,8 @@ protected:
     RECT band_left_of_heading() const { return {0, 0, bounds_in_parent(form->Label12).left, 22}; }
 
     std::unique_ptr<TFAbout> about;
-    TestKey key;
-    RegistryHistories histories{key.path};
+    TestStore kept;
+    store::StoreHistories& histories = kept.histories;
 };
 
 TEST_F(MenuBarTest, TwoCaptionsWithTheirItemsInOrderNoneGreyed) {
@@ -307,7 +306,10 @@ TEST_F(MenuBarTest, RememberingIsTickedByTheStoresSettingAndChoosingItTurnsItOff
         [this] { EXPECT_FALSE(histories.remembering()); },
         press_menu_key(VK_F10), press(VK_DOWN), expect_ticked(false), press(VK_ESCAPE), press(VK_ESCAPE),
         // Turned on from another window, the item follows when next opened.
-        [this] { RegistryHistories(key.path).set_remembering(true); },
+        [this] {
+            store::Store another_copy(kept.path);
+            store::StoreHistories(another_copy).set_remembering(true);
+        },
         press_menu_key(VK_F10), press(VK_DOWN), expect_ticked(true), press(VK_ESCAPE), press(VK_ESCAPE),
     });
     EXPECT_TRUE(outcome.all_ran);

@@ -5,14 +5,19 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "beside_this_program.h"
+#include "fresh_store.h"
 #include "loopback_server.h"
 #include "test_key.h"
 #include "form/window_kit.h"
 #include "output/win32_text.h"
+#include "store/histories.h"
 
 namespace tessivar {
 namespace {
@@ -47,15 +52,17 @@ HWND find_main_window(DWORD process_id) {
     return nullptr;
 }
 
-void start(Running& running, WORD show) {
+// Every program a test starts keeps its file in the test's own %APPDATA%.
+void start(Running& running, WORD show, const std::wstring& program = program_path) {
+    ASSERT_TRUE(testing::FreshAppData::in_use()) << "declare a FreshAppData first";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = show;
-    std::wstring command = L"\"" + program_path + L"\"";
+    std::wstring command = L"\"" + program + L"\"";
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                &running.process))
-        << "cannot start " << narrow(program_path);
+        << "cannot start " << narrow(program);
     WaitForInputIdle(running.process.hProcess, 10'000);
     running.main_window = find_main_window(running.process.dwProcessId);
     ASSERT_TRUE(running.main_window);
@@ -117,6 +124,7 @@ HWND short_pane(HWND main_window) {
 }
 
 TEST(Program, StartsWithItsTitlesAndMakesADescriptionAndEndsWithCodeZero) {
+    const testing::FreshAppData appdata;
     Running running;
     start(running, SW_SHOWNORMAL);
     wchar_t caption[32] = {}, title[32] = {};
@@ -166,6 +174,7 @@ HWND visible_of_class(HWND main_window, const wchar_t* window_class, DWORD style
 // (Wine loads ole32 at start-up anyway). Where the service cannot annotate
 // (Wine 8 answers E_NOTIMPL), the question changes nothing else.
 TEST(Program, ReachesTheAnnotationServiceOnlyOnceAScreenReaderAsksAndItsDateToggleWorksOn) {
+    const testing::FreshAppData appdata;
     Running running;
     start(running, SW_SHOWNORMAL);
     ASSERT_TRUE(has_loaded(running, L"user32.dll")) << "modules of another process are read";
@@ -214,6 +223,7 @@ private:
 // As Windows does, and Wine once this value is set, the system stretches a
 // program's bitmap unless it asks to lay itself out at each monitor's density.
 TEST(Program, AsksToBeLaidOutAtEachMonitorsDensity) {
+    const testing::FreshAppData appdata;
     const DesktopSetting like_windows(L"DpiScalingVer", 0x1018);
     Running running;
     start(running, SW_SHOWNORMAL);
@@ -258,6 +268,7 @@ DWORD answer_ms(HWND window) {
 }
 
 TEST(Program, AnswersWhilePicturesLoadFromASilentServerAndExitsWithinASecond) {
+    const testing::FreshAppData appdata;
     testing::LoopbackServer silent([](testing::LoopbackServer& server, SOCKET, const std::string&) {
         server.wait_for_stop();
     });
@@ -294,6 +305,7 @@ TEST(Program, AnswersWhilePicturesLoadFromASilentServerAndExitsWithinASecond) {
 }
 
 TEST(Program, StartedMaximisedOpensMaximised) {
+    const testing::FreshAppData appdata;
     Running running;
     start(running, SW_SHOWMAXIMIZED);
     EXPECT_TRUE(IsZoomed(running.main_window));
@@ -339,12 +351,25 @@ private:
     bool had_ = false;
 };
 
-// The authors the program keeps, as the registry holds them.
-std::wstring stored_authors() {
-    wchar_t units[256] = {};
-    DWORD size = sizeof units - sizeof(wchar_t);
-    RegGetValueW(HKEY_CURRENT_USER, ProgramKeyAside::kPath, L"Authors", RRF_RT_REG_MULTI_SZ, nullptr, units, &size);
-    return std::wstring(units, size / sizeof(wchar_t));
+// The authors a program kept in its file.
+history::Values stored_authors(const std::filesystem::path& database) {
+    const std::u8string path = database.u8string();
+    store::Database file = store::Database::open(std::string(path.begin(), path.end()), store::Database::Mode::ReadOnly);
+    return store::stored_history(file, history::Meaning::Author);
+}
+
+// Where quick fill kept its values before the database file.
+void put_old_author(const wchar_t* author) {
+    const std::wstring units = author + std::wstring(2, L'\0');
+    RegSetKeyValueW(HKEY_CURRENT_USER, ProgramKeyAside::kPath, L"Authors", REG_MULTI_SZ, units.data(),
+                    static_cast<DWORD>(units.size() * sizeof(wchar_t)));
+}
+
+bool old_key_exists() {
+    HKEY key{};
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, ProgramKeyAside::kPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
 }
 
 void press_with_author(const Running& running, const wchar_t* author) {
@@ -373,7 +398,9 @@ std::string after_typing_and_down(HWND box) {
 }
 
 TEST(Program, KeepsWhatTwoRunningCopiesPressedAndOffersItInTheNextRunOnlyOnceABoxIsFocused) {
-    const ProgramKeyAside empty_store;
+    const testing::FreshAppData appdata;
+    const ProgramKeyAside old_key;
+    put_old_author(L"Старый Автор");
     {
         Running first, second;
         start(first, SW_SHOWNORMAL);
@@ -383,7 +410,9 @@ TEST(Program, KeepsWhatTwoRunningCopiesPressedAndOffersItInTheNextRunOnlyOnceABo
         EXPECT_EQ(close_and_wait(first), 0u);
         EXPECT_EQ(close_and_wait(second), 0u);
     }
-    EXPECT_EQ(stored_authors(), std::wstring(L"Anna\0Пётр Иванов\0\0", 18));
+    // The registry's author came in first, and its key is gone.
+    EXPECT_EQ(stored_authors(appdata.database()), (history::Values{u"Anna", u"Пётр Иванов", u"Старый Автор"}));
+    EXPECT_FALSE(old_key_exists());
 
     Running next;
     start(next, SW_SHOWNORMAL);
@@ -400,6 +429,77 @@ TEST(Program, KeepsWhatTwoRunningCopiesPressedAndOffersItInTheNextRunOnlyOnceABo
     ASSERT_TRUE(models_author && models_author != maps_author);
     EXPECT_EQ(after_typing_and_down(models_author), "Пётр Иванов");
     EXPECT_EQ(close_and_wait(next), 0u);
+}
+
+// A status bar panel's text in another process: the control writes it
+// into memory of that process, read back from there.
+std::wstring status_panel_text_of(const Running& running, int panel) {
+    HWND bar = visible_of_class(running.main_window, STATUSCLASSNAMEW);
+    if (!bar) return L"<no status bar>";
+    const HANDLE process = running.process.hProcess;
+    constexpr std::size_t kUnits = 1024;
+    void* remote = VirtualAllocEx(process, nullptr, kUnits * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE);
+    if (!remote) return L"<no memory in the other process>";
+    std::wstring text(kUnits, L'\0');
+    const auto length = LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, panel, 0));
+    if (length < kUnits) {
+        SendMessageW(bar, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote, text.data(), (length + 1) * sizeof(wchar_t), nullptr);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    text.resize(length < kUnits ? length : 0);
+    return text;
+}
+
+std::string bytes_of(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+TEST(Program, PortableBesideItsDatabaseWritesNothingToAppDataOrTheRegistry) {
+    const testing::FreshAppData appdata;
+    const ProgramKeyAside old_key;
+    put_old_author(L"Старый Автор");
+    const TemporaryFolder usb_stick;
+    const std::filesystem::path program = usb_stick.path() / L"Tessivar.exe";
+    ASSERT_TRUE(std::filesystem::copy_file(program_path, program));
+    std::ofstream(usb_stick.path() / L"Tessivar.db").close();  // an empty file: a valid start
+    {
+        Running running;
+        start(running, SW_SHOWNORMAL, program.wstring());
+        press_with_author(running, L"Пётр Иванов");
+        EXPECT_EQ(status_panel_text_of(running, 1), L"");  // nothing to say
+        EXPECT_EQ(close_and_wait(running), 0u);
+    }
+    EXPECT_EQ(stored_authors(usb_stick.path() / L"Tessivar.db"), history::Values{u"Пётр Иванов"});
+    EXPECT_TRUE(std::filesystem::is_empty(appdata.path()));
+    ASSERT_TRUE(old_key_exists());  // neither taken over nor deleted
+    wchar_t units[64] = {};
+    DWORD size = sizeof units - sizeof(wchar_t);
+    RegGetValueW(HKEY_CURRENT_USER, ProgramKeyAside::kPath, L"Authors", RRF_RT_REG_MULTI_SZ, nullptr, units, &size);
+    EXPECT_STREQ(units, L"Старый Автор");
+}
+
+TEST(Program, StartsOverAGarbageFileSaysSoInTheStatusBarAndPutsTheFileAside) {
+    const testing::FreshAppData appdata;
+    std::filesystem::create_directories(appdata.database().parent_path());
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i) garbage += static_cast<char>((i * 7919) % 251);
+    std::ofstream(appdata.database(), std::ios::binary) << garbage;
+    Running running;
+    start(running, SW_SHOWNORMAL);
+    const std::wstring said = status_panel_text_of(running, 1);
+    EXPECT_EQ(said.rfind(L"Файл базы данных был испорчен и отложен как Tessivar.db.bad-", 0), 0u) << narrow(said);
+    std::vector<std::filesystem::path> aside;
+    for (const auto& entry : std::filesystem::directory_iterator(appdata.database().parent_path())) {
+        if (entry.path().filename().wstring().starts_with(L"Tessivar.db.bad-")) aside.push_back(entry.path());
+    }
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_NE(said.find(aside[0].filename().wstring()), std::wstring::npos);
+    EXPECT_EQ(bytes_of(aside[0]), garbage);
+    press_with_author(running, L"Пётр Иванов");  // and it keeps on in a new file
+    EXPECT_EQ(close_and_wait(running), 0u);
+    EXPECT_EQ(stored_authors(appdata.database()), history::Values{u"Пётр Иванов"});
 }
 
 }  // namespace

@@ -1,13 +1,14 @@
 // The text boxes offering what was typed before: the system's autocomplete
-// on the real window, each test with a registry key of its own.
+// on the real window, each test with a database file of its own.
 #include "form_fixture.h"
 
 #include <map>
 #include <vector>
 
 #include "app/actions.h"
-#include "app/registry_histories.h"
 #include "form/main_window_build.h"
+#include "fresh_store.h"
+#include "store/registry_import.h"
 #include "test_key.h"
 
 namespace tessivar::testing {
@@ -78,8 +79,8 @@ protected:
         click(form->Button1);
     }
 
-    TestKey key;
-    RegistryHistories histories{key.path};
+    TestStore kept;
+    store::StoreHistories& histories = kept.histories;
 };
 
 TEST_F(QuickFill, AnAuthorPressedOnTheMapsTabIsOfferedOnEveryTabAndInANewWindow) {
@@ -103,7 +104,8 @@ TEST_F(QuickFill, AnAuthorPressedOnTheMapsTabIsOfferedOnEveryTabAndInANewWindow)
     expect_offered(*form, 3, form->Edit3);
 
     TFMain next_run(nullptr);
-    RegistryHistories its_store{key.path};
+    store::Store its_file(kept.path);
+    store::StoreHistories its_store(its_file);
     next_run.set_histories(&its_store);
     ShowWindow(next_run.handle(), SW_SHOWNORMAL);
     expect_offered(next_run, 2, next_run.Edit4);
@@ -179,7 +181,8 @@ TEST_F(QuickFill, TurnedOffItForgetsEveryHistoryAndRecordsNothingUntilTurnedOnAg
 
     form->Action6Execute();
     EXPECT_FALSE(form->Action6Checked());
-    EXPECT_FALSE(RegistryHistories(key.path).remembering());  // another window sees it too
+    store::Store another_copy(kept.path);
+    EXPECT_FALSE(store::StoreHistories(another_copy).remembering());  // another copy sees it too
     for (Meaning meaning : history::kMeanings) EXPECT_EQ(histories.values(meaning), Values{});
     press_maps_with_author(L"Anna");
     EXPECT_EQ(histories.values(Meaning::Author), Values{});
@@ -192,6 +195,17 @@ TEST_F(QuickFill, TurnedOffItForgetsEveryHistoryAndRecordsNothingUntilTurnedOnAg
     EXPECT_EQ(histories.values(Meaning::Author), Values{u"Anna"});
 }
 
+// The stored list as this program writes it, or as anything else left it.
+void plant(const std::string& path, const char* sql_value, std::u16string_view units = {}) {
+    store::Database database = store::Database::open(path, store::Database::Mode::ReadWrite);
+    store::Statement put =
+        database.prepare(std::string("INSERT OR REPLACE INTO histories(meaning, list) VALUES('Authors', ") + sql_value + ")");
+    if (std::string_view(sql_value) == "?") {
+        put.bind_blob(1, std::as_bytes(std::span(units.data(), units.size())));
+    }
+    EXPECT_TRUE(put.run()) << database.last_message();
+}
+
 TEST_F(QuickFill, WhatAStoreHoldsNeverStopsTheProgramAndABadValueIsWrittenAnewAtTheNextPress) {
     std::u16string crowd, huge;
     for (int i = 0; i < 26; ++i) crowd += u"Пётр " + std::u16string(1, static_cast<char16_t>(u'А' + i)) + u'\0';
@@ -200,21 +214,22 @@ TEST_F(QuickFill, WhatAStoreHoldsNeverStopsTheProgramAndABadValueIsWrittenAnewAt
     huge += u'\0';
     const struct {
         const char* what;
-        DWORD type;
+        const char* sql_value;
         std::u16string units;
     } cases[] = {
-        {"wrong type", REG_SZ, std::u16string(u"Пётр Иванов\0", 12)},
-        {"binary", REG_BINARY, std::u16string(u"Пётр Иванов\0\0", 13)},
-        {"no NULs", REG_MULTI_SZ, u"Пётр Иванов"},
-        {"one NUL short", REG_MULTI_SZ, std::u16string(u"Пётр Иванов\0", 12)},
-        {"10 MiB", REG_MULTI_SZ, huge},
-        {"lone surrogates", REG_MULTI_SZ, std::u16string(u"Пётр\xD800\0\xDC00\0\0", 9)},
-        {"NUL inside a value", REG_MULTI_SZ, std::u16string(u"Пётр\0\0Иванов\0\0", 15)},
-        {"26 values", REG_MULTI_SZ, crowd},
+        {"text", "'Пётр Иванов'", {}},
+        {"a number", "7", {}},
+        {"no NULs", "?", u"Пётр Иванов"},
+        {"one NUL short", "?", std::u16string(u"Пётр Иванов\0", 12)},
+        {"10 MiB", "?", huge},
+        {"lone surrogates", "?", std::u16string(u"Пётр\xD800\0\xDC00\0\0", 9)},
+        {"NUL inside a value", "?", std::u16string(u"Пётр\0\0Иванов\0\0", 15)},
+        {"26 values", "?", crowd},
     };
+    histories.values(Meaning::Author);  // the file made
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        key.put_units(L"Authors", c.units, c.type);
+        plant(kept.path, c.sql_value, c.units);
         type_afresh(form->Edit2, L"п");
         EXPECT_FALSE(shown_list());
         press_key(form->Edit2, VK_DOWN);
@@ -225,12 +240,17 @@ TEST_F(QuickFill, WhatAStoreHoldsNeverStopsTheProgramAndABadValueIsWrittenAnewAt
         SetWindowTextW(form->Disc1, L"");
     }
 
-    // A setting of another type: remembering stays on.
-    key.put_units(L"Remember", u"0", REG_SZ);
+    // A setting of another kind: remembering stays on.
+    {
+        store::Database database = store::Database::open(kept.path, store::Database::Mode::ReadWrite);
+        ASSERT_TRUE(database.exec("INSERT OR REPLACE INTO settings VALUES('remembering', 'выкл')"));
+    }
     EXPECT_TRUE(form->Action6Checked());
 
-    // A key that cannot be opened, nor made: nothing offered, nothing kept, nothing else changed.
-    RegistryHistories nowhere(std::wstring(300, L'x'));
+    // A file that cannot be made (a folder stands there): nothing offered,
+    // nothing kept, nothing else changed.
+    store::Store nowhere_file(kept.folder.file(""));
+    store::StoreHistories nowhere(nowhere_file);
     form->set_histories(&nowhere);
     type_afresh(form->Edit2, L"п");
     EXPECT_FALSE(shown_list());
@@ -238,6 +258,82 @@ TEST_F(QuickFill, WhatAStoreHoldsNeverStopsTheProgramAndABadValueIsWrittenAnewAt
     press_maps_with_author(L"Anna");
     EXPECT_EQ(nowhere.values(Meaning::Author), Values{});
     EXPECT_NE(text_of(form->Disc1), "");
+}
+
+// Each box against its meaning, written out here rather than taken from
+// the window's table: a value pressed in a box lands in its own history and
+// in no other.
+TEST_F(QuickFill, EveryBoxRecordsIntoTheHistoryOfItsOwnMeaningAlone) {
+    const struct {
+        HWND TFMain::*box;
+        int page;
+        HWND TFMain::*button;
+        Meaning meaning;
+    } boxes[] = {
+        {&TFMain::Edit2, 0, &TFMain::Button1, Meaning::Author},
+        {&TFMain::Edit1, 0, &TFMain::Button1, Meaning::Version},
+        {&TFMain::LabeledEdit2, 0, &TFMain::Button1, Meaning::Screenshot},
+        {&TFMain::Edit7, 0, &TFMain::Button1, Meaning::Site},
+        {&TFMain::Edit8, 1, &TFMain::Button9, Meaning::SoundTitle},
+        {&TFMain::Edit9, 1, &TFMain::Button9, Meaning::Duration},
+        {&TFMain::Edit11, 1, &TFMain::Button9, Meaning::Site},
+        {&TFMain::Edit4, 2, &TFMain::Button3, Meaning::Author},
+        {&TFMain::Edit5, 2, &TFMain::Button3, Meaning::Version},
+        {&TFMain::Edit3, 3, &TFMain::Button2, Meaning::Author},
+        {&TFMain::Edit6, 3, &TFMain::Button2, Meaning::Version},
+    };
+    EXPECT_EQ(quick_fill_boxes().size(), std::size(boxes));  // no box left out here
+    int n = 0;
+    for (const auto& b : boxes) {
+        const std::u16string value = u"значение " + std::u16string(1, static_cast<char16_t>(u'А' + n++));
+        SCOPED_TRACE(narrow(as_wide(value)));
+        form->select_page(b.page);
+        SetWindowTextW(form.get()->*b.box, as_wide(value).c_str());
+        click(form.get()->*b.button);
+        for (Meaning meaning : history::kMeanings) {
+            const Values now = histories.values(meaning);
+            EXPECT_EQ(std::find(now.begin(), now.end(), value) != now.end(), meaning == b.meaning)
+                << history::stored_name(meaning).size();
+        }
+    }
+}
+
+// The old registry values come in once; the key goes only once they are committed.
+TEST(RegistryImport, TheKeysValuesComeInOnceAndTheKeyGoesOnlyAfterTheCommit) {
+    TestKey key;
+    TestStore kept;
+    key.put_units(L"Authors", std::u16string(u"Пётр Иванов\0Anna\0\0", 18));
+    key.put_units(L"Sites", std::u16string(u"http://example.org\0\0", 20));
+    const DWORD off = 0;
+    key.put(L"Remember", REG_DWORD, &off, sizeof off);
+    const auto key_exists = [&] {
+        HKEY opened{};
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, key.path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+        RegCloseKey(opened);
+        return true;
+    };
+    kept.store.on_opened([&](store::Database& database) {
+        // Another copy holds the file: nothing is committed, the key stays.
+        store::Database other = store::Database::open(kept.path, store::Database::Mode::ReadWrite);
+        ASSERT_TRUE(other.exec("BEGIN IMMEDIATE"));
+        store::import_registry(database, key.path);
+        EXPECT_TRUE(key_exists());
+        ASSERT_TRUE(other.exec("ROLLBACK"));
+        store::import_registry(database, key.path);
+    });
+    EXPECT_EQ(kept.histories.values(Meaning::Author), (Values{u"Пётр Иванов", u"Anna"}));
+    EXPECT_EQ(kept.histories.values(Meaning::Site), Values{u"http://example.org"});
+    EXPECT_EQ(kept.histories.values(Meaning::Version), Values{});
+    EXPECT_FALSE(kept.histories.remembering());
+    EXPECT_FALSE(key_exists());
+
+    // Taken over: a key that turns up again is not read.
+    key.put_units(L"Versions", std::u16string(u"2.0\0\0", 5));
+    store::Store next_run(kept.path);
+    next_run.on_opened([&](store::Database& database) { store::import_registry(database, key.path); });
+    store::StoreHistories next_histories(next_run);
+    EXPECT_EQ(next_histories.values(Meaning::Version), Values{});
+    EXPECT_TRUE(key_exists());
 }
 
 // Counts every question put to it; keeps what it is given.

@@ -15,7 +15,6 @@
 #include "form/main_window.h"
 #include "loopback_server.h"
 #include "output/win32_text.h"
-#include "store/schema.h"
 #include "store/templates.h"
 #include "template_window/template_window.h"
 #include "test_pictures.h"
@@ -88,9 +87,12 @@ int wmain(int argc, wchar_t** argv) {
             testing::LoopbackServer::answer(client, "200 OK", "image/png", picture);
         },
         8642);
-    store::Database database = store::Database::open(":memory:", store::Database::Mode::ReadWrite);
-    store::migrate(database);
-    TemplateStore templates(database);
+    wchar_t temporary[MAX_PATH];
+    GetTempPathW(MAX_PATH, temporary);
+    const std::wstring database = std::wstring(temporary) + L"tessivar-screenshot.db";
+    DeleteFileW(database.c_str());
+    store::Store file(narrow(database));
+    TemplateStore templates(file);
     templates.add(Tab::Maps, "Режим игры", with_game_mode());
     templates.use(Tab::Maps, "Режим игры");
     TFTemplates template_window(form, &templates);
@@ -111,5 +113,6 @@ int wmain(int argc, wchar_t** argv) {
     write_rectangle(out, "templates", template_window.handle());
     std::fclose(out);
     pump_for(60'000);
+    DeleteFileW(database.c_str());
     return 0;
 }

@@ -13,7 +13,6 @@
 #include <string>
 
 #include "app/actions.h"
-#include "store/schema.h"
 #include "store/templates.h"
 #include "template_window/file_dialogs.h"
 #include "template_window/name_prompt.h"
@@ -107,9 +106,9 @@ protected:
 
     // The program's start and end, as far as templates go.
     void open() {
-        database = store::Database::open(narrow(path), store::Database::Mode::ReadWrite);
-        ASSERT_EQ(store::migrate(database), store::Migration::Current) << database.last_message();
-        templates = std::make_unique<TemplateStore>(database);
+        file = std::make_unique<store::Store>(narrow(path));
+        file->open_existing();
+        templates = std::make_unique<TemplateStore>(*file);
         window = std::make_unique<TFTemplates>(*form, templates.get());
         form->set_templates(templates.get(), window.get());
     }
@@ -117,7 +116,7 @@ protected:
         form->set_templates(nullptr, nullptr);
         window.reset();
         templates.reset();
-        database = store::Database();
+        file.reset();
     }
 
     // «Новое» on the template selected, named as the user types it.
@@ -132,7 +131,7 @@ protected:
 
     const std::wstring path = temporary_path(
         widen(::testing::UnitTest::GetInstance()->current_test_info()->name()) + L".db");
-    store::Database database;
+    std::unique_ptr<store::Store> file;
     std::unique_ptr<TemplateStore> templates;
     std::unique_ptr<TFTemplates> window;
 };

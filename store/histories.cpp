@@ -1,0 +1,117 @@
+#include "store/histories.h"
+
+#include <iterator>
+#include <string>
+
+namespace tessivar::store {
+namespace {
+
+using history::Meaning;
+
+std::string name_of(Meaning meaning) {
+    const std::u16string_view wide = history::stored_name(meaning);
+    return std::string(wide.begin(), wide.end());  // ASCII names
+}
+
+}  // namespace
+
+history::Values stored_history(Database& database, Meaning meaning) {
+    Statement read = database.prepare("SELECT list FROM histories WHERE meaning = ?");
+    read.bind(1, name_of(meaning));
+    if (!read.step()) return {};
+    const std::vector<std::byte> stored = read.blob(0);
+    if (stored.size() > history::kMaxStoredBytes) return {};
+    return history::read_stored(stored);
+}
+
+bool store_history(Database& database, Meaning meaning, const history::Values& values) {
+    if (values.empty()) {
+        return database.prepare("DELETE FROM histories WHERE meaning = ?").bind(1, name_of(meaning)).run();
+    }
+    return database.prepare("INSERT OR REPLACE INTO histories(meaning, list) VALUES(?, ?)")
+        .bind(1, name_of(meaning))
+        .bind_blob(2, history::stored_form(values))
+        .run();
+}
+
+std::string setting(Database& database, std::string_view name) {
+    Statement read = database.prepare("SELECT value FROM settings WHERE name = ?");
+    read.bind(1, name);
+    return read.step() && read.is_text(0) ? read.text(0) : std::string();
+}
+
+bool store_setting(Database& database, std::string_view name, std::string_view value) {
+    return database.prepare("INSERT OR REPLACE INTO settings(name, value) VALUES(?, ?)")
+        .bind(1, name)
+        .bind(2, value)
+        .run();
+}
+
+namespace {
+constexpr char kTakenOverSetting[] = "registry_imported";
+}
+
+bool taken_over(Database& database) { return setting(database, kTakenOverSetting) == "1"; }
+
+bool take_over(Database& database, const Imported& imported) {
+    return database.transaction([&] {
+        if (taken_over(database)) return true;  // another copy was first
+        for (std::size_t i = 0; i < imported.histories.size() && i < std::size(history::kMeanings); ++i) {
+            const Meaning meaning = history::kMeanings[i];
+            if (!stored_history(database, meaning).empty()) continue;
+            if (!store_history(database, meaning, imported.histories[i])) return false;
+        }
+        if (imported.remembering && !store_setting(database, kRememberingSetting, *imported.remembering ? "1" : "0")) {
+            return false;
+        }
+        return store_setting(database, kTakenOverSetting, "1");
+    });
+}
+
+// The file is made at the first look, so that the registry's values are
+// taken over before anything is offered.
+history::Values StoreHistories::values(Meaning meaning) {
+    store_.make();
+    history::Values values;
+    store_.read([&](Database& database) {
+        values = stored_history(database, meaning);
+        return true;
+    });
+    return values;
+}
+
+void StoreHistories::record(Meaning meaning, std::u16string_view value) {
+    if (!remembering()) return;
+    store_.write([&](Database& database) {
+        history::Values values = stored_history(database, meaning);
+        history::remember(values, value);
+        return store_history(database, meaning, values);
+    });
+}
+
+void StoreHistories::forget(Meaning meaning, std::u16string_view value) {
+    store_.write([&](Database& database) {
+        history::Values values = stored_history(database, meaning);
+        return !history::forget(values, value) || store_history(database, meaning, values);
+    });
+}
+
+// On unless the user turned it off: any other stored text counts as none.
+bool StoreHistories::remembering() {
+    store_.make();
+    bool on = true;
+    store_.read([&](Database& database) {
+        on = setting(database, kRememberingSetting) != "0";
+        return true;
+    });
+    return on;
+}
+
+void StoreHistories::set_remembering(bool on) {
+    store_.write([&](Database& database) {
+        return store_setting(database, kRememberingSetting, on ? "1" : "0") &&
+               (on || database.exec("DELETE FROM histories"));
+    });
+}
+
+}  // namespace tessivar::store
