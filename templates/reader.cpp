@@ -14,10 +14,9 @@ bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
-// The tag's words, trimmed, each run of blanks made one blank.
-std::string words_of(std::string_view tag) {
-    std::string words;
-    words.reserve(tag.size());
+// The tag's words, trimmed, each run of blanks made one blank; into a reused buffer.
+void words_of(std::string_view tag, std::string& words) {
+    words.clear();
     for (char c : tag) {
         if (!is_blank(c)) {
             words += c;
@@ -26,12 +25,10 @@ std::string words_of(std::string_view tag) {
         }
     }
     if (!words.empty() && words.back() == ' ') words.pop_back();
-    return words;
 }
 
-// Lower case for Latin and Cyrillic, keeping every character's byte length.
-std::string folded(std::string_view text) {
-    std::string out(text);
+// Lower case for Latin and Cyrillic, in place: every character keeps its byte length.
+void fold(std::string& out) {
     for (std::size_t i = 0; i < out.size(); ++i) {
         auto c = static_cast<unsigned char>(out[i]);
         if (c >= 'A' && c <= 'Z') {
@@ -50,7 +47,6 @@ std::string folded(std::string_view text) {
             ++i;
         }
     }
-    return out;
 }
 
 // A name as a message quotes it: a pasted page of text is not repeated whole.
@@ -64,8 +60,10 @@ std::string quoted(std::string_view words) {
     return end < words.size() ? std::string(words.substr(0, end)) + "…" : std::string(words);
 }
 
+// Where a tag stands; its column is counted only for an error.
 struct Place {
-    std::size_t line, column;
+    std::string_view line;
+    std::size_t line_number, at;
 };
 
 // An {если} or {для …} not yet closed.
@@ -75,6 +73,11 @@ struct Block {
     bool is_loop = false, seen_else = false;
     std::uint8_t field = 0;
     bool skip_first = false;
+};
+
+// A field's name as written, and folded for comparing.
+struct Name {
+    std::string_view words, key;
 };
 
 struct Keyword {
@@ -94,7 +97,7 @@ constexpr Keyword named_tags[] = {
 class Reader {
 public:
     Reader(Tab tab, Program& program) : specs_(field_specs(tab)), program_(program) {
-        for (const FieldSpec& spec : specs_) folded_names_.push_back(folded(spec.name));
+        for (const FieldSpec& spec : specs_) fold(folded_names_.emplace_back(spec.name));
     }
 
     std::optional<TemplateError> read(std::string_view text, std::vector<Op>& ops, bool in_full) {
@@ -159,8 +162,10 @@ private:
     }
 
     bool read_tag(std::string_view tag, Place where) {
-        const std::string words = words_of(tag);
-        const std::string key = folded(words);
+        words_of(tag, words_);
+        key_ = words_;
+        fold(key_);
+        const std::string_view key = key_, words = words_;
         if (key.empty()) return fail(where, "пустые скобки {}; скобку в тексте пишут {{");
         if (key == "иначе") return read_else(where);
         if (key == "конец") return read_end(where);
@@ -170,21 +175,21 @@ private:
             return true;
         }
         for (const Keyword& keyword : named_tags) {
-            if (key == keyword.words || key.starts_with(std::string(keyword.words) + ' ')) {
-                const std::string_view name = std::string_view(words).substr(
-                    std::min(words.size(), keyword.words.size() + 1));
-                return read_named(keyword, name, words, where);
+            const std::size_t length = keyword.words.size();
+            if (key.starts_with(keyword.words) && (key.size() == length || key[length] == ' ')) {
+                const std::size_t name_at = std::min(key.size(), length + 1);
+                return read_named(keyword, {words.substr(name_at), key.substr(name_at)}, where);
             }
         }
-        return read_field(OpKind::Field, words, where);
+        return read_field(OpKind::Field, {words, key}, where);
     }
 
-    bool read_named(const Keyword& keyword, std::string_view name, const std::string& words, Place where) {
-        if (name.empty()) return fail(where, "в {" + std::string(keyword.words) + " …} нет имени поля");
+    bool read_named(const Keyword& keyword, Name name, Place where) {
+        if (name.words.empty()) return fail(where, "в {" + std::string(keyword.words) + " …} нет имени поля");
         if (keyword.kind == OpKind::FirstLine) return read_field(OpKind::FirstLine, name, where);
         if (open_.size() == max_nesting) return fail(where, "вложенность глубже 32");
         if (keyword.kind == OpKind::Loop && loops_open_ > 0) {
-            return fail(where, "{" + quoted(words) + "} внутри другого {для …}");
+            return fail(where, "{" + quoted(words_) + "} внутри другого {для …}");
         }
         const auto field = field_index(name, where);
         if (!field) return false;
@@ -193,13 +198,13 @@ private:
             ++loops_open_;
             count_read(*field);
         }
-        open_.push_back({.place = where, .tag = words, .is_loop = keyword.kind == OpKind::Loop,
+        open_.push_back({.place = where, .tag = words_, .is_loop = keyword.kind == OpKind::Loop,
                          .field = *field, .skip_first = keyword.skip_first});
         line_ops_.push_back({.kind = keyword.kind, .field = *field, .skip_first = keyword.skip_first});
         return true;
     }
 
-    bool read_field(OpKind kind, std::string_view name, Place where) {
+    bool read_field(OpKind kind, Name name, Place where) {
         const auto field = field_index(name, where);
         if (!field) return false;
         if (kind == OpKind::FirstLine && !is_box(*field, name, where)) return false;
@@ -231,19 +236,18 @@ private:
         return true;
     }
 
-    std::optional<std::uint8_t> field_index(std::string_view name, Place where) {
-        const std::string key = folded(name);
-        const auto found = std::find(folded_names_.begin(), folded_names_.end(), key);
+    std::optional<std::uint8_t> field_index(Name name, Place where) {
+        const auto found = std::find(folded_names_.begin(), folded_names_.end(), name.key);
         if (found == folded_names_.end()) {
-            fail(where, "нет поля {" + quoted(name) + "}");
+            fail(where, "нет поля {" + quoted(name.words) + "}");
             return std::nullopt;
         }
         return static_cast<std::uint8_t>(found - folded_names_.begin());
     }
 
-    bool is_box(std::uint8_t field, std::string_view name, Place where) {
+    bool is_box(std::uint8_t field, Name name, Place where) {
         if (specs_[field].kind == FieldKind::Lines) return true;
-        return fail(where, "у поля {" + quoted(name) + "} одна строка, а перебирают строки многострочного поля");
+        return fail(where, "у поля {" + quoted(name.words) + "} одна строка, а перебирают строки многострочного поля");
     }
 
     void count_read(std::uint8_t field) {
@@ -298,15 +302,14 @@ private:
         ops.push_back(op);
     }
 
-    Place place(std::size_t at) const {
-        const auto before = line_.substr(0, at);
-        const auto characters = std::count_if(before.begin(), before.end(), [](char c) { return !is_continuation(c); });
-        return {line_number_, static_cast<std::size_t>(characters) + 1};
-    }
+    Place place(std::size_t at) const { return {line_, line_number_, at}; }
 
     bool fail(Place where, const std::string& what) {
-        error_ = TemplateError{in_full_, where.line, where.column,
-                               "Строка " + std::to_string(where.line) + ", знак " + std::to_string(where.column) +
+        const auto before = where.line.substr(0, where.at);
+        const auto column = 1 + static_cast<std::size_t>(std::count_if(
+                                    before.begin(), before.end(), [](char c) { return !is_continuation(c); }));
+        error_ = TemplateError{in_full_, where.line_number, column,
+                               "Строка " + std::to_string(where.line_number) + ", знак " + std::to_string(column) +
                                    ": " + what};
         return false;
     }
@@ -319,6 +322,7 @@ private:
     std::size_t line_number_ = 0;
     std::string_view line_;
     std::vector<Op> line_ops_;
+    std::string words_, key_;  // the tag being read
     bool has_text_ = false;
     std::vector<Block> open_;
     std::vector<std::uint32_t> jumps_;

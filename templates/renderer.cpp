@@ -23,6 +23,7 @@ public:
 
     void run(const std::vector<Op>& ops, Lines& out) {
         out_ = &out;
+        out.reserve(out.size() + lines_outside_loops(ops));
         for (std::size_t pc = 0; pc < ops.size(); ++pc) {
             const Op& op = ops[pc];
             const FieldValue& value = values_[op.field];
@@ -57,6 +58,17 @@ public:
     }
 
 private:
+    // Reserved at once: a box's lines are moved, and a vector grown past them
+    // would move them all again.
+    std::size_t lines_outside_loops(const std::vector<Op>& ops) const {
+        std::size_t lines = 0;
+        for (const Op& op : ops) {
+            if (op.kind == OpKind::LineBreak) ++lines;
+            if (op.kind == OpKind::BoxLines) lines += values_[op.field].lines->size();
+        }
+        return lines;
+    }
+
     Lines* movable(std::uint8_t field) const {
         return (program_.movable >> field) & 1u ? values_[field].movable : nullptr;
     }

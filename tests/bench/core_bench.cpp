@@ -16,6 +16,7 @@
 #include "output/description.h"
 #include "tests/bench/description_text.h"
 #include "tests/bench/memo_text.h"
+#include "tests/oracle/oracle.h"
 #include "tests/utf16.h"
 
 namespace tessivar {
@@ -149,6 +150,8 @@ void memo_sizes(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_memcpy)->Apply(memo_sizes);
 BENCHMARK(BM_memo_lines)->Apply(memo_sizes);
 BENCHMARK(BM_describe<map_tab, describe_map>)->Name("BM_describe_map")->Apply(memo_sizes);
+// The same snapshot through the code the built-in template replaced.
+BENCHMARK(BM_describe<map_tab, oracle::describe_map>)->Name("BM_map_as_code")->Apply(memo_sizes);
 BENCHMARK(BM_describe<sound_tab, describe_sound>)->Name("BM_describe_sound")->Apply(memo_sizes);
 BENCHMARK(BM_describe<model_tab, describe_model, 3>)->Name("BM_describe_model")->Apply(memo_sizes);
 BENCHMARK(BM_describe<texture_tab, describe_texture>)->Name("BM_describe_texture")->Apply(memo_sizes);

@@ -65,21 +65,10 @@ void check_date_unused(const Tab& tab, std::string Tab::*picker, Description (*d
     FUZZ_CHECK(same(describe(other), d));
 }
 
-void read_fields(FuzzedDataProvider& in, std::initializer_list<std::string*> fields) {
-    for (std::string* f : fields) *f = field(in);
-}
-
 // The picker's text where its toggle prints it; else nothing to look for.
 const std::string& printed_date(bool dated, const std::string& date) {
     static const std::string none;
     return dated ? date : none;
-}
-
-MapTab map_tab(FuzzedDataProvider& in) {
-    MapTab tab{.CheckBox1 = in.ConsumeBool(), .Memo1 = memo(in)};
-    read_fields(in, {&tab.Edit2, &tab.ComboBox1, &tab.Edit1, &tab.DateTimePicker1, &tab.ComboBox2, &tab.ComboBox3,
-                     &tab.ComboBox4, &tab.ComboBox5, &tab.ComboBox6, &tab.LabeledEdit2, &tab.Edit7});
-    return tab;
 }
 
 void check_map(const MapTab& tab, const Description& d) {
@@ -98,13 +87,6 @@ void check_map(const MapTab& tab, const Description& d) {
     if (!tab.CheckBox1) check_date_unused(tab, &MapTab::DateTimePicker1, describe_map, d);
 }
 
-SoundTab sound_tab(FuzzedDataProvider& in) {
-    SoundTab tab{.Memo6 = memo(in)};
-    read_fields(in, {&tab.Edit8, &tab.Edit9, &tab.ComboBox12, &tab.ComboBox9, &tab.ComboBox10, &tab.ComboBox11,
-                     &tab.Edit11});
-    return tab;
-}
-
 void check_sound(const SoundTab& tab, const Description& d) {
     check_labelled(d, {{"[color=#9999FF]Название:", tab.Edit8, true},
                        {"[color=#9999FF]Длительность:", tab.Edit9, true},
@@ -114,12 +96,6 @@ void check_sound(const SoundTab& tab, const Description& d) {
                        {"[color=#9999FF]Частота дискретизации:", tab.ComboBox11, true},
                        {"[color=#9999FF]Источник:", tab.Edit11, false}});
     FUZZ_CHECK(has_white_block(d.full_lines, tab.Memo6));
-}
-
-ModelTab model_tab(FuzzedDataProvider& in) {
-    ModelTab tab{.CheckBox2 = in.ConsumeBool(), .Memo2 = memo(in), .Memo5 = memo(in), .Memo3 = memo(in)};
-    read_fields(in, {&tab.Edit4, &tab.Edit5, &tab.DateTimePicker2});
-    return tab;
 }
 
 void check_model(const ModelTab& tab, const Description& d) {
@@ -133,12 +109,6 @@ void check_model(const ModelTab& tab, const Description& d) {
     FUZZ_CHECK(has_run(d.full_lines, tab.Memo2));
     FUZZ_CHECK(has_white_block(d.full_lines, tab.Memo3));
     if (!tab.CheckBox2) check_date_unused(tab, &ModelTab::DateTimePicker2, describe_model, d);
-}
-
-TextureTab texture_tab(FuzzedDataProvider& in) {
-    TextureTab tab{.CheckBox3 = in.ConsumeBool(), .Memo4 = memo(in)};
-    read_fields(in, {&tab.Edit3, &tab.Edit6, &tab.DateTimePicker3, &tab.ComboBox7, &tab.ComboBox8});
-    return tab;
 }
 
 void check_texture(const TextureTab& tab, const Description& d) {

@@ -6,8 +6,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 
+#include "generators/map.h"
+#include "generators/model.h"
+#include "generators/sound.h"
+#include "generators/texture.h"
 #include "output/description.h"
 
 // An abort, so that libFuzzer keeps the input that broke the rule.
@@ -30,5 +35,36 @@ inline std::string field(FuzzedDataProvider& in) {
 
 // A memo box: any bytes, split as the window splits them.
 inline Lines memo(FuzzedDataProvider& in) { return memo_lines(in.ConsumeRandomLengthString()); }
+
+// Each tab's snapshot, every field from the input.
+inline void read_fields(FuzzedDataProvider& in, std::initializer_list<std::string*> fields) {
+    for (std::string* f : fields) *f = field(in);
+}
+
+inline MapTab map_tab(FuzzedDataProvider& in) {
+    MapTab tab{.CheckBox1 = in.ConsumeBool(), .Memo1 = memo(in)};
+    read_fields(in, {&tab.Edit2, &tab.ComboBox1, &tab.Edit1, &tab.DateTimePicker1, &tab.ComboBox2, &tab.ComboBox3,
+                     &tab.ComboBox4, &tab.ComboBox5, &tab.ComboBox6, &tab.LabeledEdit2, &tab.Edit7});
+    return tab;
+}
+
+inline SoundTab sound_tab(FuzzedDataProvider& in) {
+    SoundTab tab{.Memo6 = memo(in)};
+    read_fields(in, {&tab.Edit8, &tab.Edit9, &tab.ComboBox12, &tab.ComboBox9, &tab.ComboBox10, &tab.ComboBox11,
+                     &tab.Edit11});
+    return tab;
+}
+
+inline ModelTab model_tab(FuzzedDataProvider& in) {
+    ModelTab tab{.CheckBox2 = in.ConsumeBool(), .Memo2 = memo(in), .Memo5 = memo(in), .Memo3 = memo(in)};
+    read_fields(in, {&tab.Edit4, &tab.Edit5, &tab.DateTimePicker2});
+    return tab;
+}
+
+inline TextureTab texture_tab(FuzzedDataProvider& in) {
+    TextureTab tab{.CheckBox3 = in.ConsumeBool(), .Memo4 = memo(in)};
+    read_fields(in, {&tab.Edit3, &tab.Edit6, &tab.DateTimePicker3, &tab.ComboBox7, &tab.ComboBox8});
+    return tab;
+}
 
 }  // namespace tessivar::fuzz

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <variant>
+
 #include "templates/template.h"
 #include "tests/oracle/oracle.h"
 #include "worked_examples.h"
@@ -7,8 +10,215 @@
 namespace tessivar {
 namespace {
 
-TEST(Templates, BuiltinsMatchTheOracleOnWorkedExamples) {
-    EXPECT_EQ(describe_map(examples::map()).full_lines, oracle::describe_map(examples::map()).full_lines);
+enum class Snapshot { Map, UndatedMap, Model };
+
+MapTab map(bool dated) {
+    MapTab tab;
+    tab.Edit2 = "Иван";
+    tab.Edit1 = "1.00";
+    tab.CheckBox1 = dated;
+    tab.DateTimePicker1 = "02.11.2009";
+    tab.Memo1 = {"a", "", "c"};
+    return tab;
+}
+
+ModelTab model() {
+    ModelTab tab;
+    tab.Memo5 = {"p1", "p2", "p3"};
+    tab.Memo3 = {""};
+    return tab;
+}
+
+struct Error {
+    std::size_t line, column;
+    std::string message;  // after "Строка L, знак C: "
+};
+
+struct Case {
+    const char* what;
+    Snapshot snapshot;
+    std::string layout;
+    std::variant<Lines, Error> expected;
+};
+
+const std::string shots = "Ссылки на скриншоты (с новой строки)";
+const std::string deep = [] {
+    std::string text;
+    for (int i = 0; i < 32; ++i) text += "{если Версия}";
+    return text;
+}();
+const std::string closed = [] {
+    std::string text;
+    for (int i = 0; i < 32; ++i) text += "{конец}";
+    return text;
+}();
+
+using enum Snapshot;
+const Case cases[] = {
+    // Insertion; names ignore case and blanks around them.
+    {"fields", Map, "{Автор карты} {Версия}", Lines{"Иван 1.00"}},
+    {"names ignore case", Map, "{АВТОР КАРТЫ}{  версия }", Lines{"Иван1.00"}},
+    {"the date", Map, "от {Дата}", Lines{"от 02.11.2009"}},
+    {"the date while its toggle is off", UndatedMap, "от {Дата}.", Lines{"от ."}},
+    {"a box within a line", Map, "<{Описание игры, правила}>", Lines{"<a", "", "c>"}},
+    {"a box alone on its line", Map, "x\n  {Описание игры, правила} \ny", Lines{"x", "a", "", "c", "y"}},
+    {"an empty box alone leaves no line", Model, "{Импортируемые текстуры}\nz", Lines{"z"}},
+    // Conditions.
+    {"kept", Map, "{если Автор карты}да{иначе}нет{конец}", Lines{"да"}},
+    {"else", Map, "{если Жанр карты}да{иначе}нет{конец}!", Lines{"нет!"}},
+    {"over lines", Map, "{если Жанр карты}\nжанр\n{иначе}\nбез жанра\n{конец}\nend", Lines{"без жанра", "end"}},
+    {"on the date's toggle", UndatedMap, "{если Дата}от {Дата}{иначе}без даты{конец}", Lines{"без даты"}},
+    {"on a box", Model, "{если Импортируемые текстуры}есть{иначе}нет{конец}", Lines{"нет"}},
+    {"an empty line counts", Model, "{если Описание модели}есть{конец}", Lines{"есть"}},
+    {"nested", Map, "{если Автор карты}{если Жанр карты}A{иначе}B{конец}{конец}", Lines{"B"}},
+    {"nested 32 deep", Map, deep + "x" + closed, Lines{"x"}},
+    {"skipping a line's break", Map, "x{если Жанр карты}\ny{конец}z", Lines{"xz"}},
+    // Repetition, the first line apart.
+    {"each line", Model, "{для каждой строки " + shots + "}\n[img]{строка}[/img]\n{конец}",
+     Lines{"[img]p1[/img]", "[img]p2[/img]", "[img]p3[/img]"}},
+    {"the first apart", Model,
+     "[c]{первая строка " + shots + "}[/c]\n{для остальных строк " + shots + "}\n[img]{строка}[/img]\n{конец}",
+     Lines{"[c]p1[/c]", "[img]p2[/img]", "[img]p3[/img]"}},
+    {"the first line of an empty box", Model, "[{первая строка Импортируемые текстуры}]", Lines{"[]"}},
+    {"within a line", Model, "{для каждой строки " + shots + "}{строка};{конец}", Lines{"p1;p2;p3;"}},
+    {"an empty line", Model, "{для каждой строки Описание модели}<{строка}>{конец}", Lines{"<>"}},
+    {"none", Model, "{для каждой строки Импортируемые текстуры}\nx\n{конец}", Lines{}},
+    {"a condition inside", Model, "{для каждой строки " + shots + "}{если Версия}{строка}{иначе}-{конец}{конец}",
+     Lines{"---"}},
+    // Braces, lines.
+    {"doubled braces", Map, "{{Автор карты}} {{{Автор карты}}}", Lines{"{Автор карты} {Иван}"}},
+    {"control tags alone make no line", Map, "  {если Автор карты}  \nA\n\t{конец}\t", Lines{"A"}},
+    {"an empty line is a line", Map, "a\n\nb\n", Lines{"a", "", "b"}},
+    {"any line break", Map, "a\r\nb\rc\n", Lines{"a", "b", "c"}},
+    {"no text", Map, "", Lines{}},
+    // Errors, the first one only, where it stands; columns count characters.
+    {"unknown name", Map, "Ж {Автор} {Нет}", Error{1, 3, "нет поля {Автор}"}},
+    {"another tab's name", Map, "{Автор модели}", Error{1, 1, "нет поля {Автор модели}"}},
+    {"unclosed if", Map, "a\nb\nВерсия {Версия}{если Дата}", Error{3, 16, "нет {конец} для {если Дата}"}},
+    {"unclosed loop", Model, "{для каждой строки " + shots + "}",
+     Error{1, 1, "нет {конец} для {для каждой строки " + shots + "}"}},
+    {"stray end", Map, "{если Версия}{конец}\n {конец}", Error{2, 2, "лишний {конец}: нечего закрывать"}},
+    {"stray else", Map, "x{иначе}", Error{1, 2, "{иначе} стоит вне {если …}"}},
+    {"else in a loop", Model, "{для каждой строки Описание модели}{иначе}{конец}",
+     Error{1, 36, "{иначе} стоит вне {если …}"}},
+    {"second else", Map, "{если Версия}{иначе}{иначе}{конец}", Error{1, 21, "второе {иначе} для {если Версия}"}},
+    {"too deep", Map, deep + "{если Дата}x" + closed + "{конец}", Error{1, 417, "вложенность глубже 32"}},
+    {"unclosed brace", Map, "ab{Версия\n}", Error{1, 3, "нет «}» для «{»; скобку в тексте пишут {{"}},
+    {"stray brace", Map, "a}b", Error{1, 2, "лишняя «}»; скобку в тексте пишут }}"}},
+    {"empty braces", Map, "{ }", Error{1, 1, "пустые скобки {}; скобку в тексте пишут {{"}},
+    {"if without a name", Map, "{если}x{конец}", Error{1, 1, "в {если …} нет имени поля"}},
+    {"line outside a loop", Model, "{строка}", Error{1, 1, "{строка} стоит вне {для каждой строки …}"}},
+    {"loop in a loop", Model,
+     "{для каждой строки Описание модели}{для остальных строк Описание модели}{конец}{конец}",
+     Error{1, 36, "{для остальных строк Описание модели} внутри другого {для …}"}},
+    {"loop over a one-line field", Model, "{для каждой строки Версия}{конец}",
+     Error{1, 1, "у поля {Версия} одна строка, а перебирают строки многострочного поля"}},
+};
+
+Rendered render_short(const Case& c) {
+    const TemplateText text{c.layout, ""};
+    switch (c.snapshot) {
+        case Map: return render_template(text, map(true));
+        case UndatedMap: return render_template(text, map(false));
+        case Model: break;
+    }
+    return render_template(text, model());
+}
+
+TEST(Templates, TheLanguageCaseByCase) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Rendered rendered = render_short(c);
+        if (const auto* lines = std::get_if<Lines>(&c.expected)) {
+            if (const auto* error = std::get_if<TemplateError>(&rendered)) {
+                ADD_FAILURE() << error->message;
+            } else {
+                EXPECT_EQ(std::get<Description>(rendered).short_lines, *lines);
+            }
+            continue;
+        }
+        const Error& e = std::get<Error>(c.expected);
+        const std::string message =
+            "Строка " + std::to_string(e.line) + ", знак " + std::to_string(e.column) + ": " + e.message;
+        const auto* error = std::get_if<TemplateError>(&rendered);
+        EXPECT_EQ(error ? *error : TemplateError{}, (TemplateError{false, e.line, e.column, message}));
+    }
+}
+
+TEST(Templates, ErrorsSayWhichText) {
+    const auto error = check_template(Tab::Textures, {"{Версия}", "ok\n{Версия\n"});
+    ASSERT_TRUE(error);
+    EXPECT_TRUE(error->in_full);
+    EXPECT_EQ(error->line, 2u);
+    EXPECT_FALSE(check_template(Tab::Textures, {"{Версия}", "{Описание текстуры}"}));
+}
+
+TEST(Templates, FieldNamesAreTheWindowsLabels) {
+    EXPECT_EQ(template_field_names(Tab::Sounds),
+              (std::vector<std::string_view>{"Название", "Длительность", "Тип", "Формат", "Битрейд",
+                                             "Дискретизация", "Описание", "Сайт звука (источник)"}));
+    for (Tab tab : {Tab::Maps, Tab::Sounds, Tab::Models, Tab::Textures}) {
+        EXPECT_FALSE(check_template(tab, builtin_template(tab)));
+        TemplateText every_name;
+        for (std::string_view name : template_field_names(tab)) every_name.full_text += "{" + std::string(name) + "}\n";
+        EXPECT_FALSE(check_template(tab, every_name));
+    }
+}
+
+TEST(Templates, BuiltinsMatchTheOldCodeOnEveryWorkedExample) {
+    for (bool dated : {true, false}) {
+        auto m = examples::map();
+        m.CheckBox1 = dated;
+        auto d = examples::model();
+        d.CheckBox2 = dated;
+        auto t = examples::texture();
+        t.CheckBox3 = dated;
+        const auto same = [](const Description& a, const Description& b) {
+            EXPECT_EQ(a.short_lines, b.short_lines);
+            EXPECT_EQ(a.full_lines, b.full_lines);
+        };
+        same(describe_map(m), oracle::describe_map(m));
+        same(describe_model(d), oracle::describe_model(d));
+        same(describe_texture(t), oracle::describe_texture(t));
+    }
+    const auto s = examples::sound();
+    EXPECT_EQ(describe_sound(s).full_lines, oracle::describe_sound(s).full_lines);
+}
+
+// Sizes a pasted page or a script can reach: each is read and rendered
+// without recursion, in time linear in the text.
+TEST(Templates, BadInput) {
+    const auto repeated = [](std::string_view piece, std::size_t times) {
+        std::string text;
+        text.reserve(piece.size() * times);
+        for (std::size_t i = 0; i < times; ++i) text += piece;
+        return text;
+    };
+    const MapTab tab = map(true);
+    const std::string nested = repeated("{если Версия}", 100'000) + repeated("{конец}", 100'000);
+    const auto deep_error = check_template(Tab::Maps, {nested, ""});
+    ASSERT_TRUE(deep_error);
+    EXPECT_EQ(deep_error->column, 32 * 13 + 1u);
+
+    const std::string million_tags = repeated("{Версия}", 1'000'000);
+    const auto rendered = render_template({million_tags, ""}, tab);
+    ASSERT_TRUE(std::holds_alternative<Description>(rendered));
+    EXPECT_EQ(std::get<Description>(rendered).short_lines.front().size(), 4'000'000u);
+
+    // A mebibyte of text with NULs and lone surrogates (as WTF-8) and an unknown name at its end.
+    std::string odd = repeated(std::string("a\0\xED\xA0\x80{{", 7), (1 << 20) / 7);
+    odd += "{Нет}";
+    const auto odd_error = check_template(Tab::Maps, {odd, ""});
+    ASSERT_TRUE(odd_error);
+    EXPECT_EQ(odd_error->column, (1 << 20) / 7 * 5 + 1u);
+
+    // Many lines in a loop over many lines: the body is decided once.
+    ModelTab many;
+    many.Memo3.assign(100'000, "");
+    const std::string body = repeated("{если Версия}x{конец}{строка}", 10'000);
+    const auto looped = render_template({"{для каждой строки Описание модели}" + body + "{конец}", ""}, many);
+    ASSERT_TRUE(std::holds_alternative<Description>(looped));
+    EXPECT_EQ(std::get<Description>(looped).short_lines, Lines{""});
 }
 
 }  // namespace
