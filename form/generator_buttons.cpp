@@ -116,10 +116,10 @@ void TFMain::write_description(Tab tab, Snapshot snapshot, Description (*describ
     if (!own) return show(*this, describe(std::move(snapshot)));
     const Rendered rendered = render_template(*own, snapshot);
     if (const auto* error = std::get_if<TemplateError>(&rendered)) {
-        say(StatusBar1, widen(template_error_text(*error)));
+        return say(StatusBar1, widen(template_error_text(*error)));
     }
-    say(StatusBar1, L"");
-    if (auto* d = std::get_if<Description>(&rendered)) show(*this, *d); else show(*this, describe(std::move(snapshot)));
+    say(StatusBar1, status_note_);  // the error of a press before is gone
+    show(*this, std::get<Description>(rendered));
 }
 
 void TFMain::Button1Click() {

@@ -248,8 +248,8 @@ void TFTemplates::select(std::size_t index) {
     write_box(FullBox, text.full_text);
     filling_ = false;
     // The built-in template is read, copied, never changed.
-    SendMessageW(ShortBox, EM_SETREADONLY, FALSE, 0);
-    SendMessageW(FullBox, EM_SETREADONLY, FALSE, 0);
+    SendMessageW(ShortBox, EM_SETREADONLY, builtin_selected(), 0);
+    SendMessageW(FullBox, EM_SETREADONLY, builtin_selected(), 0);
     EnableWindow(RenameButton, !builtin_selected());
     EnableWindow(DeleteButton, !builtin_selected());
     EnableWindow(UseButton, store_ && (store_->in_use(tab_) != selected_name()));
@@ -362,7 +362,7 @@ void TFTemplates::load_from_file() {
     const TemplateFileRead read = read_template_file(*bytes);
     if (const auto* reason = std::get_if<std::string>(&read)) return say(L"Не загружено. " + widen(*reason));
     const TemplateText& text = std::get<TemplateText>(read);
-    if (const std::optional<TemplateError> error = std::nullopt) {
+    if (const std::optional<TemplateError> error = check_template(tab_, text)) {
         return say(L"Не загружено: ошибка в оформлении. " + widen(template_error_text(*error)));
     }
     const std::string name = free_name(narrow(file_stem(*path)), user_names());
