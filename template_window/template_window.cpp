@@ -19,7 +19,7 @@ namespace {
 constexpr UINT_PTR kEditTimer = 1;
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kFocus = WS_TABSTOP;
-constexpr DWORD kList = kFocus | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+constexpr DWORD kList = kFocus | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
 constexpr DWORD kLayoutBox =
     kFocus | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL;
 constexpr DWORD kSunken = WS_EX_CLIENTEDGE;
@@ -197,6 +197,7 @@ void TFTemplates::on_dpi_changed(int dpi, const RECT& suggested) {
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     lay_out();
+    fill_fields();  // the names' widths at the new density
 }
 
 void TFTemplates::show_tab(Tab tab) {
@@ -210,9 +211,15 @@ void TFTemplates::show_tab(Tab tab) {
 void TFTemplates::fill_fields() {
     SetWindowTextW(ListLabel, (L"Оформления вкладки «" + page_caption(main_.PageControl1, tab_) + L"»:").c_str());
     SendMessageW(FieldList, LB_RESETCONTENT, 0, 0);
+    const TextMeasure measure(font_);
+    LONG widest = 0;
     for (std::string_view name : template_field_names(tab_)) {
-        SendMessageW(FieldList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(name).c_str()));
+        const std::wstring item = widen(name);
+        SendMessageW(FieldList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        widest = std::max(widest, measure.size(item.c_str()).cx);
     }
+    // A long name scrolls rather than being cut.
+    SendMessageW(FieldList, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + LayoutScale{dpi_, dpi_}.x(6)), 0);
     SendMessageW(FieldList, LB_SETCURSEL, 0, 0);
 }
 
