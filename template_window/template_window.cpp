@@ -228,6 +228,7 @@ std::vector<std::string> TFTemplates::user_names() const {
 }
 
 void TFTemplates::fill_list(const std::string& selected) {
+    if (edit_pending_) keep_typed();  // under its own name, before the names change
     names_ = user_names();
     names_.insert(names_.begin(), std::string());
     const std::string in_use = store_ ? store_->in_use(tab_) : std::string();
@@ -347,7 +348,6 @@ void TFTemplates::delete_selected() {
 }
 
 void TFTemplates::use_selected() {
-    if (edit_pending_) keep_typed();
     if (!store_->use(tab_, selected_name())) return say(L"Не сохранено: файл базы данных недоступен.");
     fill_list(selected_name());
 }

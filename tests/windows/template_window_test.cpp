@@ -249,13 +249,20 @@ TEST_F(TemplateWindowTest, ATemplateAsTypedAndItsUseSurviveARestart) {
     SetFocus(window->ShortBox);
     SendMessageW(window->ShortBox, EM_SETSEL, 0, 0);
     type_keys(window->ShortBox, widen(kModeLine) + L"\n");
-    click(window->UseButton);  // at once, before the typing settles: kept all the same
+    close();  // at once, before the typing settles: kept all the same
+    open();
+    window->show();
+    ASSERT_EQ(list_item(window->TemplateList, 1), L"Моё");
+    SendMessageW(window->TemplateList, LB_SETCURSEL, 1, 0);
+    SendMessageW(window->handle(), WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), reinterpret_cast<LPARAM>(window->TemplateList));
+    EXPECT_EQ(text_of(window->ShortBox).rfind(std::string(kModeLine) + "\r\n", 0), 0u);
+
+    click(window->UseButton);
     close();
     open();
     window->show();
     EXPECT_EQ(list_item(window->TemplateList, 1), L"Моё  (используется)");
     EXPECT_EQ(selected(), 1);
-    EXPECT_EQ(text_of(window->ShortBox).rfind(std::string(kModeLine) + "\r\n", 0), 0u);
     click(form->Button1);
     EXPECT_EQ(text_of(form->Disc1).rfind(std::string(kModeLine) + "\r\n", 0), 0u);
 }
