@@ -171,6 +171,10 @@ void Database::roll_back() {
     }
 }
 
+void Database::leave_log_on_close() {
+    if (*this) sqlite3_db_config(connection_->handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+}
+
 int Database::user_version() {
     Statement version = prepare("PRAGMA user_version");
     return version.step() ? static_cast<int>(version.integer(0)) : -1;

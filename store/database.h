@@ -108,6 +108,9 @@ public:
         return false;
     }
 
+    // Closing leaves the write-ahead log as it is, unwritten into the file.
+    void leave_log_on_close();
+
     // PRAGMA user_version; -1 where the file cannot be read.
     int user_version();
 

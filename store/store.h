@@ -69,6 +69,7 @@ private:
     enum class State { Closed, Open, Unusable };
     void open(bool make);
     void settle(Migration migration, bool existed);
+    void take_for_writing();
     void read_only_for(Fault fault);
     void put_aside_and_start_again();
     void fail(Fault fault);
