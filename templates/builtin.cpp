@@ -146,9 +146,10 @@ const Builtin& builtin(Tab tab) {
 }
 
 // The snapshot was given by value: its boxes' lines move into the description.
+// The built-ins' one loop writes a few bytes per line: no limit.
 template <class Snapshot>
 Description describe(Tab tab, Snapshot& snapshot) {
-    return templates::run(builtin(tab).program, templates::field_values(snapshot, true));
+    return std::get<Description>(templates::run(builtin(tab).program, templates::field_values(snapshot, true)));
 }
 
 }  // namespace

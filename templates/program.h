@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string>
 #include <string_view>
@@ -59,7 +60,7 @@ struct Op {
     OpKind kind;
     std::uint8_t field = 0;
     bool skip_first = false;
-    std::uint32_t at = 0;      // Text: offset in the pool
+    std::uint32_t at = 0;      // Text: offset in the pool; Loop: its tag's offset in its text
     std::uint32_t size = 0;    // Text: length; If, Else: where to go on
 };
 
@@ -72,7 +73,20 @@ struct Program {
 using Compiled = std::variant<Program, TemplateError>;
 Compiled compile(Tab tab, const TemplateText& text);
 
-// Runs a program; boxes whose value is `movable` and whose bit is set lose their lines.
-Description run(const Program& program, const FieldValues& values);
+// The error at a byte offset of a template's text, its line and column counted.
+TemplateError error_at(std::string_view text, bool in_full, std::size_t offset, std::string_view what);
+
+// A loop that would write more than the limit, where its tag stands.
+struct LoopTooLong {
+    bool in_full;
+    std::size_t offset;
+};
+inline constexpr std::size_t loop_limit = 64 << 20;  // bytes a user's loop may write
+inline constexpr std::string_view loop_too_long = "{для …} даёт больше 64 МиБ текста";
+
+// Runs a program; boxes whose value is `movable` and whose bit is set lose their
+// lines. A loop that would write more than `limit` bytes stops it.
+std::variant<Description, LoopTooLong> run(const Program& program, const FieldValues& values,
+                                           std::size_t limit = std::numeric_limits<std::size_t>::max());
 
 }  // namespace tessivar::templates

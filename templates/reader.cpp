@@ -61,6 +61,14 @@ std::string quoted(std::string_view words) {
 }
 
 // Where a tag stands; its column is counted only for an error.
+TemplateError error_at(bool in_full, std::size_t line_number, std::string_view line_before,
+                       std::string_view what) {
+    const auto column = 1 + static_cast<std::size_t>(std::count_if(
+                                line_before.begin(), line_before.end(), [](char c) { return !is_continuation(c); }));
+    return {in_full, line_number, column,
+            "Строка " + std::to_string(line_number) + ", знак " + std::to_string(column) + ": " + std::string(what)};
+}
+
 struct Place {
     std::string_view line;
     std::size_t line_number, at;
@@ -102,6 +110,7 @@ public:
 
     std::optional<TemplateError> read(std::string_view text, std::vector<Op>& ops, bool in_full) {
         ops_ = &ops;
+        text_ = text;
         in_full_ = in_full;
         line_number_ = 0;
         std::size_t start = 0;
@@ -200,7 +209,8 @@ private:
         }
         open_.push_back({.place = where, .tag = words_, .is_loop = keyword.kind == OpKind::Loop,
                          .field = *field, .skip_first = keyword.skip_first});
-        line_ops_.push_back({.kind = keyword.kind, .field = *field, .skip_first = keyword.skip_first});
+        line_ops_.push_back({.kind = keyword.kind, .field = *field, .skip_first = keyword.skip_first,
+                             .at = static_cast<std::uint32_t>(where.line.data() - text_.data() + where.at)});
         return true;
     }
 
@@ -305,12 +315,7 @@ private:
     Place place(std::size_t at) const { return {line_, line_number_, at}; }
 
     bool fail(Place where, const std::string& what) {
-        const auto before = where.line.substr(0, where.at);
-        const auto column = 1 + static_cast<std::size_t>(std::count_if(
-                                    before.begin(), before.end(), [](char c) { return !is_continuation(c); }));
-        error_ = TemplateError{in_full_, where.line_number, column,
-                               "Строка " + std::to_string(where.line_number) + ", знак " + std::to_string(column) +
-                                   ": " + what};
+        error_ = error_at(in_full_, where.line_number, where.line.substr(0, where.at), what);
         return false;
     }
 
@@ -318,6 +323,7 @@ private:
     std::vector<std::string> folded_names_;
     Program& program_;
     std::vector<Op>* ops_ = nullptr;
+    std::string_view text_;
     bool in_full_ = false;
     std::size_t line_number_ = 0;
     std::string_view line_;
@@ -333,6 +339,17 @@ private:
 };
 
 }  // namespace
+
+TemplateError error_at(std::string_view text, bool in_full, std::size_t offset, std::string_view what) {
+    std::size_t line_number = 1, line_start = 0;
+    for (std::size_t i = 0; i < offset; ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && text[i + 1] != '\n')) {
+            ++line_number;
+            line_start = i + 1;
+        }
+    }
+    return error_at(in_full, line_number, text.substr(line_start, offset - line_start), what);
+}
 
 Compiled compile(Tab tab, const TemplateText& text) {
     Program program;

@@ -2,6 +2,7 @@
 // loop's body is run once, its conditions decided, and what it gives is
 // replayed for each line: the work is the template's size plus the output.
 #include <algorithm>
+#include <map>
 #include <utility>
 
 #include "templates/program.h"
@@ -19,9 +20,11 @@ struct Piece {
 
 class Renderer {
 public:
-    Renderer(const Program& program, const FieldValues& values) : program_(program), values_(values) {}
+    Renderer(const Program& program, const FieldValues& values, std::size_t limit)
+        : program_(program), values_(values), limit_(limit) {}
 
-    void run(const std::vector<Op>& ops, Lines& out) {
+    // False where a loop would pass the limit; `loop_at` is then its tag's offset.
+    bool run(const std::vector<Op>& ops, Lines& out) {
         out_ = &out;
         out.reserve(out.size() + lines_outside_loops(ops));
         for (std::size_t pc = 0; pc < ops.size(); ++pc) {
@@ -47,15 +50,20 @@ public:
                     recording_ = true;
                     body_.clear();
                     blank_body_.clear();
+                    body_bytes_ = blank_bytes_ = currents_ = 0;
+                    loop_at = op.at;
                     break;
                 case OpKind::LoopEnd:
                     recording_ = false;
-                    repeat(*value.lines, op.skip_first);
+                    if (!repeat(*value.lines, op.skip_first)) return false;
                     break;
             }
         }
         if (!line_.empty()) line_break();  // a condition skipped the last break
+        return true;
     }
+
+    std::size_t loop_at = 0;
 
 private:
     // Reserved at once: a box's lines are moved, and a vector grown past them
@@ -79,13 +87,35 @@ private:
         if (!recording_) return write(piece, {});
         piece.movable = nullptr;
         body_.push_back(piece);
-        if (piece.kind != Piece::Current) blank_body_.push_back(piece);
+        if (piece.kind == Piece::Current) {
+            ++currents_;
+            return;
+        }
+        blank_body_.push_back(piece);
+        const std::size_t bytes = piece.lines ? box_bytes(*piece.lines) : piece.text.size() + 1;
+        body_bytes_ += bytes;
+        blank_bytes_ += bytes;
     }
 
-    void repeat(const Lines& lines, bool skip_first) {
+    // Each line's bytes and its break; counted once per box.
+    std::size_t box_bytes(const Lines& lines) {
+        auto [it, counted] = box_bytes_.try_emplace(&lines, 0);
+        if (counted) {
+            for (const std::string& line : lines) it->second += line.size() + 1;
+        }
+        return it->second;
+    }
+
+    bool repeat(const Lines& lines, bool skip_first) {
+        std::size_t bytes = 0;
+        for (std::size_t i = skip_first ? 1 : 0; i < lines.size() && bytes <= limit_; ++i) {
+            bytes += lines[i].empty() ? blank_bytes_ : body_bytes_ + currents_ * lines[i].size();
+        }
+        if (bytes > limit_) return false;
         for (std::size_t i = skip_first ? 1 : 0; i < lines.size(); ++i) {
             for (const Piece& piece : lines[i].empty() ? blank_body_ : body_) write(piece, lines[i]);
         }
+        return true;
     }
 
     void write(const Piece& piece, std::string_view current) {
@@ -126,18 +156,21 @@ private:
     const FieldValues& values_;
     Lines* out_ = nullptr;
     std::string line_;
+    const std::size_t limit_;
     bool recording_ = false;
     std::vector<Piece> body_, blank_body_;  // blank: for an empty line, without its {строка}
+    std::size_t body_bytes_ = 0, blank_bytes_ = 0, currents_ = 0;  // what one line writes, besides itself
+    std::map<const Lines*, std::size_t> box_bytes_;
 };
 
 }  // namespace
 
-Description run(const Program& program, const FieldValues& values) {
-    Renderer renderer(program, values);
+std::variant<Description, LoopTooLong> run(const Program& program, const FieldValues& values, std::size_t limit) {
+    Renderer renderer(program, values, limit);
     Description d;
-    renderer.run(program.short_ops, d.short_lines);
+    if (!renderer.run(program.short_ops, d.short_lines)) return LoopTooLong{false, renderer.loop_at};
     d.full_lines.push_back(credit_line());
-    renderer.run(program.full_ops, d.full_lines);
+    if (!renderer.run(program.full_ops, d.full_lines)) return LoopTooLong{true, renderer.loop_at};
     return d;
 }
 

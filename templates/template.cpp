@@ -10,7 +10,13 @@ template <class Snapshot>
 Rendered render(Tab tab, const TemplateText& text, const Snapshot& snapshot) {
     templates::Compiled compiled = templates::compile(tab, text);
     if (auto* error = std::get_if<TemplateError>(&compiled)) return std::move(*error);
-    return templates::run(std::get<templates::Program>(compiled), templates::field_values(snapshot, false));
+    auto rendered = templates::run(std::get<templates::Program>(compiled), templates::field_values(snapshot, false),
+                                   templates::loop_limit);
+    if (auto* loop = std::get_if<templates::LoopTooLong>(&rendered)) {
+        return templates::error_at(loop->in_full ? text.full_text : text.short_text, loop->in_full, loop->offset,
+                                   templates::loop_too_long);
+    }
+    return std::get<Description>(std::move(rendered));
 }
 
 }  // namespace

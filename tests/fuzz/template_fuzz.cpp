@@ -78,7 +78,9 @@ void check_any(Tab tab, const TemplateText& text, const Snapshot& snapshot) {
     const Rendered rendered = render_template(text, snapshot);
     const auto error = check_template(tab, text);
     if (const auto* e = std::get_if<TemplateError>(&rendered)) {
-        FUZZ_CHECK(error && *error == *e && e->line > 0 && e->column > 0);
+        // Reading finds every error but a loop's output past its limit.
+        FUZZ_CHECK(error ? *error == *e : e->message.ends_with("больше 64 МиБ текста"));
+        FUZZ_CHECK(e->line > 0 && e->column > 0);
         return;
     }
     FUZZ_CHECK(!error);

@@ -219,6 +219,13 @@ TEST(Templates, BadInput) {
     const auto looped = render_template({"{для каждой строки Описание модели}" + body + "{конец}", ""}, many);
     ASSERT_TRUE(std::holds_alternative<Description>(looped));
     EXPECT_EQ(std::get<Description>(looped).short_lines, Lines{""});
+
+    // A loop that would write 100 MB is refused where it stands, before it writes.
+    many.Memo3.assign(100'000, "x");
+    const auto too_long = render_template(
+        {"", "a\nb {для каждой строки Описание модели}" + std::string(1000, 'y') + "{строка}{конец}"}, many);
+    EXPECT_EQ(std::get<TemplateError>(too_long),
+              (TemplateError{true, 2, 3, "Строка 2, знак 3: {для …} даёт больше 64 МиБ текста"}));
 }
 
 }  // namespace
