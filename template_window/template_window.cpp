@@ -280,16 +280,18 @@ void TFTemplates::keep_typed() {
     if (!store_->save(tab_, selected_name(), typed())) say(L"Не сохранено: файл базы данных недоступен.");
 }
 
+// Some errors only rendering finds (a loop writing too much): both count.
 void TFTemplates::show_check_and_result() {
     const TemplateText text = typed();
-    if (const std::optional<TemplateError> error = check_template(tab_, text)) {
-        say(widen(template_error_text(*error)));
+    const std::optional<TemplateError> error = check_template(tab_, text);
+    const Rendered rendered = error ? Rendered(*error) : main_.render_tab(tab_, text);
+    if (const auto* found = std::get_if<TemplateError>(&rendered)) {
+        say(widen(template_error_text(*found)));
         write_text(ResultBox, "");
         return;
     }
     say(L"Ошибок нет");
-    const Rendered rendered = main_.render_tab(tab_, text);
-    if (const auto* description = std::get_if<Description>(&rendered)) write_text(ResultBox, result_text(*description));
+    write_text(ResultBox, result_text(std::get<Description>(rendered)));
 }
 
 void TFTemplates::say(const std::wstring& text) { SetWindowTextW(ErrorLine, text.c_str()); }
