@@ -7,6 +7,7 @@
 #include "preview/preview.h"
 #include "app/shell.h"
 #include "journal/journal_window.h"
+#include "template_window/template_window.h"
 #include "form/main_window.h"
 #include "form/window_kit.h"
 #include "output/links.h"
@@ -28,6 +29,7 @@ const MenuCommand& action(int number) {
         {L"Сайт " + widen(links::content_site_name), &TFMain::Action5Execute},
         {L"Запоминать введённое", &TFMain::Action6Execute, &TFMain::Action6Checked},
         {L"Журнал описаний", &TFMain::Action7Execute},
+        {L"Оформление описаний", &TFMain::Action8Execute},
     };
     return table[number - 1];
 }
@@ -36,7 +38,7 @@ const MenuCommand& action(int number) {
 
 std::span<const MenuTitle> main_menu() {
     static const MenuTitle menu[] = {
-        {L"Главное", {action(2), action(7), action(6), action(3)}},
+        {L"Главное", {action(2), action(7), action(8), action(6), action(3)}},
         {L"Помощь", {action(1), action(4), action(5)}},
     };
     return menu;
@@ -48,6 +50,10 @@ void TFMain::Action1Execute() {
 
 void TFMain::Action2Execute() {
     if (preview_) preview_->show();
+}
+
+void TFMain::Action8Execute() {
+    if (templates_) templates_->show();
 }
 
 void TFMain::Disc1Change() {

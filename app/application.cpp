@@ -6,6 +6,8 @@
 #include "form/main_window.h"
 #include "form/main_window_build.h"
 #include "journal/journal_window.h"
+#include "template_window/name_prompt.h"
+#include "template_window/template_window.h"
 
 namespace tessivar {
 namespace {
@@ -25,7 +27,9 @@ bool is_window_key(const MSG& msg, HWND root) {
     if (has_class(root, kMainWindowClass)) {
         return TranslateAcceleratorW(root, TFMain::page_keys(), key) || IsDialogMessageW(root, key);
     }
-    return (has_class(root, kAboutClass) || has_class(root, kJournalClass)) && IsDialogMessageW(root, key);
+    const bool dialog_like = has_class(root, kAboutClass) || has_class(root, kJournalClass) ||
+                             has_class(root, kTemplateWindowClass) || has_class(root, kNamePromptClass);
+    return dialog_like && IsDialogMessageW(root, key);
 }
 
 }  // namespace

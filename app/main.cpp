@@ -1,4 +1,4 @@
-// Tessivar.exe: the application window, the main, About and preview windows, the message loop.
+// Tessivar.exe: the application window, the main, About, preview and templates windows, the message loop.
 #include <windows.h>
 
 #include "app/About.h"
@@ -13,6 +13,8 @@
 #include "store/location.h"
 #include "store/registry_import.h"
 #include "store/store.h"
+#include "store/templates.h"
+#include "template_window/template_window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     tessivar::declare_dpi_awareness();
@@ -35,6 +37,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     main_window.set_preview(&preview);
     tessivar::TFJournal journal(main_window);
     main_window.set_journal(&journal);
+    tessivar::TemplateStore template_store(store);
+    tessivar::TFTemplates templates(main_window, &template_store);
+    main_window.set_templates(&template_store, &templates);
     main_window.keeping().set_store(&store);
     const bool maximized = main_window.keeping().restore();
     application.show_main_window(main_window.handle(), maximized && show != SW_SHOWMINNOACTIVE ? SW_SHOWMAXIMIZED : show);

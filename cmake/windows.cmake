@@ -40,6 +40,10 @@ add_library(tessivar_ui STATIC
     form/window_kit.cpp
     output/date_text.cpp
     output/pane.cpp
+    output/win32_text.cpp
+    template_window/file_dialogs.cpp
+    template_window/name_prompt.cpp
+    template_window/template_window.cpp
     store/location.cpp
     store/registry_import.cpp
 )

@@ -1,19 +1,24 @@
 // The "Сформировать код" buttons: take the tab's snapshot from its controls,
-// describe it, write both panes, remember what the tab's boxes held and
-// add the press to the journal; and the two copy buttons.
+// describe it with the template the tab uses, write both panes, remember
+// what the tab's boxes held and add the press to the journal; and the two
+// copy buttons.
+#include "form/main_window.h"
+
+#include <commctrl.h>
+
 #include <utility>
 
-#include "form/main_window.h"
-#include "generators/map.h"
-#include "generators/model.h"
-#include "generators/sound.h"
-#include "generators/texture.h"
 #include "output/date_text.h"
 #include "output/pane.h"
 #include "output/win32_text.h"
+#include "store/templates.h"
+#include "template_window/template_window.h"
 
 namespace tessivar {
 namespace {
+
+// The status bar's panel that explains.
+constexpr int kMessagePanel = 1;
 
 Lines memo(HWND box) { return memo_lines(read_text(box)); }
 
@@ -29,9 +34,13 @@ void show(TFMain& form, const Description& description) {
     form.Disc1Change();
 }
 
+void say(HWND status_bar, const std::wstring& text) {
+    SendMessageW(status_bar, SB_SETTEXTW, kMessagePanel, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 }  // namespace
 
-void TFMain::Button1Click() {
+MapTab TFMain::map_tab() const {
     MapTab tab;
     tab.Edit2 = read_text(Edit2);
     tab.ComboBox1 = read_text(ComboBox1);
@@ -46,12 +55,10 @@ void TFMain::Button1Click() {
     tab.LabeledEdit2 = read_text(LabeledEdit2);
     tab.Memo1 = memo(Memo1);
     tab.Edit7 = read_text(Edit7);
-    show(*this, describe_map(std::move(tab)));
-    quick_fill_.record(Parent::TabSheet1);
-    keeping_.pressed(Tab::Maps);
+    return tab;
 }
 
-void TFMain::Button9Click() {
+SoundTab TFMain::sound_tab() const {
     SoundTab tab;
     tab.Edit8 = read_text(Edit8);
     tab.Edit9 = read_text(Edit9);
@@ -61,12 +68,10 @@ void TFMain::Button9Click() {
     tab.ComboBox11 = read_text(ComboBox11);
     tab.Edit11 = read_text(Edit11);
     tab.Memo6 = memo(Memo6);
-    show(*this, describe_sound(std::move(tab)));
-    quick_fill_.record(Parent::TabSheet2);
-    keeping_.pressed(Tab::Sounds);
+    return tab;
 }
 
-void TFMain::Button3Click() {
+ModelTab TFMain::model_tab() const {
     ModelTab tab;
     tab.Edit4 = read_text(Edit4);
     tab.Edit5 = read_text(Edit5);
@@ -75,12 +80,10 @@ void TFMain::Button3Click() {
     tab.Memo2 = memo(Memo2);
     tab.Memo5 = memo(Memo5);
     tab.Memo3 = memo(Memo3);
-    show(*this, describe_model(std::move(tab)));
-    quick_fill_.record(Parent::TabSheet3);
-    keeping_.pressed(Tab::Models);
+    return tab;
 }
 
-void TFMain::Button2Click() {
+TextureTab TFMain::texture_tab() const {
     TextureTab tab;
     tab.Edit3 = read_text(Edit3);
     tab.Edit6 = read_text(Edit6);
@@ -89,9 +92,58 @@ void TFMain::Button2Click() {
     tab.ComboBox7 = read_text(ComboBox7);
     tab.ComboBox8 = read_text(ComboBox8);
     tab.Memo4 = memo(Memo4);
-    show(*this, describe_texture(std::move(tab)));
-    quick_fill_.record(Parent::TabSheet4);
-    keeping_.pressed(Tab::Textures);
+    return tab;
+}
+
+Rendered TFMain::render_tab(Tab tab, const TemplateText& text) const {
+    switch (tab) {
+        case Tab::Maps:
+            return render_template(text, map_tab());
+        case Tab::Sounds:
+            return render_template(text, sound_tab());
+        case Tab::Models:
+            return render_template(text, model_tab());
+        case Tab::Textures:
+            break;
+    }
+    return render_template(text, texture_tab());
+}
+
+// The user's own template where the tab uses one. One with an error writes
+// nothing: the panes keep what they held, and the status bar says why.
+template <class Snapshot>
+bool TFMain::write_description(Tab tab, Snapshot snapshot, Description (*describe)(Snapshot)) {
+    const std::optional<TemplateText> own = template_store_ ? template_store_->in_use_text(tab) : std::nullopt;
+    if (!own) {
+        show(*this, describe(std::move(snapshot)));
+        return true;
+    }
+    const Rendered rendered = render_template(*own, snapshot);
+    if (const auto* error = std::get_if<TemplateError>(&rendered)) {
+        say(StatusBar1, widen(template_error_text(*error)));
+        return false;
+    }
+    say(StatusBar1, status_note_);  // the error of a press before is gone
+    show(*this, std::get<Description>(rendered));
+    return true;
+}
+
+// A press that wrote its description is remembered and goes to the journal.
+void TFMain::pressed(Tab tab, bool written) {
+    if (!written) return;
+    constexpr Parent pages[] = {Parent::TabSheet1, Parent::TabSheet2, Parent::TabSheet3, Parent::TabSheet4};
+    quick_fill_.record(pages[static_cast<int>(tab)]);
+    keeping_.pressed(tab);
+}
+
+void TFMain::Button1Click() { pressed(Tab::Maps, write_description(Tab::Maps, map_tab(), describe_map)); }
+
+void TFMain::Button9Click() { pressed(Tab::Sounds, write_description(Tab::Sounds, sound_tab(), describe_sound)); }
+
+void TFMain::Button3Click() { pressed(Tab::Models, write_description(Tab::Models, model_tab(), describe_model)); }
+
+void TFMain::Button2Click() {
+    pressed(Tab::Textures, write_description(Tab::Textures, texture_tab(), describe_texture));
 }
 
 void TFMain::Button7Click() { copy_pane(Disc1); }

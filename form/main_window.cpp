@@ -7,6 +7,7 @@
 #include "form/accessible_name.h"
 #include "form/main_window_build.h"
 #include "form/menu_bar.h"
+#include "template_window/template_window.h"
 
 namespace tessivar {
 namespace {
@@ -307,7 +308,10 @@ void TFMain::select_page(int index) {
     TabCtrl_SetCurSel(PageControl1, index);
     const auto all = pages();
     for (int i = 0; i < 4; ++i) ShowWindow(all[static_cast<std::size_t>(i)], i == index ? SW_SHOWNA : SW_HIDE);
+    if (templates_) templates_->show_tab(static_cast<Tab>(index));
 }
+
+Tab TFMain::shown_tab() const { return static_cast<Tab>(TabCtrl_GetCurSel(PageControl1)); }
 
 void TFMain::on_resize() {
     const SIZE client = client_size(window_);

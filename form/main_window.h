@@ -12,12 +12,20 @@
 #include "form/menu_bar.h"
 #include "form/quick_fill.h"
 #include "form/window_kit.h"
+#include "generators/map.h"
+#include "generators/model.h"
+#include "generators/sound.h"
+#include "generators/tab.h"
+#include "generators/texture.h"
+#include "templates/template.h"
 
 namespace tessivar {
 
 class TFAbout;
 class TFPreview;
 class TFJournal;
+class TFTemplates;
+class TemplateStore;
 
 class TFMain {
 public:
@@ -31,6 +39,7 @@ public:
 
     HWND handle() const { return window_; }
     void select_page(int index);
+    Tab shown_tab() const;
     // Ctrl+Tab and Ctrl+PageDown show the next page, Ctrl+Shift+Tab and
     // Ctrl+PageUp the previous one, as in any tabbed form; the message loop
     // translates them for this window.
@@ -69,6 +78,15 @@ public:
     // The form kept in the database, and the journal's entries added at each press.
     FormKeeping& keeping() { return keeping_; }
     void Disc1Change();  // either pane's text changed
+    void Action8Execute();  // the templates window
+    // The templates the presses write with, and the window that edits them;
+    // without a store, the built-in ones.
+    void set_templates(TemplateStore* store, TFTemplates* window) {
+        template_store_ = store;
+        templates_ = window;
+    }
+    // What the tab's fields as they stand give with `text`.
+    Rendered render_tab(Tab tab, const TemplateText& text) const;
     // A note for the whole run in the status bar's middle panel, such as why
     // nothing is kept: a hint covers it for a while, clearing the hint shows
     // it again.
@@ -119,6 +137,13 @@ private:
     void on_command(int id, int code);
     void step_page(int step);
     void on_resize();
+    MapTab map_tab() const;
+    SoundTab sound_tab() const;
+    ModelTab model_tab() const;
+    TextureTab texture_tab() const;
+    template <class Snapshot>
+    bool write_description(Tab tab, Snapshot snapshot, Description (*describe)(Snapshot));
+    void pressed(Tab tab, bool written);
 
     HWND window_{};
     std::span<const MenuTitle> menu_;
@@ -132,6 +157,8 @@ private:
     TFAbout* about_{};
     QuickFill quick_fill_{*this};
     TFPreview* preview_{};
+    TemplateStore* template_store_{};
+    TFTemplates* templates_{};
     std::wstring status_note_;
     TFJournal* journal_{};
     FormKeeping keeping_{*this};

@@ -139,8 +139,8 @@ TEST_F(MenuBarTest, TwoCaptionsWithTheirItemsInOrderNoneGreyed) {
     const HMENU menu = menu_bar_menu(bar());
     EXPECT_EQ(captions(menu), (std::vector<std::wstring>{L"Главное", L"Помощь"}));
     EXPECT_EQ(captions(main_items()),
-              (std::vector<std::wstring>{L"Предварительный просмотр", L"Журнал описаний", L"Запоминать введённое",
-                                         L"Выход"}));
+              (std::vector<std::wstring>{L"Предварительный просмотр", L"Журнал описаний", L"Оформление описаний",
+                                         L"Запоминать введённое", L"Выход"}));
     EXPECT_EQ(captions(help_items()),
               (std::vector<std::wstring>{L"О программе", L"Сайт программы", L"Сайт RTS Content"}));
     for (HMENU items : {main_items(), help_items()}) {
@@ -182,8 +182,8 @@ TEST_F(MenuBarTest, LiesAlongTheTopUnderTheHeadingOutOfTheTabOrder) {
 
 TEST_F(MenuBarTest, F10AndDownToTheLastItemChoosesExitWhichQuitsWithCodeZero) {
     const Outcome outcome = run_steps({press_menu_key(VK_F10), press(VK_DOWN), expect_open(main_items(), 0),
-                                       press(VK_DOWN), press(VK_DOWN), press(VK_DOWN), expect_open(main_items(), 3),
-                                       press(VK_RETURN)});
+                                       press(VK_DOWN), press(VK_DOWN), press(VK_DOWN), press(VK_DOWN),
+                                       expect_open(main_items(), 4), press(VK_RETURN)});
     EXPECT_TRUE(outcome.all_ran);
     EXPECT_TRUE(outcome.quit);
     EXPECT_EQ(outcome.exit_code, 0u);
@@ -278,12 +278,12 @@ TEST_F(MenuBarTest, AnOpenDropDownShowsItsItemsInThePalettesColours) {
                 expect_written("first item, selected", shown, item(popup, 0), palette.hot);
                 expect_written("item", shown, item(popup, 2), palette.band);
                 // Only the setting that is on shows a tick, left of its text.
-                for (int i = 0; i < 4; ++i) {
+                for (int i = 0; i < 5; ++i) {
                     const RECT r = item(popup, i);
-                    EXPECT_EQ(shown.shows({r.left, r.top, r.left + 20, r.bottom}, palette.band.text), i == 2) << i;
+                    EXPECT_EQ(shown.shows({r.left, r.top, r.left + 20, r.bottom}, palette.band.text), i == 3) << i;
                 }
                 // The margin beside the items.
-                const RECT first = item(popup, 0), last = item(popup, 3);
+                const RECT first = item(popup, 0), last = item(popup, 4);
                 EXPECT_EQ(shown.commonest({first.left - 1, first.top, first.left, last.bottom}), look->band);
             },
             press(VK_DOWN),
@@ -299,10 +299,11 @@ TEST_F(MenuBarTest, AnOpenDropDownShowsItsItemsInThePalettesColours) {
 
 TEST_F(MenuBarTest, RememberingIsTickedByTheStoresSettingAndChoosingItTurnsItOff) {
     const auto expect_ticked = [this](bool on) {
-        return [this, on] { EXPECT_EQ(static_cast<bool>(GetMenuState(main_items(), 2, MF_BYPOSITION) & MF_CHECKED), on); };
+        return [this, on] { EXPECT_EQ(static_cast<bool>(GetMenuState(main_items(), 3, MF_BYPOSITION) & MF_CHECKED), on); };
     };
     const Outcome outcome = run_steps({
-        press_menu_key(VK_F10), press(VK_DOWN), expect_ticked(true), press(VK_DOWN), press(VK_DOWN), press(VK_RETURN),
+        press_menu_key(VK_F10), press(VK_DOWN), expect_ticked(true), press(VK_DOWN), press(VK_DOWN), press(VK_DOWN),
+        press(VK_RETURN),
         [this] { EXPECT_FALSE(histories.remembering()); },
         press_menu_key(VK_F10), press(VK_DOWN), expect_ticked(false), press(VK_ESCAPE), press(VK_ESCAPE),
         // Turned on from another window, the item follows when next opened.

@@ -1,5 +1,6 @@
 // The program as the README shows it: the maps tab filled in and pressed,
-// the preview open beside it, its screenshot served from 127.0.0.1. Writes the two windows' rectangles to the file
+// the preview open beside it, its screenshot served from 127.0.0.1, and the
+// templates window on a template of the user's own. Writes the windows' rectangles to the file
 // named by its argument once they are painted, then waits to be photographed
 // (scripts/screenshots), for a minute at most.
 #include <windows.h>
@@ -14,6 +15,8 @@
 #include "form/main_window.h"
 #include "loopback_server.h"
 #include "output/win32_text.h"
+#include "store/templates.h"
+#include "template_window/template_window.h"
 #include "test_pictures.h"
 
 namespace {
@@ -41,6 +44,15 @@ void fill_maps_tab(const TFMain& form, const std::string& screenshot) {
     write_text(form.LabeledEdit2, screenshot);
     write_text(form.Memo1, "Защитите замок от [b]30 волн[/b] врагов.\r\n\r\nИзменения: первый выпуск.");
     write_text(form.Edit7, "https://rts-content.example/maps/td");
+}
+
+// The built-in maps template with the line the README's example adds.
+TemplateText with_game_mode() {
+    TemplateText text = builtin_template(Tab::Maps);
+    const std::size_t after_first_line = text.full_text.find('\n') + 1;
+    text.full_text.insert(after_first_line,
+                          "{если Автор карты}\n[color=Grey]Режим игры:[/color] [i]Защита замка[/i]\n{конец}\n");
+    return text;
 }
 
 void pump_for(DWORD ms) {
@@ -75,15 +87,32 @@ int wmain(int argc, wchar_t** argv) {
             testing::LoopbackServer::answer(client, "200 OK", "image/png", picture);
         },
         8642);
+    wchar_t temporary[MAX_PATH];
+    GetTempPathW(MAX_PATH, temporary);
+    const std::wstring database = std::wstring(temporary) + L"tessivar-screenshot.db";
+    DeleteFileW(database.c_str());
+    store::Store file(narrow(database));
+    TemplateStore templates(file);
+    templates.add(Tab::Maps, "Режим игры", with_game_mode());
+    templates.use(Tab::Maps, "Режим игры");
+    TFTemplates template_window(form, &templates);
+    form.set_templates(&templates, &template_window);
     fill_maps_tab(form, site.address("/td-logo.png"));
     form.Button1Click();
     form.Action2Execute();
+    form.Action8Execute();
+    // Beside the main window, below the preview's top: all three in view.
+    RECT main;
+    GetWindowRect(form.handle(), &main);
+    SetWindowPos(template_window.handle(), nullptr, main.left, main.bottom + 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     pump_for(1500);
     std::FILE* out = _wfopen(argv[1], L"w");
     if (!out) return 1;
     write_rectangle(out, "main", form.handle());
     write_rectangle(out, "preview", preview.handle());
+    write_rectangle(out, "templates", template_window.handle());
     std::fclose(out);
     pump_for(60'000);
+    DeleteFileW(database.c_str());
     return 0;
 }

@@ -1,0 +1,135 @@
+#include "store/templates.h"
+
+namespace tessivar {
+namespace {
+
+using store::Database;
+using store::Statement;
+
+std::string setting_name(Tab tab) { return "template_in_use." + std::to_string(static_cast<int>(tab)); }
+
+std::int64_t number(Tab tab) { return static_cast<int>(tab); }
+
+std::optional<TemplateText> find_in(Database& database, Tab tab, std::string_view name) {
+    Statement read = database.prepare("SELECT short_text, full_text FROM templates WHERE tab = ? AND name = ?");
+    read.bind(1, number(tab)).bind(2, name);
+    if (!read.step() || !read.is_text(0) || !read.is_text(1)) return std::nullopt;
+    return TemplateText{read.text(0), read.text(1)};
+}
+
+// The name the setting holds, whether or not its template is there.
+std::optional<std::string> setting_in(Database& database, Tab tab) {
+    Statement read = database.prepare("SELECT value FROM settings WHERE name = ?");
+    read.bind(1, setting_name(tab));
+    if (!read.step() || !read.is_text(0)) return std::nullopt;
+    return read.text(0);
+}
+
+bool put_in_use(Database& database, Tab tab, std::string_view name) {
+    if (name.empty()) {
+        Statement forget = database.prepare("DELETE FROM settings WHERE name = ?");
+        return forget.bind(1, setting_name(tab)).run();
+    }
+    Statement write = database.prepare("INSERT OR REPLACE INTO settings(name, value) VALUES(?, ?)");
+    return write.bind(1, setting_name(tab)).bind(2, name).run();
+}
+
+bool is_in_use(Database& database, Tab tab, std::string_view name) { return setting_in(database, tab) == name; }
+
+}  // namespace
+
+std::optional<std::string> template_name_problem(std::string_view name, const std::vector<std::string>& taken) {
+    if (name.find_first_not_of(" \t") == std::string_view::npos) return "Название не может быть пустым.";
+    if (name == kBuiltinTemplateName) return "Название «Стандартное» занято встроенным оформлением.";
+    for (const std::string& other : taken) {
+        if (other == name) return "Оформление «" + other + "» уже есть.";
+    }
+    return std::nullopt;
+}
+
+// Only names the program would have written are listed.
+std::vector<std::string> TemplateStore::names(Tab tab) const {
+    std::vector<std::string> result;
+    file_.read([&](Database& database) {
+        Statement read = database.prepare("SELECT name FROM templates WHERE tab = ? ORDER BY name");
+        read.bind(1, number(tab));
+        while (read.step()) {
+            if (read.is_text(0) && !template_name_problem(read.text(0), {})) result.push_back(read.text(0));
+        }
+        return !read.failed();
+    });
+    return result;
+}
+
+std::optional<TemplateText> TemplateStore::find(Tab tab, std::string_view name) const {
+    std::optional<TemplateText> found;
+    file_.read([&](Database& database) {
+        found = find_in(database, tab, name);
+        return true;
+    });
+    return found;
+}
+
+// A name taken is refused before the table would refuse it.
+bool TemplateStore::add(Tab tab, std::string_view name, const TemplateText& text) {
+    return file_.write([&](Database& database) {
+        if (find_in(database, tab, name)) return false;
+        Statement write =
+            database.prepare("INSERT INTO templates(tab, name, short_text, full_text) VALUES(?, ?, ?, ?)");
+        return write.bind(1, number(tab)).bind(2, name).bind(3, text.short_text).bind(4, text.full_text).run();
+    });
+}
+
+// The tab keeps writing with a renamed template: both change at once.
+bool TemplateStore::rename(Tab tab, std::string_view from, std::string_view to) {
+    return file_.write([&](Database& database) {
+        if (!find_in(database, tab, from) || find_in(database, tab, to)) return false;
+        const bool was_in_use = is_in_use(database, tab, from);
+        Statement write = database.prepare("UPDATE templates SET name = ? WHERE tab = ? AND name = ?");
+        return write.bind(1, to).bind(2, number(tab)).bind(3, from).run() &&
+               (!was_in_use || put_in_use(database, tab, to));
+    });
+}
+
+bool TemplateStore::save(Tab tab, std::string_view name, const TemplateText& text) {
+    return file_.write([&](Database& database) {
+        Statement write =
+            database.prepare("UPDATE templates SET short_text = ?, full_text = ? WHERE tab = ? AND name = ?");
+        return write.bind(1, text.short_text).bind(2, text.full_text).bind(3, number(tab)).bind(4, name).run();
+    });
+}
+
+// A tab that wrote with it goes back to the built-in template, so that a
+// later template of the same name is not taken into use unasked.
+bool TemplateStore::remove(Tab tab, std::string_view name) {
+    return file_.write([&](Database& database) {
+        const bool was_in_use = is_in_use(database, tab, name);
+        Statement write = database.prepare("DELETE FROM templates WHERE tab = ? AND name = ?");
+        return write.bind(1, number(tab)).bind(2, name).run() && (!was_in_use || put_in_use(database, tab, ""));
+    });
+}
+
+std::string TemplateStore::in_use(Tab tab) const {
+    std::string name;
+    file_.read([&](Database& database) {
+        const std::optional<std::string> setting = setting_in(database, tab);
+        if (setting && find_in(database, tab, *setting)) name = *setting;
+        return true;
+    });
+    return name;
+}
+
+bool TemplateStore::use(Tab tab, std::string_view name) {
+    return file_.write([&](Database& database) { return put_in_use(database, tab, name); });
+}
+
+std::optional<TemplateText> TemplateStore::in_use_text(Tab tab) const {
+    std::optional<TemplateText> text;
+    file_.read([&](Database& database) {
+        if (const std::optional<std::string> setting = setting_in(database, tab)) text = find_in(database, tab, *setting);
+        return true;
+    });
+    return text;
+}
+
+}  // namespace tessivar

@@ -1,0 +1,88 @@
+#include "template_window/file_dialogs.h"
+
+#include <commdlg.h>
+
+#include "form/window_kit.h"
+
+namespace tessivar {
+namespace {
+
+constexpr wchar_t kFilter[] = L"Оформление (*.txt)\0*.txt\0Все файлы (*.*)\0*.*\0";
+constexpr DWORD kMaxPath = 32768;
+
+using FileDialog = BOOL WINAPI(OPENFILENAMEW*);
+
+FileDialog* file_dialog(const char* name) {
+    static HMODULE const comdlg = system_library(L"comdlg32.dll");
+    return comdlg ? system_function<FileDialog>(comdlg, name) : nullptr;
+}
+
+std::optional<std::wstring> ask_path(HWND owner, const char* dialog_name, const wchar_t* title,
+                                     const std::wstring& suggested, DWORD flags) {
+    FileDialog* dialog = file_dialog(dialog_name);
+    if (!dialog) return std::nullopt;
+    std::wstring path = suggested;
+    path.resize(kMaxPath);
+    OPENFILENAMEW request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = owner;
+    request.lpstrFilter = kFilter;
+    request.lpstrFile = path.data();
+    request.nMaxFile = kMaxPath;
+    request.lpstrTitle = title;
+    request.lpstrDefExt = L"txt";
+    request.Flags = flags | OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    if (!dialog(&request)) return std::nullopt;
+    path.resize(path.find(L'\0'));
+    return path;
+}
+
+struct FileHandle {
+    HANDLE handle;
+    ~FileHandle() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+};
+
+}  // namespace
+
+std::optional<std::wstring> ask_save_path(HWND owner, const std::wstring& suggested_name) {
+    return ask_path(owner, "GetSaveFileNameW", kSaveTemplateTitle, suggested_name, OFN_OVERWRITEPROMPT);
+}
+
+std::optional<std::wstring> ask_open_path(HWND owner) {
+    return ask_path(owner, "GetOpenFileNameW", kOpenTemplateTitle, L"", OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
+}
+
+std::optional<std::string> read_file(const std::wstring& path, std::size_t limit) {
+    const FileHandle file{CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    LARGE_INTEGER size{};
+    if (file.handle == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.handle, &size)) return std::nullopt;
+    if (static_cast<unsigned long long>(size.QuadPart) > limit) return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && (!ReadFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                           read != bytes.size())) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool write_file(const std::wstring& path, std::string_view bytes) {
+    const FileHandle file{
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    DWORD written = 0;
+    return file.handle != INVALID_HANDLE_VALUE &&
+           WriteFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size() && FlushFileBuffers(file.handle);
+}
+
+std::wstring file_stem(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.rfind(L'.');
+    return dot == std::wstring::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+}  // namespace tessivar

@@ -1,0 +1,437 @@
+#include "template_window/template_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <variant>
+
+#include "form/main_window.h"
+#include "output/description.h"
+#include "output/win32_text.h"
+#include "store/templates.h"
+#include "template_window/file_dialogs.h"
+#include "template_window/name_prompt.h"
+#include "templates/template_file.h"
+
+namespace tessivar {
+namespace {
+
+constexpr UINT_PTR kEditTimer = 1;
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kFocus = WS_TABSTOP;
+constexpr DWORD kList = kFocus | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+constexpr DWORD kLayoutBox =
+    kFocus | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL;
+constexpr DWORD kSunken = WS_EX_CLIENTEDGE;
+constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+constexpr unsigned kLTB = kLeft | kTop | kBottom;
+constexpr unsigned kLTR = kLeft | kTop | kRight;
+constexpr unsigned kLRB = kLeft | kRight | kBottom;
+
+// One row per control, in the order of creation: each label right before
+// the control it names, the focusable controls in tab order.
+struct TemplateRow {
+    HWND TFTemplates::*member;
+    const wchar_t* window_class;
+    DWORD style;
+    DWORD ex_style;
+    Bounds bounds;  // at 96 dpi
+    const wchar_t* text = L"";
+    unsigned anchors = kTopLeft;
+    bool fixed_pitch = false;  // the template's own text: columns line up
+};
+
+constexpr TemplateRow kRows[] = {
+    {&TFTemplates::ListLabel, WC_STATICW, kLabel, 0, {8, 8, 200, 13}, L"Оформления вкладки:"},
+    {&TFTemplates::TemplateList, WC_LISTBOXW, kList, kSunken, {8, 24, 200, 140}},
+    {&TFTemplates::NewButton, WC_BUTTONW, kFocus, 0, {8, 170, 98, 25}, L"Новое"},
+    {&TFTemplates::RenameButton, WC_BUTTONW, kFocus, 0, {110, 170, 98, 25}, L"Переименовать"},
+    {&TFTemplates::DeleteButton, WC_BUTTONW, kFocus, 0, {8, 198, 98, 25}, L"Удалить"},
+    {&TFTemplates::UseButton, WC_BUTTONW, kFocus, 0, {110, 198, 98, 25}, L"Использовать"},
+    {&TFTemplates::ShortLabel, WC_STATICW, kLabel, 0, {216, 8, 536, 13}, L"Краткое описание:", kLTR},
+    {&TFTemplates::ShortBox, WC_EDITW, kLayoutBox, kSunken, {216, 24, 536, 110}, L"", kLTR, true},
+    {&TFTemplates::FullLabel, WC_STATICW, kLabel, 0, {216, 140, 536, 13}, L"Полное описание:", kLTR},
+    {&TFTemplates::FullBox, WC_EDITW, kLayoutBox, kSunken, {216, 156, 536, 190}, L"", kAllEdges, true},
+    {&TFTemplates::FieldsLabel, WC_STATICW, kLabel, 0, {8, 232, 200, 13}, L"Поля (Enter вставляет):"},
+    {&TFTemplates::FieldList, WC_LISTBOXW, kList, kSunken, {8, 248, 200, 220}, L"", kLTB},
+    {&TFTemplates::SaveButton, WC_BUTTONW, kFocus, 0, {8, 476, 200, 25}, L"Сохранить в файл…", kLeft | kBottom},
+    {&TFTemplates::LoadButton, WC_BUTTONW, kFocus, 0, {8, 506, 200, 25}, L"Загрузить из файла…", kLeft | kBottom},
+    {&TFTemplates::ErrorLine, WC_STATICW, kLabel, 0, {216, 352, 536, 16}, L"Ошибок нет", kLRB},
+    {&TFTemplates::ResultLabel, WC_STATICW, kLabel, 0, {216, 374, 536, 13}, L"Что получится из полей вкладки:", kLRB},
+    {&TFTemplates::ResultBox, WC_EDITW, kLayoutBox | ES_READONLY, kSunken, {216, 390, 536, 142}, L"", kLRB, true},
+};
+
+constexpr std::wstring_view kInUseMark = L"  (используется)";
+
+std::wstring page_caption(HWND page_control, Tab tab) {
+    wchar_t caption[64] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption;
+    item.cchTextMax = static_cast<int>(std::size(caption));
+    TabCtrl_GetItem(page_control, static_cast<int>(tab), &item);
+    return caption;
+}
+
+void write_box(HWND box, std::string_view template_text) { write_text(box, lines_with_crlf(template_text)); }
+
+std::string read_box(HWND box) { return lines_with_lf(read_text(box)); }
+
+// Both descriptions as the panes would hold them, a blank line between.
+std::string result_text(const Description& description) {
+    return pane_text(description.short_lines) + "\r\n" + pane_text(description.full_lines);
+}
+
+// Whether the text before the caret, on its line, opens a tag it has not
+// closed: a brace that is not a literal `{{`.
+bool in_open_tag(HWND box) {
+    DWORD caret = 0;
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
+    const auto line = SendMessageW(box, EM_LINEFROMCHAR, caret, 0);
+    const auto line_start = static_cast<DWORD>(SendMessageW(box, EM_LINEINDEX, line, 0));
+    std::wstring before(std::max<std::size_t>(caret - line_start, 1), L'\0');
+    *reinterpret_cast<WORD*>(before.data()) = static_cast<WORD>(before.size());
+    before.resize(static_cast<std::size_t>(
+        SendMessageW(box, EM_GETLINE, line, reinterpret_cast<LPARAM>(before.data()))));
+    before.resize(std::min<std::size_t>(before.size(), caret - line_start));
+    const std::size_t open = before.rfind(L'{');
+    if (open == std::wstring::npos || (open > 0 && before[open - 1] == L'{')) return false;
+    const std::size_t close = before.rfind(L'}');
+    return close == std::wstring::npos || close < open;
+}
+
+// A name for a loaded file's template that no other of the tab's templates has.
+std::string free_name(const std::string& wanted, const std::vector<std::string>& taken) {
+    std::string name = wanted.empty() ? std::string("Из файла") : wanted;
+    for (int n = 2; template_name_problem(name, taken); ++n) name = wanted + " (" + std::to_string(n) + ")";
+    return name;
+}
+
+}  // namespace
+
+std::string template_error_text(const TemplateError& error) {
+    return (error.in_full ? "Полное описание. " : "Краткое описание. ") + error.message;
+}
+
+TFTemplates::TFTemplates(TFMain& main, TemplateStore* store) : main_(main), store_(store) {}
+
+TFTemplates::~TFTemplates() {
+    if (!window_) return;
+    if (edit_pending_) keep_typed();
+    DestroyWindow(window_);
+    DeleteObject(font_);
+    DeleteObject(fixed_font_);
+}
+
+void TFTemplates::show() {
+    if (!window_ && !create()) return;
+    if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
+    ShowWindow(window_, SW_SHOWNORMAL);
+    SetForegroundWindow(window_);
+    SetFocus(TemplateList);
+}
+
+bool TFTemplates::create() {
+    register_window_class(kTemplateWindowClass, object_window_procedure<TFTemplates>,
+                          GetSysColorBrush(COLOR_BTNFACE), main_icon());
+    take_density(window_dpi(main_.handle()));
+    const SIZE outer = outer_size(LayoutScale{dpi_, dpi_}.size(kTemplateWindowDesignClient), kWindowStyle,
+                                  WS_EX_CONTROLPARENT, dpi_);
+    CreateWindowExW(WS_EX_CONTROLPARENT, kTemplateWindowClass, kTemplateWindowTitle, kWindowStyle, CW_USEDEFAULT,
+                    CW_USEDEFAULT, outer.cx, outer.cy, main_.handle(), nullptr, instance(), this);
+    if (!window_) return false;
+    create_controls();
+    lay_out();
+    tab_ = main_.shown_tab();
+    fill_fields();
+    fill_list(store_ ? store_->in_use(tab_) : std::string());
+    return true;
+}
+
+void TFTemplates::create_controls() {
+    int id = 100;
+    for (const TemplateRow& row : kRows) {
+        HWND control = CreateWindowExW(row.ex_style, row.window_class, row.text, WS_CHILD | WS_VISIBLE | row.style, 0, 0, 0, 0,
+                                       window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance(),
+                                       nullptr);
+        if (std::wstring_view(row.window_class) == WC_EDITW) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no text is ever cut
+        this->*row.member = control;
+    }
+    last_layout_box_ = ShortBox;
+}
+
+// The fonts of the density; the controls take them at the next lay_out.
+void TFTemplates::take_density(int dpi) {
+    HFONT previous = font_, previous_fixed = fixed_font_;
+    dpi_ = dpi;
+    font_ = create_ui_font(kFormFace, dpi);
+    fixed_font_ = CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
+                              L"Courier New");
+    for (const TemplateRow& row : kRows) {
+        if (HWND control = this->*row.member) {
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(row.fixed_pitch ? fixed_font_ : font_), TRUE);
+        }
+    }
+    if (previous) DeleteObject(previous);
+    if (previous_fixed) DeleteObject(previous_fixed);
+}
+
+// Every row at the density, for the designed client size; the anchors then
+// follow the window's real size.
+void TFTemplates::lay_out() {
+    const LayoutScale scale{dpi_, dpi_};
+    anchors_.reset(scale.size(kTemplateWindowDesignClient));
+    for (const TemplateRow& row : kRows) {
+        HWND control = this->*row.member;
+        const Bounds b = scale.bounds(row.bounds);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(row.fixed_pitch ? fixed_font_ : font_), FALSE);
+        SetWindowPos(control, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
+        anchors_.add(control, b, row.anchors);
+    }
+    anchors_.apply(client_size(window_));
+}
+
+void TFTemplates::on_dpi_changed(int dpi, const RECT& suggested) {
+    take_density(dpi);
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    lay_out();
+    fill_fields();  // the names' widths at the new density
+}
+
+void TFTemplates::show_tab(Tab tab) {
+    if (!window_ || tab == tab_) return;
+    if (edit_pending_) keep_typed();
+    tab_ = tab;
+    fill_fields();
+    fill_list(store_ ? store_->in_use(tab_) : std::string());
+}
+
+void TFTemplates::fill_fields() {
+    SetWindowTextW(ListLabel, (L"Оформления вкладки «" + page_caption(main_.PageControl1, tab_) + L"»:").c_str());
+    SendMessageW(FieldList, LB_RESETCONTENT, 0, 0);
+    const TextMeasure measure(font_);
+    LONG widest = 0;
+    for (std::string_view name : template_field_names(tab_)) {
+        const std::wstring item = widen(name);
+        SendMessageW(FieldList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        widest = std::max(widest, measure.size(item.c_str()).cx);
+    }
+    // A long name scrolls rather than being cut.
+    SendMessageW(FieldList, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + LayoutScale{dpi_, dpi_}.x(6)), 0);
+    SendMessageW(FieldList, LB_SETCURSEL, 0, 0);
+}
+
+std::vector<std::string> TFTemplates::user_names() const {
+    return store_ ? store_->names(tab_) : std::vector<std::string>{};
+}
+
+void TFTemplates::fill_list(const std::string& selected) {
+    if (edit_pending_) keep_typed();  // under its own name, before the names change
+    names_ = user_names();
+    names_.insert(names_.begin(), std::string());
+    const std::string in_use = store_ ? store_->in_use(tab_) : std::string();
+    SendMessageW(TemplateList, LB_RESETCONTENT, 0, 0);
+    std::size_t index = 0;
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+        std::wstring item = widen(i == 0 ? kBuiltinTemplateName : names_[i]);
+        if (names_[i] == in_use) item += kInUseMark;
+        SendMessageW(TemplateList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        if (names_[i] == selected) index = i;
+    }
+    EnableWindow(NewButton, store_ != nullptr);
+    EnableWindow(LoadButton, store_ != nullptr);
+    select(index);
+}
+
+void TFTemplates::select(std::size_t index) {
+    if (edit_pending_) keep_typed();
+    selected_ = index;
+    SendMessageW(TemplateList, LB_SETCURSEL, index, 0);
+    const TemplateText text = builtin_selected() ? builtin_template(tab_)
+                                                 : store_->find(tab_, selected_name()).value_or(TemplateText{});
+    filling_ = true;
+    write_box(ShortBox, text.short_text);
+    write_box(FullBox, text.full_text);
+    filling_ = false;
+    // The built-in template is read, copied, never changed.
+    SendMessageW(ShortBox, EM_SETREADONLY, builtin_selected(), 0);
+    SendMessageW(FullBox, EM_SETREADONLY, builtin_selected(), 0);
+    EnableWindow(RenameButton, !builtin_selected());
+    EnableWindow(DeleteButton, !builtin_selected());
+    EnableWindow(UseButton, store_ && (store_->in_use(tab_) != selected_name()));
+    show_check_and_result();
+}
+
+TemplateText TFTemplates::typed() const { return {read_box(ShortBox), read_box(FullBox)}; }
+
+// Coalesced: at most one save and one rendering per delay, however fast the typing.
+void TFTemplates::edited() {
+    if (filling_ || builtin_selected() || edit_pending_) return;
+    edit_pending_ = true;
+    SetTimer(window_, kEditTimer, kTemplateEditDelayMs, nullptr);
+}
+
+void TFTemplates::keep_typed() {
+    KillTimer(window_, kEditTimer);
+    edit_pending_ = false;
+    if (builtin_selected() || !store_) return;
+    if (!store_->save(tab_, selected_name(), typed())) say(L"Не сохранено: файл базы данных недоступен.");
+}
+
+// Some errors only rendering finds (a loop writing too much): both count.
+void TFTemplates::show_check_and_result() {
+    const TemplateText text = typed();
+    const std::optional<TemplateError> error = check_template(tab_, text);
+    const Rendered rendered = error ? Rendered(*error) : main_.render_tab(tab_, text);
+    if (const auto* found = std::get_if<TemplateError>(&rendered)) {
+        say(widen(template_error_text(*found)));
+        write_text(ResultBox, "");
+        return;
+    }
+    say(L"Ошибок нет");
+    write_text(ResultBox, result_text(std::get<Description>(rendered)));
+}
+
+void TFTemplates::say(const std::wstring& text) { SetWindowTextW(ErrorLine, text.c_str()); }
+
+// `{Name}` at the caret of the layout box last in focus; where the caret
+// stands in a tag being typed, such as `{если `, the name closes that tag.
+void TFTemplates::insert_field() {
+    const auto index = SendMessageW(FieldList, LB_GETCURSEL, 0, 0);
+    const auto names = template_field_names(tab_);
+    if (index < 0 || static_cast<std::size_t>(index) >= names.size()) return;
+    if (builtin_selected()) {
+        say(L"«Стандартное» не меняется: сделайте его копию кнопкой «Новое».");
+        return;
+    }
+    const std::wstring name = widen(names[static_cast<std::size_t>(index)]);
+    const std::wstring field = in_open_tag(last_layout_box_) ? name + L"}" : L"{" + name + L"}";
+    SendMessageW(last_layout_box_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(field.c_str()));
+    SetFocus(last_layout_box_);
+}
+
+std::optional<std::string> TFTemplates::ask_name(const wchar_t* title, const std::string& suggested) {
+    return ask_template_name(window_, title, suggested, dpi_);
+}
+
+void TFTemplates::add_new() {
+    const std::vector<std::string> taken = user_names();
+    const std::optional<std::string> name =
+        ask_name(L"Новое оформление", free_name(builtin_selected() ? "Моё оформление" : selected_name(), taken));
+    if (!name) return;
+    if (const auto problem = template_name_problem(*name, taken)) return say(widen(*problem));
+    if (!store_->add(tab_, *name, typed())) return say(L"Не сохранено: файл базы данных недоступен.");
+    fill_list(*name);
+    SetFocus(FullBox);
+}
+
+void TFTemplates::rename_selected() {
+    const std::string old_name = selected_name();
+    const std::optional<std::string> name = ask_name(L"Переименовать оформление", old_name);
+    if (!name || *name == old_name) return;
+    std::vector<std::string> others = user_names();
+    std::erase(others, old_name);
+    if (const auto problem = template_name_problem(*name, others)) return say(widen(*problem));
+    if (edit_pending_) keep_typed();
+    if (!store_->rename(tab_, old_name, *name)) return say(L"Не сохранено: файл базы данных недоступен.");
+    fill_list(*name);
+}
+
+// Asks first: a template is the user's work, and nothing brings it back.
+void TFTemplates::delete_selected() {
+    const std::wstring question = L"Удалить оформление «" + widen(selected_name()) + L"»?";
+    if (MessageBoxW(window_, question.c_str(), kTemplateWindowTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    KillTimer(window_, kEditTimer);
+    edit_pending_ = false;
+    if (!store_->remove(tab_, selected_name())) return say(L"Не удалено: файл базы данных недоступен.");
+    fill_list(store_->in_use(tab_));
+}
+
+void TFTemplates::use_selected() {
+    if (!store_->use(tab_, selected_name())) return say(L"Не сохранено: файл базы данных недоступен.");
+    fill_list(selected_name());
+}
+
+void TFTemplates::save_to_file() {
+    const std::wstring suggested = widen(builtin_selected() ? kBuiltinTemplateName : selected_name()) + L".txt";
+    const std::optional<std::wstring> path = ask_save_path(window_, suggested);
+    if (!path) return;
+    if (!write_file(*path, write_template_file(typed()))) return say(L"Не удалось записать файл " + *path);
+    say(L"Сохранено в файл " + *path);
+}
+
+// A file's template is kept only when it is one, without errors, for this tab.
+void TFTemplates::load_from_file() {
+    const std::optional<std::wstring> path = ask_open_path(window_);
+    if (!path) return;
+    const std::optional<std::string> bytes = read_file(*path, kMaxTemplateFileBytes + 1);
+    if (!bytes) return say(L"Не удалось прочитать файл " + *path);
+    const TemplateFileRead read = read_template_file(*bytes);
+    if (const auto* reason = std::get_if<std::string>(&read)) return say(L"Не загружено. " + widen(*reason));
+    const TemplateText& text = std::get<TemplateText>(read);
+    if (const std::optional<TemplateError> error = check_template(tab_, text)) {
+        return say(L"Не загружено: ошибка в оформлении. " + widen(template_error_text(*error)));
+    }
+    const std::string name = free_name(narrow(file_stem(*path)), user_names());
+    if (!store_->add(tab_, name, text)) return say(L"Не сохранено: файл базы данных недоступен.");
+    fill_list(name);
+}
+
+void TFTemplates::on_command(HWND control, int code) {
+    if (code == EN_CHANGE && (control == ShortBox || control == FullBox)) return edited();
+    if (code == EN_SETFOCUS && (control == ShortBox || control == FullBox)) last_layout_box_ = control;
+    if (code == LBN_SELCHANGE && control == TemplateList) {
+        const auto index = SendMessageW(TemplateList, LB_GETCURSEL, 0, 0);
+        if (index >= 0 && static_cast<std::size_t>(index) != selected_) select(static_cast<std::size_t>(index));
+    }
+    if (code == LBN_DBLCLK && control == FieldList) insert_field();
+    if (code != BN_CLICKED) return;
+    if (control == NewButton) add_new();
+    else if (control == RenameButton) rename_selected();
+    else if (control == DeleteButton) delete_selected();
+    else if (control == UseButton) use_selected();
+    else if (control == SaveButton) save_to_file();
+    else if (control == LoadButton) load_from_file();
+}
+
+LRESULT TFTemplates::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_COMMAND:
+            // Enter, through the dialog keys: on the field list it inserts the field.
+            if (LOWORD(wparam) == IDOK && lparam == 0) {
+                if (GetFocus() == FieldList) insert_field();
+                return 0;
+            }
+            if (LOWORD(wparam) == IDCANCEL && lparam == 0) {  // Esc
+                SendMessageW(window_, WM_CLOSE, 0, 0);
+                return 0;
+            }
+            on_command(reinterpret_cast<HWND>(lparam), HIWORD(wparam));
+            return 0;
+        case WM_TIMER:
+            if (wparam != kEditTimer) break;
+            keep_typed();
+            show_check_and_result();
+            return 0;
+        case WM_ACTIVATE:  // the tab's fields may have changed meanwhile
+            if (LOWORD(wparam) != WA_INACTIVE && !edit_pending_) show_check_and_result();
+            break;
+        case WM_SIZE:
+            anchors_.apply(client_size(window_));
+            return 0;
+        case WM_DPICHANGED:
+            on_dpi_changed(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+            return 0;
+        case WM_CLOSE:  // hidden, never destroyed: it opens again as it was left
+            if (edit_pending_) keep_typed();
+            ShowWindow(window_, SW_HIDE);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(window_, message, wparam, lparam);
+}
+
+}  // namespace tessivar

@@ -1,0 +1,101 @@
+#pragma once
+// «Оформление описаний»: the templates of the tab the main window shows,
+// the built-in one and the user's own; editing them with their errors and
+// what they give for the tab's fields as they are typed; choosing the one
+// the tab's press writes with; sharing one as a file. Modeless, owned by
+// the main window, made the first time it is asked for.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "form/window_kit.h"
+#include "generators/tab.h"
+#include "templates/template.h"
+
+namespace tessivar {
+
+class TFMain;
+class TemplateStore;
+
+inline constexpr wchar_t kTemplateWindowClass[] = L"TFTemplates";
+inline constexpr wchar_t kTemplateWindowTitle[] = L"Оформление описаний";
+inline constexpr SIZE kTemplateWindowDesignClient = {760, 540};
+// Typing is saved, checked and shown this long after its last keystroke.
+inline constexpr UINT kTemplateEditDelayMs = 300;
+
+// Where a template's error stands and what it is, for the user.
+std::string template_error_text(const TemplateError& error);
+
+class TFTemplates {
+public:
+    // `store` may be null where the database file cannot be used: then only
+    // the built-in templates are shown.
+    TFTemplates(TFMain& main, TemplateStore* store);
+    ~TFTemplates();
+    TFTemplates(const TFTemplates&) = delete;
+    TFTemplates& operator=(const TFTemplates&) = delete;
+
+    // Brings the window to the front with the main window's tab.
+    void show();
+    // The main window shows another tab.
+    void show_tab(Tab tab);
+    HWND handle() const { return window_; }
+
+    HWND ListLabel{}, TemplateList{}, NewButton{}, RenameButton{}, DeleteButton{}, UseButton{};
+    HWND FieldsLabel{}, FieldList{}, SaveButton{}, LoadButton{};
+    HWND ShortLabel{}, ShortBox{}, FullLabel{}, FullBox{}, ErrorLine{}, ResultLabel{}, ResultBox{};
+
+private:
+    template <class>
+    friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
+    void attach(HWND window) { window_ = window; }
+    void detach() { window_ = nullptr; }
+    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
+    void on_command(HWND control, int code);
+
+    bool create();
+    void create_controls();
+    void take_density(int dpi);
+    void lay_out();
+    void on_dpi_changed(int dpi, const RECT& suggested);
+
+    // The list of the tab's templates, `selected` chosen in it.
+    void fill_list(const std::string& selected);
+    void fill_fields();
+    void select(std::size_t index);
+    bool builtin_selected() const { return selected_ == 0; }
+    const std::string& selected_name() const { return names_[selected_]; }
+    TemplateText typed() const;
+    void edited();
+    void keep_typed();
+    void show_check_and_result();
+    void insert_field();
+    void say(const std::wstring& text);
+
+    void add_new();
+    void rename_selected();
+    void delete_selected();
+    void use_selected();
+    void save_to_file();
+    void load_from_file();
+    std::optional<std::string> ask_name(const wchar_t* title, const std::string& suggested);
+    std::vector<std::string> user_names() const;
+
+    TFMain& main_;
+    TemplateStore* store_;
+    HWND window_{};
+    int dpi_ = LayoutScale::kDesignDpi;
+    HFONT font_{};
+    HFONT fixed_font_{};
+    Anchoring anchors_;
+    Tab tab_ = Tab::Maps;
+    std::vector<std::string> names_;  // as listed; the first, empty, is the built-in one
+    std::size_t selected_ = 0;
+    HWND last_layout_box_{};  // where a field's name goes
+    bool filling_ = false;    // the program, not the user, is changing the boxes
+    bool edit_pending_ = false;
+};
+
+}  // namespace tessivar

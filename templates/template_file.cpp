@@ -1,0 +1,97 @@
+#include "templates/template_file.h"
+
+namespace tessivar {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
+
+std::string lines_with_crlf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+std::string lines_with_lf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+            continue;
+        }
+        out += '\n';
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    }
+    return out;
+}
+
+namespace {
+
+// UTF-8 as the program writes it: a surrogate without its partner keeps its
+// three-byte form, so that whatever a box held comes back. No NUL: no
+// editor's text holds one.
+bool is_program_utf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead == 0) return false;
+        int extra = 0;
+        unsigned code = lead, least = 0;
+        if (lead < 0x80) extra = 0;
+        else if ((lead & 0xE0) == 0xC0) extra = 1, code = lead & 0x1F, least = 0x80;
+        else if ((lead & 0xF0) == 0xE0) extra = 2, code = lead & 0x0F, least = 0x800;
+        else if ((lead & 0xF8) == 0xF0) extra = 3, code = lead & 0x07, least = 0x10000;
+        else return false;
+        if (i + static_cast<std::size_t>(extra) >= bytes.size() && extra > 0) return false;
+        for (int k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = code << 6 | (next & 0x3F);
+        }
+        if (extra > 0 && (code < least || code > 0x10FFFF)) return false;
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string write_template_file(const TemplateText& text) {
+    std::string out(kTemplateFileMarker);
+    out += "\r\n" + lines_with_crlf(text.short_text) + "\r\n";
+    out += kTemplateFileSeparator;
+    out += "\r\n" + lines_with_crlf(text.full_text);
+    return out;
+}
+
+TemplateFileRead read_template_file(std::string_view bytes) {
+    if (bytes.size() > kMaxTemplateFileBytes) return std::string("Файл больше 4 МБ: это не файл оформления.");
+    if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+    if (!is_program_utf8(bytes)) return std::string("Файл не в кодировке UTF-8: это не файл оформления.");
+    const std::string text = lines_with_lf(bytes);
+    const std::string first_line = text.substr(0, text.find('\n'));
+    if (first_line != kTemplateFileMarker) {
+        return "Это не файл оформления: его первая строка не «" + std::string(kTemplateFileMarker) + "».";
+    }
+    const std::string body = first_line.size() < text.size() ? text.substr(first_line.size() + 1) : "";
+    const std::string separator = std::string(kTemplateFileSeparator) + '\n';
+    std::size_t at = body.starts_with(separator) ? 0 : std::string::npos;
+    if (at == std::string::npos) {
+        at = body.find('\n' + separator);
+        if (at != std::string::npos) ++at;
+    }
+    if (at == std::string::npos) {
+        return "В файле нет строки «" + std::string(kTemplateFileSeparator) + "» перед полным описанием.";
+    }
+    TemplateText result;
+    result.short_text = body.substr(0, at == 0 ? 0 : at - 1);
+    result.full_text = body.substr(at + separator.size());
+    return result;
+}
+
+}  // namespace tessivar
