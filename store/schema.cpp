@@ -15,7 +15,8 @@ constexpr const char* kSteps[] = {
        CREATE TABLE journal(id INTEGER PRIMARY KEY, tab INTEGER NOT NULL, at INTEGER NOT NULL,
                             pressed INTEGER NOT NULL, fields TEXT NOT NULL, short_text TEXT NOT NULL,
                             full_text TEXT NOT NULL, folded TEXT NOT NULL);
-       CREATE INDEX journal_newest ON journal(tab, at DESC, id DESC);
+       CREATE INDEX journal_newest ON journal(tab, at DESC, id DESC, fields);
+       CREATE INDEX journal_list ON journal(at DESC, id DESC, tab, pressed, fields);
        CREATE TABLE templates(id INTEGER PRIMARY KEY, tab INTEGER NOT NULL, name TEXT NOT NULL,
                               short_text TEXT NOT NULL, full_text TEXT NOT NULL, UNIQUE(tab, name));)",
 };
