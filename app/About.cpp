@@ -81,8 +81,7 @@ void TFAbout::on_dpi_changed(int dpi, const RECT& suggested) {
     SendMessageW(Memo6, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     DeleteObject(previous);
     anchors_.add(Memo6, lay_out_memo(), kAllEdges);
-    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    take_suggested_rectangle(window_, suggested);
     anchors_.apply(client_size(window_));
 }
 

@@ -279,8 +279,7 @@ void TFMain::lay_out_again() {
 }
 
 void TFMain::take_rectangle(const RECT& suggested) {
-    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    take_suggested_rectangle(window_, suggested);
     // The system scales the window by the densities alone; a font of other
     // metrics may need more room.
     const SIZE client = client_size(window_), needed = scale_.size(kDesignClient);

@@ -426,10 +426,8 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             if (LOWORD(wparam) != WA_INACTIVE && RichEdit1) SetFocus(RichEdit1);
             return 0;
         case WM_DPICHANGED: {
-            const RECT& suggested = *reinterpret_cast<const RECT*>(lparam);
             take_density(LOWORD(wparam));
-            SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                         suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            take_suggested_rectangle(window_, *reinterpret_cast<const RECT*>(lparam));
             lay_out();
             return 0;
         }

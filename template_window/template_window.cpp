@@ -194,8 +194,7 @@ void TFTemplates::lay_out() {
 
 void TFTemplates::on_dpi_changed(int dpi, const RECT& suggested) {
     take_density(dpi);
-    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    take_suggested_rectangle(window_, suggested);
     lay_out();
     fill_fields();  // the names' widths at the new density
 }
