@@ -80,6 +80,8 @@ const Case cases[] = {
      Lines{"a", "[b]Автор:[/b] Иван", "b"}},
     {"text beside a false condition: the line", Map, "a\nЖанр: {если Жанр карты}{Жанр карты}{конец}\nb",
      Lines{"a", "Жанр: ", "b"}},
+    {"a box of one empty line writes nothing", Model, "a\n{если Описание модели}{Описание модели}{Версия}{конец}\nb",
+     Lines{"a", "b"}},
     {"an empty field without tags: the line", UndatedMap, "a\n{Жанр карты}{Дата}\nb", Lines{"a", "", "b"}},
     // Repetition, the first line apart.
     {"each line", Model, "{для каждой строки " + shots + "}\n[img]{строка}[/img]\n{конец}",
