@@ -49,6 +49,7 @@ enum class OpKind : std::uint8_t {
     FirstLine,  // {первая строка Box}
     Current,    // {строка}
     LineBreak,
+    LineEnd,    // a line with control tags: breaks where an op since `at`, its first, wrote
     If,         // to `target` when the field has no text
     Else,       // to `target`, the end of its {если}
     End,        // closes an {если}: nothing to do
@@ -60,7 +61,7 @@ struct Op {
     OpKind kind;
     std::uint8_t field = 0;
     bool skip_first = false;
-    std::uint32_t at = 0;      // Text: offset in the pool; Loop: its tag's offset in its text
+    std::uint32_t at = 0;      // Text: offset in the pool; Loop: its tag's offset in its text; LineEnd: see above
     std::uint32_t size = 0;    // Text: length; If, Else: where to go on
 };
 

@@ -265,9 +265,11 @@ private:
         if (loops_open_ > 0) read_in_loop_[field] = true;
     }
 
-    // The line's ops into the program. A line of control tags alone makes no
-    // line; a line holding one box (and control tags) makes the box's lines.
+    // The line's ops into the program. A line with control tags makes a line
+    // only where it writes something (so one of tags alone never does); a line
+    // holding one box (and control tags) makes the box's lines.
     void commit_line() {
+        const auto first = static_cast<std::uint32_t>(ops_->size());
         std::size_t contents = 0, controls = 0;
         Op* content = nullptr;
         for (Op& op : line_ops_) {
@@ -288,7 +290,8 @@ private:
             if ((standalone || box_alone) && op.kind == OpKind::Text) continue;
             append(op);
         }
-        if (!standalone && !box_alone) append({.kind = OpKind::LineBreak});
+        if (standalone || box_alone) return;
+        append(controls > 0 ? Op{.kind = OpKind::LineEnd, .at = first} : Op{.kind = OpKind::LineBreak});
     }
 
     // Jumps point forward, so they are filled in when their target is reached.

@@ -26,10 +26,12 @@ public:
     // False where a loop would pass the limit; `loop_at` is then its tag's offset.
     bool run(const std::vector<Op>& ops, Lines& out) {
         out_ = &out;
+        wrote_after_ = 0;
         out.reserve(out.size() + lines_outside_loops(ops));
         for (std::size_t pc = 0; pc < ops.size(); ++pc) {
             const Op& op = ops[pc];
             const FieldValue& value = values_[op.field];
+            pc_ = pc;
             switch (op.kind) {
                 case OpKind::Text: put({Piece::Text, std::string_view(program_.pool).substr(op.at, op.size)}); break;
                 case OpKind::Field:
@@ -41,6 +43,7 @@ public:
                     break;
                 case OpKind::Current: put({Piece::Current}); break;
                 case OpKind::LineBreak: put({Piece::Break}); break;
+                case OpKind::LineEnd: end_line(op.at); break;
                 case OpKind::If:
                     if (!value.has) pc = op.size - 1;
                     break;
@@ -51,6 +54,7 @@ public:
                     body_.clear();
                     blank_body_.clear();
                     body_bytes_ = blank_bytes_ = currents_ = 0;
+                    body_wrote_after_ = current_wrote_after_ = 0;
                     loop_at = op.at;
                     break;
                 case OpKind::LoopEnd:
@@ -71,7 +75,7 @@ private:
     std::size_t lines_outside_loops(const std::vector<Op>& ops) const {
         std::size_t lines = 0;
         for (const Op& op : ops) {
-            if (op.kind == OpKind::LineBreak) ++lines;
+            if (op.kind == OpKind::LineBreak || op.kind == OpKind::LineEnd) ++lines;
             if (op.kind == OpKind::BoxLines) lines += values_[op.field].lines->size();
         }
         return lines;
@@ -83,8 +87,15 @@ private:
 
     // Pieces that give nothing are dropped, so that replaying costs no more than it writes.
     void put(Piece piece) {
-        if ((piece.kind == Piece::Text && piece.text.empty()) || (piece.lines && piece.lines->empty())) return;
-        if (!recording_) return write(piece, {});
+        if ((piece.kind == Piece::Text && piece.text.empty()) || (piece.lines && piece.lines->empty()) ||
+            (piece.kind == Piece::Joined && piece.lines->size() == 1 && piece.lines->front().empty())) {
+            return;
+        }
+        if (!recording_) {
+            wrote_after_ = pc_ + 1;
+            return write(piece, {});
+        }
+        (piece.kind == Piece::Current ? current_wrote_after_ : body_wrote_after_) = pc_ + 1;
         piece.movable = nullptr;
         body_.push_back(piece);
         if (piece.kind == Piece::Current) {
@@ -108,14 +119,39 @@ private:
 
     bool repeat(const Lines& lines, bool skip_first) {
         std::size_t bytes = 0;
+        bool any_line = false, any_text = false;
         for (std::size_t i = skip_first ? 1 : 0; i < lines.size() && bytes <= limit_; ++i) {
             bytes += lines[i].empty() ? blank_bytes_ : body_bytes_ + currents_ * lines[i].size();
+            any_line = true;
+            any_text = any_text || !lines[i].empty();
         }
         if (bytes > limit_) return false;
         for (std::size_t i = skip_first ? 1 : 0; i < lines.size(); ++i) {
             for (const Piece& piece : lines[i].empty() ? blank_body_ : body_) write(piece, lines[i]);
         }
+        // What the body wrote counts for the line its ops stand on, the {конец}'s among them.
+        if (any_line) wrote_after_ = std::max(wrote_after_, body_wrote_after_);
+        if (any_text) wrote_after_ = std::max(wrote_after_, current_wrote_after_);
         return true;
+    }
+
+    // The end of a line with control tags: a line only where one of its ops
+    // wrote. In a loop's body the {строка} of an empty line writes nothing.
+    void end_line(std::size_t first) {
+        const bool wrote = wrote_after_ > first;
+        if (!recording_) {
+            if (wrote) line_break();
+            return;
+        }
+        const bool body_wrote = wrote || body_wrote_after_ > first;
+        if (body_wrote || current_wrote_after_ > first) {
+            body_.push_back({Piece::Break});
+            ++body_bytes_;
+        }
+        if (body_wrote) {
+            blank_body_.push_back({Piece::Break});
+            ++blank_bytes_;
+        }
     }
 
     void write(const Piece& piece, std::string_view current) {
@@ -160,6 +196,8 @@ private:
     bool recording_ = false;
     std::vector<Piece> body_, blank_body_;  // blank: for an empty line, without its {строка}
     std::size_t body_bytes_ = 0, blank_bytes_ = 0, currents_ = 0;  // what one line writes, besides itself
+    // One past the last op that wrote: directly, into a loop's body, or as its {строка}.
+    std::size_t pc_ = 0, wrote_after_ = 0, body_wrote_after_ = 0, current_wrote_after_ = 0;
     std::map<const Lines*, std::size_t> box_bytes_;
 };
 

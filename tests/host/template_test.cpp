@@ -73,6 +73,16 @@ const Case cases[] = {
     {"nested", Map, "{если Автор карты}{если Жанр карты}A{иначе}B{конец}{конец}", Lines{"B"}},
     {"nested 32 deep", Map, deep + "x" + closed, Lines{"x"}},
     {"skipping a line's break", Map, "x{если Жанр карты}\ny{конец}z", Lines{"xz"}},
+    {"text before a false condition over lines", Map, "x {если Жанр карты}\ny\n{конец}{Жанр карты}\nz", Lines{"x z"}},
+    {"a condition on its line, false: no line", Map, "a\n{если Жанр карты}[b]Жанр:[/b] {Жанр карты}{конец}\nb",
+     Lines{"a", "b"}},
+    {"a condition on its line, true: the line", Map, "a\n{если Автор карты}[b]Автор:[/b] {Автор карты}{конец}\nb",
+     Lines{"a", "[b]Автор:[/b] Иван", "b"}},
+    {"text beside a false condition: the line", Map, "a\nЖанр: {если Жанр карты}{Жанр карты}{конец}\nb",
+     Lines{"a", "Жанр: ", "b"}},
+    {"a box of one empty line writes nothing", Model, "a\n{если Описание модели}{Описание модели}{Версия}{конец}\nb",
+     Lines{"a", "b"}},
+    {"an empty field without tags: the line", UndatedMap, "a\n{Жанр карты}{Дата}\nb", Lines{"a", "", "b"}},
     // Repetition, the first line apart.
     {"each line", Model, "{для каждой строки " + shots + "}\n[img]{строка}[/img]\n{конец}",
      Lines{"[img]p1[/img]", "[img]p2[/img]", "[img]p3[/img]"}},
@@ -83,6 +93,13 @@ const Case cases[] = {
     {"within a line", Model, "{для каждой строки " + shots + "}{строка};{конец}", Lines{"p1;p2;p3;"}},
     {"an empty line", Model, "{для каждой строки Описание модели}<{строка}>{конец}", Lines{"<>"}},
     {"none", Model, "{для каждой строки Импортируемые текстуры}\nx\n{конец}", Lines{}},
+    {"a line that writes nothing inside", Model,
+     "{для каждой строки " + shots + "}\n{если Версия}v{конец}\n[{строка}]\n{конец}",
+     Lines{"[p1]", "[p2]", "[p3]"}},
+    {"the empty line of a line with tags", Model, "{для каждой строки Описание модели}\n{если Версия}{конец}{строка}\n{конец}z",
+     Lines{"z"}},
+    {"a one-line loop over no lines", Model, "{для каждой строки Импортируемые текстуры}{строка};{конец}\nz",
+     Lines{"z"}},
     {"a condition inside", Model, "{для каждой строки " + shots + "}{если Версия}{строка}{иначе}-{конец}{конец}",
      Lines{"---"}},
     // Braces, lines.
@@ -218,7 +235,7 @@ TEST(Templates, BadInput) {
     const std::string body = repeated("{если Версия}x{конец}{строка}", 10'000);
     const auto looped = render_template({"{для каждой строки Описание модели}" + body + "{конец}", ""}, many);
     ASSERT_TRUE(std::holds_alternative<Description>(looped));
-    EXPECT_EQ(std::get<Description>(looped).short_lines, Lines{""});
+    EXPECT_EQ(std::get<Description>(looped).short_lines, Lines{});  // its line wrote nothing
 
     // A loop that would write 100 MB is refused where it stands, before it writes.
     many.Memo3.assign(100'000, "x");
