@@ -339,6 +339,7 @@ std::wstring pane_of_megabytes() {
 }
 
 TEST(Program, BothWindowsAnswerWithin100MsThroughThePreviewOfAPastedPaneOfMegabytes) {
+    const testing::FreshAppData appdata;
     Running running;
     start(running, SW_SHOWNORMAL);
     open_preview_from_the_menu(running.main_window);

@@ -139,7 +139,7 @@ protected:
 TEST_F(TemplateWindowTest, TheMenuItemOpensItOnTheShownTabWhichFollowsTheMainWindowAndEscCloses) {
     form->select_page(1);
     SetFocus(form->Edit8);
-    const Outcome outcome = run_steps({press_menu_key(VK_F10), press(VK_DOWN), press(VK_DOWN), press(VK_RETURN)});
+    const Outcome outcome = run_steps({press_menu_key(VK_F10), press(VK_DOWN), press(VK_DOWN), press(VK_DOWN), press(VK_RETURN)});
     ASSERT_TRUE(outcome.all_ran);
     ASSERT_TRUE(window->handle() && IsWindowVisible(window->handle()));
     EXPECT_EQ(GetWindow(window->handle(), GW_OWNER), form->handle());
