@@ -8,7 +8,7 @@ namespace {
 
 using enum FieldKind;
 
-constexpr FieldSpec map_fields[] = {
+constexpr FieldShape map_fields[] = {
     {"Автор карты", Text},
     {"Жанр карты", Text},
     {"Версия", Text},
@@ -22,7 +22,7 @@ constexpr FieldSpec map_fields[] = {
     {"Описание игры, правила", Lines},
     {"Сайт карты (источник)", Text},
 };
-constexpr FieldSpec sound_fields[] = {
+constexpr FieldShape sound_fields[] = {
     {"Название", Text},
     {"Длительность", Text},
     {"Тип", Text},
@@ -32,7 +32,7 @@ constexpr FieldSpec sound_fields[] = {
     {"Описание", Lines},
     {"Сайт звука (источник)", Text},
 };
-constexpr FieldSpec model_fields[] = {
+constexpr FieldShape model_fields[] = {
     {"Автор модели", Text},
     {"Версия", Text},
     {"Дата", Date},
@@ -40,7 +40,7 @@ constexpr FieldSpec model_fields[] = {
     {"Ссылки на скриншоты (с новой строки)", Lines},
     {"Описание модели", Lines},
 };
-constexpr FieldSpec texture_fields[] = {
+constexpr FieldShape texture_fields[] = {
     {"Автор текстуры", Text},
     {"Версия", Text},
     {"Дата", Date},
@@ -72,7 +72,7 @@ FieldValues values(std::initializer_list<FieldValue> in_window_order) {
 
 }  // namespace
 
-std::span<const FieldSpec> field_specs(Tab tab) {
+std::span<const FieldShape> field_shapes(Tab tab) {
     switch (tab) {
         case Tab::Maps: return map_fields;
         case Tab::Sounds: return sound_fields;

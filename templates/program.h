@@ -20,15 +20,15 @@ inline constexpr std::size_t max_fields = 12;  // the maps tab has the most
 
 enum class FieldKind : std::uint8_t { Text, Lines, Date };
 
-struct FieldSpec {
+struct FieldShape {
     std::string_view name;  // the window's label without its colon
     FieldKind kind;
 };
 
 // A tab's fields in the window's order.
-std::span<const FieldSpec> field_specs(Tab tab);
+std::span<const FieldShape> field_shapes(Tab tab);
 
-// One field's value in a snapshot, indexed like field_specs.
+// One field's value in a snapshot, indexed like field_shapes.
 struct FieldValue {
     std::string_view text;        // Text and Date; a date is empty while its toggle is off
     const Lines* lines = nullptr;  // Lines

@@ -104,8 +104,8 @@ constexpr Keyword named_tags[] = {
 
 class Reader {
 public:
-    Reader(Tab tab, Program& program) : specs_(field_specs(tab)), program_(program) {
-        for (const FieldSpec& spec : specs_) fold(folded_names_.emplace_back(spec.name));
+    Reader(Tab tab, Program& program) : shapes_(field_shapes(tab)), program_(program) {
+        for (const FieldShape& shape : shapes_) fold(folded_names_.emplace_back(shape.name));
     }
 
     std::optional<TemplateError> read(std::string_view text, std::vector<Op>& ops, bool in_full) {
@@ -126,7 +126,7 @@ public:
 
     // After both texts: a box may lose its lines to the output when nothing else reads them.
     void mark_movable_boxes() {
-        for (std::size_t i = 0; i < specs_.size(); ++i) {
+        for (std::size_t i = 0; i < shapes_.size(); ++i) {
             if (reads_[i] == 1 && !read_in_loop_[i]) program_.movable |= 1u << i;
         }
     }
@@ -222,7 +222,7 @@ private:
         const auto field = field_index(name, where);
         if (!field) return false;
         if (kind == OpKind::FirstLine && !is_box(*field, name, where)) return false;
-        if (specs_[*field].kind == FieldKind::Lines) count_read(*field);
+        if (shapes_[*field].kind == FieldKind::Lines) count_read(*field);
         line_ops_.push_back({.kind = kind, .field = *field});
         return true;
     }
@@ -260,7 +260,7 @@ private:
     }
 
     bool is_box(std::uint8_t field, Name name, Place where) {
-        if (specs_[field].kind == FieldKind::Lines) return true;
+        if (shapes_[field].kind == FieldKind::Lines) return true;
         return fail(where, "у поля {" + quoted(name.words) + "} одна строка, а перебирают строки многострочного поля");
     }
 
@@ -288,7 +288,7 @@ private:
         }
         const bool standalone = !has_text_ && contents == 0 && controls > 0;
         const bool box_alone = !has_text_ && contents == 1 && content->kind == OpKind::Field &&
-                               specs_[content->field].kind == FieldKind::Lines;
+                               shapes_[content->field].kind == FieldKind::Lines;
         if (box_alone) content->kind = OpKind::BoxLines;
         for (const Op& op : line_ops_) {
             if ((standalone || box_alone) && op.kind == OpKind::Text) continue;
@@ -326,7 +326,7 @@ private:
         return false;
     }
 
-    std::span<const FieldSpec> specs_;
+    std::span<const FieldShape> shapes_;
     std::vector<std::string> folded_names_;
     Program& program_;
     std::vector<Op>* ops_ = nullptr;

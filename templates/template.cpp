@@ -23,7 +23,7 @@ Rendered render(Tab tab, const TemplateText& text, const Snapshot& snapshot) {
 
 std::vector<std::string_view> template_field_names(Tab tab) {
     std::vector<std::string_view> names;
-    for (const templates::FieldSpec& spec : templates::field_specs(tab)) names.push_back(spec.name);
+    for (const templates::FieldShape& shape : templates::field_shapes(tab)) names.push_back(shape.name);
     return names;
 }
 
