@@ -52,6 +52,8 @@ void TFMain::Action2Execute() {
     if (preview_) preview_->show();
 }
 
+HWND TFMain::preview_window() const { return preview_ ? preview_->handle() : nullptr; }
+
 void TFMain::Action8Execute() {
     if (templates_) templates_->show();
 }

@@ -18,7 +18,7 @@ using Member = HWND TFMain::*;
 
 struct KeptControl {
     std::string_view name;
-    Member member;  // none: the main window itself
+    Member member;  // none: a window, the main one or the preview
 };
 
 constexpr KeptControl kControls[] = {
@@ -37,10 +37,10 @@ constexpr KeptControl kControls[] = {
     {"DateTimePicker3", &TFMain::DateTimePicker3}, {"ComboBox7", &TFMain::ComboBox7},
     {"ComboBox8", &TFMain::ComboBox8}, {"Memo4", &TFMain::Memo4},
     {"Disc1", &TFMain::Disc1}, {"Disc2", &TFMain::Disc2}, {"PageControl1", &TFMain::PageControl1},
-    {"FMain", nullptr},
+    {"FMain", nullptr}, {"FPreview", nullptr},
 };
 
-// Each kept field's control, by the field's index; the preview's placement has none here.
+// Each kept field's control, by the field's index.
 const std::vector<const KeptControl*>& controls_by_field() {
     static const std::vector<const KeptControl*> table = [] {
         std::vector<const KeptControl*> by_field(form_fields().size());
@@ -111,7 +111,8 @@ bool FormKeeping::keeping() const { return store_ && form_.Action6Checked(); }
 HWND FormKeeping::control_of(std::size_t field) const {
     const KeptControl* control = controls_by_field()[field];
     if (!control) return nullptr;
-    return control->member ? form_.*control->member : form_.handle();
+    if (control->member) return form_.*control->member;
+    return control->name == "FPreview" ? form_.preview_window() : form_.handle();
 }
 
 std::optional<std::size_t> FormKeeping::field_of(HWND control) const {
@@ -205,6 +206,14 @@ void FormKeeping::on_click(HWND control) {
         HWND kept = control_of(field);
         if (kept && form_fields()[field].tab && GetParent(kept) == page) mark(field);
     }
+}
+
+OwnedWindowPlace FormKeeping::place(HWND window) {
+    const auto field = field_of(window);
+    if (!field || !keeping() || !saved_.values[*field]) return kPlaceNotKept;
+    const snapshot::Placement kept = *snapshot::read_placement(*saved_.values[*field]);
+    show_placement(window, kept);
+    return kept.maximized ? kPlaceKeptMaximized : kPlaceKept;
 }
 
 void FormKeeping::save() {

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "form/window_kit.h"
 #include "generators/tab.h"
 #include "snapshot/form_state.h"
 #include "store/kept.h"
@@ -38,6 +39,9 @@ public:
     // is no field (a clearing button) marks every field of its page.
     void on_change(HWND control);
     void on_click(HWND control);
+    // A kept window made after start-up (the preview), placed hidden where
+    // it was left.
+    OwnedWindowPlace place(HWND window);
     // The written fields, now; the timer's wait ends.
     void save();
     // A press of the tab's generator button: its fields and both panes as a journal entry.

@@ -407,6 +407,11 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_EXITSIZEMOVE:
             keeping_.on_change(window_);
             return 0;
+        case kOwnedWindowMade:
+            return keeping_.place(reinterpret_cast<HWND>(lparam));
+        case kOwnedWindowMoved:
+            keeping_.on_change(reinterpret_cast<HWND>(lparam));
+            return 0;
         case WM_TIMER:
             if (wparam == kKeepTimer) keeping_.save();
             return 0;

@@ -73,6 +73,8 @@ public:
     void set_histories(Histories* histories) { quick_fill_.set_histories(histories); }
     // The preview Action2 shows, and that follows the panes.
     void set_preview(TFPreview* preview) { preview_ = preview; }
+    // Its window, once it was first shown.
+    HWND preview_window() const;
     // The journal Action7 shows.
     void set_journal(TFJournal* journal) { journal_ = journal; }
     // The form kept in the database, and the journal's entries added at each press.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "app/shell.h"
 #include "bbcode/pane_head.h"
@@ -143,7 +144,9 @@ TFPreview::~TFPreview() {
 void TFPreview::show() {
     if (!window_ && !create()) return;
     if (stale_) render();
-    if (!IsWindowVisible(window_)) ShowWindow(window_, SW_SHOWNORMAL);
+    if (!IsWindowVisible(window_)) {
+        ShowWindow(window_, std::exchange(maximize_at_first_show_, false) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    }
     if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
     SetForegroundWindow(window_);
     SetActiveWindow(window_);
@@ -173,7 +176,10 @@ bool TFPreview::create() {
                                  window_, nullptr, instance(), nullptr);
     SendMessageW(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     pictures_in_place_ = std::make_unique<PreviewPictures>(window_, kPostBackground);
-    place_beside_main_window();
+    // Where the user left it in an earlier run, else beside the main window.
+    const LRESULT kept = SendMessageW(main_, kOwnedWindowMade, 0, reinterpret_cast<LPARAM>(window_));
+    if (kept == kPlaceNotKept) place_beside_main_window();
+    maximize_at_first_show_ = kept == kPlaceKeptMaximized;
     return true;
 }
 
@@ -226,6 +232,11 @@ void TFPreview::place_beside_main_window() {
     if (x < work.left) x = std::max<int>(work.left, work.right - width);
     const int y = std::clamp<int>(main.top, work.top, std::max<int>(work.top, work.bottom - height));
     SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The owner keeps where the window is.
+void TFPreview::tell_owner_moved() const {
+    SendMessageW(main_, kOwnedWindowMoved, 0, reinterpret_cast<LPARAM>(window_));
 }
 
 void TFPreview::take_density(int dpi) {
@@ -400,6 +411,10 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_SIZE:
             lay_out();
+            if (IsWindowVisible(window_)) tell_owner_moved();  // maximised or restored
+            return 0;
+        case WM_EXITSIZEMOVE:
+            tell_owner_moved();
             return 0;
         case WM_NOTIFY:
             return on_notify(*reinterpret_cast<const NMHDR*>(lparam));

@@ -77,6 +77,7 @@ private:
     std::uint32_t post_width() const;
     HWND new_rich_edit() const;
     void place_beside_main_window();
+    void tell_owner_moved() const;
     void take_density(int dpi);
     void lay_out();
     void lay_out(HWND rich_edit) const;
@@ -106,6 +107,7 @@ private:
     std::unique_ptr<PreviewPictures> pictures_in_place_;  // lives as long as the window
     std::wstring status_;
     POINT scrolled_{};  // where the reader was, kept across renderings
+    bool maximize_at_first_show_ = false;  // left maximised in an earlier run
 };
 
 }  // namespace tessivar

@@ -15,6 +15,7 @@
 #include "app/actions.h"
 #include "form/main_window.h"
 #include "journal/journal_window.h"
+#include "preview/preview.h"
 #include "store/kept.h"
 #include "store/schema.h"
 #include "tests/host/temporary_folder.h"
@@ -99,6 +100,11 @@ protected:
 TEST_F(KeptForm, EveryKindOfFieldComesBackInANewWindow) {
     {
         auto form = started();
+        TFPreview preview(form->handle(), form->Disc1, form->Disc2);
+        form->set_preview(&preview);
+        form->Action2Execute();
+        SetWindowPos(preview.handle(), nullptr, 300, 200, 420, 480, SWP_NOZORDER);
+        SendMessageW(preview.handle(), WM_EXITSIZEMOVE, 0, 0);
         type_into(form->Edit2, L"Пётр 😀");
         type_into(form->Memo3, L"строка 1\r\nстрока 2");
         type_into_combo(form->ComboBox3, L'Ж');
@@ -115,6 +121,9 @@ TEST_F(KeptForm, EveryKindOfFieldComesBackInANewWindow) {
         SendMessageW(form->handle(), WM_CLOSE, 0, 0);
     }
     auto form = started();
+    TFPreview preview(form->handle(), form->Disc1, form->Disc2);
+    form->set_preview(&preview);
+    form->Action2Execute();
     EXPECT_EQ(text_of(form->Edit2), "Пётр 😀");
     EXPECT_EQ(text_of(form->Memo3), "строка 1\r\nстрока 2");
     EXPECT_EQ(text_of(form->ComboBox3), "Ж");
@@ -131,6 +140,9 @@ TEST_F(KeptForm, EveryKindOfFieldComesBackInANewWindow) {
     GetWindowRect(form->handle(), &r);
     EXPECT_EQ(r.left, 40);
     EXPECT_EQ(r.right - r.left, 700);
+    GetWindowRect(preview.handle(), &r);
+    EXPECT_EQ(r.top, 200);
+    EXPECT_EQ(r.bottom - r.top, 480);
 }
 
 TEST_F(KeptForm, AMomentAfterTheLastChangeOnlyWhatChangedAndNothingWhileNothingChanges) {
