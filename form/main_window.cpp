@@ -404,8 +404,8 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             if (PageControl1) on_resize();
             if (IsWindowVisible(window_)) keeping_.on_change(window_);
             return 0;
-        case WM_EXITSIZEMOVE:
-            keeping_.on_change(window_);
+        case WM_MOVE:  // however it moved: a drag, the keyboard, a snap to another screen
+            if (IsWindowVisible(window_)) keeping_.on_change(window_);
             return 0;
         case kOwnedWindowMade:
             return keeping_.place(reinterpret_cast<HWND>(lparam));

@@ -411,10 +411,10 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_SIZE:
             lay_out();
-            if (IsWindowVisible(window_)) tell_owner_moved();  // maximised or restored
+            if (IsWindowVisible(window_)) tell_owner_moved();
             return 0;
-        case WM_EXITSIZEMOVE:
-            tell_owner_moved();
+        case WM_MOVE:
+            if (IsWindowVisible(window_)) tell_owner_moved();
             return 0;
         case WM_NOTIFY:
             return on_notify(*reinterpret_cast<const NMHDR*>(lparam));
