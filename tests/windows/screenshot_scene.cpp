@@ -1,11 +1,14 @@
 // The program as the README shows it: the maps tab filled in and pressed,
-// the preview open beside it, its screenshot served from 127.0.0.1, and the
-// templates window on a template of the user's own. Writes the windows' rectangles to the file
+// the preview open beside it, its screenshot served from 127.0.0.1, the
+// templates window on a template of the user's own, and the journal with two
+// earlier versions of the map. Writes the windows' rectangles to the file
 // named by its argument once they are painted, then waits to be photographed
 // (scripts/screenshots), for a minute at most.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 #include "app/About.h"
 #include "app/actions.h"
@@ -13,8 +16,11 @@
 #include "preview/preview.h"
 #include "com_apartment.h"
 #include "form/main_window.h"
+#include "journal/journal_window.h"
 #include "loopback_server.h"
 #include "output/win32_text.h"
+#include "store/histories.h"
+#include "store/kept.h"
 #include "store/templates.h"
 #include "template_window/template_window.h"
 #include "test_pictures.h"
@@ -53,6 +59,21 @@ TemplateText with_game_mode() {
     text.full_text.insert(after_first_line,
                           "{если Автор карты}\n[color=Grey]Режим игры:[/color] [i]Защита замка[/i]\n{конец}\n");
     return text;
+}
+
+// Versions of the same map pressed in earlier weeks, as the journal keeps them.
+void press_earlier_versions(TFMain& form, store::Store& file) {
+    const struct {
+        const char* version;
+        int days_ago;
+    } earlier[] = {{"0.8", 40}, {"0.9", 12}};
+    for (const auto& press : earlier) {
+        write_text(form.Edit1, press.version);
+        const store::NewEntry entry{Tab::Maps, std::time(nullptr) - press.days_ago * 86'400, true,
+                                    form.keeping().read_tab(Tab::Maps), {}, {}};
+        file.write([&](store::Database& database) { return store::add_to_journal(database, entry); });
+    }
+    write_text(form.Edit1, "1.00");
 }
 
 void pump_for(DWORD ms) {
@@ -97,20 +118,33 @@ int wmain(int argc, wchar_t** argv) {
     templates.use(Tab::Maps, "Режим игры");
     TFTemplates template_window(form, &templates);
     form.set_templates(&templates, &template_window);
+    store::StoreHistories histories(file);
+    form.set_histories(&histories);
+    form.keeping().set_store(&file);
+    TFJournal journal(form);
+    form.set_journal(&journal);
     fill_maps_tab(form, site.address("/td-logo.png"));
+    press_earlier_versions(form, file);
     form.Button1Click();
     form.Action2Execute();
     form.Action8Execute();
-    // Beside the main window, below the preview's top: all three in view.
-    RECT main;
+    form.Action7Execute();
+    // The templates window below the main one, the journal beside it, below
+    // the preview: all four in view.
+    RECT main, shown, templates_shown;
     GetWindowRect(form.handle(), &main);
+    GetWindowRect(preview.handle(), &shown);
     SetWindowPos(template_window.handle(), nullptr, main.left, main.bottom + 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    GetWindowRect(template_window.handle(), &templates_shown);
+    SetWindowPos(journal.handle(), nullptr, std::max(shown.left, templates_shown.right + 8), shown.bottom + 8, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
     pump_for(1500);
     std::FILE* out = _wfopen(argv[1], L"w");
     if (!out) return 1;
     write_rectangle(out, "main", form.handle());
     write_rectangle(out, "preview", preview.handle());
     write_rectangle(out, "templates", template_window.handle());
+    write_rectangle(out, "journal", journal.handle());
     std::fclose(out);
     pump_for(60'000);
     DeleteFileW(database.c_str());
