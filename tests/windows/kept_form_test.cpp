@@ -105,6 +105,7 @@ TEST_F(KeptForm, EveryKindOfFieldComesBackInANewWindow) {
         form->Action2Execute();
         form->keeping().save();  // the move alone is the change
         SetWindowPos(preview.handle(), nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ShowWindow(preview.handle(), SW_MAXIMIZE);
         type_into(form->Edit2, L"Пётр 😀");
         type_into(form->Memo3, L"строка 1\r\nстрока 2");
         type_into_combo(form->ComboBox3, L'Ж');
@@ -139,6 +140,8 @@ TEST_F(KeptForm, EveryKindOfFieldComesBackInANewWindow) {
     GetWindowRect(form->handle(), &r);
     EXPECT_EQ(r.left, 40);
     EXPECT_EQ(r.right - r.left, 700);
+    EXPECT_TRUE(IsZoomed(preview.handle()));
+    ShowWindow(preview.handle(), SW_RESTORE);
     GetWindowRect(preview.handle(), &r);
     EXPECT_EQ(r.left, 300);
     EXPECT_EQ(r.top, 200);
