@@ -23,9 +23,9 @@ inline constexpr DWORD kPreviewRichEditStyle =
     WS_CHILD | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
 // Changes shown at most this long after they happen, however fast they come.
 inline constexpr UINT kFollowDelayMs = 100;
-// A rendering fills its control in steps between messages, each ending once
-// this much time has passed: the windows answer throughout.
-inline constexpr DWORD kRenderStepMs = 20;
+// A rendering fills its control in steps between messages, each ending
+// before this much time would pass: the windows answer throughout.
+inline constexpr double kRenderStepMs = 30;
 
 class TFPreview {
 public:
