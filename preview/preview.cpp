@@ -263,11 +263,11 @@ void TFPreview::lay_out(HWND rich_edit) const {
 }
 
 // Reads the panes and writes their rich text at once (linear, milliseconds
-// for what is shown), then fills a new control in steps. Each pane is
-// shown up to its head, with a line on what follows.
+// for what is shown), then fills a new control in steps of their own: no
+// piece's time comes on top of this one's. Each pane is shown up to its
+// head, with a line on what follows.
 void TFPreview::render() {
     abandon();
-    longest_step_ms_ = 0;
     const Clock::time_point start = Clock::now();
     auto panes = std::make_unique<Panes>();
     panes->short_text = read_wide_text(short_pane_, bbcode::kShownUnits + 1);
@@ -283,13 +283,15 @@ void TFPreview::render() {
     panes->rendering = bbcode::write_rtf(sections, theme(), {pictures::kMaxPerPreview, utf16(beyond_limit)});
     filling_ = std::make_unique<Filling>(Filling{std::move(panes), new_rich_edit()});
     stale_ = false;
-    fill_for_a_while(start);
+    longest_step_ms_ = ms_since(start);
+    next_step();
 }
 
 // Pieces and links while the next, as slow as the slowest yet, would end
 // within the step's time; what is left waits behind the messages that came
 // meanwhile.
-void TFPreview::fill_for_a_while(Clock::time_point start) {
+void TFPreview::fill_for_a_while() {
+    const Clock::time_point start = Clock::now();
     do {
         const Clock::time_point one = Clock::now();
         filling_->filled = !fill_one(*filling_);
@@ -304,7 +306,7 @@ void TFPreview::fill_for_a_while(Clock::time_point start) {
 void TFPreview::step() {
     if (!filling_) return;
     if (filling_->filled) finish();
-    else fill_for_a_while(Clock::now());
+    else fill_for_a_while();
 }
 
 // The next link if its text is in, else one piece of the stream; false

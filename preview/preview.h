@@ -4,7 +4,6 @@
 // made the first time it is asked for, never at start-up.
 #include <windows.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -81,7 +80,7 @@ private:
     void lay_out();
     void lay_out(HWND rich_edit) const;
     void render();
-    void fill_for_a_while(std::chrono::steady_clock::time_point start);
+    void fill_for_a_while();
     void step();
     bool fill_one(Filling& filling) const;
     void next_step();
