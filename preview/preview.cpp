@@ -132,7 +132,7 @@ struct TFPreview::Filling {
     std::size_t next_link = 0;
     LONG held = 0;           // characters streamed so far
     double slowest_ms = 0;   // the longest a piece or link took
-    bool filled = false;  // shown by a step of its own unless time is left
+    bool filled = false;
 };
 
 TFPreview::TFPreview(HWND main_window, HWND short_pane, HWND full_pane)
@@ -289,7 +289,7 @@ void TFPreview::render() {
 
 // Pieces and links while the next, as slow as the slowest yet, would end
 // within the step's time; what is left waits behind the messages that came
-// meanwhile.
+// meanwhile. The showing too, as long as the last one took.
 void TFPreview::fill_for_a_while() {
     const Clock::time_point start = Clock::now();
     do {
@@ -297,10 +297,10 @@ void TFPreview::fill_for_a_while() {
         filling_->filled = !fill_one(*filling_);
         filling_->slowest_ms = std::max(filling_->slowest_ms, ms_since(one));
     } while (!filling_->filled && ms_since(start) + filling_->slowest_ms < kRenderStepMs);
-    const bool in_time = filling_->filled && ms_since(start) < kRenderStepMs / 2;
-    longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));
+    const bool in_time = filling_->filled && ms_since(start) + finish_ms_ < kRenderStepMs;
     if (in_time) finish();
     else next_step();
+    longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));
 }
 
 void TFPreview::step() {
@@ -361,6 +361,7 @@ void TFPreview::finish() {
         ShowWindow(old, SW_HIDE);
         PostMessageW(window_, kRetire, 0, reinterpret_cast<LPARAM>(old));
     }
+    finish_ms_ = ms_since(start);
     longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));
 }
 

@@ -102,6 +102,7 @@ private:
     std::unique_ptr<Panes> shown_;
     std::unique_ptr<Filling> filling_;
     double longest_step_ms_ = 0;
+    double finish_ms_ = kRenderStepMs / 2;  // the last showing's time; guessed before the first
     std::unique_ptr<PreviewPictures> pictures_in_place_;  // lives as long as the window
     std::wstring status_;
     POINT scrolled_{};  // where the reader was, kept across renderings
