@@ -342,7 +342,7 @@ void TFPreview::abandon() {
 }
 
 // The filled control takes the shown one's place, scrolled where the
-// reader was; the old one goes in a step of its own.
+// reader was; the old one, hidden and destroyed, goes in a step of its own.
 void TFPreview::finish() {
     const Clock::time_point start = Clock::now();
     HWND old = RichEdit1;
@@ -358,7 +358,6 @@ void TFPreview::finish() {
     ShowWindow(RichEdit1, SW_SHOWNA);
     if (old) {
         if (GetFocus() == old) SetFocus(RichEdit1);
-        ShowWindow(old, SW_HIDE);
         PostMessageW(window_, kRetire, 0, reinterpret_cast<LPARAM>(old));
     }
     finish_ms_ = ms_since(start);
@@ -436,8 +435,10 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             step();
             return 0;
         case kRetire: {
+            const Clock::time_point start = Clock::now();
             const auto old = reinterpret_cast<HWND>(lparam);
             if (IsChild(window_, old) && old != RichEdit1) DestroyWindow(old);
+            longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));
             return 0;
         }
         case WM_ACTIVATE:
