@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <unordered_map>
 
 namespace tessivar::bbcode {
@@ -14,6 +15,22 @@ constexpr std::u16string_view kBullet = u"\u2022 ";
 // length, and again with every piece streamed into it: a longer line goes
 // on in a paragraph of its own.
 constexpr std::size_t kLongestLine = 1024;
+
+// Windows-1251's upper half from 0x80 to 0xBF; 0xC0 to 0xFF are U+0410 to
+// U+044F in order. 0x98 is unassigned (0: no character above 0x7F is 0).
+constexpr char16_t kCp1251High[64] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0000, 0x2122,
+    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+
+// The byte of `c` in Windows-1251, or 0 where it has none.
+unsigned char cp1251_byte(char16_t c) {
+    if (c >= 0x0410 && c <= 0x044F) return static_cast<unsigned char>(0xC0 + (c - 0x0410));
+    const auto* found = std::find(std::begin(kCp1251High), std::end(kCp1251High), c);
+    return found == std::end(kCp1251High) ? 0 : static_cast<unsigned char>(0x80 + (found - kCp1251High));
+}
 
 class Writer {
 public:
@@ -43,7 +60,7 @@ public:
 
     Rendering finish() {
         Rendering out;
-        out.rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fswiss\\fcharset204 ";
+        out.rtf = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1{\\fonttbl{\\f0\\fswiss\\fcharset204 ";
         out.rtf += kPostFace;
         out.rtf += ";}{\\f1\\fmodern\\fcharset204 Courier New;}}{\\colortbl;";
         for (std::uint32_t rgb : colours_) {
@@ -159,9 +176,11 @@ private:
         body_ += '}';
     }
 
-    // 7-bit: { } \ escaped, printable ASCII as it is, the rest as \uN with N
-    // a signed 16-bit number. What the control cannot hold (controls, a
-    // lone half of a surrogate pair) becomes U+FFFD, still one character.
+    // { } \ escaped, printable ASCII as it is, what Windows-1251 holds as its
+    // byte (a \uN costs Wine's reader a keyword, seven bytes a letter), the
+    // rest as \uN with N a signed 16-bit number. What the control cannot hold
+    // (controls, a lone half of a surrogate pair) becomes U+FFFD, still one
+    // character.
     void append_text(std::u16string_view text) {
         for (std::size_t i = 0; i < text.size(); ++i) {
             if (++line_length_ > kLongestLine) {
@@ -189,7 +208,11 @@ private:
                 } else if (c >= 0xDC00 && c <= 0xDFFF) {
                     c = kReplacement;
                 }
-                append_unicode(c);
+                if (const unsigned char byte = cp1251_byte(c)) {
+                    body_ += static_cast<char>(byte);
+                } else {
+                    append_unicode(c);
+                }
             }
         }
         position_ += static_cast<long>(text.size());

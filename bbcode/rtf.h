@@ -1,7 +1,8 @@
 #pragma once
 // A post written out as rich text for the system's rich edit: one stream,
-// every character outside printable ASCII as \uN, and a table of where
-// each link and picture placeholder lands in the control's text.
+// Cyrillic as one Windows-1251 byte a letter, any other character outside
+// printable ASCII as \uN, and a table of where each link and picture
+// placeholder lands in the control's text.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -50,7 +51,7 @@ struct Rendering {
     std::vector<Span> pictures;  // each placeholder whole: a picture takes its place
 };
 
-inline constexpr std::size_t kPieceBytes = 2048;
+inline constexpr std::size_t kPieceBytes = 4096;
 // A longer run is written as several groups, so that a piece can end inside it.
 inline constexpr std::size_t kLongestGroup = 256;
 

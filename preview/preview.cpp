@@ -98,8 +98,8 @@ DWORD CALLBACK read_stream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* g
 }
 
 // Appends a piece of rich text at the end: one pass, the control builds
-// the piece's paragraphs once.
-void stream_at_end(HWND rich_edit, const std::string& piece) {
+// the piece's paragraphs once. Gives the length of the control's text.
+LONG stream_at_end(HWND rich_edit, const std::string& piece) {
     GETTEXTLENGTHEX length{GTL_NUMCHARS, 1200};
     const auto held = static_cast<LONG>(SendMessageW(rich_edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
     CHARRANGE end{held, held};
@@ -107,10 +107,11 @@ void stream_at_end(HWND rich_edit, const std::string& piece) {
     StreamSource source{piece.data(), piece.size()};
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, read_stream};
     SendMessageW(rich_edit, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
+    return static_cast<LONG>(SendMessageW(rich_edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
 }
 
-// Each costs the control a walk to its place; the parser keeps their number
-// bounded.
+// Each costs the control a walk to its place, and a scroll when the place is
+// out of its sight: links are marked close behind the stream's end.
 void mark_link(HWND rich_edit, const bbcode::Span& link) {
     CHARFORMAT2W format{};
     format.cbSize = sizeof format;
@@ -124,13 +125,15 @@ void mark_link(HWND rich_edit, const bbcode::Span& link) {
 }  // namespace
 
 // A rendering under way: its control, hidden, takes the stream piece by
-// piece, then its links; the one shown stays until it is filled.
+// piece, each followed by its links; the one shown stays until it is filled.
 struct TFPreview::Filling {
     std::unique_ptr<Panes> panes;
     HWND control;
     std::size_t next_cut = 0;
     std::size_t next_link = 0;
-    bool filled = false;  // shown by a step of its own unless time is left
+    LONG held = 0;           // characters streamed so far
+    double slowest_ms = 0;   // the longest a piece or link took
+    bool filled = false;
 };
 
 TFPreview::TFPreview(HWND main_window, HWND short_pane, HWND full_pane)
@@ -190,6 +193,10 @@ HWND TFPreview::new_rich_edit() const {
     HWND made = CreateWindowExW(0, MSFTEDIT_CLASS, L"", kPreviewRichEditStyle, 0, 0, 0, 0, window_, nullptr,
                                 instance(), nullptr);
     SendMessageW(made, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);  // as much as the panes hold
+    // Read-only: an undo record of each piece and link only costs time, and
+    // under Wine, after renderings that kept them, another rich edit of the
+    // program filled up to three times slower.
+    SendMessageW(made, EM_SETUNDOLIMIT, 0, 0);
     SendMessageW(made, EM_SETBKGNDCOLOR, 0, kPostBackground);
     take_post_format(made, theme());
     lay_out(made);
@@ -267,11 +274,11 @@ void TFPreview::lay_out(HWND rich_edit) const {
 }
 
 // Reads the panes and writes their rich text at once (linear, milliseconds
-// for what is shown), then fills a new control in steps. Each pane is
-// shown up to its head, with a line on what follows.
+// for what is shown), then fills a new control in steps of their own: no
+// piece's time comes on top of this one's. Each pane is shown up to its
+// head, with a line on what follows.
 void TFPreview::render() {
     abandon();
-    longest_step_ms_ = 0;
     const Clock::time_point start = Clock::now();
     auto panes = std::make_unique<Panes>();
     panes->short_text = read_wide_text(short_pane_, bbcode::kShownUnits + 1);
@@ -287,37 +294,47 @@ void TFPreview::render() {
     panes->rendering = bbcode::write_rtf(sections, theme(), {pictures::kMaxPerPreview, utf16(beyond_limit)});
     filling_ = std::make_unique<Filling>(Filling{std::move(panes), new_rich_edit()});
     stale_ = false;
-    fill_for_a_while(start);
+    longest_step_ms_ = ms_since(start);
+    next_step();
 }
 
-// Pieces and links until the step's time is up; what is left waits behind
-// the messages that came meanwhile.
-void TFPreview::fill_for_a_while(Clock::time_point start) {
-    while (!filling_->filled && ms_since(start) < kRenderStepMs) filling_->filled = !fill_one(*filling_);
-    const bool in_time = filling_->filled && ms_since(start) < kRenderStepMs / 2;
-    longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));
+// Pieces and links while the next, as slow as the slowest yet, would end
+// within the step's time; what is left waits behind the messages that came
+// meanwhile. The showing too, as long as the last one took.
+void TFPreview::fill_for_a_while() {
+    const Clock::time_point start = Clock::now();
+    do {
+        const Clock::time_point one = Clock::now();
+        filling_->filled = !fill_one(*filling_);
+        filling_->slowest_ms = std::max(filling_->slowest_ms, ms_since(one));
+    } while (!filling_->filled && ms_since(start) + filling_->slowest_ms < kRenderStepMs);
+    const bool in_time = filling_->filled && ms_since(start) + finish_ms_ < kRenderStepMs;
     if (in_time) finish();
     else next_step();
+    longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));
 }
 
 void TFPreview::step() {
     if (!filling_) return;
     if (filling_->filled) finish();
-    else fill_for_a_while(Clock::now());
+    else fill_for_a_while();
 }
 
-// One piece of the stream, or one link once the text is in; false when
-// nothing is left.
+// The next link if its text is in, else one piece of the stream; false
+// when nothing is left.
 bool TFPreview::fill_one(Filling& filling) const {
     const bbcode::Rendering& rendering = filling.panes->rendering;
-    if (filling.next_cut + 1 < rendering.cuts.size()) {
+    const bool link_in = filling.next_link < rendering.links.size() &&
+                         rendering.links[filling.next_link].start + rendering.links[filling.next_link].length <=
+                             filling.held;
+    if (link_in) {
+        mark_link(filling.control, rendering.links[filling.next_link++]);
+    } else if (filling.next_cut + 1 < rendering.cuts.size()) {
         const std::size_t from = rendering.cuts[filling.next_cut], to = rendering.cuts[++filling.next_cut];
         std::string piece;
         piece.reserve(rendering.body_start + (to - from) + 1);
         piece.append(rendering.rtf, 0, rendering.body_start).append(rendering.rtf, from, to - from) += '}';
-        stream_at_end(filling.control, piece);
-    } else if (filling.next_link < rendering.links.size()) {
-        mark_link(filling.control, rendering.links[filling.next_link++]);
+        filling.held = stream_at_end(filling.control, piece);
     }
     return filling.next_cut + 1 < rendering.cuts.size() || filling.next_link < rendering.links.size();
 }
@@ -336,7 +353,7 @@ void TFPreview::abandon() {
 }
 
 // The filled control takes the shown one's place, scrolled where the
-// reader was; the old one goes in a step of its own.
+// reader was; the old one, hidden and destroyed, goes in a step of its own.
 void TFPreview::finish() {
     const Clock::time_point start = Clock::now();
     HWND old = RichEdit1;
@@ -352,9 +369,9 @@ void TFPreview::finish() {
     ShowWindow(RichEdit1, SW_SHOWNA);
     if (old) {
         if (GetFocus() == old) SetFocus(RichEdit1);
-        ShowWindow(old, SW_HIDE);
         PostMessageW(window_, kRetire, 0, reinterpret_cast<LPARAM>(old));
     }
+    finish_ms_ = ms_since(start);
     longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));
 }
 
@@ -433,8 +450,10 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             step();
             return 0;
         case kRetire: {
+            const Clock::time_point start = Clock::now();
             const auto old = reinterpret_cast<HWND>(lparam);
             if (IsChild(window_, old) && old != RichEdit1) DestroyWindow(old);
+            longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));
             return 0;
         }
         case WM_ACTIVATE:

@@ -4,7 +4,6 @@
 // made the first time it is asked for, never at start-up.
 #include <windows.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,9 +22,9 @@ inline constexpr DWORD kPreviewRichEditStyle =
     WS_CHILD | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
 // Changes shown at most this long after they happen, however fast they come.
 inline constexpr UINT kFollowDelayMs = 100;
-// A rendering fills its control in steps between messages, each ending once
-// this much time has passed: the windows answer throughout.
-inline constexpr DWORD kRenderStepMs = 20;
+// A rendering fills its control in steps between messages, each ending
+// before this much time would pass: the windows answer throughout.
+inline constexpr double kRenderStepMs = 30;
 
 class TFPreview {
 public:
@@ -82,7 +81,7 @@ private:
     void lay_out();
     void lay_out(HWND rich_edit) const;
     void render();
-    void fill_for_a_while(std::chrono::steady_clock::time_point start);
+    void fill_for_a_while();
     void step();
     bool fill_one(Filling& filling) const;
     void next_step();
@@ -104,6 +103,7 @@ private:
     std::unique_ptr<Panes> shown_;
     std::unique_ptr<Filling> filling_;
     double longest_step_ms_ = 0;
+    double finish_ms_ = kRenderStepMs / 2;  // the last showing's time; guessed before the first
     std::unique_ptr<PreviewPictures> pictures_in_place_;  // lives as long as the window
     std::wstring status_;
     POINT scrolled_{};  // where the reader was, kept across renderings

@@ -220,12 +220,31 @@ Rendering rendered(std::u16string_view heading, std::u16string_view markup) {
     return write_rtf({&section, 1}, kTheme);
 }
 
-TEST(RichText, SevenBitWithUnicodeEscapes) {
-    const std::string rtf = rendered(u"Й", u"{\\}\tЖ\xD83D\xDE00 \xD800 \x01").rtf;
-    EXPECT_EQ(rtf.find_first_of("\x80\xFF"), std::string::npos);
-    EXPECT_NE(rtf.find("\\u1049?"), std::string::npos);  // the heading
-    EXPECT_NE(rtf.find("\\{\\\\\\}\\tab \\u1046?\\u-10179?\\u-8704? \\u-3? \\u-3?"), std::string::npos) << rtf;
-    EXPECT_EQ(rtf.substr(0, 6), "{\\rtf1");
+// The post's Cyrillic and punctuation one byte each in Windows-1251, which
+// the header and both fonts name; the rest as \uN.
+TEST(RichText, Windows1251WhereItHoldsTheCharacterElseUnicodeEscapes) {
+    const struct {
+        std::u16string_view text;
+        std::string_view written;
+    } cases[] = {
+        {u"А", "\xC0"},       {u"Я", "\xDF"},   {u"а", "\xE0"},         {u"я", "\xFF"},
+        {u"Ёё", "\xA8\xB8"}, {u"Ђ", "\x80"},   {u"\u2122", "\x99"},   {u"ї", "\xBF"},
+        {u"«—»", "\xAB\x97\xBB"}, {u"№\u00A0…", "\xB9\xA0\x85"},
+        {u"\u0100", "\\u256?"},   {u"\u0450", "\\u1104?"},  {u"\u00FF", "\\u255?"},  // none in 1251
+        {u"{\\}\t", "\\{\\\\\\}\\tab "},
+        {u"\xD83D\xDE00", "\\u-10179?\\u-8704?"},  // a pair stays whole
+        {u"\xD800 \x01", "\\u-3? \\u-3?"},        // a lone half and a control: U+FFFD
+    };
+    for (const auto& c : cases) {
+        const std::string rtf = rendered(u"H", c.text).rtf;
+        const std::string group = "{\\plain\\f0\\fs18\\cf1 " + std::string(c.written) + "}";
+        EXPECT_NE(rtf.find(group), std::string::npos) << c.written << " in " << rtf;
+    }
+    const std::string rtf = rendered(u"Й", u"x").rtf;
+    EXPECT_TRUE(rtf.starts_with("{\\rtf1\\ansi\\ansicpg1251")) << rtf;
+    EXPECT_NE(rtf.find("\\f0\\fswiss\\fcharset204 "), std::string::npos);
+    EXPECT_NE(rtf.find("\\f1\\fmodern\\fcharset204 "), std::string::npos);
+    EXPECT_NE(rtf.find(" \xC9}"), std::string::npos);  // the heading
     EXPECT_EQ(rtf.back(), '}');
 }
 
@@ -265,7 +284,7 @@ TEST(RichText, CutIntoPiecesThatMakeTheWhole) {
     EXPECT_EQ(r.rtf.substr(0, r.body_start) + body + "}", r.rtf);
     EXPECT_NE(r.rtf.find("\\u-10179?\\u-8704?"), std::string::npos);  // the pair whole in one group
     EXPECT_NE(r.rtf.find("\\par z"), std::string::npos);  // a line past 1024 goes on in a paragraph of its own
-    EXPECT_TRUE(r.rtf.ends_with("{\\plain\\f0\\fs18\\cf1\\i\\highlight5 \\u1077?\\u1097?\\u1105?}}")) << r.rtf.substr(r.rtf.size() - 80);
+    EXPECT_TRUE(r.rtf.ends_with("{\\plain\\f0\\fs18\\cf1\\i\\highlight5 \xE5\xF9\xB8}}")) << r.rtf.substr(r.rtf.size() - 80);
 }
 
 // At least 64 KiB of a pane, read no further, and how many characters follow.

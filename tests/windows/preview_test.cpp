@@ -192,7 +192,11 @@ TEST_F(PreviewTest, PlainTextIsPlainInTheControlAndBoldIsBold) {
 TEST_F(PreviewTest, ABigPaneRendersItsHeadInShortStepsAndAChangeStartsAgain) {
     open_preview();
     std::string big;
-    for (int i = 0; big.size() < 90'000; ++i) big += "[b]строка " + std::to_string(i) + "[/b] обычная\r\n";
+    // Links longer than a group: the stream's pieces may end inside them.
+    for (int i = 0; big.size() < 60'000; ++i) {
+        big += "[b]строка " + std::to_string(i) + "[/b] обычная\r\n";
+        if (i % 5 == 0) big += "[url=http://a.example/" + std::to_string(i) + "]" + std::string(600, 'w') + "[/url]\r\n";
+    }
     big += "[r][u]конец[/u] после[/r]\r\n" + std::string(3 << 20, 'z');
     paste_over(form->Disc2, big);
     ASSERT_TRUE(message_by_message([&] { return preview->rendering(); }));
@@ -220,6 +224,13 @@ TEST_F(PreviewTest, ABigPaneRendersItsHeadInShortStepsAndAChangeStartsAgain) {
     const std::wstring all = text();
     EXPECT_EQ(static_cast<std::size_t>(std::count(all.begin(), all.end(), L'z')), z_shown);
     EXPECT_TRUE(shows(L"Дальше не показано: ещё 3\u00A0")) << narrow(text().substr(text().size() - 60));
+    // Each link marked whole, whichever pieces its text came in.
+    ASSERT_GT(preview->links().size(), 20u);
+    for (const auto& link : preview->links()) {
+        EXPECT_TRUE(format_at(shown(), link.start).dwEffects & CFE_LINK) << link.start;
+        EXPECT_TRUE(format_at(shown(), link.start + link.length - 1).dwEffects & CFE_LINK) << link.start;
+        EXPECT_FALSE(format_at(shown(), link.start + link.length).dwEffects & CFE_LINK) << link.start;
+    }
 }
 
 TEST_F(PreviewTest, AClickOnALinkOpensOnlyItsWebAddress) {
