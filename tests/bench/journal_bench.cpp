@@ -1,6 +1,6 @@
 // The journal window over 10,000 entries under Wine: its opening (the
-// journal read and the list shown) and one search keystroke over them,
-// each against a goal of 100 ms.
+// entries' order read and the list shown), the first search keystroke (the
+// folded texts read) and a later one, each against a goal of 100 ms.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -68,18 +68,18 @@ int main() {
     ShowWindow(form.handle(), SW_SHOWNORMAL);
     pump();
     TFJournal journal(form);
-    double start_read = bench::now_ms();
-    std::size_t rows = 0;
-    kept.read([&](store::Database& database) {
-        rows = store::journal_rows(database).size();
-        return true;
-    });
-    std::printf("(the journal alone read from the file in %.1f ms, %zu rows)\n", bench::now_ms() - start_read, rows);
-
     double start = bench::now_ms();
     journal.show();
     pump();
     report("first opening over 10,000 entries", bench::now_ms() - start);
+    const double start_read = bench::now_ms();
+    std::size_t rows = 0;
+    kept.read([&](store::Database& database) {
+        rows = store::journal_order(database).size();
+        return true;
+    });
+    std::printf("(the entries' order alone read from the file in %.1f ms, %zu entries)\n", bench::now_ms() - start_read,
+                rows);
     std::vector<double> openings, keystrokes;
     for (int round = 0; round < 5; ++round) {
         ShowWindow(journal.handle(), SW_HIDE);
@@ -89,15 +89,19 @@ int main() {
         openings.push_back(bench::now_ms() - start);
     }
     report("opening again (median of 5)", bench::median(openings));
-    for (int round = 0; round < 5; ++round) {
+    // Every entry holds an «а»: the longest list. The first keystroke after
+    // an opening reads the folded texts.
+    const auto keystroke_ms = [&] {
         SetWindowTextW(journal.Edit1, L"");
         pump();
-        start = bench::now_ms();
-        SendMessageW(journal.Edit1, WM_CHAR, L'А', 1);  // every entry holds an «а»: the longest list
+        const double typed = bench::now_ms();
+        SendMessageW(journal.Edit1, WM_CHAR, L'А', 1);
         pump();
-        keystrokes.push_back(bench::now_ms() - start);
-    }
+        return bench::now_ms() - typed;
+    };
+    report("first search keystroke", keystroke_ms());
+    for (int round = 0; round < 5; ++round) keystrokes.push_back(keystroke_ms());
     std::printf("(%zu of %d entries found)\n", journal.shown_count(), kEntries);
-    report("one search keystroke (median of 5)", bench::median(keystrokes));
+    report("a later search keystroke (median of 5)", bench::median(keystrokes));
     return 0;
 }
