@@ -1,11 +1,13 @@
 #pragma once
 // The journal of descriptions: every press of "Сформировать код", newest
 // first, searched as you type; an entry opened fills its tab and both
-// panes again. Modeless, owned by the main window; made, and the journal
-// read, the first time it is asked for, never at start-up.
+// panes again. Modeless, owned by the main window; made the first time it
+// is asked for, never at start-up. Opening reads only the entries' order;
+// the list reads the rows it shows, and the first search the folded texts.
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,7 +36,7 @@ public:
 
     // The entries the search leaves, newest first, as the list shows them.
     std::size_t shown_count() const { return shown_.size(); }
-    std::wstring cell(std::size_t item, int column) const;
+    std::wstring cell(std::size_t item, int column);
 
 private:
     template <class>
@@ -48,6 +50,10 @@ private:
     void add_columns();
     void reload();
     void search();
+    void read_search_texts();
+    const std::optional<store::JournalRow>& row(std::size_t item);
+    bool cached(std::size_t from, std::size_t to) const;
+    void cache_rows(std::size_t from, std::size_t to);
     LRESULT on_notify(const NMHDR& header);
     void open_selected();
     void remove_selected();
@@ -57,9 +63,12 @@ private:
     HWND window_{};
     int dpi_ = 96;
     HFONT font_{};
-    std::vector<store::JournalRow> rows_;
-    std::vector<std::size_t> shown_;  // indices into rows_
-    mutable std::wstring cell_;       // the text a list view cell was last given
+    std::vector<std::int64_t> ids_;                    // every entry, newest first
+    std::optional<std::vector<std::string>> folded_;   // beside ids_, once a search has asked
+    std::vector<std::size_t> shown_;                   // indices into ids_
+    std::size_t cached_from_ = 0;                      // the shown item cached_ starts at
+    std::vector<std::optional<store::JournalRow>> cached_;
+    std::wstring cell_;  // the text a list view cell was last given
 };
 
 }  // namespace tessivar

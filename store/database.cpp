@@ -124,6 +124,11 @@ Database::Database(Database&&) noexcept = default;
 Database& Database::operator=(Database&&) noexcept = default;
 Database::~Database() = default;
 
+// Pages kept in memory between reads, up to 8 MiB: the journal's search
+// texts of 10,000 entries (some 1.6 MB) stay read, where SQLite's 2 MiB
+// would read them from the file again at each search.
+constexpr char kCacheSize[] = "PRAGMA cache_size = -8192";
+
 // Extended result codes tell a read-only file from a read-only folder; the
 // URI names and extensions stay off, so a path is only ever a path.
 Database Database::open(const std::string& utf8_path, Mode mode) {
@@ -135,7 +140,8 @@ Database Database::open(const std::string& utf8_path, Mode mode) {
                       SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
     if (!connection.note(sqlite3_initialize()) ||
         !connection.note(sqlite3_open_v2(utf8_path.c_str(), &connection.handle, flags, nullptr)) ||
-        !connection.note(sqlite3_busy_timeout(connection.handle, static_cast<int>(kBusyTimeout.count())))) {
+        !connection.note(sqlite3_busy_timeout(connection.handle, static_cast<int>(kBusyTimeout.count()))) ||
+        !connection.note(sqlite3_exec(connection.handle, kCacheSize, nullptr, nullptr, nullptr))) {
         sqlite3_close_v2(std::exchange(connection.handle, nullptr));
     }
     return database;

@@ -12,17 +12,13 @@ std::optional<Tab> tab_of(std::int64_t number) {
     return static_cast<Tab>(number);
 }
 
-// Columns id, tab, at, pressed, fields. The folded text is made again from
-// the fields rather than read: it lies past the descriptions in the row, and
-// reaching it would read every entry's descriptions from the file.
+// Columns id, tab, at, pressed, fields.
 std::optional<JournalRow> row_of(Statement& read) {
     const auto tab = tab_of(read.integer(1));
     if (!tab || !read.is_text(4)) return std::nullopt;
     auto fields = snapshot::read_fields(*tab, read.text(4));
     if (!fields) return std::nullopt;
-    std::string folded = snapshot::searchable_text(*tab, *fields);
-    return JournalRow{read.integer(0), *tab, read.integer(2), read.integer(3) != 0, std::move(*fields),
-                      std::move(folded)};
+    return JournalRow{read.integer(0), *tab, read.integer(2), read.integer(3) != 0, std::move(*fields)};
 }
 
 // The tab's newest entry and its stored fields.
@@ -88,14 +84,34 @@ bool in_journal(Database& database, Tab tab, const snapshot::Snapshot& form) {
     return read.bind(1, static_cast<std::int64_t>(tab)).bind(2, snapshot::stored_fields(tab, form)).step();
 }
 
-std::vector<JournalRow> journal_rows(Database& database) {
-    std::vector<JournalRow> rows;
-    Statement read =
-        database.prepare("SELECT id, tab, at, pressed, fields FROM journal ORDER BY at DESC, id DESC");
-    while (read.step()) {
-        if (auto row = row_of(read)) rows.push_back(std::move(*row));
+std::vector<std::int64_t> journal_order(Database& database) {
+    std::vector<std::int64_t> ids;
+    Statement read = database.prepare("SELECT id FROM journal ORDER BY at DESC, id DESC");
+    while (read.step()) ids.push_back(read.integer(0));
+    return ids;
+}
+
+std::vector<std::optional<JournalRow>> journal_rows(Database& database, std::span<const std::int64_t> ids) {
+    std::vector<std::optional<JournalRow>> rows;
+    rows.reserve(ids.size());
+    Statement read = database.prepare("SELECT id, tab, at, pressed, fields FROM journal WHERE id = ?");
+    for (std::int64_t id : ids) {
+        rows.push_back(read.bind(1, id).step() ? row_of(read) : std::nullopt);
+        read.reset();
     }
     return rows;
+}
+
+// The folded text is checked only as text: it is what a search compares,
+// never shown nor written back.
+JournalSearch journal_search(Database& database) {
+    JournalSearch search;
+    Statement read = database.prepare("SELECT id, folded FROM journal ORDER BY at DESC, id DESC");
+    while (read.step()) {
+        search.ids.push_back(read.integer(0));
+        search.folded.push_back(read.is_text(1) ? read.text(1) : std::string());
+    }
+    return search;
 }
 
 std::optional<JournalEntry> journal_entry(Database& database, std::int64_t id) {

@@ -27,7 +27,6 @@ struct JournalRow {
     std::int64_t at = 0;  // seconds since 1970, UTC
     bool pressed = true;  // false: kept as it stood when another entry replaced it
     snapshot::Snapshot fields;
-    std::string folded;  // what a search looks in
 };
 struct JournalEntry {
     JournalRow row;
@@ -46,8 +45,19 @@ struct NewEntry {
 bool add_to_journal(Database& database, const NewEntry& entry);
 // Whether any entry of the tab holds exactly these fields.
 bool in_journal(Database& database, Tab tab, const snapshot::Snapshot& form);
-// Newest first; an entry whose fields this program would not have written is left out.
-std::vector<JournalRow> journal_rows(Database& database);
+// Every entry's id, newest first, read from an index of times alone: the
+// list asks for the rows of the screenful it shows.
+std::vector<std::int64_t> journal_order(Database& database);
+// The rows of `ids`, in their order: nothing for an entry gone, or one whose
+// fields this program would not have written.
+std::vector<std::optional<JournalRow>> journal_rows(Database& database, std::span<const std::int64_t> ids);
+// Every entry's id and folded text (what a search looks in), newest first,
+// read from an index of their own rather than from the entries.
+struct JournalSearch {
+    std::vector<std::int64_t> ids;
+    std::vector<std::string> folded;
+};
+JournalSearch journal_search(Database& database);
 std::optional<JournalEntry> journal_entry(Database& database, std::int64_t id);
 bool remove_from_journal(Database& database, std::span<const std::int64_t> ids);
 

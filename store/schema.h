@@ -6,12 +6,14 @@
 //   kept_form(name, value)     the form as it was left, one row per field
 //   journal(...)               the descriptions made, newest first per tab through journal_newest
 //   templates(...)             the user's description templates, by tab and name
+// Version 2 reads the journal window's list through journal_order and its
+// search through journal_search, in place of version 1's journal_list.
 #include "store/database.h"
 
 namespace tessivar::store {
 
 // The version this program writes.
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 enum class Migration {
     Current,  // at kSchemaVersion, writable

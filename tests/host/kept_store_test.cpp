@@ -55,27 +55,36 @@ TEST_F(KeptStoreTest, JournalAddsMovesFindsAndRemovesEntries) {
     ASSERT_TRUE(add(entry(Tab::Models, 200, "Борис")));
     ASSERT_TRUE(add(entry(Tab::Maps, 300, "Анна")));  // same fields: moved
     ASSERT_TRUE(add(entry(Tab::Maps, 300, "Вера", false)));
-    auto rows = journal_rows(database);
+    const auto order = journal_order(database);
+    auto rows = journal_rows(database, order);
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].fields.values[field_named("Edit2")], "Вера");  // same time: the later first
-    EXPECT_FALSE(rows[0].pressed);
-    EXPECT_EQ(rows[1].at, 300);
-    EXPECT_EQ(rows[2].tab, Tab::Models);
-    EXPECT_EQ(rows[2].folded, "борис\nправила\r\nвторая\n");
+    ASSERT_TRUE(rows[0] && rows[1] && rows[2]);
+    EXPECT_EQ(rows[0]->fields.values[field_named("Edit2")], "Вера");  // same time: the later first
+    EXPECT_FALSE(rows[0]->pressed);
+    EXPECT_EQ(rows[1]->at, 300);
+    EXPECT_EQ(rows[2]->tab, Tab::Models);
+    const auto search = journal_search(database);
+    EXPECT_EQ(search.ids, order);
+    EXPECT_EQ(search.folded[2], "борис\nправила\r\nвторая\n");
 
-    const auto opened = journal_entry(database, rows[1].id);
+    const auto opened = journal_entry(database, order[1]);
     ASSERT_TRUE(opened);
     EXPECT_EQ(opened->short_text, "short Анна");
     EXPECT_EQ(opened->row.fields, entry(Tab::Maps, 0, "Анна").form);
     EXPECT_TRUE(in_journal(database, Tab::Maps, entry(Tab::Maps, 0, "Анна").form));
     EXPECT_FALSE(in_journal(database, Tab::Textures, entry(Tab::Textures, 0, "Анна").form));
 
+    // A row this program would not have written reads as nothing, as does one removed.
     ASSERT_TRUE(database.exec("UPDATE journal SET fields = 'Edit2=x\n' WHERE tab = 2"));  // a maps field
-    const std::int64_t gone[] = {rows[0].id};
+    const std::int64_t gone[] = {order[0]};
     ASSERT_TRUE(database.transaction([&] { return remove_from_journal(database, gone); }));
-    rows = journal_rows(database);
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].fields.values[field_named("Edit2")], "Анна");
+    EXPECT_EQ(journal_order(database), std::vector<std::int64_t>(order.begin() + 1, order.end()));
+    rows = journal_rows(database, order);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_FALSE(rows[0]);
+    ASSERT_TRUE(rows[1]);
+    EXPECT_EQ(rows[1]->fields.values[field_named("Edit2")], "Анна");
+    EXPECT_FALSE(rows[2]);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "store/database.h"
 #include "store/histories.h"
+#include "store/kept.h"
 #include "store/schema.h"
 #include "store/store.h"
 #include "tests/host/temporary_folder.h"
@@ -22,6 +23,23 @@ namespace tessivar::store {
 namespace {
 
 std::string read_through(Store& store);
+
+// How the journal window's reads find their rows: each through an index
+// that holds all it needs, never reading the entries and their descriptions.
+std::string journal_plan(Database& database) {
+    std::string plans;
+    for (const char* query : {"SELECT id FROM journal WHERE tab = 1 ORDER BY at DESC, id DESC LIMIT 1",
+                              "SELECT id FROM journal ORDER BY at DESC, id DESC",
+                              "SELECT id, folded FROM journal ORDER BY at DESC, id DESC"}) {
+        Statement plan = database.prepare(std::string("EXPLAIN QUERY PLAN ") + query);
+        while (plan.step()) plans += plan.text(3) + "\n";
+    }
+    return plans;
+}
+constexpr const char* kJournalPlan =
+    "SEARCH journal USING COVERING INDEX journal_newest (tab=?)\n"
+    "SCAN journal USING COVERING INDEX journal_order\n"
+    "SCAN journal USING COVERING INDEX journal_search\n";
 
 class StoreTest : public ::testing::Test {
 protected:
@@ -93,12 +111,47 @@ TEST_F(StoreTest, EmptyFileMigratesToTheCurrentSchema) {
         ASSERT_TRUE(count.step()) << table << ": " << database.last_message();
         EXPECT_EQ(count.integer(0), 0) << table;
     }
-    // Migrating again changes nothing; the journal reads newest first by its index.
+    // Migrating again changes nothing; the journal reads newest first by its indexes.
     EXPECT_EQ(migrate(database), Migration::Current);
-    Statement plan = database.prepare(
-        "EXPLAIN QUERY PLAN SELECT id FROM journal WHERE tab = 1 ORDER BY at DESC, id DESC LIMIT 50");
-    ASSERT_TRUE(plan.step());
-    EXPECT_NE(plan.text(3).find("journal_newest"), std::string::npos) << plan.text(3);
+    EXPECT_EQ(journal_plan(database), kJournalPlan);
+}
+
+// A file as the first version left it, with two entries: the later one
+// first in time, and the earlier one's descriptions past its fields.
+TEST_F(StoreTest, VersionOneFileMigratesWithItsJournal) {
+    {
+        Database database = opened();
+        ASSERT_TRUE(database.exec(R"(
+            CREATE TABLE settings(name TEXT PRIMARY KEY, value TEXT NOT NULL);
+            CREATE TABLE histories(meaning TEXT PRIMARY KEY, list BLOB NOT NULL);
+            CREATE TABLE kept_form(name TEXT PRIMARY KEY, value TEXT NOT NULL);
+            CREATE TABLE journal(id INTEGER PRIMARY KEY, tab INTEGER NOT NULL, at INTEGER NOT NULL,
+                                 pressed INTEGER NOT NULL, fields TEXT NOT NULL, short_text TEXT NOT NULL,
+                                 full_text TEXT NOT NULL, folded TEXT NOT NULL);
+            CREATE INDEX journal_newest ON journal(tab, at DESC, id DESC, fields);
+            CREATE INDEX journal_list ON journal(at DESC, id DESC, tab, pressed, fields);
+            CREATE TABLE templates(id INTEGER PRIMARY KEY, tab INTEGER NOT NULL, name TEXT NOT NULL,
+                                   short_text TEXT NOT NULL, full_text TEXT NOT NULL, UNIQUE(tab, name));
+            INSERT INTO journal VALUES(1, 0, 200, 1, 'Edit2=Анна' || char(10), 'short', 'full', 'анна' || char(10));
+            INSERT INTO journal VALUES(2, 2, 100, 0, 'Edit4=Борис' || char(10), '', '', 'борис' || char(10));
+            PRAGMA user_version = 1;)")) << database.last_message();
+    }
+    Database database = migrated();
+    EXPECT_EQ(database.user_version(), kSchemaVersion);
+    EXPECT_EQ(journal_order(database), (std::vector<std::int64_t>{1, 2}));
+    const auto search = journal_search(database);
+    EXPECT_EQ(search.ids, (std::vector<std::int64_t>{1, 2}));
+    EXPECT_EQ(search.folded, (std::vector<std::string>{"анна\n", "борис\n"}));
+    const std::int64_t second[] = {2};
+    const auto rows = journal_rows(database, second);
+    ASSERT_TRUE(rows.at(0));
+    EXPECT_EQ(rows[0]->tab, Tab::Models);
+    EXPECT_FALSE(rows[0]->pressed);
+    EXPECT_EQ(journal_entry(database, 1)->full_text, "full");
+    EXPECT_EQ(journal_plan(database), kJournalPlan);
+    Statement old_index = database.prepare("SELECT count(*) FROM sqlite_schema WHERE name = 'journal_list'");
+    ASSERT_TRUE(old_index.step());
+    EXPECT_EQ(old_index.integer(0), 0);
 }
 
 TEST_F(StoreTest, FileFromALaterVersionIsNeverWritten) {

@@ -245,6 +245,38 @@ TEST_F(KeptForm, ThreePressesMakeAJournalThatFindsAndOpensThem) {
     EXPECT_FALSE(IsWindowVisible(journal.handle()));
 }
 
+// More entries than the list reads at once: each row it asks for, far down,
+// back up and at the top, before and after a search, is the entry in that
+// place, and the entry a search found is the one Enter opens.
+TEST_F(KeptForm, AJournalLongerThanAScreenfulShowsEachEntryInItsPlace) {
+    ASSERT_TRUE(database.transaction([&] {
+        for (int i = 0; i < 100; ++i) {
+            store::NewEntry entry{Tab::Maps, 1000 + i, true, {}, "short", "full"};
+            entry.form.values[snapshot::field_named("Edit2")] = "Автор " + std::to_string(i);
+            if (!store::add_to_journal(database, entry)) return false;
+        }
+        return true;
+    }));
+    auto form = started();
+    TFJournal journal(*form);
+    form->set_journal(&journal);
+    form->Action7Execute();
+    ASSERT_EQ(journal.shown_count(), 100u);
+    for (std::size_t item : {99u, 70u, 5u, 0u}) {
+        EXPECT_EQ(journal.cell(item, 2), L"Автор " + std::to_wstring(99 - item)) << item;
+    }
+
+    type_into(journal.Edit1, L"АВТОР 4");  // 49 down to 40, then 4
+    ASSERT_EQ(journal.shown_count(), 11u);
+    EXPECT_EQ(journal.cell(0, 2), L"Автор 49");
+    EXPECT_EQ(journal.cell(10, 2), L"Автор 4");
+    ListView_SetItemState(journal.ListView1, 10, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    MSG enter{journal.ListView1, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    dispatch_message(enter);
+    pump();
+    EXPECT_EQ(text_of(form->Edit2), "Автор 4");
+}
+
 TEST_F(KeptForm, TurnedOffNothingIsKeptTheFormIsForgottenTheJournalStays) {
     auto form = started();
     type_into(form->Edit2, L"Анна");
@@ -258,7 +290,7 @@ TEST_F(KeptForm, TurnedOffNothingIsKeptTheFormIsForgottenTheJournalStays) {
     click(form->Button1);
     pump_for(std::chrono::milliseconds(kKeepDelayMs * 3 / 2));
     EXPECT_EQ(kept("Edit2"), "<none>");
-    EXPECT_EQ(store::journal_rows(database).size(), 1u);
+    EXPECT_EQ(store::journal_order(database).size(), 1u);
 
     form->Action6Execute();  // on again: the form as it stands is kept
     EXPECT_EQ(kept("Edit2"), "Борис");
