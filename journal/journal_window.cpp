@@ -80,7 +80,7 @@ bool TFJournal::create() {
     InitCommonControlsEx(&list_view);
     register_window_class(kJournalClass, object_window_procedure<TFJournal>, GetSysColorBrush(COLOR_BTNFACE),
                           main_icon());
-    take_density(window_dpi(form_.handle()));
+    dpi_ = window_dpi(form_.handle());
     const LayoutScale scale{dpi_, dpi_};
     const SIZE outer = outer_size(scale.size(kJournalDesignClient), kJournalStyle, WS_EX_CONTROLPARENT, dpi_);
     CreateWindowExW(WS_EX_CONTROLPARENT, kJournalClass, kJournalTitle, kJournalStyle, CW_USEDEFAULT,
