@@ -105,8 +105,10 @@ HWND visible_with_text(HWND main_window, std::string_view text) {
     return nullptr;
 }
 
-// The short description pane: the upper of the two multi-line boxes beside the tabs.
-HWND short_pane(HWND main_window) {
+// The highest multi-line box among the main window's own children whose
+// rectangle `fits`.
+template <typename Fits>
+HWND highest_pane(HWND main_window, Fits fits) {
     HWND best = nullptr;
     LONG best_top = LONG_MAX;
     for (HWND control : descendants(main_window)) {
@@ -115,12 +117,18 @@ HWND short_pane(HWND main_window) {
         RECT r;
         GetWindowRect(control, &r);
         const bool multiline = GetWindowLongW(control, GWL_STYLE) & ES_MULTILINE;
-        if (lstrcmpiW(name, L"Edit") == 0 && multiline && GetParent(control) == main_window && r.top < best_top) {
+        if (lstrcmpiW(name, L"Edit") == 0 && multiline && GetParent(control) == main_window && fits(r) &&
+            r.top < best_top) {
             best = control;
             best_top = r.top;
         }
     }
     return best;
+}
+
+// The short description pane: the upper of the two multi-line boxes beside the tabs.
+HWND short_pane(HWND main_window) {
+    return highest_pane(main_window, [](const RECT&) { return true; });
 }
 
 TEST(Program, StartsWithItsTitlesAndMakesADescriptionAndEndsWithCodeZero) {
@@ -306,24 +314,10 @@ TEST(Program, AnswersWhilePicturesLoadFromASilentServerAndExitsWithinASecond) {
 
 // The full description: the multi-line box under the short one, in line with it.
 HWND full_pane(HWND main_window) {
-    const HWND upper = short_pane(main_window);
     RECT short_box;
-    GetWindowRect(upper, &short_box);
-    HWND best = nullptr;
-    LONG best_top = LONG_MAX;
-    for (HWND control : descendants(main_window)) {
-        wchar_t name[16] = {};
-        GetClassNameW(control, name, 16);
-        RECT r;
-        GetWindowRect(control, &r);
-        const bool multiline = GetWindowLongW(control, GWL_STYLE) & ES_MULTILINE;
-        if (lstrcmpiW(name, L"Edit") == 0 && multiline && GetParent(control) == main_window &&
-            r.left == short_box.left && r.top > short_box.top && r.top < best_top) {
-            best = control;
-            best_top = r.top;
-        }
-    }
-    return best;
+    GetWindowRect(short_pane(main_window), &short_box);
+    return highest_pane(main_window,
+                        [&](const RECT& r) { return r.left == short_box.left && r.top > short_box.top; });
 }
 
 // What a user may paste: 100,000 nested [b], 2 MiB of short tagged lines
