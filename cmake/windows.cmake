@@ -1,8 +1,11 @@
-# Windows side: test programs run under Wine with a private prefix in the
+# Windows side: test programs run under Wine with private prefixes in the
 # build tree, and hardened images (ASLR with high entropy, DEP).
 enable_language(RC)
+# Each test program takes one of a few copies of the prefix, with a display
+# of its own, so that ctest may run as many at once.
+set(TESSIVAR_WINE_SLOTS 3 CACHE STRING "Windows tests run at once, each in a copy of the prefix")
 if(CMAKE_CROSSCOMPILING)
-    set(CMAKE_CROSSCOMPILING_EMULATOR
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env TESSIVAR_WINE_SLOTS=${TESSIVAR_WINE_SLOTS}
         ${CMAKE_SOURCE_DIR}/cmake/wine-run ${CMAKE_BINARY_DIR}/wineprefix)
 endif()
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)

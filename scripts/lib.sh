@@ -49,6 +49,10 @@ with_display() {
     fi
 }
 
+# Ends the Wine sessions of the tests' prefix and of its copies.
 stop_wine() {
-    WINEPREFIX="$PWD/build/windows/wineprefix" wineserver -k 2>/dev/null || true
+    local prefix
+    for prefix in "$PWD"/build/windows/wineprefix "$PWD"/build/windows/wineprefix-slot*; do
+        [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    done
 }

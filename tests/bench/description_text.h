@@ -23,4 +23,16 @@ inline std::string make_description_text(std::size_t bytes) {
     return text;
 }
 
+// What a user may paste into a pane: 100,000 nested [b], 2 MiB of short
+// tagged lines and a line of 300,000 characters.
+inline std::string make_pasted_pane() {
+    std::string text;
+    for (int i = 0; i < 100'000; ++i) text += "[b]";
+    text += "x";
+    for (int i = 0; i < 100'000; ++i) text += "[/b]";
+    text += "\r\n";
+    for (int i = 0; text.size() < (2 << 20); ++i) text += "[i]строка[/i] [color=red]" + std::to_string(i) + "[/color]\r\n";
+    return text + std::string(300'000, 'w');
+}
+
 }  // namespace tessivar::bench

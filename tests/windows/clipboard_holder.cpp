@@ -1,17 +1,19 @@
-// clipboard_holder MILLISECONDS: another program that keeps the clipboard
-// open for a while, as a clipboard viewer or a remote-desktop client may; it
-// signals the named event once it holds it.
+// clipboard_holder: another program that keeps the clipboard open, as a
+// clipboard viewer or a remote-desktop client may, until it is told to let
+// go; it signals one named event once it holds it and another once it has
+// let go.
 #include <windows.h>
 
-#include <cstdlib>
-
-int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) return 2;
-    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"TessivarClipboardHeld");
+int wmain() {
+    HANDLE held = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"TessivarClipboardHeld");
+    HANDLE release = OpenEventW(SYNCHRONIZE, FALSE, L"TessivarClipboardRelease");
+    HANDLE released = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"TessivarClipboardReleased");
+    if (!held || !release || !released) return 2;
     HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     if (!OpenClipboard(owner)) return 1;
-    if (ready) SetEvent(ready);
-    Sleep(static_cast<DWORD>(_wtoi(argv[1])));
+    SetEvent(held);
+    WaitForSingleObject(release, INFINITE);
     CloseClipboard();
+    SetEvent(released);
     return 0;
 }

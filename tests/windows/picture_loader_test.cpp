@@ -99,7 +99,7 @@ TEST_F(PictureLoaderTest, EachPictureArrivesOrSaysWhyNot) {
                                             "/loop", "/hop/5", "/hop/6", "/to-file", "/silent"};
     for (const std::string& path : paths) loader.load(server.address(path), 200);
     loader.load("ftp://127.0.0.1/red.png", 200);
-    ASSERT_TRUE(receiver.wait_for(paths.size() + 1, pictures::kTimeLimitMs + 5'000));
+    ASSERT_TRUE(receiver.wait_for(paths.size() + 1, pictures::kTimeLimitMs + 60'000));
 
     const struct {
         const char* path;
@@ -158,7 +158,7 @@ TEST_F(PictureLoaderTest, CancelledLoadsSayNothingAndClosingNeverWaitsOnTheNetwo
     loader->load(server.address("/red.png"), 100);
     const std::vector<std::string> keep = {server.address("/red.png")};
     loader->keep_only(keep);
-    ASSERT_TRUE(receiver.wait_for(1, 5'000));
+    ASSERT_TRUE(receiver.wait_for(1, 60'000));
     EXPECT_TRUE(receiver.results.count(keep[0]) && receiver.results[keep[0]]->picture);
     EXPECT_FALSE(receiver.wait_for(2, 300)) << "a cancelled load reported";
 
@@ -167,8 +167,10 @@ TEST_F(PictureLoaderTest, CancelledLoadsSayNothingAndClosingNeverWaitsOnTheNetwo
     const DWORD before = GetTickCount();
     loader.reset();
     const DWORD closing = GetTickCount() - before;
-    EXPECT_LT(closing, 1'000u);
-    EXPECT_LT(slowest_call, 50u);
+    // Neither a load nor the closing waits on the silent server: either
+    // would last at least the loader's own time limit.
+    EXPECT_LT(closing, pictures::kTimeLimitMs / 2);
+    EXPECT_LT(slowest_call, pictures::kTimeLimitMs / 2);
     EXPECT_EQ(receiver.results.size(), 1u);
 }
 

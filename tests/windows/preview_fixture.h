@@ -41,7 +41,12 @@ protected:
     // Opened from the menu, its rendering's last step done.
     void open_preview() {
         form->Action2Execute();
-        for (DWORD start = GetTickCount(); preview->rendering() && GetTickCount() - start < 30'000;) {
+        wait_for_rendering();
+    }
+    // The rendering under way, if any, to its last step: however long a
+    // busy machine takes, within a minute.
+    void wait_for_rendering() {
+        for (DWORD start = GetTickCount(); preview->rendering() && GetTickCount() - start < 60'000;) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
             pump();
         }

@@ -57,9 +57,9 @@ inline HWND keyboard_target() { return GetFocus() ? GetFocus() : GetActiveWindow
 }  // namespace detail
 
 // Runs the thread's messages until every step has run and what it caused is
-// done, for a few seconds at most.
+// done, for a minute at most.
 inline Outcome run_steps(std::vector<Step> steps) {
-    detail::Script script{std::move(steps), 0, GetTickCount() + 8'000};
+    detail::Script script{std::move(steps), 0, GetTickCount() + 60'000};
     detail::g_script = &script;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, detail::on_tick);
     Outcome outcome;
