@@ -54,6 +54,18 @@ bool write_all(HANDLE file, std::string_view bytes) {
            written == bytes.size() && FlushFileBuffers(file);
 }
 
+// Whether the file at `path`, if there is one, may be replaced: not
+// read-only, not a folder, not held open by a program that forbids it.
+// Windows' move refuses these itself; Wine 8 replaces them.
+bool may_replace(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    const FileHandle probe{CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr)};
+    return probe.handle != INVALID_HANDLE_VALUE;
+}
+
 // A name beside `path` that nothing has yet, and the file made there; none
 // where no file can be made in that folder.
 std::optional<std::wstring> new_file_beside(const std::wstring& path, FileHandle& file) {
@@ -95,9 +107,9 @@ FileBytes read_file(const std::wstring& path, std::size_t limit) {
 
 // Moved, not replaced with ReplaceFileW: Wine's moves the old file away
 // before the new one in, so a failure between loses both; a move onto it
-// is one rename. A read-only file or one another program holds open is
-// refused, as on Windows.
+// is one rename.
 bool write_file(const std::wstring& path, std::string_view bytes) {
+    if (!may_replace(path)) return false;
     FileHandle file{INVALID_HANDLE_VALUE};
     const std::optional<std::wstring> beside = new_file_beside(path, file);
     if (!beside) return false;

@@ -226,8 +226,8 @@ TEST_F(TemplateWindowTest, ANewTemplateWithALineAddedIsWrittenByTheNextPress) {
 }
 
 TEST_F(TemplateWindowTest, AnErrorIsShownAndThePressWritesNothing) {
-    ASSERT_TRUE(templates->add(Tab::Maps, "С ошибкой", builtin_template(Tab::Maps)));
-    ASSERT_TRUE(templates->use(Tab::Maps, "С ошибкой"));
+    ASSERT_EQ(templates->add(Tab::Maps, "С ошибкой", builtin_template(Tab::Maps)), TemplateWrite::Done);
+    ASSERT_EQ(templates->use(Tab::Maps, "С ошибкой"), TemplateWrite::Done);
     window->show();
     ASSERT_EQ(selected(), 1) << "the template in use is shown first";
     click(form->Button1);
@@ -364,7 +364,7 @@ TEST_F(TemplateWindowTest, ATemplateASecondCopyRemovedIsSaidGoneOrMadeAgainByTyp
 TEST_F(TemplateWindowTest, ATemplateSavedToAFileAndLoadedBackIsTheSame) {
     const TemplateText mine{"{если Автор карты}[b]{Автор карты}[/b]{конец} {{в скобках}}", "ёлка\n\n{Версия}\n"};
     ASSERT_EQ(check_template(Tab::Maps, mine), std::nullopt);
-    ASSERT_TRUE(templates->add(Tab::Maps, "Моё", mine));
+    ASSERT_EQ(templates->add(Tab::Maps, "Моё", mine), TemplateWrite::Done);
     window->show();
     SendMessageW(window->TemplateList, LB_SETCURSEL, 1, 0);
     SendMessageW(window->handle(), WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), reinterpret_cast<LPARAM>(window->TemplateList));
