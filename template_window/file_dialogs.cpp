@@ -55,15 +55,12 @@ bool write_all(HANDLE file, std::string_view bytes) {
 }
 
 // Whether the file at `path`, if there is one, may be replaced: not
-// read-only, not a folder, not held open by a program that forbids it.
-// Windows' move refuses these itself; Wine 8 replaces them.
+// read-only. Windows' move refuses to replace one; Wine 8's does not. A
+// folder is refused here before anything is made beside it.
 bool may_replace(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
-    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
-    const FileHandle probe{CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, 0, nullptr)};
-    return probe.handle != INVALID_HANDLE_VALUE;
+    return !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
 }
 
 // A name beside `path` that nothing has yet, and the file made there; none

@@ -437,8 +437,12 @@ std::vector<std::wstring> files_beside(const std::wstring& path) {
 // another program holds open, a folder in its place) the old one is as it
 // was and nothing is left beside it.
 TEST(TemplateFileWriting, AFileWrittenOverIsReplacedWholeOrLeftAsItWas) {
-    const std::wstring file = temporary_path(L"поверх.txt");
+    const std::wstring file = temporary_path(L"поверх.txt"), folder = temporary_path(L"папка.txt");
+    for (const std::wstring& earlier : {file, folder}) {  // a run stopped half-way
+        for (const std::wstring& leftover : files_beside(earlier)) DeleteFileW(leftover.c_str());
+    }
     DeleteFileW(file.c_str());
+    RemoveDirectoryW(folder.c_str());
     ASSERT_TRUE(write_file(file, "старое"));
     const std::optional<FileState> old = file_state(file);
     ASSERT_TRUE(old);
@@ -466,7 +470,6 @@ TEST(TemplateFileWriting, AFileWrittenOverIsReplacedWholeOrLeftAsItWas) {
     EXPECT_EQ(files_beside(file), std::vector<std::wstring>{});
     DeleteFileW(file.c_str());
 
-    const std::wstring folder = temporary_path(L"папка.txt");
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     EXPECT_FALSE(write_file(folder, "не записано"));
     EXPECT_EQ(GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD{FILE_ATTRIBUTE_DIRECTORY});
