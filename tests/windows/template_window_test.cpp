@@ -296,7 +296,8 @@ TEST_F(TemplateWindowTest, ATemplateAsTypedAndItsUseSurviveARestart) {
 // Another copy of the program holds the file's write lock: the failure line
 // stays while typing goes on, another template is chosen and the window is
 // closed; what was typed is shown again where its template is chosen, and
-// kept once the lock goes, the window closed meanwhile.
+// kept once the lock goes, the window closed meanwhile. Without a lock,
+// choosing another template keeps the typing at once.
 TEST_F(TemplateWindowTest, AnEditTheFileRefusesIsSaidHeldAndKeptOnceTheLockGoes) {
     ASSERT_EQ(templates->add(Tab::Maps, "Другое", {"другое", ""}), TemplateWrite::Done);
     ASSERT_EQ(templates->add(Tab::Maps, "Моё", {"краткое", "полное"}), TemplateWrite::Done);
@@ -325,6 +326,11 @@ TEST_F(TemplateWindowTest, AnEditTheFileRefusesIsSaidHeldAndKeptOnceTheLockGoes)
     EXPECT_TRUE(pump_until([&] { return kept_short_text("Моё") == "БАкраткое"; })) << "retried with the window closed";
     window->show();
     EXPECT_TRUE(pump_until([&] { return error_line() == "Ошибок нет"; })) << error_line();
+
+    type_at_start(window->ShortBox, L"В");
+    select(1);  // at once, before the typing settles
+    EXPECT_EQ(kept_short_text("Моё"), "ВБАкраткое");
+    EXPECT_EQ(kept_short_text("Другое"), "другое");
 }
 
 // The session's end reaches every top-level window, and the process may be
