@@ -36,6 +36,15 @@ bool put_in_use(Database& database, Tab tab, std::string_view name) {
 
 bool is_in_use(Database& database, Tab tab, std::string_view name) { return setting_in(database, tab) == name; }
 
+// How many rows the connection's last statement changed; none where that cannot be read.
+std::optional<std::int64_t> rows_changed(Database& database) {
+    Statement read = database.prepare("SELECT changes()");
+    if (!read.step()) return std::nullopt;
+    return read.integer(0);
+}
+
+TemplateWrite done(bool written) { return written ? TemplateWrite::Done : TemplateWrite::Refused; }
+
 }  // namespace
 
 std::optional<std::string> template_name_problem(std::string_view name, const std::vector<std::string>& taken) {
@@ -70,42 +79,57 @@ std::optional<TemplateText> TemplateStore::find(Tab tab, std::string_view name) 
     return found;
 }
 
+TemplateWrite TemplateStore::write(const std::function<TemplateWrite(Database&)>& body) {
+    TemplateWrite outcome = TemplateWrite::Refused;  // where the file never ran `body`
+    const bool committed = file_.write([&](Database& database) {
+        outcome = body(database);
+        return outcome == TemplateWrite::Done;
+    });
+    if (committed) return TemplateWrite::Done;
+    return outcome == TemplateWrite::Done ? TemplateWrite::Refused : outcome;  // the commit failed
+}
+
 // A name taken is refused before the table would refuse it.
-bool TemplateStore::add(Tab tab, std::string_view name, const TemplateText& text) {
-    return file_.write([&](Database& database) {
-        if (find_in(database, tab, name)) return false;
+TemplateWrite TemplateStore::add(Tab tab, std::string_view name, const TemplateText& text) {
+    return write([&](Database& database) {
+        if (find_in(database, tab, name)) return TemplateWrite::Taken;
         Statement write =
             database.prepare("INSERT INTO templates(tab, name, short_text, full_text) VALUES(?, ?, ?, ?)");
-        return write.bind(1, number(tab)).bind(2, name).bind(3, text.short_text).bind(4, text.full_text).run();
+        return done(write.bind(1, number(tab)).bind(2, name).bind(3, text.short_text).bind(4, text.full_text).run());
     });
 }
 
 // The tab keeps writing with a renamed template: both change at once.
-bool TemplateStore::rename(Tab tab, std::string_view from, std::string_view to) {
-    return file_.write([&](Database& database) {
-        if (!find_in(database, tab, from) || find_in(database, tab, to)) return false;
+TemplateWrite TemplateStore::rename(Tab tab, std::string_view from, std::string_view to) {
+    return write([&](Database& database) {
+        if (find_in(database, tab, to)) return TemplateWrite::Taken;
         const bool was_in_use = is_in_use(database, tab, from);
         Statement write = database.prepare("UPDATE templates SET name = ? WHERE tab = ? AND name = ?");
-        return write.bind(1, to).bind(2, number(tab)).bind(3, from).run() &&
-               (!was_in_use || put_in_use(database, tab, to));
+        if (!write.bind(1, to).bind(2, number(tab)).bind(3, from).run()) return TemplateWrite::Refused;
+        const std::optional<std::int64_t> renamed = rows_changed(database);
+        if (!renamed) return TemplateWrite::Refused;
+        if (*renamed == 0) return TemplateWrite::Gone;
+        return done(!was_in_use || put_in_use(database, tab, to));
     });
 }
 
-bool TemplateStore::save(Tab tab, std::string_view name, const TemplateText& text) {
-    return file_.write([&](Database& database) {
-        Statement write =
-            database.prepare("UPDATE templates SET short_text = ?, full_text = ? WHERE tab = ? AND name = ?");
-        return write.bind(1, text.short_text).bind(2, text.full_text).bind(3, number(tab)).bind(4, name).run();
+TemplateWrite TemplateStore::save(Tab tab, std::string_view name, const TemplateText& text) {
+    return write([&](Database& database) {
+        Statement write = database.prepare(
+            "INSERT INTO templates(tab, name, short_text, full_text) VALUES(?, ?, ?, ?) ON CONFLICT(tab, name) "
+            "DO UPDATE SET short_text = excluded.short_text, full_text = excluded.full_text");
+        return done(write.bind(1, number(tab)).bind(2, name).bind(3, text.short_text).bind(4, text.full_text).run() &&
+                    rows_changed(database) == 1);
     });
 }
 
 // A tab that wrote with it goes back to the built-in template, so that a
 // later template of the same name is not taken into use unasked.
-bool TemplateStore::remove(Tab tab, std::string_view name) {
-    return file_.write([&](Database& database) {
+TemplateWrite TemplateStore::remove(Tab tab, std::string_view name) {
+    return write([&](Database& database) {
         const bool was_in_use = is_in_use(database, tab, name);
         Statement write = database.prepare("DELETE FROM templates WHERE tab = ? AND name = ?");
-        return write.bind(1, number(tab)).bind(2, name).run() && (!was_in_use || put_in_use(database, tab, ""));
+        return done(write.bind(1, number(tab)).bind(2, name).run() && (!was_in_use || put_in_use(database, tab, "")));
     });
 }
 
@@ -119,8 +143,11 @@ std::string TemplateStore::in_use(Tab tab) const {
     return name;
 }
 
-bool TemplateStore::use(Tab tab, std::string_view name) {
-    return file_.write([&](Database& database) { return put_in_use(database, tab, name); });
+TemplateWrite TemplateStore::use(Tab tab, std::string_view name) {
+    return write([&](Database& database) {
+        if (!name.empty() && !find_in(database, tab, name)) return TemplateWrite::Gone;
+        return done(put_in_use(database, tab, name));
+    });
 }
 
 std::optional<TemplateText> TemplateStore::in_use_text(Tab tab) const {

@@ -17,9 +17,15 @@ inline constexpr wchar_t kOpenTemplateTitle[] = L"Загрузить оформ�
 std::optional<std::wstring> ask_save_path(HWND owner, const std::wstring& suggested_name);
 std::optional<std::wstring> ask_open_path(HWND owner);
 
-// The file's bytes; none where it cannot be read or holds more than `limit`.
-std::optional<std::string> read_file(const std::wstring& path, std::size_t limit);
-// Written whole, or nothing said to be done: false where any byte failed.
+struct FileBytes {
+    std::optional<std::string> bytes;  // none where the file cannot be read or is over the limit
+    unsigned long long size = 0;       // as the file system gives it, also where over the limit
+};
+// The file's bytes where it holds no more than `limit`.
+FileBytes read_file(const std::wstring& path, std::size_t limit);
+// Written whole or not at all: the bytes go to a new file beside `path`,
+// which then takes its place in one step. False where any step failed; an
+// earlier file at `path` is then as it was, and nothing new is left beside it.
 bool write_file(const std::wstring& path, std::string_view bytes);
 // The file's name without its folder and its last extension.
 std::wstring file_stem(const std::wstring& path);

@@ -17,6 +17,8 @@ namespace tessivar {
 namespace {
 
 constexpr UINT_PTR kEditTimer = 1;
+constexpr UINT_PTR kRetryTimer = 2;
+constexpr wchar_t kNotSaved[] = L"Не сохранено: файл базы данных недоступен.";
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kFocus = WS_TABSTOP;
 constexpr DWORD kList = kFocus | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
@@ -107,6 +109,13 @@ std::string free_name(const std::string& wanted, const std::vector<std::string>&
     return name;
 }
 
+// Why a write was not done, for the user: `name` is the template it did not find or the name taken.
+std::wstring unwritten_text(TemplateWrite outcome, const std::string& name) {
+    if (outcome == TemplateWrite::Gone) return L"Оформления «" + widen(name) + L"» больше нет: его переименовали или удалили.";
+    if (outcome == TemplateWrite::Taken) return widen(template_name_problem(name, {name}).value_or(""));
+    return kNotSaved;
+}
+
 }  // namespace
 
 std::string template_error_text(const TemplateError& error) {
@@ -117,7 +126,7 @@ TFTemplates::TFTemplates(TFMain& main, TemplateStore* store) : main_(main), stor
 
 TFTemplates::~TFTemplates() {
     if (!window_) return;
-    if (edit_pending_) keep_typed();
+    keep_typed();  // the last try for what the file refused so far
     DestroyWindow(window_);
     DeleteObject(font_);
     DeleteObject(fixed_font_);
@@ -248,8 +257,7 @@ void TFTemplates::select(std::size_t index) {
     if (edit_pending_) keep_typed();
     selected_ = index;
     SendMessageW(TemplateList, LB_SETCURSEL, index, 0);
-    const TemplateText text = builtin_selected() ? builtin_template(tab_)
-                                                 : store_->find(tab_, selected_name()).value_or(TemplateText{});
+    const TemplateText text = builtin_selected() ? builtin_template(tab_) : held_or_kept(selected_name());
     filling_ = true;
     write_box(ShortBox, text.short_text);
     write_box(FullBox, text.full_text);
@@ -265,6 +273,13 @@ void TFTemplates::select(std::size_t index) {
 
 TemplateText TFTemplates::typed() const { return {read_box(ShortBox), read_box(FullBox)}; }
 
+TemplateText TFTemplates::held_or_kept(const std::string& name) const {
+    for (const HeldEdit& edit : held_) {
+        if (edit.tab == tab_ && edit.name == name) return edit.text;
+    }
+    return store_->find(tab_, name).value_or(TemplateText{});
+}
+
 // Coalesced: at most one save and one rendering per delay, however fast the typing.
 void TFTemplates::edited() {
     if (filling_ || builtin_selected() || edit_pending_) return;
@@ -272,11 +287,44 @@ void TFTemplates::edited() {
     SetTimer(window_, kEditTimer, kTemplateEditDelayMs, nullptr);
 }
 
-void TFTemplates::keep_typed() {
+void TFTemplates::hold_typed() {
+    if (!edit_pending_) return;
     KillTimer(window_, kEditTimer);
     edit_pending_ = false;
     if (builtin_selected() || !store_) return;
-    if (!store_->save(tab_, selected_name(), typed())) say(L"Не сохранено: файл базы данных недоступен.");
+    forget_held(selected_name());
+    held_.push_back({tab_, selected_name(), typed()});
+}
+
+bool TFTemplates::keep_typed() {
+    hold_typed();
+    return write_held();
+}
+
+// In the order typed; the first refusal ends the try, as the file would
+// refuse the rest as well. Until all are written the failure line stays.
+bool TFTemplates::write_held() {
+    while (!held_.empty()) {
+        const HeldEdit& edit = held_.front();
+        if (store_->save(edit.tab, edit.name, edit.text) != TemplateWrite::Done) {
+            say(kNotSaved);
+            retry_later();
+            return false;
+        }
+        held_.erase(held_.begin());
+    }
+    KillTimer(window_, kRetryTimer);
+    retry_ms_ = kTemplateRetryFirstMs;
+    return true;
+}
+
+void TFTemplates::retry_later() {
+    SetTimer(window_, kRetryTimer, retry_ms_, nullptr);
+    retry_ms_ = std::min(retry_ms_ * 2, kTemplateRetryLongestMs);
+}
+
+void TFTemplates::forget_held(const std::string& name) {
+    std::erase_if(held_, [&](const HeldEdit& edit) { return edit.tab == tab_ && edit.name == name; });
 }
 
 // Some errors only rendering finds (a loop writing too much): both count.
@@ -284,13 +332,10 @@ void TFTemplates::show_check_and_result() {
     const TemplateText text = typed();
     const std::optional<TemplateError> error = check_template(tab_, text);
     const Rendered rendered = error ? Rendered(*error) : main_.render_tab(tab_, text);
-    if (const auto* found = std::get_if<TemplateError>(&rendered)) {
-        say(widen(template_error_text(*found)));
-        write_text(ResultBox, "");
-        return;
-    }
-    say(L"Ошибок нет");
-    write_text(ResultBox, result_text(std::get<Description>(rendered)));
+    const auto* found = std::get_if<TemplateError>(&rendered);
+    write_text(ResultBox, found ? std::string() : result_text(std::get<Description>(rendered)));
+    if (!held_.empty()) return say(kNotSaved);  // until the file takes the edit
+    say(found ? widen(template_error_text(*found)) : std::wstring(L"Ошибок нет"));
 }
 
 void TFTemplates::say(const std::wstring& text) { SetWindowTextW(ErrorLine, text.c_str()); }
@@ -321,7 +366,8 @@ void TFTemplates::add_new() {
         ask_name(L"Новое оформление", free_name(builtin_selected() ? "Моё оформление" : selected_name(), taken));
     if (!name) return;
     if (const auto problem = template_name_problem(*name, taken)) return say(widen(*problem));
-    if (!store_->add(tab_, *name, typed())) return say(L"Не сохранено: файл базы данных недоступен.");
+    const TemplateWrite added = store_->add(tab_, *name, typed());
+    if (added != TemplateWrite::Done) return say(unwritten_text(added, *name));
     fill_list(*name);
     SetFocus(FullBox);
 }
@@ -333,24 +379,36 @@ void TFTemplates::rename_selected() {
     std::vector<std::string> others = user_names();
     std::erase(others, old_name);
     if (const auto problem = template_name_problem(*name, others)) return say(widen(*problem));
-    if (edit_pending_) keep_typed();
-    if (!store_->rename(tab_, old_name, *name)) return say(L"Не сохранено: файл базы данных недоступен.");
-    fill_list(*name);
+    if (!keep_typed()) return;  // else the edit would be written under the old name again
+    const TemplateWrite renamed = store_->rename(tab_, old_name, *name);
+    if (renamed == TemplateWrite::Refused) return say(kNotSaved);
+    fill_list(renamed == TemplateWrite::Done ? *name : old_name);  // as the file has them now
+    if (renamed != TemplateWrite::Done) say(unwritten_text(renamed, renamed == TemplateWrite::Gone ? old_name : *name));
 }
 
 // Asks first: a template is the user's work, and nothing brings it back.
 void TFTemplates::delete_selected() {
     const std::wstring question = L"Удалить оформление «" + widen(selected_name()) + L"»?";
     if (MessageBoxW(window_, question.c_str(), kTemplateWindowTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    const std::string name = selected_name();
+    if (store_->remove(tab_, name) != TemplateWrite::Done) {
+        keep_typed();  // the template stays, and with it what was typed
+        return say(L"Не удалено: файл базы данных недоступен.");
+    }
     KillTimer(window_, kEditTimer);
     edit_pending_ = false;
-    if (!store_->remove(tab_, selected_name())) return say(L"Не удалено: файл базы данных недоступен.");
+    forget_held(name);
     fill_list(store_->in_use(tab_));
 }
 
+// What was typed first: the press writes with the template as the user sees it.
 void TFTemplates::use_selected() {
-    if (!store_->use(tab_, selected_name())) return say(L"Не сохранено: файл базы данных недоступен.");
-    fill_list(selected_name());
+    if (!keep_typed()) return;
+    const std::string name = selected_name();
+    const TemplateWrite used = store_->use(tab_, name);
+    if (used == TemplateWrite::Refused) return say(kNotSaved);
+    fill_list(name);
+    if (used != TemplateWrite::Done) say(unwritten_text(used, name));
 }
 
 void TFTemplates::save_to_file() {
@@ -365,16 +423,18 @@ void TFTemplates::save_to_file() {
 void TFTemplates::load_from_file() {
     const std::optional<std::wstring> path = ask_open_path(window_);
     if (!path) return;
-    const std::optional<std::string> bytes = read_file(*path, kMaxTemplateFileBytes + 1);
-    if (!bytes) return say(L"Не удалось прочитать файл " + *path);
-    const TemplateFileRead read = read_template_file(*bytes);
+    const FileBytes file = read_file(*path, kMaxTemplateFileBytes);
+    if (const auto too_big = template_file_size_problem(file.size)) return say(L"Не загружено. " + widen(*too_big));
+    if (!file.bytes) return say(L"Не удалось прочитать файл " + *path);
+    const TemplateFileRead read = read_template_file(*file.bytes);
     if (const auto* reason = std::get_if<std::string>(&read)) return say(L"Не загружено. " + widen(*reason));
     const TemplateText& text = std::get<TemplateText>(read);
     if (const std::optional<TemplateError> error = check_template(tab_, text)) {
         return say(L"Не загружено: ошибка в оформлении. " + widen(template_error_text(*error)));
     }
     const std::string name = free_name(narrow(file_stem(*path)), user_names());
-    if (!store_->add(tab_, name, text)) return say(L"Не сохранено: файл базы данных недоступен.");
+    const TemplateWrite added = store_->add(tab_, name, text);
+    if (added != TemplateWrite::Done) return say(unwritten_text(added, name));
     fill_list(name);
 }
 
@@ -410,9 +470,14 @@ LRESULT TFTemplates::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             on_command(reinterpret_cast<HWND>(lparam), HIWORD(wparam));
             return 0;
         case WM_TIMER:
-            if (wparam != kEditTimer) break;
-            keep_typed();
-            show_check_and_result();
+            if (wparam == kEditTimer) {
+                const bool retrying = !held_.empty();  // the retry's timer writes it: no wait at each pause in typing
+                hold_typed();
+                if (!retrying) write_held();
+                show_check_and_result();
+            } else if (wparam == kRetryTimer && write_held()) {
+                show_check_and_result();
+            }
             return 0;
         case WM_ACTIVATE:  // the tab's fields may have changed meanwhile
             if (LOWORD(wparam) != WA_INACTIVE && !edit_pending_) show_check_and_result();
@@ -424,8 +489,16 @@ LRESULT TFTemplates::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             on_dpi_changed(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
             return 0;
         case WM_CLOSE:  // hidden, never destroyed: it opens again as it was left
-            if (edit_pending_) keep_typed();
+            keep_typed();
             ShowWindow(window_, SW_HIDE);
+            return 0;
+        // Every top-level window hears of the session's end, and the process
+        // may be ended right after: the owner's saving does not reach here.
+        case WM_QUERYENDSESSION:
+            keep_typed();
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wparam) keep_typed();
             return 0;
         default:
             break;

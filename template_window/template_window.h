@@ -24,6 +24,10 @@ inline constexpr wchar_t kTemplateWindowTitle[] = L"Оформление опи�
 inline constexpr SIZE kTemplateWindowDesignClient = {760, 540};
 // Typing is saved, checked and shown this long after its last keystroke.
 inline constexpr UINT kTemplateEditDelayMs = 300;
+// A save the file refused is tried again after this long, twice as long
+// after each refusal, up to the longest.
+inline constexpr UINT kTemplateRetryFirstMs = 500;
+inline constexpr UINT kTemplateRetryLongestMs = 8000;
 
 // Where a template's error stands and what it is, for the user.
 std::string template_error_text(const TemplateError& error);
@@ -68,8 +72,16 @@ private:
     bool builtin_selected() const { return selected_ == 0; }
     const std::string& selected_name() const { return names_[selected_]; }
     TemplateText typed() const;
+    // The template as the user last saw it: their edit the file has not taken yet, or the file's.
+    TemplateText held_or_kept(const std::string& name) const;
     void edited();
-    void keep_typed();
+    // The typing, if any, among the held edits.
+    void hold_typed();
+    // The typing held, then every held edit written: whether none is left.
+    bool keep_typed();
+    bool write_held();
+    void retry_later();
+    void forget_held(const std::string& name);
     void show_check_and_result();
     void insert_field();
     void say(const std::wstring& text);
@@ -96,6 +108,15 @@ private:
     HWND last_layout_box_{};  // where a field's name goes
     bool filling_ = false;    // the program, not the user, is changing the boxes
     bool edit_pending_ = false;
+    // Edits the file refused (another copy holds it, say): kept here and
+    // retried until it takes them, also once the window is closed.
+    struct HeldEdit {
+        Tab tab;
+        std::string name;
+        TemplateText text;
+    };
+    std::vector<HeldEdit> held_;
+    UINT retry_ms_ = kTemplateRetryFirstMs;
 };
 
 }  // namespace tessivar

@@ -1,9 +1,12 @@
 #include "templates/template_file.h"
 
+#include <algorithm>
+
 namespace tessivar {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr unsigned long long kMebibyte = 1 << 20;
 
 }  // namespace
 
@@ -59,6 +62,25 @@ bool is_program_utf8(std::string_view bytes) {
     return true;
 }
 
+// Megabytes to a tenth, rounded up: a file over the limit never reads as at it.
+std::string megabytes(unsigned long long bytes) {
+    unsigned long long whole = bytes / kMebibyte;
+    unsigned long long tenths = (bytes % kMebibyte * 10 + kMebibyte - 1) / kMebibyte;
+    if (tenths == 10) ++whole, tenths = 0;
+    return std::to_string(whole) + "," + std::to_string(tenths) + " МБ";
+}
+
+// Where the first line that is the separator starts; npos, none. The last
+// line counts with or without a line break after it.
+std::size_t separator_line(std::string_view body) {
+    for (std::size_t start = 0;;) {
+        const std::size_t end = std::min(body.find('\n', start), body.size());
+        if (body.substr(start, end - start) == kTemplateFileSeparator) return start;
+        if (end == body.size()) return std::string_view::npos;
+        start = end + 1;
+    }
+}
+
 }  // namespace
 
 std::string write_template_file(const TemplateText& text) {
@@ -69,8 +91,13 @@ std::string write_template_file(const TemplateText& text) {
     return out;
 }
 
+std::optional<std::string> template_file_size_problem(unsigned long long bytes) {
+    if (bytes <= kMaxTemplateFileBytes) return std::nullopt;
+    return "Файл размером " + megabytes(bytes) + " больше 4 МБ: это не файл оформления.";
+}
+
 TemplateFileRead read_template_file(std::string_view bytes) {
-    if (bytes.size() > kMaxTemplateFileBytes) return std::string("Файл больше 4 МБ: это не файл оформления.");
+    if (auto too_big = template_file_size_problem(bytes.size())) return *std::move(too_big);
     if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
     if (!is_program_utf8(bytes)) return std::string("Файл не в кодировке UTF-8: это не файл оформления.");
     const std::string text = lines_with_lf(bytes);
@@ -79,18 +106,14 @@ TemplateFileRead read_template_file(std::string_view bytes) {
         return "Это не файл оформления: его первая строка не «" + std::string(kTemplateFileMarker) + "».";
     }
     const std::string body = first_line.size() < text.size() ? text.substr(first_line.size() + 1) : "";
-    const std::string separator = std::string(kTemplateFileSeparator) + '\n';
-    std::size_t at = body.starts_with(separator) ? 0 : std::string::npos;
-    if (at == std::string::npos) {
-        at = body.find('\n' + separator);
-        if (at != std::string::npos) ++at;
-    }
+    const std::size_t at = separator_line(body);
     if (at == std::string::npos) {
         return "В файле нет строки «" + std::string(kTemplateFileSeparator) + "» перед полным описанием.";
     }
+    const std::size_t full_at = at + kTemplateFileSeparator.size() + 1;
     TemplateText result;
     result.short_text = body.substr(0, at == 0 ? 0 : at - 1);
-    result.full_text = body.substr(at + separator.size());
+    result.full_text = full_at < body.size() ? body.substr(full_at) : std::string();
     return result;
 }
 

@@ -2,6 +2,7 @@
 // One template as a text file a user can share: UTF-8, a first line that
 // says what the file is, the short description's text, a line that parts
 // it from the full description's text, and that text to the end.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -24,6 +25,10 @@ std::string lines_with_lf(std::string_view text);
 
 // The file's bytes, lines ended by CR LF as Windows' editors write them.
 std::string write_template_file(const TemplateText& text);
+
+// Why a file of `bytes` bytes is refused before it is read, in Russian,
+// its size named; none, it is not too big.
+std::optional<std::string> template_file_size_problem(unsigned long long bytes);
 
 // The template a file holds, its lines ended by LF; or why the file is no
 // template file, in Russian, for the user. Whether the template itself

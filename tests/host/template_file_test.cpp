@@ -47,6 +47,10 @@ TEST(TemplateFile, EditorsLineEndsAndByteOrderMarkAreRead) {
         {"\xEF\xBB\xBF" + kMarker + "\nа\nб\n" + kSeparator + "\nв", {"а\nб", "в"}},
         {kMarker + "\r" + "а\r" + kSeparator + "\r" + "в\r\n", {"а", "в\n"}},
         {kMarker + "\n" + kSeparator + "\nв", {"", "в"}},
+        // The separator the file's last line, no line break after it.
+        {kMarker + "\nа\n" + kSeparator, {"а", ""}},
+        {kMarker + "\r\n" + kSeparator, {"", ""}},
+        {kMarker + "\rа\r\r" + kSeparator, {"а\n", ""}},
     };
     for (const auto& c : cases) {
         const TemplateFileRead read = read_template_file(c.file);
@@ -69,7 +73,8 @@ TEST(TemplateFile, WhatIsNotATemplateFileIsRefusedWithItsReason) {
         {kMarker + "\n\xC0\x80\n" + kSeparator + "\n", "UTF-8"},  // an overlong form
         {kMarker + "\n\xE2\x82\n" + kSeparator, "UTF-8"},       // cut short
         {kMarker + "\nа" + std::string(1, '\0') + "\n" + kSeparator + "\n", "UTF-8"},
-        {kMarker + "\n" + kSeparator + "\n" + std::string(kMaxTemplateFileBytes, 'x'), "4 МБ"},
+        {kMarker + "\n" + kSeparator + "\n" + std::string(kMaxTemplateFileBytes, 'x'), "размером 4,1 МБ больше 4 МБ"},
+        {kMarker + "\nа\n" + kSeparator + "x", "нет строки"},
     };
     for (const auto& c : cases) {
         const TemplateFileRead read = read_template_file(c.file);
@@ -77,6 +82,24 @@ TEST(TemplateFile, WhatIsNotATemplateFileIsRefusedWithItsReason) {
         EXPECT_NE(std::get<std::string>(read).find(c.reason_part), std::string::npos)
             << std::get<std::string>(read);
     }
+}
+
+// Refused before a byte is read, the size named: rounded up to a tenth, so
+// that a file just over the limit never reads as at it.
+TEST(TemplateFile, AFileOverTheLimitIsRefusedWithItsSize) {
+    constexpr unsigned long long kMiB = 1 << 20;
+    const struct {
+        unsigned long long bytes;
+        std::optional<std::string> problem;
+    } cases[] = {
+        {0, std::nullopt},
+        {kMaxTemplateFileBytes, std::nullopt},
+        {kMaxTemplateFileBytes + 1, "Файл размером 4,1 МБ больше 4 МБ: это не файл оформления."},
+        {5 * kMiB + kMiB / 4, "Файл размером 5,3 МБ больше 4 МБ: это не файл оформления."},
+        {6 * kMiB - 1, "Файл размером 6,0 МБ больше 4 МБ: это не файл оформления."},
+        {10240 * kMiB, "Файл размером 10240,0 МБ больше 4 МБ: это не файл оформления."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(template_file_size_problem(c.bytes), c.problem) << c.bytes;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The user's templates in a temporary database file: kept per tab and name,
-// renamed and removed without the tab losing track of the one in use, and
-// whatever the file holds read back with suspicion.
+// renamed and removed without the tab losing track of the one in use,
+// whatever the file holds read back with suspicion, and every write checked
+// against what a second copy of the program did meanwhile.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,6 +14,7 @@ namespace tessivar {
 namespace {
 
 using Names = std::vector<std::string>;
+constexpr TemplateWrite kDone = TemplateWrite::Done;
 
 class TemplateStoreTest : public ::testing::Test {
 protected:
@@ -25,22 +27,22 @@ protected:
 
 TEST_F(TemplateStoreTest, KeptPerTabAndName) {
     EXPECT_EQ(templates.names(Tab::Maps), Names{}) << "no file yet";
-    EXPECT_TRUE(templates.add(Tab::Maps, "Моё", mine));
-    EXPECT_TRUE(templates.add(Tab::Maps, "Ёлка", other));
-    EXPECT_TRUE(templates.add(Tab::Sounds, "Моё", other));
-    EXPECT_FALSE(templates.add(Tab::Maps, "Моё", other)) << "a name is the tab's once";
+    EXPECT_EQ(templates.add(Tab::Maps, "Моё", mine), kDone);
+    EXPECT_EQ(templates.add(Tab::Maps, "Ёлка", other), kDone);
+    EXPECT_EQ(templates.add(Tab::Sounds, "Моё", other), kDone);
+    EXPECT_EQ(templates.add(Tab::Maps, "Моё", other), TemplateWrite::Taken) << "a name is the tab's once";
     EXPECT_EQ(templates.names(Tab::Maps), (Names{"Ёлка", "Моё"}));
     EXPECT_EQ(templates.names(Tab::Models), Names{});
     EXPECT_EQ(templates.find(Tab::Maps, "Моё"), mine);
     EXPECT_EQ(templates.find(Tab::Sounds, "Моё"), other);
 
-    EXPECT_TRUE(templates.save(Tab::Maps, "Моё", other));
+    EXPECT_EQ(templates.save(Tab::Maps, "Моё", other), kDone);
     EXPECT_EQ(templates.find(Tab::Maps, "Моё"), other);
     EXPECT_EQ(templates.find(Tab::Sounds, "Моё"), other);
-    EXPECT_FALSE(templates.rename(Tab::Maps, "Моё", "Ёлка")) << "onto a name taken";
-    EXPECT_TRUE(templates.rename(Tab::Maps, "Моё", "Новое имя"));
+    EXPECT_EQ(templates.rename(Tab::Maps, "Моё", "Ёлка"), TemplateWrite::Taken) << "onto a name taken";
+    EXPECT_EQ(templates.rename(Tab::Maps, "Моё", "Новое имя"), kDone);
     EXPECT_EQ(templates.names(Tab::Maps), (Names{"Ёлка", "Новое имя"}));
-    EXPECT_TRUE(templates.remove(Tab::Maps, "Ёлка"));
+    EXPECT_EQ(templates.remove(Tab::Maps, "Ёлка"), kDone);
     EXPECT_EQ(templates.names(Tab::Maps), Names{"Новое имя"});
     EXPECT_EQ(templates.names(Tab::Sounds), Names{"Моё"});
 }
@@ -48,22 +50,70 @@ TEST_F(TemplateStoreTest, KeptPerTabAndName) {
 TEST_F(TemplateStoreTest, TheTemplateInUseFollowsRenamesAndRemovals) {
     EXPECT_EQ(templates.in_use(Tab::Maps), "");
     EXPECT_EQ(templates.in_use_text(Tab::Maps), std::nullopt);
-    ASSERT_TRUE(templates.add(Tab::Maps, "Моё", mine));
-    ASSERT_TRUE(templates.use(Tab::Maps, "Моё"));
+    ASSERT_EQ(templates.add(Tab::Maps, "Моё", mine), kDone);
+    ASSERT_EQ(templates.use(Tab::Maps, "Моё"), kDone);
     EXPECT_EQ(templates.in_use(Tab::Maps), "Моё");
     EXPECT_EQ(templates.in_use_text(Tab::Maps), mine);
     EXPECT_EQ(templates.in_use(Tab::Sounds), "") << "each tab has its own";
 
-    ASSERT_TRUE(templates.rename(Tab::Maps, "Моё", "Режим игры"));
+    ASSERT_EQ(templates.rename(Tab::Maps, "Моё", "Режим игры"), kDone);
     EXPECT_EQ(templates.in_use_text(Tab::Maps), mine);
-    ASSERT_TRUE(templates.remove(Tab::Maps, "Режим игры"));
+    ASSERT_EQ(templates.remove(Tab::Maps, "Режим игры"), kDone);
     EXPECT_EQ(templates.in_use(Tab::Maps), "");
-    ASSERT_TRUE(templates.add(Tab::Maps, "Режим игры", other));
+    ASSERT_EQ(templates.add(Tab::Maps, "Режим игры", other), kDone);
     EXPECT_EQ(templates.in_use_text(Tab::Maps), std::nullopt) << "a later namesake is not taken into use unasked";
 
-    ASSERT_TRUE(templates.use(Tab::Maps, "Режим игры"));
-    ASSERT_TRUE(templates.use(Tab::Maps, ""));
+    ASSERT_EQ(templates.use(Tab::Maps, "Режим игры"), kDone);
+    ASSERT_EQ(templates.use(Tab::Maps, ""), kDone);
     EXPECT_EQ(templates.in_use_text(Tab::Maps), std::nullopt) << "back to the built-in one";
+}
+
+// A second copy of the program on the same file renames, removes and makes
+// templates between this one's writes: no write counts a row it did not find.
+TEST_F(TemplateStoreTest, WhatASecondCopyDidMeanwhileIsNeverTakenForAWrite) {
+    store::Store second_file{file.path()};
+    TemplateStore second{second_file};
+    ASSERT_EQ(templates.add(Tab::Maps, "Моё", mine), kDone);
+    ASSERT_EQ(templates.use(Tab::Maps, "Моё"), kDone);
+
+    ASSERT_EQ(second.rename(Tab::Maps, "Моё", "Их"), kDone);
+    EXPECT_EQ(templates.save(Tab::Maps, "Моё", other), kDone) << "made again under the name the user sees";
+    EXPECT_EQ(templates.find(Tab::Maps, "Моё"), other);
+    EXPECT_EQ(templates.find(Tab::Maps, "Их"), mine) << "the other copy's rename stands";
+    EXPECT_EQ(templates.in_use(Tab::Maps), "Их");
+
+    ASSERT_EQ(second.remove(Tab::Maps, "Моё"), kDone);
+    EXPECT_EQ(templates.rename(Tab::Maps, "Моё", "Третье"), TemplateWrite::Gone);
+    EXPECT_EQ(templates.use(Tab::Maps, "Моё"), TemplateWrite::Gone);
+    EXPECT_EQ(templates.in_use(Tab::Maps), "Их") << "a use that found nothing changed nothing";
+    EXPECT_EQ(templates.remove(Tab::Maps, "Моё"), kDone) << "not there, as asked";
+    EXPECT_EQ(templates.names(Tab::Maps), Names{"Их"});
+
+    ASSERT_EQ(second.add(Tab::Maps, "Новое", other), kDone);
+    EXPECT_EQ(templates.add(Tab::Maps, "Новое", mine), TemplateWrite::Taken);
+    EXPECT_EQ(templates.rename(Tab::Maps, "Их", "Новое"), TemplateWrite::Taken);
+    EXPECT_EQ(templates.find(Tab::Maps, "Новое"), other);
+    EXPECT_EQ(templates.find(Tab::Maps, "Их"), mine);
+}
+
+// Another connection holds the write lock: every write says it was refused
+// and leaves the file as it was; once the lock goes, the same write is kept.
+TEST_F(TemplateStoreTest, ALockHeldByAnotherConnectionRefusesEveryWriteUntilItGoes) {
+    ASSERT_EQ(templates.add(Tab::Maps, "Моё", mine), kDone);
+    store::Database holder = store::Database::open(file.path(), store::Database::Mode::ReadWrite);
+    ASSERT_TRUE(holder.exec("BEGIN IMMEDIATE"));
+    EXPECT_EQ(templates.save(Tab::Maps, "Моё", other), TemplateWrite::Refused);
+    EXPECT_EQ(templates.add(Tab::Maps, "Ещё", other), TemplateWrite::Refused);
+    EXPECT_EQ(templates.rename(Tab::Maps, "Моё", "Другое"), TemplateWrite::Refused);
+    EXPECT_EQ(templates.use(Tab::Maps, "Моё"), TemplateWrite::Refused);
+    EXPECT_EQ(templates.remove(Tab::Maps, "Моё"), TemplateWrite::Refused);
+    ASSERT_TRUE(holder.exec("ROLLBACK"));
+    EXPECT_EQ(templates.names(Tab::Maps), Names{"Моё"});
+    EXPECT_EQ(templates.find(Tab::Maps, "Моё"), mine);
+    EXPECT_EQ(templates.in_use(Tab::Maps), "");
+
+    EXPECT_EQ(templates.save(Tab::Maps, "Моё", other), kDone);
+    EXPECT_EQ(templates.find(Tab::Maps, "Моё"), other);
 }
 
 TEST_F(TemplateStoreTest, WhatTheProgramWouldNotHaveWrittenReadsAsAbsent) {

@@ -2,7 +2,8 @@
 // test's own: opened from the menu, a user's template made from the built-in
 // one in the window alone and used by the next press, an error shown and
 // nothing written, the built-in template unchangeable, what is kept across a
-// restart, and a template shared through the system's file dialogs.
+// restart, edits the file refuses held and retried, and a template shared
+// through the system's file dialogs, its file written whole or not at all.
 #include "form_fixture.h"
 
 #include <commctrl.h>
@@ -10,7 +11,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/actions.h"
 #include "store/templates.h"
@@ -24,6 +27,7 @@ namespace tessivar::testing {
 namespace {
 
 constexpr char kModeLine[] = "[color=Grey]Режим игры:[/color] [i]Защита замка[/i]";
+constexpr char kNotSaved[] = "Не сохранено: файл базы данных недоступен.";
 
 std::wstring temporary_path(const std::wstring& name) {
     wchar_t folder[MAX_PATH];
@@ -49,6 +53,15 @@ void press_key(HWND control, WORD key) {
 
 void pump_for(DWORD ms) {
     for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(10)) pump();
+}
+
+// The thread's messages run until `done` holds; false where it did not within a generous deadline.
+bool pump_until(const std::function<bool()>& done) {
+    for (const DWORD start = GetTickCount(); !done(); Sleep(10)) {
+        if (GetTickCount() - start > 60'000) return false;
+        pump();
+    }
+    return true;
 }
 
 // A step that waits, a tick at a time, for the window `find` gives, then acts on it.
@@ -128,6 +141,19 @@ protected:
     void let_typing_settle() { pump_for(kTemplateEditDelayMs + 200); }
     std::string error_line() const { return text_of(window->ErrorLine); }
     int selected() const { return static_cast<int>(SendMessageW(window->TemplateList, LB_GETCURSEL, 0, 0)); }
+    // As a click in the list chooses it.
+    void select(int index) {
+        SendMessageW(window->TemplateList, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageW(window->handle(), WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), reinterpret_cast<LPARAM>(window->TemplateList));
+    }
+    void type_at_start(HWND box, std::wstring_view text) {
+        SetFocus(box);
+        SendMessageW(box, EM_SETSEL, 0, 0);
+        type_keys(box, text);
+    }
+    std::string kept_short_text(const std::string& name) const {
+        return templates->find(Tab::Maps, name).value_or(TemplateText{"<none>", ""}).short_text;
+    }
 
     const std::wstring path = temporary_path(
         widen(::testing::UnitTest::GetInstance()->current_test_info()->name()) + L".db");
@@ -200,8 +226,8 @@ TEST_F(TemplateWindowTest, ANewTemplateWithALineAddedIsWrittenByTheNextPress) {
 }
 
 TEST_F(TemplateWindowTest, AnErrorIsShownAndThePressWritesNothing) {
-    ASSERT_TRUE(templates->add(Tab::Maps, "С ошибкой", builtin_template(Tab::Maps)));
-    ASSERT_TRUE(templates->use(Tab::Maps, "С ошибкой"));
+    ASSERT_EQ(templates->add(Tab::Maps, "С ошибкой", builtin_template(Tab::Maps)), TemplateWrite::Done);
+    ASSERT_EQ(templates->use(Tab::Maps, "С ошибкой"), TemplateWrite::Done);
     window->show();
     ASSERT_EQ(selected(), 1) << "the template in use is shown first";
     click(form->Button1);
@@ -267,10 +293,75 @@ TEST_F(TemplateWindowTest, ATemplateAsTypedAndItsUseSurviveARestart) {
     EXPECT_EQ(text_of(form->Disc1).rfind(std::string(kModeLine) + "\r\n", 0), 0u);
 }
 
+// Another copy of the program holds the file's write lock: the failure line
+// stays while typing goes on, another template is chosen and the window is
+// closed; what was typed is shown again where its template is chosen, and
+// kept once the lock goes, the window closed meanwhile. Without a lock,
+// choosing another template keeps the typing at once.
+TEST_F(TemplateWindowTest, AnEditTheFileRefusesIsSaidHeldAndKeptOnceTheLockGoes) {
+    ASSERT_EQ(templates->add(Tab::Maps, "Другое", {"другое", ""}), TemplateWrite::Done);
+    ASSERT_EQ(templates->add(Tab::Maps, "Моё", {"краткое", "полное"}), TemplateWrite::Done);
+    window->show();
+    select(2);
+    ASSERT_EQ(list_item(window->TemplateList, selected()), L"Моё");
+    store::Database holder = store::Database::open(narrow(path), store::Database::Mode::ReadWrite);
+    ASSERT_TRUE(holder.exec("BEGIN IMMEDIATE"));
+
+    type_at_start(window->ShortBox, L"А");
+    ASSERT_TRUE(pump_until([&] { return text_of(window->ResultBox).starts_with("Акраткое"); })) << "checked and shown";
+    EXPECT_EQ(error_line(), kNotSaved) << "not covered by the check's line";
+    EXPECT_EQ(kept_short_text("Моё"), "краткое");
+
+    select(1);
+    EXPECT_EQ(text_of(window->ShortBox), "другое");
+    EXPECT_EQ(error_line(), kNotSaved);
+    select(2);
+    EXPECT_EQ(text_of(window->ShortBox), "Акраткое") << "as typed, not as the file has it";
+    type_at_start(window->ShortBox, L"Б");
+    SendMessageW(window->handle(), WM_CLOSE, 0, 0);  // at once, before the typing settles
+    ASSERT_FALSE(IsWindowVisible(window->handle()));
+    EXPECT_EQ(kept_short_text("Моё"), "краткое");
+
+    ASSERT_TRUE(holder.exec("ROLLBACK"));
+    EXPECT_TRUE(pump_until([&] { return kept_short_text("Моё") == "БАкраткое"; })) << "retried with the window closed";
+    window->show();
+    EXPECT_TRUE(pump_until([&] { return error_line() == "Ошибок нет"; })) << error_line();
+
+    type_at_start(window->ShortBox, L"В");
+    select(1);  // at once, before the typing settles
+    EXPECT_EQ(kept_short_text("Моё"), "ВБАкраткое");
+    EXPECT_EQ(kept_short_text("Другое"), "другое");
+}
+
+// The session's end reaches every top-level window, and the process may be
+// ended right after it: the typing is kept then, not at the window's end.
+TEST_F(TemplateWindowTest, TheSessionsEndKeepsWhatWasTyped) {
+    ASSERT_EQ(templates->add(Tab::Maps, "Моё", {"краткое", ""}), TemplateWrite::Done);
+    window->show();
+    select(1);
+    type_at_start(window->ShortBox, L"А");
+    EXPECT_TRUE(SendMessageW(window->handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    SendMessageW(window->handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(kept_short_text("Моё"), "Акраткое");
+}
+
+// A second copy of the program removed the template meanwhile: a rename finds nothing and says so.
+TEST_F(TemplateWindowTest, ARenameOfATemplateASecondCopyRemovedSaysItIsGone) {
+    ASSERT_EQ(templates->add(Tab::Maps, "Моё", {"краткое", ""}), TemplateWrite::Done);
+    window->show();
+    select(1);
+    store::Store second_file(narrow(path));
+    ASSERT_EQ(TemplateStore(second_file).remove(Tab::Maps, "Моё"), TemplateWrite::Done);
+    ASSERT_TRUE(run_steps({click_later(window->RenameButton), answer_name("Новое имя")}).all_ran);
+    EXPECT_EQ(error_line(), "Оформления «Моё» больше нет: его переименовали или удалили.");
+    EXPECT_EQ(SendMessageW(window->TemplateList, LB_GETCOUNT, 0, 0), 1) << "the list as the file has it";
+    EXPECT_TRUE(templates->names(Tab::Maps).empty());
+}
+
 TEST_F(TemplateWindowTest, ATemplateSavedToAFileAndLoadedBackIsTheSame) {
     const TemplateText mine{"{если Автор карты}[b]{Автор карты}[/b]{конец} {{в скобках}}", "ёлка\n\n{Версия}\n"};
     ASSERT_EQ(check_template(Tab::Maps, mine), std::nullopt);
-    ASSERT_TRUE(templates->add(Tab::Maps, "Моё", mine));
+    ASSERT_EQ(templates->add(Tab::Maps, "Моё", mine), TemplateWrite::Done);
     window->show();
     SendMessageW(window->TemplateList, LB_SETCURSEL, 1, 0);
     SendMessageW(window->handle(), WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), reinterpret_cast<LPARAM>(window->TemplateList));
@@ -280,7 +371,7 @@ TEST_F(TemplateWindowTest, ATemplateSavedToAFileAndLoadedBackIsTheSame) {
     remove_files(file);
     Outcome outcome = run_steps({click_later(window->SaveButton), answer_file_dialog(kSaveTemplateTitle, file)});
     ASSERT_TRUE(outcome.all_ran);
-    EXPECT_EQ(read_file(file, kMaxTemplateFileBytes), write_template_file(mine));
+    EXPECT_EQ(read_file(file, kMaxTemplateFileBytes).bytes, write_template_file(mine));
 
     outcome = run_steps({click_later(window->LoadButton), answer_file_dialog(kOpenTemplateTitle, file)});
     ASSERT_TRUE(outcome.all_ran);
@@ -295,6 +386,7 @@ TEST_F(TemplateWindowTest, ATemplateSavedToAFileAndLoadedBackIsTheSame) {
     } refused[] = {
         {"[b]Карта[/b]\r\n", "Не загружено. Это не файл оформления"},
         {write_template_file(builtin_template(Tab::Sounds)), "Не загружено: ошибка в оформлении."},
+        {std::string(kMaxTemplateFileBytes + 1, 'x'), "Не загружено. Файл размером 4,1 МБ больше 4 МБ"},
     };
     for (const auto& c : refused) {
         ASSERT_TRUE(write_file(file, c.bytes));
@@ -304,6 +396,83 @@ TEST_F(TemplateWindowTest, ATemplateSavedToAFileAndLoadedBackIsTheSame) {
         EXPECT_EQ(templates->names(Tab::Maps).size(), 2u);
     }
     remove_files(file);
+}
+
+// What a file at the path is, byte for byte, and which file it is.
+struct FileState {
+    std::string bytes;
+    DWORD index_low = 0, index_high = 0;
+};
+
+std::optional<FileState> file_state(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION information{};
+    GetFileInformationByHandle(file, &information);
+    CloseHandle(file);
+    return FileState{read_file(path, kMaxTemplateFileBytes).bytes.value_or("<unread>"), information.nFileIndexLow,
+                     information.nFileIndexHigh};
+}
+
+// Whatever else lies in the file's folder under a name that begins with its own.
+std::vector<std::wstring> files_beside(const std::wstring& path) {
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+    const std::wstring own_name = path.substr(folder.size());
+    WIN32_FIND_DATAW found{};
+    std::vector<std::wstring> names;
+    const HANDLE search = FindFirstFileW((path + L"?*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (found.cFileName != own_name) names.push_back(folder + found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// A file written over is replaced by a new one in one step, never emptied
+// and written into; where the replacing is refused (a read-only file, one
+// another program holds open, a folder in its place) the old one is as it
+// was and nothing is left beside it.
+TEST(TemplateFileWriting, AFileWrittenOverIsReplacedWholeOrLeftAsItWas) {
+    const std::wstring file = temporary_path(L"поверх.txt"), folder = temporary_path(L"папка.txt");
+    for (const std::wstring& earlier : {file, folder}) {  // a run stopped half-way
+        for (const std::wstring& leftover : files_beside(earlier)) DeleteFileW(leftover.c_str());
+    }
+    DeleteFileW(file.c_str());
+    RemoveDirectoryW(folder.c_str());
+    ASSERT_TRUE(write_file(file, "старое"));
+    const std::optional<FileState> old = file_state(file);
+    ASSERT_TRUE(old);
+    ASSERT_EQ(old->bytes, "старое");
+    ASSERT_TRUE(write_file(file, "новое"));
+    const std::optional<FileState> replaced = file_state(file);
+    ASSERT_TRUE(replaced);
+    EXPECT_EQ(replaced->bytes, "новое");
+    EXPECT_TRUE(replaced->index_low != old->index_low || replaced->index_high != old->index_high)
+        << "a new file took the old one's place";
+    EXPECT_EQ(files_beside(file), std::vector<std::wstring>{});
+
+    ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(write_file(file, "не записано"));
+    ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(file_state(file)->bytes, "новое") << "read-only";
+    EXPECT_EQ(files_beside(file), std::vector<std::wstring>{});
+
+    const HANDLE editor =
+        CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(editor, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(write_file(file, "не записано"));
+    CloseHandle(editor);
+    EXPECT_EQ(file_state(file)->bytes, "новое") << "held open by another program";
+    EXPECT_EQ(files_beside(file), std::vector<std::wstring>{});
+    DeleteFileW(file.c_str());
+
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    EXPECT_FALSE(write_file(folder, "не записано"));
+    EXPECT_EQ(GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD{FILE_ATTRIBUTE_DIRECTORY});
+    EXPECT_EQ(files_beside(folder), std::vector<std::wstring>{});
+    RemoveDirectoryW(folder.c_str());
+    EXPECT_FALSE(write_file(temporary_path(L"нет такой папки\\файл.txt"), "не записано"));
 }
 
 }  // namespace
