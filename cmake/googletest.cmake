@@ -7,9 +7,12 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 include(GoogleTest)
 
 # One test program: discovered case by case natively; under Wine one process
-# per program, since each process start there costs a good fraction of a second.
+# per program, since each process start there costs a good fraction of a
+# second, or one per suite named after SUITES, so that long suites run side
+# by side.
 function(tessivar_test name)
-    add_executable(${name} ${ARGN})
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SUITES")
+    add_executable(${name} ${arg_UNPARSED_ARGUMENTS})
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
     # GCC 12 optimising takes `"literal" + std::string` for an overlapping
     # copy (GCC bug 105329), which tests write freely; the program's own
@@ -17,7 +20,11 @@ function(tessivar_test name)
     if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
         target_compile_options(${name} PRIVATE -Wno-restrict)
     endif()
-    if(CMAKE_CROSSCOMPILING)
+    if(CMAKE_CROSSCOMPILING AND arg_SUITES)
+        foreach(suite ${arg_SUITES})
+            add_test(NAME ${name}.${suite} COMMAND ${name} --gtest_filter=${suite}.*)
+        endforeach()
+    elseif(CMAKE_CROSSCOMPILING)
         add_test(NAME ${name} COMMAND ${name})
     else()
         gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30)
