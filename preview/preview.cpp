@@ -189,9 +189,10 @@ bool TFPreview::create() {
 // Each rendering fills a new control, shown once filled: emptying a full
 // one costs Wine's rich edit time that grows with the square of its
 // paragraphs, where destroying it is linear.
-HWND TFPreview::new_rich_edit() const {
+HWND TFPreview::new_rich_edit() {
     HWND made = CreateWindowExW(0, MSFTEDIT_CLASS, L"", kPreviewRichEditStyle, 0, 0, 0, 0, window_, nullptr,
                                 instance(), nullptr);
+    SetWindowSubclass(made, on_rich_edit_message, 0, reinterpret_cast<DWORD_PTR>(this));
     SendMessageW(made, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);  // as much as the panes hold
     // Read-only: an undo record of each piece and link only costs time, and
     // under Wine, after renderings that kept them, another rich edit of the
@@ -401,10 +402,22 @@ void TFPreview::on_link(UINT mouse_message, LPARAM mouse_position, LONG first_ch
     if (selected.cpMin == selected.cpMax) open_web_address(window_, address);  // not the end of a drag
 }
 
+// A link's address stays only while the mouse is over the post: the system
+// says when it leaves, where no further move would come to clear it.
 void TFPreview::show_status(const std::wstring& text) {
     if (text == status_) return;
     status_ = text;
     SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(status_.c_str()));
+    if (status_.empty()) return;
+    TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, RichEdit1, 0};
+    TrackMouseEvent(&leave);
+}
+
+LRESULT CALLBACK TFPreview::on_rich_edit_message(HWND rich_edit, UINT message, WPARAM wparam, LPARAM lparam,
+                                                 UINT_PTR, DWORD_PTR self) {
+    if (message == WM_MOUSELEAVE) reinterpret_cast<TFPreview*>(self)->show_status(L"");
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(rich_edit, on_rich_edit_message, 0);
+    return DefSubclassProc(rich_edit, message, wparam, lparam);
 }
 
 LRESULT TFPreview::on_notify(const NMHDR& header) {

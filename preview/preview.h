@@ -74,7 +74,7 @@ private:
     bool create();
     void hide();
     std::uint32_t post_width() const;
-    HWND new_rich_edit() const;
+    HWND new_rich_edit();
     void place_beside_main_window();
     void tell_owner_moved() const;
     void take_density(int dpi);
@@ -91,6 +91,8 @@ private:
     void on_link(UINT mouse_message, LPARAM mouse_position, LONG first_char);
     const bbcode::Span* link_at(LONG position) const;
     void show_status(const std::wstring& text);
+    static LRESULT CALLBACK on_rich_edit_message(HWND rich_edit, UINT message, WPARAM wparam, LPARAM lparam,
+                                                 UINT_PTR, DWORD_PTR self);
 
     HWND main_;
     HWND short_pane_;

@@ -57,10 +57,13 @@ protected:
     bool shows(const std::wstring& part) const { return text().find(part) != std::wstring::npos; }
     LONG where(const std::wstring& part) const { return static_cast<LONG>(text().find(part)); }
 
-    // A click on the middle of the character at `position`.
+    // A click on the middle of the character at `position`, the mouse put there.
     void click_at(LONG position) const {
         POINTL at{};
         SendMessageW(shown(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), position);
+        POINT on_screen{at.x + 2, at.y + 4};
+        ClientToScreen(shown(), &on_screen);
+        SetCursorPos(on_screen.x, on_screen.y);
         const LPARAM point = MAKELPARAM(at.x + 2, at.y + 4);
         SendMessageW(shown(), WM_MOUSEMOVE, 0, point);
         SendMessageW(shown(), WM_LBUTTONDOWN, MK_LBUTTON, point);

@@ -265,6 +265,11 @@ TEST_F(PreviewTest, AClickOnALinkOpensOnlyItsWebAddress) {
     click_at(where(L"ok"));
     EXPECT_EQ(g_shell_calls, (std::vector<std::wstring>{L"http://next.example/", L"https://ok.example/"}));
     EXPECT_EQ(status_panel_text(preview->StatusBar1, 0), L"https://ok.example/");
+    // The mouse gone from the post onto the status bar: the address goes too.
+    RECT bar;
+    GetWindowRect(preview->StatusBar1, &bar);
+    SetCursorPos((bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2);
+    EXPECT_TRUE(within_a_while([&] { return status_panel_text(preview->StatusBar1, 0).empty(); }));
     replace_shell_open(previous);
 }
 
