@@ -180,6 +180,9 @@ FaultVfs& FaultVfs::get() {
     return vfs;
 }
 
+// Known by name before the first test opens a store on it.
+const FaultVfs& registered_at_start = FaultVfs::get();
+
 void FaultVfs::fail(Call call, int code, int nth, bool once) {
     call_ = call;
     code_ = code;

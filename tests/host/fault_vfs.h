@@ -20,7 +20,7 @@ const char* name_of(Call call);
 
 class FaultVfs {
 public:
-    // Registered on the first use, never as the default.
+    // Registered as the tests start, never as the default.
     static FaultVfs& get();
 
     // From the `nth` call of `call` on (counted from now), each fails with
