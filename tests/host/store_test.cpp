@@ -658,13 +658,15 @@ TEST_F(StoreTest, AFileHeldForReadingIsNeverPutAside) {
 }
 
 TEST_F(StoreTest, AConnectionThatFailedToOpenRefusesEverything) {
-    Database database = Database::open(folder.file("missing") + "/Tessivar.db", Database::Mode::ReadOnly);
-    EXPECT_FALSE(database);
-    EXPECT_FALSE(database.read_only());
-    EXPECT_FALSE(database.transaction([] { return true; }));
-    EXPECT_FALSE(database.exec("SELECT 1"));
-    EXPECT_EQ(database.user_version(), -1);
-    EXPECT_EQ(database.last_result(), Result::CannotOpen);
+    for (const Database::Mode mode : {Database::Mode::ReadWrite, Database::Mode::ReadOnly}) {
+        Database database = Database::open(folder.file("missing") + "/Tessivar.db", mode);
+        EXPECT_FALSE(database);
+        EXPECT_FALSE(database.read_only());
+        EXPECT_FALSE(database.transaction([] { return true; }));
+        EXPECT_FALSE(database.exec("SELECT 1"));
+        EXPECT_EQ(database.user_version(), -1);
+        EXPECT_EQ(database.last_result(), Result::CannotOpen);
+    }
 }
 
 // A path is only ever a path: whatever it holds reaches the system as written.
