@@ -109,13 +109,16 @@ void Store::settle(Migration migration, bool existed) {
 // Write-ahead logging: a commit appends to Tessivar.db-wal without waiting
 // for the disk (28 ms a small write under Wine with a rollback journal,
 // 1 ms so), survives the process being killed, and lets another copy read
-// meanwhile. Where the mode cannot be set for a lock, the rollback journal
-// serves; where no log can be made beside the file, the folder is read-only.
+// meanwhile; a power cut may take the commits since the last checkpoint,
+// never the file (docs in the README). Where the mode cannot be set for a
+// lock, the rollback journal serves; where no log can be made beside the
+// file, the folder is read-only.
 void Store::take_for_writing(const std::string& salvage_from) {
     if (!database_.exec("PRAGMA journal_mode = WAL") &&
         (database_.last_result() == Result::CannotOpen || database_.last_result() == Result::ReadOnly)) {
         return hold_read_only(Fault::ReadOnly);
     }
+    if (options_.flush_each_commit) database_.exec("PRAGMA synchronous = FULL");
     state_ = State::Open;
     writable_ = true;
     database_.clear_failure();

@@ -40,6 +40,9 @@ struct StoreOptions {
     std::string vfs;
     // What the waits are measured by: tests move time on by hand.
     std::function<Clock::time_point()> clock = Clock::now;
+    // Each commit waits until the log is on the disk: for a file on a stick
+    // that may be pulled out while the program runs.
+    bool flush_each_commit = false;
 };
 
 class Store {

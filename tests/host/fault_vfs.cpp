@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace tessivar::testing {
@@ -24,7 +26,8 @@ namespace {
 struct FaultFile {
     sqlite3_file base;
     sqlite3_file* real;
-    std::string* path;  // the database file's, for its -shm; null for other files
+    std::string* path;  // the database file's or the log's; null for other files
+    bool database;      // the database file, which has a -shm
 };
 
 sqlite3_vfs* system_vfs() {
@@ -35,6 +38,11 @@ sqlite3_vfs* system_vfs() {
 bool exists(const char* path) {
     std::error_code ignored;
     return path && std::filesystem::exists(path, ignored);
+}
+
+std::string bytes_of(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 }  // namespace
@@ -63,8 +71,11 @@ struct FaultVfsHooks {
         return fault ? fault : real(file)->pMethods->xTruncate(real(file), size);
     }
     static int sync(sqlite3_file* file, int flags) {
-        const int fault = vfs().next(Call::Sync);
-        return fault ? fault : real(file)->pMethods->xSync(real(file), flags);
+        if (const int fault = vfs().next(Call::Sync)) return fault;
+        const int code = real(file)->pMethods->xSync(real(file), flags);
+        const std::string* path = reinterpret_cast<FaultFile*>(file)->path;
+        if (code == SQLITE_OK && path) vfs().synced(*path);
+        return code;
     }
     static int file_size(sqlite3_file* file, sqlite3_int64* size) {
         return real(file)->pMethods->xFileSize(real(file), size);
@@ -87,8 +98,10 @@ struct FaultVfsHooks {
     // A medium or folder that cannot take a new -shm refuses the index as
     // the system does: it cannot be opened.
     static int shm_map(sqlite3_file* file, int page, int page_size, int extend, void volatile** out) {
-        const std::string* path = reinterpret_cast<FaultFile*>(file)->path;
-        if ((vfs().read_only_medium_ || vfs().read_only_folder_) && path && !exists((*path + "-shm").c_str())) {
+        const auto* ours = reinterpret_cast<FaultFile*>(file);
+        if (vfs().powered_off_) return SQLITE_IOERR;
+        if ((vfs().read_only_medium_ || vfs().read_only_folder_) && ours->database &&
+            !exists((*ours->path + "-shm").c_str())) {
             return SQLITE_CANTOPEN;
         }
         return real(file)->pMethods->xShmMap(real(file), page, page_size, extend, out);
@@ -117,6 +130,8 @@ struct FaultVfsHooks {
         ours->base.pMethods = nullptr;
         ours->real = reinterpret_cast<sqlite3_file*>(ours + 1);
         ours->path = nullptr;
+        ours->database = false;
+        if (vfs().powered_off_) return SQLITE_CANTOPEN;
         const bool unwritable = vfs().read_only_medium_ || vfs().read_only_folder_;
         if (name && unwritable && (flags & SQLITE_OPEN_CREATE) && !exists(name)) return SQLITE_CANTOPEN;
         if (name && vfs().read_only_medium_ && (flags & SQLITE_OPEN_READWRITE)) {
@@ -126,12 +141,17 @@ struct FaultVfsHooks {
         const int code = system_vfs()->xOpen(system_vfs(), name, ours->real, flags, &got);
         if (out_flags) *out_flags = got;
         if (code != SQLITE_OK) return code;
-        if (flags & SQLITE_OPEN_MAIN_DB) ours->path = new std::string(name);
+        if (flags & (SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_WAL)) {
+            ours->path = new std::string(name);
+            ours->database = flags & SQLITE_OPEN_MAIN_DB;
+            if (vfs().watching_ && !vfs().synced_.contains(name)) vfs().synced(name);
+        }
         ours->base.pMethods = &kMethods;
         return SQLITE_OK;
     }
     static int remove(sqlite3_vfs*, const char* name, int sync_folder) {
-        if (vfs().read_only_medium_ || vfs().read_only_folder_) return SQLITE_IOERR_DELETE;
+        if (vfs().read_only_medium_ || vfs().read_only_folder_ || vfs().powered_off_) return SQLITE_IOERR_DELETE;
+        vfs().synced_.erase(name);
         return system_vfs()->xDelete(system_vfs(), name, sync_folder);
     }
     static int access(sqlite3_vfs*, const char* name, int flags, int* out) {
@@ -191,14 +211,27 @@ void FaultVfs::fail(Call call, int code, int nth, bool once) {
     failed_ = 0;
 }
 
+void FaultVfs::synced(const std::string& path) {
+    if (watching_) synced_[path] = bytes_of(path);
+}
+
+void FaultVfs::cut_power() {
+    for (const auto& [path, bytes] : synced_) std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    powered_off_ = true;
+}
+
 void FaultVfs::clear() {
     code_ = SQLITE_OK;
     failed_ = 0;
     read_only_medium_ = false;
     read_only_folder_ = false;
+    watching_ = false;
+    powered_off_ = false;
+    synced_.clear();
 }
 
 int FaultVfs::next(Call call) {
+    if (powered_off_) return SQLITE_IOERR;
     if (code_ == SQLITE_OK || call != call_) return SQLITE_OK;
     if (countdown_ > 1) {
         --countdown_;

@@ -3,6 +3,7 @@
 // every write path meets a lock, a failing disk, a full disk and a
 // read-only medium on demand. A store opened on `kFaultVfs` behaves as on
 // the system's own until a fault is armed.
+#include <map>
 #include <string>
 
 namespace tessivar::testing {
@@ -36,7 +37,14 @@ public:
     // already there may be written.
     void set_read_only_folder(bool on) { read_only_folder_ = on; }
 
-    // Every fault off; the files as writable as the system makes them.
+    // From now on each database file and log opened is watched: what was
+    // written to it since its last sync is what a power cut takes.
+    void watch_for_power_cuts() { watching_ = true; }
+    // The power goes: every watched file goes back to its last synced
+    // bytes, and every call fails until `clear`, so that no closing writes.
+    void cut_power();
+
+    // Every fault off, the power back; the files as writable as the system makes them.
     void clear();
 
 private:
@@ -44,6 +52,8 @@ private:
     FaultVfs();
     // SQLite's result for the next call of `call`: SQLITE_OK, or the fault.
     int next(Call call);
+    void synced(const std::string& path);
+
 
     Call call_ = Call::Lock;
     int code_ = 0;  // SQLITE_OK: nothing armed
@@ -52,6 +62,9 @@ private:
     int failed_ = 0;
     bool read_only_medium_ = false;
     bool read_only_folder_ = false;
+    bool watching_ = false;
+    bool powered_off_ = false;
+    std::map<std::string, std::string> synced_;  // each watched file's bytes at its last sync
 };
 
 }  // namespace tessivar::testing

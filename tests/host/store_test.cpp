@@ -657,6 +657,45 @@ TEST_F(StoreTest, AFileHeldForReadingIsNeverPutAside) {
     }
 }
 
+// A stick pulled out while the program runs, or the power gone: whatever
+// reached the disk is a sound file; with each commit flushed, it holds
+// everything reported kept, and without, what the last checkpoint wrote.
+TEST_F(StoreTest, APowerCutSpoilsNoFileAndAFlushedOneLosesNothingKept) {
+    FaultVfs& vfs = FaultVfs::get();
+    for (const bool flushed : {true, false}) {
+        SCOPED_TRACE(flushed ? "each commit flushed" : "flushed at checkpoints");
+        {
+            Store store(path);
+            ASSERT_TRUE(put_through(store, "до"));
+        }
+        vfs.watch_for_power_cuts();
+        {
+            StoreOptions options{kFaultVfs};
+            options.flush_each_commit = flushed;
+            Store store(path, options);
+            ASSERT_TRUE(put_through(store, "после"));
+            ASSERT_TRUE(store.write([](Database& database) {
+                return database.exec("INSERT INTO journal VALUES(1, 0, 1, 1, '', '', zeroblob(20000), '')");
+            }));
+            vfs.cut_power();
+        }
+        vfs.clear();
+        {
+            Store next_run(path);
+            Told told;
+            told.listen(next_run);
+            EXPECT_EQ(read_through(next_run), flushed ? "после" : "до");
+            EXPECT_TRUE(told.faults.empty());
+            EXPECT_TRUE(next_run.read([](Database& database) {
+                Statement check = database.prepare("PRAGMA integrity_check");
+                return check.step() && check.text(0) == "ok";
+            }));
+            EXPECT_TRUE(put_through(next_run, "дальше"));
+        }
+        for (const char* companion : {"", "-wal", "-shm"}) std::filesystem::remove(path + companion);
+    }
+}
+
 TEST_F(StoreTest, AConnectionThatFailedToOpenRefusesEverything) {
     for (const Database::Mode mode : {Database::Mode::ReadWrite, Database::Mode::ReadOnly}) {
         Database database = Database::open(folder.file("missing") + "/Tessivar.db", mode);
