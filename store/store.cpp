@@ -181,10 +181,12 @@ void Store::put_aside_and_start_again() {
 
 // Each table that still reads in the file put aside, copied into the new
 // one in a transaction of its own, by the columns both know; one that
-// fails to read stays only in the file put aside.
+// fails to read stays only in the file put aside. Without a log of its
+// own it is read as it lies, and nothing is made beside it.
 void Store::salvage(const std::string& aside) {
+    const bool logged = files::entry_at(aside + "-wal") != files::Entry::None;
     Statement attach = database_.prepare("ATTACH DATABASE ? AS spoilt");
-    if (attach.bind(1, Database::uri(aside, Database::Mode::ReadOnly)).run()) {
+    if (attach.bind(1, Database::uri(aside, logged ? Database::Mode::ReadOnly : Database::Mode::Immutable)).run()) {
         for (const char* table : kTables) {
             Statement columns = database_.prepare(
                 "SELECT group_concat('\"' || name || '\"', ',') FROM pragma_table_info(?1, 'main') "

@@ -119,10 +119,12 @@ struct FaultVfsHooks {
         return real(file)->pMethods->xShmUnmap(real(file), delete_flag);
     }
 
+    // Version 2: no memory-mapped reads, so that every read is a call here.
     static constexpr sqlite3_io_methods kMethods = {
-        2,        close,          read,        write,      truncate,  sync,      file_size,
-        lock,     unlock,         check_reserved_lock,     file_control,         sector_size,
-        device_characteristics,   shm_map,     shm_lock,   shm_barrier, shm_unmap, nullptr, nullptr,
+        2,           close,       read,      write,       truncate,       sync,
+        file_size,   lock,        unlock,    check_reserved_lock,     file_control,
+        sector_size, device_characteristics, shm_map,     shm_lock,   shm_barrier,
+        shm_unmap,   nullptr,     nullptr,
     };
 
     static int open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* out_flags) {
