@@ -86,7 +86,7 @@ public:
     // Told at the first lasting fault (and nothing after it); at each file put
     // aside (told once the new file takes writes: the listener may write the
     // whole form to it at once); at the start of each wait (Locked) and at its
-    // end (CaughtUp). What came before a listener is told to it at once.
+    // end (CaughtUp). The last of these before a listener is told to it at once.
     void on_fault(std::function<void(Fault, const std::string& text)> listener);
     // The lasting fault; else Locked while waiting; else PutAside where a
     // file was put aside this run; else None.
