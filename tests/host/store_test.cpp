@@ -485,6 +485,34 @@ TEST_F(StoreTest, ALockIsPassingTheStoreWaitsItOutAndCatchesUp) {
     EXPECT_EQ(read_through(next_run), "занято");
 }
 
+// A slow stick: the first start of a new version meets another copy
+// writing, and migrates once it is done.
+TEST_F(StoreTest, AMigrationHeldUpByALockIsDoneOnceTheLockGoes) {
+    {
+        Store store(path);
+        ASSERT_TRUE(put_through(store, "до"));
+        ASSERT_TRUE(store.write([](Database& database) {
+            return database.exec("DROP INDEX journal_order; DROP INDEX journal_search; "
+                                 "CREATE INDEX journal_list ON journal(at DESC, id DESC, tab, pressed, fields); "
+                                 "PRAGMA user_version = 1");
+        }));
+    }
+    Database other = opened();
+    ASSERT_TRUE(other.exec("BEGIN IMMEDIATE"));
+    Store store(path);
+    Told told;
+    told.listen(store);
+    store.open_existing();
+    EXPECT_EQ(told.faults, std::vector<Fault>{Fault::Locked});
+    EXPECT_FALSE(put_through(store, "после"));
+    ASSERT_TRUE(other.exec("COMMIT"));
+    store.attempt_now();
+    EXPECT_TRUE(put_through(store, "после"));
+    EXPECT_EQ(told.faults, (std::vector<Fault>{Fault::Locked, Fault::CaughtUp}));
+    EXPECT_EQ(other.user_version(), kSchemaVersion);
+    EXPECT_EQ(setting(other, "name"), "после");
+}
+
 // A write-protected stick, or a folder this user may not write: root's
 // chmod stops nothing, so the VFS refuses as the system would.
 TEST_F(StoreTest, AFileThatCannotBeWrittenIsReadAndNamedReadOnly) {
