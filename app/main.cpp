@@ -1,6 +1,8 @@
 // Tessivar.exe: the application window, the main, About, preview and templates windows, the message loop.
 #include <windows.h>
 
+#include <utility>
+
 #include "app/About.h"
 #include "app/actions.h"
 #include "app/application.h"
@@ -25,7 +27,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     main_window.set_about(&about);
     // The file is opened where it exists; a first start makes nothing.
     const tessivar::store::Location location = tessivar::store::database_location();
-    tessivar::store::Store store(tessivar::narrow(location.path));
+    // A file beside the exe is most often on a stick, which may be pulled
+    // out while the program runs: each commit waits until it is on it.
+    tessivar::store::StoreOptions options;
+    options.flush_each_commit = location.portable;
+    tessivar::store::Store store(tessivar::narrow(location.path), std::move(options));
     if (!location.portable) store.on_opened([](tessivar::store::Database& database) { tessivar::store::import_registry(database); });
     store.on_fault([&main_window](tessivar::store::Fault, const std::string& text) {
         main_window.show_status_note(tessivar::widen(text));

@@ -129,17 +129,53 @@ Database::~Database() = default;
 // would read them from the file again at each search.
 constexpr char kCacheSize[] = "PRAGMA cache_size = -8192";
 
-// Extended result codes tell a read-only file from a read-only folder; the
-// URI names and extensions stay off, so a path is only ever a path.
-Database Database::open(const std::string& utf8_path, Mode mode) {
+namespace {
+
+bool unescaped_in_uri(unsigned char byte) {
+    return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
+           byte == '-' || byte == '.' || byte == '_' || byte == '~' || byte == '/' || byte == ':';
+}
+
+bool starts_with_drive(const std::string& path) {
+    return path.size() >= 2 && path[1] == ':' &&
+           ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
+}
+
+}  // namespace
+
+// An absolute path (file:///C:%5C..., file:///home/...) names an empty
+// authority; backslashes are escaped, and SQLite hands them on as they
+// were, so a Windows path reaches the system as it is written.
+std::string Database::uri(const std::string& utf8_path, Mode mode) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string path;
+    for (char c : utf8_path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (unescaped_in_uri(byte)) {
+            path += static_cast<char>(byte);
+        } else {
+            path += '%';
+            path += kHex[byte >> 4];
+            path += kHex[byte & 0xF];
+        }
+    }
+    const char* authority = path.starts_with('/') ? "//" : starts_with_drive(path) ? "///" : "";
+    const char* parameters = mode == Mode::ReadOnly ? "?mode=ro" : mode == Mode::Immutable ? "?mode=ro&immutable=1" : "";
+    return "file:" + std::string(authority) + path + parameters;
+}
+
+// Extended result codes tell a read-only file from a read-only folder;
+// extensions stay off.
+Database Database::open(const std::string& utf8_path, Mode mode, const std::string& vfs) {
     Database database;
     database.connection_ = std::make_unique<Connection>();
     Connection& connection = *database.connection_;
-    connection.read_only = mode == Mode::ReadOnly;
+    connection.read_only = mode != Mode::ReadWrite;
     const int flags = (connection.read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
-                      SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+                      SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_URI;
     if (!connection.note(sqlite3_initialize()) ||
-        !connection.note(sqlite3_open_v2(utf8_path.c_str(), &connection.handle, flags, nullptr)) ||
+        !connection.note(sqlite3_open_v2(uri(utf8_path, mode).c_str(), &connection.handle, flags,
+                                         vfs.empty() ? nullptr : vfs.c_str())) ||
         !connection.note(sqlite3_busy_timeout(connection.handle, static_cast<int>(kBusyTimeout.count()))) ||
         !connection.note(sqlite3_exec(connection.handle, kCacheSize, nullptr, nullptr, nullptr))) {
         sqlite3_close_v2(std::exchange(connection.handle, nullptr));
@@ -151,7 +187,7 @@ Database::operator bool() const { return connection_ && connection_->handle; }
 
 // SQLite opens a file it may not write read-only, whatever was asked.
 bool Database::read_only() const {
-    return connection_ && (connection_->read_only || sqlite3_db_readonly(connection_->handle, "main") == 1);
+    return *this && (connection_->read_only || sqlite3_db_readonly(connection_->handle, "main") == 1);
 }
 
 bool Database::exec(std::string_view sql) {

@@ -71,7 +71,10 @@ private:
 
 class Database {
 public:
-    enum class Mode { ReadWrite, ReadOnly };  // ReadWrite makes the file where there is none
+    // ReadWrite makes the file where there is none. Immutable reads a file
+    // that nothing can change (a write-protected medium) with no locks and
+    // no -shm beside it, which such a medium cannot take.
+    enum class Mode { ReadWrite, ReadOnly, Immutable };
 
     // How long a statement waits on another connection's lock before it
     // gives up: the user interface never waits longer than a moment.
@@ -80,7 +83,12 @@ public:
     // A connection to the file at `utf8_path`. Check it with `operator bool`;
     // a failed one says why in `last_result` and `last_message`. Opening reads
     // nothing from the file: a spoilt file shows at the first statement.
-    static Database open(const std::string& utf8_path, Mode mode);
+    // `vfs` names a registered SQLite VFS (the tests' fault-injecting one);
+    // empty, the system's own.
+    static Database open(const std::string& utf8_path, Mode mode, const std::string& vfs = {});
+    // The URI SQLite is given for `utf8_path` in `mode`: every byte that a
+    // URI reads otherwise is escaped, so a path is only ever a path.
+    static std::string uri(const std::string& utf8_path, Mode mode);
 
     Database();
     Database(Database&&) noexcept;
@@ -88,7 +96,8 @@ public:
     ~Database();
 
     explicit operator bool() const;
-    // Opened for reading only, or a file SQLite could open only so.
+    // Opened for reading only, or a file SQLite could open only so; false
+    // for a connection that failed to open (its `last_result` says why).
     bool read_only() const;
 
     // Statements without parameters or rows, separated by semicolons.

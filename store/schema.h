@@ -15,6 +15,10 @@ namespace tessivar::store {
 // The version this program writes.
 inline constexpr int kSchemaVersion = 2;
 
+// Every table the steps make, each a thing of its own: what a spoilt file's
+// salvage copies, table by table.
+inline constexpr const char* kTables[] = {"settings", "histories", "kept_form", "journal", "templates"};
+
 enum class Migration {
     Current,  // at kSchemaVersion, writable
     Newer,    // from a later program: read it only, never write

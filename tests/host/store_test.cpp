@@ -12,15 +12,25 @@
 #include <string>
 #include <vector>
 
+#include "snapshot/form_state.h"
 #include "store/database.h"
+#include "store/files.h"
 #include "store/histories.h"
 #include "store/kept.h"
 #include "store/schema.h"
 #include "store/store.h"
+#include "store/templates.h"
+#include "tests/host/fault_vfs.h"
 #include "tests/host/temporary_folder.h"
+
+#include <sqlite3.h>
 
 namespace tessivar::store {
 namespace {
+
+using testing::Call;
+using testing::FaultVfs;
+using testing::kFaultVfs;
 
 std::string read_through(Store& store);
 
@@ -361,12 +371,6 @@ TEST_F(StoreTest, WhatCannotBeWrittenKeepsNothingThisRunAndSaysWhyOnce) {
             return database.exec("PRAGMA user_version = " + std::to_string(kSchemaVersion + 1));
         }));
     };
-    Database holder;
-    const auto locked = [&] {
-        newer();
-        holder = Database::open(path, Database::Mode::ReadWrite);
-        ASSERT_TRUE(holder.exec("PRAGMA user_version = 1; PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE"));
-    };
     const struct {
         const char* what;
         std::function<void()> make;
@@ -376,7 +380,6 @@ TEST_F(StoreTest, WhatCannotBeWrittenKeepsNothingThisRunAndSaysWhyOnce) {
         {"a file from a later version", newer, Fault::Newer, "theirs"},
         {"a folder where the file should be", [this] { std::filesystem::create_directory(path); }, Fault::Directory,
          "<nothing>"},
-        {"locked by another program", locked, Fault::Locked, "<nothing>"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -397,7 +400,6 @@ TEST_F(StoreTest, WhatCannotBeWrittenKeepsNothingThisRunAndSaysWhyOnce) {
         if (std::filesystem::is_regular_file(path)) {
             EXPECT_EQ(bytes_of(path), before);
         }
-        holder = {};
         std::filesystem::remove_all(path);
     }
 }
@@ -414,6 +416,342 @@ TEST_F(StoreTest, AFullDiskEndsKeepingForTheRun) {
     EXPECT_FALSE(put_through(store, "small again"));
     EXPECT_EQ(read_through(store), "small");
     EXPECT_EQ(told.faults.size(), 1u);
+}
+
+// Another copy closing with a checkpoint, a long migration, a scan: the
+// file is refused for a while, and then it is not.
+TEST_F(StoreTest, ALockIsPassingTheStoreWaitsItOutAndCatchesUp) {
+    {
+        Store store(path);
+        ASSERT_TRUE(put_through(store, "до"));
+    }
+    auto now = StoreOptions::Clock::time_point{} + std::chrono::hours(1);
+    Store store(path, {kFaultVfs, [&] { return now; }});
+    Told told;
+    told.listen(store);
+    // Held as the store opens.
+    Database holder = opened();
+    ASSERT_TRUE(holder.exec("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE"));
+    store.open_existing();
+    EXPECT_EQ(told.faults, std::vector<Fault>{Fault::Locked});
+    EXPECT_EQ(told.text, fault_text(Fault::Locked, ""));
+    EXPECT_TRUE(store.waiting());
+    EXPECT_TRUE(store.keeping());
+    EXPECT_EQ(store.fault(), Fault::Locked);
+    EXPECT_EQ(store.retry_in(), Store::kFirstRetry);
+    holder = {};
+    EXPECT_EQ(read_through(store), "<nothing>");  // still within the wait
+    now += store.retry_in();
+    EXPECT_EQ(read_through(store), "до");  // what was kept before is offered
+    EXPECT_EQ(told.faults, (std::vector<Fault>{Fault::Locked, Fault::CaughtUp}));
+    EXPECT_EQ(store.fault(), Fault::None);
+
+    // Refused at each write: within a wait the file is not even asked, and
+    // each refusal in a row waits twice as long, up to the longest.
+    FaultVfs& vfs = FaultVfs::get();
+    vfs.fail(Call::Lock, SQLITE_BUSY);
+    EXPECT_FALSE(put_through(store, "в ожидании"));
+    std::vector<long long> waits;
+    for (int i = 0; i < 6; ++i) {
+        waits.push_back(store.retry_in().count());
+        const int asked = vfs.failed();
+        EXPECT_FALSE(put_through(store, "в ожидании"));
+        EXPECT_EQ(vfs.failed(), asked);
+        now += store.retry_in();
+        EXPECT_FALSE(put_through(store, "в ожидании"));
+        EXPECT_GT(vfs.failed(), asked);
+    }
+    EXPECT_EQ(waits, (std::vector<long long>{500, 1000, 2000, 4000, 8000, 8000}));
+    EXPECT_EQ(read_through(store), "до");  // reading goes on meanwhile
+    vfs.clear();
+    EXPECT_EQ(told.faults, (std::vector<Fault>{Fault::Locked, Fault::CaughtUp, Fault::Locked}));
+    // The last save at close does not wait for the backoff.
+    store.attempt_now();
+    EXPECT_TRUE(put_through(store, "после"));
+    EXPECT_FALSE(store.waiting());
+    EXPECT_EQ(store.retry_in().count(), 0);
+    EXPECT_EQ(told.faults, (std::vector<Fault>{Fault::Locked, Fault::CaughtUp, Fault::Locked, Fault::CaughtUp}));
+    EXPECT_EQ(told.text, fault_text(Fault::CaughtUp, ""));
+
+    // Another copy's write lock, held past the busy timeout.
+    Database other = opened();
+    ASSERT_TRUE(other.exec("BEGIN IMMEDIATE"));
+    EXPECT_FALSE(put_through(store, "занято"));
+    EXPECT_EQ(store.fault(), Fault::Locked);
+    ASSERT_TRUE(other.exec("COMMIT"));
+    now += store.retry_in();
+    EXPECT_TRUE(put_through(store, "занято"));
+    Store next_run(path);
+    EXPECT_EQ(read_through(next_run), "занято");
+}
+
+// A slow stick: the first start of a new version meets another copy
+// writing, and migrates once it is done.
+TEST_F(StoreTest, AMigrationHeldUpByALockIsDoneOnceTheLockGoes) {
+    {
+        Store store(path);
+        ASSERT_TRUE(put_through(store, "до"));
+        ASSERT_TRUE(store.write([](Database& database) {
+            return database.exec("DROP INDEX journal_order; DROP INDEX journal_search; "
+                                 "CREATE INDEX journal_list ON journal(at DESC, id DESC, tab, pressed, fields); "
+                                 "PRAGMA user_version = 1");
+        }));
+    }
+    Database other = opened();
+    ASSERT_TRUE(other.exec("BEGIN IMMEDIATE"));
+    Store store(path);
+    Told told;
+    told.listen(store);
+    store.open_existing();
+    EXPECT_EQ(told.faults, std::vector<Fault>{Fault::Locked});
+    EXPECT_FALSE(put_through(store, "после"));
+    ASSERT_TRUE(other.exec("COMMIT"));
+    store.attempt_now();
+    EXPECT_TRUE(put_through(store, "после"));
+    EXPECT_EQ(told.faults, (std::vector<Fault>{Fault::Locked, Fault::CaughtUp}));
+    EXPECT_EQ(other.user_version(), kSchemaVersion);
+    EXPECT_EQ(setting(other, "name"), "после");
+}
+
+// A write-protected stick, or a folder this user may not write: root's
+// chmod stops nothing, so the VFS refuses as the system would.
+TEST_F(StoreTest, AFileThatCannotBeWrittenIsReadAndNamedReadOnly) {
+    FaultVfs& vfs = FaultVfs::get();
+    const struct {
+        const char* what;
+        bool medium;
+        const char* journal_mode;
+    } cases[] = {
+        {"a read-only medium, the log closed cleanly", true, "WAL"},
+        {"a read-only medium, a rollback journal", true, "DELETE"},
+        {"a read-only folder, the log closed cleanly", false, "WAL"},
+        {"a read-only folder, a rollback journal", false, "DELETE"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            Store store(path);
+            ASSERT_TRUE(put_through(store, "сохранено до"));
+        }
+        {
+            Database database = opened();
+            ASSERT_TRUE(database.exec(std::string("PRAGMA journal_mode = ") + c.journal_mode));
+        }
+        const auto listing = [this] {
+            std::vector<std::string> names;
+            for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+                names.push_back(entry.path().filename().string());
+            }
+            return names;
+        };
+        const std::vector<std::string> before = listing();
+        ASSERT_EQ(before, std::vector<std::string>{"Tessivar.db"});
+        const std::string bytes = bytes_of(path);
+        c.medium ? vfs.set_read_only_medium(true) : vfs.set_read_only_folder(true);
+        {
+            Store store(path, {kFaultVfs});
+            Told told;
+            told.listen(store);
+            store.open_existing();
+            EXPECT_EQ(read_through(store), "сохранено до");
+            EXPECT_FALSE(put_through(store, "ours"));
+            EXPECT_FALSE(store.keeping());
+            EXPECT_FALSE(store.waiting());
+            EXPECT_EQ(told.faults, std::vector<Fault>{Fault::ReadOnly});
+        }
+        vfs.clear();
+        EXPECT_EQ(listing(), before);
+        EXPECT_EQ(bytes_of(path), bytes);
+        std::filesystem::remove(path);
+    }
+    // Nothing there, and nowhere to make it.
+    vfs.set_read_only_folder(true);
+    Store store(path, {kFaultVfs});
+    Told told;
+    told.listen(store);
+    EXPECT_FALSE(put_through(store, "ours"));
+    EXPECT_EQ(told.faults, std::vector<Fault>{Fault::ReadOnly});
+    vfs.clear();
+}
+
+// A spoilt journal page costs the journal, never the rest: the form, the
+// histories, the layouts and the settings are in the new file at once.
+TEST_F(StoreTest, ASpoiltFileHasEveryTableThatStillReadsCopiedToTheNewOne) {
+    const std::size_t author[] = {snapshot::field_named("Edit2")};
+    snapshot::Snapshot form;
+    form.values[author[0]] = "Пётр";
+    {
+        Store store(path);
+        ASSERT_TRUE(put_through(store, "настройка"));
+        ASSERT_TRUE(store.write([&](Database& database) {
+            return keep_form(database, form, author) &&
+                   store_history(database, history::Meaning::Site, {u"сайт"});
+        }));
+        ASSERT_TRUE(TemplateStore(store).add(Tab::Maps, "Своё", {"кратко", "полно"}));
+        ASSERT_TRUE(store.write([](Database& database) {
+            return database.exec("INSERT INTO journal SELECT value, 1, 1, 1, '', '', zeroblob(3000), '' "
+                                 "FROM (WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 FROM n "
+                                 "WHERE value < 100) SELECT value FROM n)");
+        }));
+    }
+    const std::string sound = bytes_of(path);
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(static_cast<std::streamoff>(sound.size() - 4096 * 40));
+        file << std::string(4096 * 40, 'Z');
+    }
+    const std::string spoilt = bytes_of(path);
+    Store store(path);
+    Told told;
+    bool written_at_once = false;
+    store.on_fault([&](Fault fault, const std::string& text) {
+        told.faults.push_back(fault);
+        told.text = text;
+        if (fault == Fault::PutAside) written_at_once = put_through(store, "из памяти");
+    });
+    store.open_existing();
+    EXPECT_FALSE(store.read([](Database& database) {
+        return database.prepare("SELECT sum(length(full_text)) FROM journal").step();
+    }));
+    EXPECT_EQ(told.faults, std::vector<Fault>{Fault::PutAside});
+    EXPECT_TRUE(written_at_once);  // the new file takes writes as it is told
+    EXPECT_EQ(store.fault(), Fault::PutAside);
+    EXPECT_EQ(read_through(store), "из памяти");
+    store.read([&](Database& database) {
+        EXPECT_EQ(read_kept_form(database).values[author[0]], "Пётр");
+        EXPECT_EQ(stored_history(database, history::Meaning::Site), history::Values{u"сайт"});
+        Statement journal = database.prepare("SELECT count(*) FROM journal");
+        EXPECT_TRUE(journal.step());
+        EXPECT_EQ(journal.integer(0), 0);  // it did not read: it is only in the file put aside
+        return true;
+    });
+    EXPECT_EQ(TemplateStore(store).find(Tab::Maps, "Своё"), (TemplateText{"кратко", "полно"}));
+    std::string aside;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.find(".bad-") != std::string::npos && !name.ends_with("-wal") && !name.ends_with("-shm")) {
+            aside = entry.path().string();
+        }
+    }
+    EXPECT_EQ(bytes_of(aside), spoilt);
+}
+
+// A spoilt page met in a file the store only reads: that file is not the
+// store's to move.
+TEST_F(StoreTest, AFileHeldForReadingIsNeverPutAside) {
+    FaultVfs& vfs = FaultVfs::get();
+    const struct {
+        const char* what;
+        bool newer;
+        Fault fault;
+    } cases[] = {{"from a later version", true, Fault::Newer}, {"on a read-only medium", false, Fault::ReadOnly}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            Store store(path);
+            ASSERT_TRUE(store.write([&](Database& database) {
+                return database.exec("INSERT INTO journal SELECT value, 1, 1, 1, '', '', zeroblob(3000), '' "
+                                     "FROM (WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 "
+                                     "FROM n WHERE value < 100) SELECT value FROM n)") &&
+                       (!c.newer || database.exec("PRAGMA user_version = " + std::to_string(kSchemaVersion + 1)));
+            }));
+        }
+        {
+            std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(4096 * 20);
+            file << std::string(4096 * 40, 'Z');
+        }
+        const std::string spoilt = bytes_of(path);
+        vfs.set_read_only_medium(!c.newer);
+        {
+            Store store(path, {kFaultVfs});
+            Told told;
+            told.listen(store);
+            store.open_existing();
+            EXPECT_FALSE(store.read([](Database& database) {
+                return database.prepare("SELECT sum(length(full_text)) FROM journal").step();
+            }));
+            EXPECT_EQ(told.faults, std::vector<Fault>{c.fault});
+            EXPECT_EQ(store.fault(), c.fault);
+        }
+        vfs.clear();
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            EXPECT_EQ(entry.path().filename().string().find(".bad-"), std::string::npos) << entry.path();
+        }
+        EXPECT_EQ(bytes_of(path), spoilt);
+        std::filesystem::remove(path);
+    }
+}
+
+// A stick pulled out while the program runs, or the power gone: whatever
+// reached the disk is a sound file; with each commit flushed, it holds
+// everything reported kept, and without, what the last checkpoint wrote.
+TEST_F(StoreTest, APowerCutSpoilsNoFileAndAFlushedOneLosesNothingKept) {
+    FaultVfs& vfs = FaultVfs::get();
+    for (const bool flushed : {true, false}) {
+        SCOPED_TRACE(flushed ? "each commit flushed" : "flushed at checkpoints");
+        {
+            Store store(path);
+            ASSERT_TRUE(put_through(store, "до"));
+        }
+        vfs.watch_for_power_cuts();
+        {
+            StoreOptions options{kFaultVfs};
+            options.flush_each_commit = flushed;
+            Store store(path, options);
+            ASSERT_TRUE(put_through(store, "после"));
+            ASSERT_TRUE(store.write([](Database& database) {
+                return database.exec("INSERT INTO journal VALUES(1, 0, 1, 1, '', '', zeroblob(20000), '')");
+            }));
+            vfs.cut_power();
+        }
+        vfs.clear();
+        {
+            Store next_run(path);
+            Told told;
+            told.listen(next_run);
+            EXPECT_EQ(read_through(next_run), flushed ? "после" : "до");
+            EXPECT_TRUE(told.faults.empty());
+            EXPECT_TRUE(next_run.read([](Database& database) {
+                Statement check = database.prepare("PRAGMA integrity_check");
+                return check.step() && check.text(0) == "ok";
+            }));
+            EXPECT_TRUE(put_through(next_run, "дальше"));
+        }
+        for (const char* companion : {"", "-wal", "-shm"}) std::filesystem::remove(path + companion);
+    }
+}
+
+TEST_F(StoreTest, AConnectionThatFailedToOpenRefusesEverything) {
+    for (const Database::Mode mode : {Database::Mode::ReadWrite, Database::Mode::ReadOnly}) {
+        Database database = Database::open(folder.file("missing") + "/Tessivar.db", mode);
+        EXPECT_FALSE(database);
+        EXPECT_FALSE(database.read_only());
+        EXPECT_FALSE(database.transaction([] { return true; }));
+        EXPECT_FALSE(database.exec("SELECT 1"));
+        EXPECT_EQ(database.user_version(), -1);
+        EXPECT_EQ(database.last_result(), Result::CannotOpen);
+    }
+}
+
+// A path is only ever a path: whatever it holds reaches the system as written.
+TEST_F(StoreTest, APathIsGivenToSqliteAsItIs) {
+    const struct {
+        const char* path;
+        Database::Mode mode;
+        const char* uri;
+    } cases[] = {
+        {"/tmp/a b.db", Database::Mode::ReadWrite, "file:///tmp/a%20b.db"},
+        {"C:\\Users\\Пётр\\Tessivar.db", Database::Mode::ReadOnly,
+         "file:///C:%5CUsers%5C%D0%9F%D1%91%D1%82%D1%80%5CTessivar.db?mode=ro"},
+        {"\\\\server\\share\\T.db", Database::Mode::Immutable, "file:%5C%5Cserver%5Cshare%5CT.db?mode=ro&immutable=1"},
+        {"rel?#%&=.db", Database::Mode::ReadWrite, "file:rel%3F%23%25%26%3D.db"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Database::uri(c.path, c.mode), c.uri) << c.path;
+    const std::string odd = folder.file("100% #1 ёж&mode=ro.db");
+    Store store(odd);
+    ASSERT_TRUE(put_through(store, "ёж"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(std::u8string(odd.begin(), odd.end()))));
 }
 
 using history::Meaning;
@@ -490,6 +828,32 @@ TEST_F(StoredHistories, TheOldValuesAreTakenOverOnceAndAListAlreadyThereStays) {
 }
 
 #ifndef _WIN32
+// The native build answers as the Windows build does about links: a
+// link is judged itself, and is moved, never its target.
+TEST_F(StoreTest, LinksAreJudgedAsWindowsJudgesThem) {
+    namespace fs = std::filesystem;
+    std::ofstream(folder.path() / "real.db") << "x";
+    fs::create_directory(folder.path() / "folder");
+    fs::create_symlink(folder.path() / "real.db", folder.path() / "to file");
+    fs::create_symlink(folder.path() / "folder", folder.path() / "to folder");
+    fs::create_symlink(folder.path() / "missing.db", folder.path() / "dangling");
+    const struct {
+        const char* name;
+        files::Entry entry;
+    } cases[] = {
+        {"real.db", files::Entry::File},         {"folder", files::Entry::Folder},
+        {"to file", files::Entry::File},         {"to folder", files::Entry::Folder},
+        {"dangling", files::Entry::File},        {"missing.db", files::Entry::None},
+    };
+    for (const auto& c : cases) EXPECT_EQ(files::entry_at(folder.file(c.name)), c.entry) << c.name;
+    EXPECT_FALSE(files::rename(folder.file("real.db"), folder.file("dangling")));
+    EXPECT_FALSE(files::rename(folder.file("real.db"), folder.file("folder")));
+    EXPECT_TRUE(fs::is_regular_file(folder.path() / "real.db"));
+    EXPECT_TRUE(files::rename(folder.file("to file"), folder.file("moved")));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(folder.path() / "moved")));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder.path() / "real.db")));
+}
+
 // Root writes any file whatever its mode: the file system's immutable flag
 // stands in for a read-only file and folder.
 bool immutable(const std::filesystem::path& path, bool on) {
