@@ -97,7 +97,7 @@ const std::vector<WritePath>& write_paths() {
                     stored_history(database, history::Meaning::Author).empty();
          }},
         {"a layout's save",
-         [](Store& store) { return TemplateStore(store).save(Tab::Maps, "Своё", kLayout); },
+         [](Store& store) { return TemplateStore(store).save(Tab::Maps, "Своё", kLayout) == TemplateWrite::Done; },
          [](Database& database) {
              Statement read = database.prepare("SELECT short_text FROM templates WHERE name = 'Своё'");
              return read.step() && read.text(0) == kLayout.short_text;

@@ -587,7 +587,7 @@ TEST_F(StoreTest, ASpoiltFileHasEveryTableThatStillReadsCopiedToTheNewOne) {
             return keep_form(database, form, author) &&
                    store_history(database, history::Meaning::Site, {u"сайт"});
         }));
-        ASSERT_TRUE(TemplateStore(store).add(Tab::Maps, "Своё", {"кратко", "полно"}));
+        ASSERT_EQ(TemplateStore(store).add(Tab::Maps, "Своё", {"кратко", "полно"}), TemplateWrite::Done);
         ASSERT_TRUE(store.write([](Database& database) {
             return database.exec("INSERT INTO journal SELECT value, 1, 1, 1, '', '', zeroblob(3000), '' "
                                  "FROM (WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 FROM n "
