@@ -27,8 +27,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     const tessivar::store::Location location = tessivar::store::database_location();
     tessivar::store::Store store(tessivar::narrow(location.path));
     if (!location.portable) store.on_opened([](tessivar::store::Database& database) { tessivar::store::import_registry(database); });
-    store.on_fault([&main_window](tessivar::store::Fault, const std::string& text) {
-        main_window.show_status_note(tessivar::widen(text));
+    store.on_fault([&main_window](tessivar::store::Fault fault, const std::string& text) {
+        main_window.keeping().told(fault, text);
     });
     store.open_existing();
     tessivar::store::StoreHistories histories(store);
