@@ -197,7 +197,8 @@ bool FormKeeping::restore() {
     show(saved_);
     std::fill(dirty_.begin(), dirty_.end(), false);  // what was just read is what the database holds
     KillTimer(form_.handle(), kKeepTimer);
-    // Short texts: what a field nothing was kept for shows is its starting value.
+    // A field nothing was kept for shows its starting value, a short text: a
+    // save compares with it, so that a first start makes no file.
     for (std::size_t field = 0; field < form_fields().size(); ++field) {
         if (!saved_.values[field]) started_.values[field] = read_field(field);
     }
