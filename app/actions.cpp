@@ -77,14 +77,7 @@ void TFMain::Action5Execute() { open_site(handle(), links::content_site); }
 // Turned off, the journal alone stays: the status bar says so, once.
 void TFMain::Action6Execute() {
     Histories* histories = quick_fill_.histories();
-    if (!histories) return;
-    const bool on = !histories->remembering();
-    histories->set_remembering(on);
-    keeping_.remembering_changed(on);
-    if (!on) {
-        show_status_note(L"Введённое больше не запоминается и забыто; журнал описаний хранится, пока его записи "
-                         L"не удалены в его окне.");
-    }
+    if (histories) keeping_.turn_remembering(*histories, !histories->remembering());
 }
 
 void TFMain::Action7Execute() {

@@ -33,8 +33,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     options.flush_each_commit = location.portable;
     tessivar::store::Store store(tessivar::narrow(location.path), std::move(options));
     if (!location.portable) store.on_opened([](tessivar::store::Database& database) { tessivar::store::import_registry(database); });
-    store.on_fault([&main_window](tessivar::store::Fault, const std::string& text) {
-        main_window.show_status_note(tessivar::widen(text));
+    store.on_fault([&main_window](tessivar::store::Fault fault, const std::string& text) {
+        main_window.keeping().told(fault, text);
     });
     store.open_existing();
     tessivar::store::StoreHistories histories(store);

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "form/main_window.h"
@@ -99,6 +100,26 @@ void show_placement(HWND window, snapshot::Placement kept) {
     SetWindowPlacement(window, &placement);
 }
 
+// The status bar's words on keeping. Each is said once, until another note replaces it.
+constexpr wchar_t kWaitingNote[] = L"Введённое пока не сохранено: файл базы данных не записывается.";
+constexpr wchar_t kCaughtUpNote[] = L"Введённое сохранено.";
+constexpr wchar_t kNotForgottenNote[] = L"Введённое пока не забыто: файл базы данных не записывается.";
+constexpr wchar_t kForgottenNote[] =
+    L"Введённое больше не запоминается и забыто; журнал описаний хранится, пока его записи не удалены в его окне.";
+constexpr wchar_t kNotOpenedNote[] = L"Запись не открыта: не удалось сохранить то, что она заменила бы.";
+constexpr wchar_t kNotRemovedNote[] = L"Записи журнала не удалены: файл базы данных не записывается.";
+constexpr wchar_t kNotRemembering[] = L"Запоминание введённого выключено";
+constexpr wchar_t kNotWritten[] = L"Файл базы данных не записывается";
+
+// Asked over `window`, under its own title.
+bool may_be_lost(HWND window, const wchar_t* why) {
+    wchar_t title[128] = {};
+    GetWindowTextW(window, title, 128);
+    const std::wstring question =
+        std::wstring(why) + L", и то, что сейчас на вкладке и в описаниях, не сохранится. Открыть запись?";
+    return MessageBoxW(window, question.c_str(), title, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
 std::int64_t now() {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
         .count();
@@ -159,6 +180,14 @@ void FormKeeping::show_field(std::size_t field, const std::string& value) {
     }
 }
 
+void FormKeeping::told(store::Fault fault, const std::string& text) {
+    tell(widen(text));
+    if (fault != store::Fault::PutAside) return;
+    saved_ = {};
+    started_ = {};
+    mark_every_field();
+}
+
 bool FormKeeping::restore() {
     if (!keeping()) return false;
     store_->read([&](store::Database& database) {
@@ -168,6 +197,11 @@ bool FormKeeping::restore() {
     show(saved_);
     std::fill(dirty_.begin(), dirty_.end(), false);  // what was just read is what the database holds
     KillTimer(form_.handle(), kKeepTimer);
+    // A field nothing was kept for shows its starting value, a short text: a
+    // save compares with it, so that a first start makes no file.
+    for (std::size_t field = 0; field < form_fields().size(); ++field) {
+        if (!saved_.values[field]) started_.values[field] = read_field(field);
+    }
     const auto main = saved_.values[snapshot::field_named("FMain")];
     return main && snapshot::read_placement(*main)->maximized;
 }
@@ -188,7 +222,11 @@ void FormKeeping::show(const snapshot::Snapshot& form) {
 void FormKeeping::mark(std::size_t field) {
     dirty_[field] = true;
     // The switch is asked at the save: a keystroke reads nothing from the file.
-    if (store_) SetTimer(form_.handle(), kKeepTimer, kKeepDelayMs, nullptr);
+    if (store_) SetTimer(form_.handle(), kKeepTimer, std::max(kKeepDelayMs, retry_ms_), nullptr);
+}
+
+void FormKeeping::mark_every_field() {
+    for (std::size_t field = 0; field < dirty_.size(); ++field) mark(field);
 }
 
 void FormKeeping::on_change(HWND control) {
@@ -216,19 +254,82 @@ OwnedWindowPlace FormKeeping::place(HWND window) {
     return kept.maximized ? kPlaceKeptMaximized : kPlaceKept;
 }
 
-void FormKeeping::save() {
+void FormKeeping::save_changed() { keep(dirty_); }
+
+void FormKeeping::save() { keep(std::vector<bool>(dirty_.size(), true)); }
+
+// The switch first, for nothing may be kept that it forbids; then the held
+// presses and the fields, in one transaction.
+void FormKeeping::keep(std::vector<bool> fields) {
     KillTimer(form_.handle(), kKeepTimer);
-    if (!keeping()) return;
+    if (!keep_switch()) return retry_later();
+    if (!store_) return;
     snapshot::Snapshot now = saved_;
-    for (std::size_t field = 0; field < dirty_.size(); ++field) {
-        if (dirty_[field]) now.values[field] = read_field(field);
+    const bool remembering = keeping();
+    for (std::size_t field = 0; field < fields.size() && remembering; ++field) {
+        if (!fields[field]) continue;
+        if (auto value = to_keep(field)) now.values[field] = std::move(value);
     }
     const auto changed = snapshot::changed_fields(saved_, now);
-    // Marks stay where the write failed: the next save tries them again.
-    const auto write = [&](store::Database& database) { return store::keep_form(database, now, changed); };
-    if (!changed.empty() && !store_->write(write)) return;
+    if (held_.empty() && changed.empty()) return caught_up();
+    const bool kept = store_->write([&](store::Database& database) {
+        for (const store::NewEntry& entry : held_) {
+            if (!store::add_to_journal(database, entry)) return false;
+        }
+        return store::keep_form(database, now, changed);
+    });
+    if (!kept) {
+        for (std::size_t field : changed) dirty_[field] = true;  // read again at the next try
+        return retry_later();
+    }
+    held_.clear();
     saved_ = std::move(now);
     std::fill(dirty_.begin(), dirty_.end(), false);
+    caught_up();
+}
+
+// Nothing where the field was never kept and shows what it showed at start:
+// a first start makes no file until something changes.
+std::optional<std::string> FormKeeping::to_keep(std::size_t field) const {
+    auto value = read_field(field);
+    if (!saved_.values[field] && value == started_.values[field]) return std::nullopt;
+    return value;
+}
+
+bool FormKeeping::keep_switch() {
+    if (!switch_unsaved_) return true;
+    const bool on = switch_->remembering();
+    if (!switch_->set_remembering(on)) return false;
+    switch_unsaved_ = false;
+    if (!on) tell(kForgottenNote);
+    return true;
+}
+
+// Said once; tried again a little later each time. A file that takes nothing
+// this run has been said by the store, and the next change tries again.
+void FormKeeping::retry_later() {
+    if (switch_unsaved_ && !switch_->remembering()) {
+        say(Said::NotForgotten);
+    } else if (store_ && store_->keeping()) {
+        say(Said::Waiting);
+    }
+    if (store_ && !store_->keeping()) return;
+    retry_ms_ = retry_ms_ ? std::min(2 * retry_ms_, kLongestRetryMs) : kKeepDelayMs;
+    SetTimer(form_.handle(), kKeepTimer, retry_ms_, nullptr);
+}
+
+void FormKeeping::caught_up() {
+    retry_ms_ = 0;
+    if (said_ == Said::Waiting) tell(kCaughtUpNote);
+}
+
+void FormKeeping::say(Said said) {
+    if (said != said_) tell(said == Said::Waiting ? kWaitingNote : kNotForgottenNote, said);
+}
+
+void FormKeeping::tell(const std::wstring& note, Said said) {
+    form_.show_status_note(note);
+    said_ = said;
 }
 
 snapshot::Snapshot FormKeeping::read_tab(Tab tab) const {
@@ -239,38 +340,57 @@ snapshot::Snapshot FormKeeping::read_tab(Tab tab) const {
 
 void FormKeeping::pressed(Tab tab) {
     if (!keeping()) return;
-    const store::NewEntry entry{tab, now(), true, read_tab(tab), read_text(form_.Disc1), read_text(form_.Disc2)};
-    store_->write([&](store::Database& database) { return store::add_to_journal(database, entry); });
-    save();
+    held_.push_back({tab, now(), true, read_tab(tab), read_text(form_.Disc1), read_text(form_.Disc2)});
+    save_changed();
 }
 
-void FormKeeping::open(const store::JournalEntry& entry) {
+bool FormKeeping::open(const store::JournalEntry& entry, HWND asking) {
     const Tab tab = entry.row.tab;
-    if (keeping()) {
-        const snapshot::Snapshot current = read_tab(tab);
-        const store::NewEntry entry{tab, now(), false, current, {}, {}};
-        store_->write([&](store::Database& database) {
-            return store::in_journal(database, tab, current) || store::add_to_journal(database, entry);
-        });
-    }
+    if (!keep_replaced(tab, asking)) return false;
     form_.select_page(static_cast<int>(tab));
     mark(snapshot::field_named("PageControl1"));
     show(entry.row.fields);
     write_text(form_.Disc1, entry.short_text);
     write_text(form_.Disc2, entry.full_text);
     form_.Disc1Change();
+    return true;
 }
 
-void FormKeeping::remembering_changed(bool on) {
-    if (!store_) return;
-    if (on) {
-        std::fill(dirty_.begin(), dirty_.end(), true);
-        save();
-        return;
+// The tab's fields and both panes as an entry of their own, unless one
+// holds them already. Where nothing may be kept, the user says whether
+// they may go.
+bool FormKeeping::keep_replaced(Tab tab, HWND asking) {
+    if (!store_) return true;
+    const store::NewEntry replaced{tab, now(), false, read_tab(tab), read_text(form_.Disc1), read_text(form_.Disc2)};
+    const auto in_journal = [&](store::Database& database) { return store::in_journal(database, replaced); };
+    if (keeping() && store_->keeping()) {
+        const bool kept = store_->write([&](store::Database& database) {
+            return in_journal(database) || store::add_to_journal(database, replaced);
+        });
+        if (!kept) tell(kNotOpenedNote);
+        return kept;
     }
-    KillTimer(form_.handle(), kKeepTimer);
-    store_->write([](store::Database& database) { return store::forget_kept_form(database); });
-    saved_ = {};
+    return store_->read(in_journal) || may_be_lost(asking, keeping() ? kNotWritten : kNotRemembering);
+}
+
+bool FormKeeping::remove_from_journal(std::span<const std::int64_t> ids) {
+    const auto remove = [&](store::Database& database) { return store::remove_from_journal(database, ids); };
+    if (store_ && store_->write(remove)) return true;
+    tell(kNotRemovedNote);
+    return false;
+}
+
+void FormKeeping::turn_remembering(Histories& histories, bool on) {
+    switch_ = &histories;
+    switch_unsaved_ = !histories.set_remembering(on);
+    if (on) {
+        started_ = {};
+        std::fill(dirty_.begin(), dirty_.end(), true);  // the form as it stands is kept from now
+        return switch_unsaved_ ? retry_later() : save_changed();
+    }
+    saved_ = {};  // the kept form is gone, or goes with the switch's next try
+    if (switch_unsaved_) return retry_later();
+    tell(kForgottenNote);
 }
 
 }  // namespace tessivar

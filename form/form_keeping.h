@@ -1,14 +1,21 @@
 #pragma once
 // The form kept in the database: a moment after the last change, at a
 // press, at close and when Windows ends the session; only the fields that
-// changed, read from their controls at the save, not at each keystroke.
-// Each press of a generator button adds the tab to the journal.
+// changed, read from their controls at the save, not at each keystroke (at
+// close, every control is read once). Each press of a generator button
+// adds the tab to the journal. A write the file refuses is held and tried
+// again until it is taken.
 #include <windows.h>
 
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "form/window_kit.h"
 #include "generators/tab.h"
+#include "history/histories.h"
 #include "snapshot/form_state.h"
 #include "store/kept.h"
 #include "store/store.h"
@@ -19,6 +26,9 @@ class TFMain;
 
 // Changes are written this long after the last one.
 inline constexpr UINT kKeepDelayMs = 1000;
+// A write the file refused is tried again after the delay, then after twice
+// as long each time, up to this.
+inline constexpr UINT kLongestRetryMs = 8000;
 inline constexpr UINT_PTR kKeepTimer = 0x4B45;
 
 class FormKeeping {
@@ -30,6 +40,9 @@ public:
     // None: nothing is kept or read.
     void set_store(store::Store* store) { store_ = store; }
     store::Store* kept_in() const { return store_; }
+    // The store's word on a fault, said in the status bar. A new file started
+    // in place of a spoilt one holds nothing yet: the whole form goes into it.
+    void told(store::Fault fault, const std::string& text);
 
     // The form as it was left, shown in the controls of the hidden window.
     // Returns whether the window was left maximised.
@@ -42,17 +55,29 @@ public:
     // A kept window made after start-up (the preview), placed hidden where
     // it was left.
     OwnedWindowPlace place(HWND window);
-    // The written fields, now; the timer's wait ends.
+    // The timer's: what waits, then the fields marked changed, now. What the
+    // file refuses stays held, is said in the status bar and tried again.
+    void save_changed();
+    // Every field as its control holds it, whatever notifications came (a
+    // multi-line box sends none for a text set from outside): at close and
+    // at the end of a session.
     void save();
     // A press of the tab's generator button: its fields and both panes as a journal entry.
     void pressed(Tab tab);
-    // The switch turned off: nothing new is kept and the kept form goes;
-    // turned on: the whole form is kept from now.
-    void remembering_changed(bool on);
+    // The switch turned by the user. Off, what was typed is forgotten and
+    // nothing new is kept; on, the whole form is kept from now. Until the
+    // file has taken it, the status bar says so and it is tried again.
+    void turn_remembering(Histories& histories, bool on);
 
     // A journal entry shown: its tab, its fields, its descriptions in the
-    // panes. Fields of that tab never pressed are first kept as an entry.
-    void open(const store::JournalEntry& entry);
+    // panes. What it replaces, both panes included, is first kept as an
+    // entry; where nothing may be kept, the user is asked over `asking`.
+    // False where it was not shown: refused, or its keeping failed (the
+    // status bar says so).
+    bool open(const store::JournalEntry& entry, HWND asking);
+    // The journal's entries `ids` deleted; where the file refuses, the
+    // status bar says so and they stay.
+    bool remove_from_journal(std::span<const std::int64_t> ids);
 
     // The tab's fields as the controls hold them now.
     snapshot::Snapshot read_tab(Tab tab) const;
@@ -60,8 +85,18 @@ public:
     void show(const snapshot::Snapshot& form);
 
 private:
+    enum class Said { Nothing, Waiting, NotForgotten };
     bool keeping() const;
     void mark(std::size_t field);
+    void mark_every_field();
+    void keep(std::vector<bool> fields);
+    bool keep_switch();
+    std::optional<std::string> to_keep(std::size_t field) const;
+    void retry_later();
+    void caught_up();
+    void say(Said said);
+    void tell(const std::wstring& note, Said said = Said::Nothing);
+    bool keep_replaced(Tab tab, HWND asking);
     std::optional<std::size_t> field_of(HWND control) const;
     std::optional<std::string> read_field(std::size_t field) const;
     void show_field(std::size_t field, const std::string& value);
@@ -69,8 +104,14 @@ private:
 
     TFMain& form_;
     store::Store* store_{};
-    snapshot::Snapshot saved_;  // what the database holds, as far as this run knows
+    Histories* switch_{};      // where the switch was last turned
+    bool switch_unsaved_ = false;
+    snapshot::Snapshot saved_;    // what the database holds, as far as this run knows
+    snapshot::Snapshot started_;  // what the fields nothing was kept for showed at start
     std::vector<bool> dirty_ = std::vector<bool>(snapshot::form_fields().size());
+    std::vector<store::NewEntry> held_;  // presses the file has not taken yet
+    UINT retry_ms_ = 0;                  // the wait before the next try; none while all is kept
+    Said said_ = Said::Nothing;
     bool showing_ = false;  // the controls' own notifications of a value shown are no change
 };
 

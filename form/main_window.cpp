@@ -413,7 +413,7 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             keeping_.on_change(reinterpret_cast<HWND>(lparam));
             return 0;
         case WM_TIMER:
-            if (wparam == kKeepTimer) keeping_.save();
+            if (wparam == kKeepTimer) keeping_.save_changed();
             return 0;
         case WM_QUERYENDSESSION:
             keeping_.save();

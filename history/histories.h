@@ -12,9 +12,12 @@ public:
     virtual history::Values values(history::Meaning meaning) = 0;
     virtual void record(history::Meaning meaning, std::u16string_view value) = 0;
     virtual void forget(history::Meaning meaning, std::u16string_view value) = 0;
-    // Whether presses record. Turned off, every history is forgotten.
+    // Whether presses record. Turned off, what was typed is forgotten:
+    // every history and the form kept.
     virtual bool remembering() = 0;
-    virtual void set_remembering(bool on) = 0;
+    // Whether the file has it. A switch the file could not take yet holds
+    // for this run all the same, and turning it again tries again.
+    [[nodiscard]] virtual bool set_remembering(bool on) = 0;
 };
 
 }  // namespace tessivar

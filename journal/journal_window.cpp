@@ -224,8 +224,7 @@ void TFJournal::open_selected() {
         entry = store::journal_entry(database, ids_[shown_[static_cast<std::size_t>(item)]]);
         return true;
     });
-    if (!entry) return;
-    form_.keeping().open(*entry);
+    if (!entry || !form_.keeping().open(*entry, window_)) return;
     reload();  // the form it replaced may have become an entry
 }
 
@@ -239,7 +238,7 @@ void TFJournal::remove_selected() {
     if (MessageBoxW(window_, question.c_str(), kJournalTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
         return;
     }
-    store->write([&](store::Database& database) { return store::remove_from_journal(database, ids); });
+    if (!form_.keeping().remove_from_journal(ids)) return;  // they stay, and the status bar says why
     ListView_SetItemState(ListView1, -1, 0, LVIS_SELECTED);
     reload();
 }

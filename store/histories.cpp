@@ -3,6 +3,8 @@
 #include <iterator>
 #include <string>
 
+#include "store/kept.h"
+
 namespace tessivar::store {
 namespace {
 
@@ -45,6 +47,11 @@ bool store_setting(Database& database, std::string_view name, std::string_view v
         .bind(1, name)
         .bind(2, value)
         .run();
+}
+
+bool store_remembering(Database& database, bool on) {
+    if (!store_setting(database, kRememberingSetting, on ? "1" : "0")) return false;
+    return on || (database.exec("DELETE FROM histories") && forget_kept_form(database));
 }
 
 namespace {
@@ -98,7 +105,7 @@ void StoreHistories::forget(Meaning meaning, std::u16string_view value) {
 
 // On unless the user turned it off: any other stored text counts as none.
 bool StoreHistories::remembering() {
-    store_.make();
+    if (unsaved_) return *unsaved_;
     bool on = true;
     store_.read([&](Database& database) {
         on = setting(database, kRememberingSetting) != "0";
@@ -107,11 +114,11 @@ bool StoreHistories::remembering() {
     return on;
 }
 
-void StoreHistories::set_remembering(bool on) {
-    store_.write([&](Database& database) {
-        return store_setting(database, kRememberingSetting, on ? "1" : "0") &&
-               (on || database.exec("DELETE FROM histories"));
-    });
+bool StoreHistories::set_remembering(bool on) {
+    unsaved_ = on;
+    if (!store_.write([&](Database& database) { return store_remembering(database, on); })) return false;
+    unsaved_.reset();
+    return true;
 }
 
 }  // namespace tessivar::store

@@ -20,11 +20,13 @@ public:
     history::Values values(history::Meaning meaning) override;
     void record(history::Meaning meaning, std::u16string_view value) override;
     void forget(history::Meaning meaning, std::u16string_view value) override;
+    // Reading it makes no file: a first start makes nothing.
     bool remembering() override;
-    void set_remembering(bool on) override;
+    [[nodiscard]] bool set_remembering(bool on) override;
 
 private:
     Store& store_;
+    std::optional<bool> unsaved_;  // as turned this run, while the file does not have it
 };
 
 inline constexpr char kRememberingSetting[] = "remembering";  // "1" or "0"
@@ -49,5 +51,7 @@ bool store_history(Database& database, history::Meaning meaning, const history::
 // A setting's text; empty where there is none.
 std::string setting(Database& database, std::string_view name);
 bool store_setting(Database& database, std::string_view name, std::string_view value);
+// The switch as the file keeps it; off, every history and the kept form go with it.
+bool store_remembering(Database& database, bool on);
 
 }  // namespace tessivar::store

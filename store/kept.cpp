@@ -21,11 +21,26 @@ std::optional<JournalRow> row_of(Statement& read) {
     return JournalRow{read.integer(0), *tab, read.integer(2), read.integer(3) != 0, std::move(*fields)};
 }
 
-// The tab's newest entry and its stored fields.
-std::optional<std::pair<std::int64_t, std::string>> newest(Database& database, Tab tab) {
-    Statement read = database.prepare("SELECT id, fields FROM journal WHERE tab = ? ORDER BY at DESC, id DESC LIMIT 1");
-    if (!read.bind(1, static_cast<std::int64_t>(tab)).step()) return std::nullopt;
-    return std::make_pair(read.integer(0), read.text(1));
+struct Newest {
+    std::int64_t id;
+    std::string fields;
+    bool pressed;
+    bool same_texts;  // its descriptions are the entry's
+};
+
+// The tab's newest entry, its texts compared in SQL: they may be megabytes.
+std::optional<Newest> newest(Database& database, const NewEntry& entry) {
+    Statement read = database.prepare(
+        "SELECT id, fields, pressed, short_text = ? AND full_text = ? FROM journal WHERE tab = ? "
+        "ORDER BY at DESC, id DESC LIMIT 1");
+    read.bind(1, entry.short_text).bind(2, entry.full_text).bind(3, static_cast<std::int64_t>(entry.tab));
+    if (!read.step()) return std::nullopt;
+    return Newest{read.integer(0), read.text(1), read.integer(2) != 0, read.integer(3) != 0};
+}
+
+// Only what a press wrote is written over, by a press on the same fields.
+bool moves_only(const Newest& last, const NewEntry& entry, const std::string& fields) {
+    return last.fields == fields && (last.same_texts || (entry.pressed && last.pressed));
 }
 
 }  // namespace
@@ -56,15 +71,15 @@ bool forget_kept_form(Database& database) { return database.exec("DELETE FROM ke
 
 bool add_to_journal(Database& database, const NewEntry& entry) {
     const std::string fields = snapshot::stored_fields(entry.tab, entry.form);
-    const auto last = newest(database, entry.tab);
-    if (last && last->second == fields) {
+    const auto last = newest(database, entry);
+    if (last && moves_only(*last, entry, fields)) {
         Statement touch = database.prepare(
             entry.pressed
                 ? "UPDATE journal SET at = ?, pressed = 1, short_text = ?, full_text = ? WHERE id = ?"
                 : "UPDATE journal SET at = ? WHERE id = ?");
         touch.bind(1, entry.at);
-        if (entry.pressed) touch.bind(2, entry.short_text).bind(3, entry.full_text).bind(4, last->first);
-        else touch.bind(2, last->first);
+        if (entry.pressed) touch.bind(2, entry.short_text).bind(3, entry.full_text).bind(4, last->id);
+        else touch.bind(2, last->id);
         return touch.run();
     }
     Statement add = database.prepare(
@@ -79,9 +94,14 @@ bool add_to_journal(Database& database, const NewEntry& entry) {
         .run();
 }
 
-bool in_journal(Database& database, Tab tab, const snapshot::Snapshot& form) {
-    Statement read = database.prepare("SELECT 1 FROM journal WHERE tab = ? AND fields = ? LIMIT 1");
-    return read.bind(1, static_cast<std::int64_t>(tab)).bind(2, snapshot::stored_fields(tab, form)).step();
+bool in_journal(Database& database, const NewEntry& entry) {
+    Statement read = database.prepare(
+        "SELECT 1 FROM journal WHERE tab = ? AND fields = ? AND short_text = ? AND full_text = ? LIMIT 1");
+    return read.bind(1, static_cast<std::int64_t>(entry.tab))
+        .bind(2, snapshot::stored_fields(entry.tab, entry.form))
+        .bind(3, entry.short_text)
+        .bind(4, entry.full_text)
+        .step();
 }
 
 std::vector<std::int64_t> journal_order(Database& database) {

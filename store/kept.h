@@ -40,11 +40,14 @@ struct NewEntry {
     snapshot::Snapshot form;  // the tab's fields are taken from it
     std::string short_text, full_text;
 };
-// A press adds an entry; one whose fields equal the tab's newest entry
-// only moves that entry's time (and makes it pressed, with these texts).
+// A press adds an entry; one whose fields equal the tab's newest pressed
+// entry only moves that entry's time (with these texts). An entry with the
+// newest one's fields and descriptions only moves its time (a press makes it
+// pressed). Descriptions a press did not write, hand edits of the panes
+// kept as they stood, are never written over.
 bool add_to_journal(Database& database, const NewEntry& entry);
-// Whether any entry of the tab holds exactly these fields.
-bool in_journal(Database& database, Tab tab, const snapshot::Snapshot& form);
+// Whether any entry of the tab holds exactly these fields and descriptions.
+bool in_journal(Database& database, const NewEntry& entry);
 // Every entry's id, newest first, read from an index of times alone: the
 // list asks for the rows of the screenful it shows.
 std::vector<std::int64_t> journal_order(Database& database);

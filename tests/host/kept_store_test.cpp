@@ -1,11 +1,18 @@
 // The kept form and the journal against a temporary database: what goes in
-// comes back, what this program would not have written does not, and a
-// press on unchanged fields moves its entry instead of adding one.
+// comes back, what this program would not have written does not, a press
+// on unchanged fields moves its entry instead of adding one, and hand edits
+// kept as they stood are never written over. The remembering switch: read
+// without making a file, and turned off under another copy's lock, it holds
+// for the run and forgets once the file takes it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "snapshot/form_state.h"
+#include "store/histories.h"
 #include "store/kept.h"
 #include "store/schema.h"
+#include "store/store.h"
 #include "tests/host/temporary_folder.h"
 
 namespace tessivar::store {
@@ -71,8 +78,8 @@ TEST_F(KeptStoreTest, JournalAddsMovesFindsAndRemovesEntries) {
     ASSERT_TRUE(opened);
     EXPECT_EQ(opened->short_text, "short Анна");
     EXPECT_EQ(opened->row.fields, entry(Tab::Maps, 0, "Анна").form);
-    EXPECT_TRUE(in_journal(database, Tab::Maps, entry(Tab::Maps, 0, "Анна").form));
-    EXPECT_FALSE(in_journal(database, Tab::Textures, entry(Tab::Textures, 0, "Анна").form));
+    EXPECT_TRUE(in_journal(database, entry(Tab::Maps, 0, "Анна")));
+    EXPECT_FALSE(in_journal(database, entry(Tab::Textures, 0, "Анна")));
 
     // A row this program would not have written reads as nothing, as does one removed.
     ASSERT_TRUE(database.exec("UPDATE journal SET fields = 'Edit2=x\n' WHERE tab = 2"));  // a maps field
@@ -85,6 +92,85 @@ TEST_F(KeptStoreTest, JournalAddsMovesFindsAndRemovesEntries) {
     ASSERT_TRUE(rows[1]);
     EXPECT_EQ(rows[1]->fields.values[field_named("Edit2")], "Анна");
     EXPECT_FALSE(rows[2]);
+}
+
+// A form replaced by an opened entry is kept with its panes as they stood:
+// the same fields with other descriptions are an entry of their own, and a
+// later press on those fields adds one rather than write over them.
+TEST_F(KeptStoreTest, DescriptionsKeptAsTheyStoodAreNeverWrittenOver) {
+    ASSERT_TRUE(add(entry(Tab::Maps, 100, "Анна")));
+    NewEntry edited = entry(Tab::Maps, 200, "Анна", false);
+    edited.short_text = "поправлено рукой";
+    EXPECT_FALSE(in_journal(database, edited));
+    ASSERT_TRUE(add(edited));
+    EXPECT_TRUE(in_journal(database, edited));
+    edited.at = 300;
+    ASSERT_TRUE(add(edited));  // the same fields and descriptions: only its time moves
+    ASSERT_TRUE(add(entry(Tab::Maps, 400, "Анна")));  // a press over the hand edits
+    NewEntry unedited = entry(Tab::Maps, 500, "Анна", false);
+    ASSERT_TRUE(add(unedited));  // what that press wrote, unchanged: only its time moves
+
+    const auto order = journal_order(database);
+    ASSERT_EQ(order.size(), 3u);
+    const auto newest = journal_entry(database, order[0]);
+    const auto hand = journal_entry(database, order[1]);
+    const auto first = journal_entry(database, order[2]);
+    ASSERT_TRUE(newest && hand && first);
+    EXPECT_EQ(newest->row.at, 500);
+    EXPECT_TRUE(newest->row.pressed);
+    EXPECT_EQ(hand->row.at, 300);
+    EXPECT_FALSE(hand->row.pressed);
+    EXPECT_EQ(hand->short_text, "поправлено рукой");
+    EXPECT_EQ(hand->full_text, "full Анна");
+    EXPECT_EQ(first->short_text, "short Анна");
+}
+
+class RememberingSwitch : public KeptStoreTest {
+protected:
+    std::string remembering_setting() { return setting(database, kRememberingSetting); }
+};
+
+TEST_F(RememberingSwitch, ReadMakesNoFileAndOffUnderALockHoldsForTheRunUntilTheFileTakesIt) {
+    {
+        TemporaryFolder empty;
+        Store first_start(empty.file("Tessivar.db"));
+        first_start.open_existing();
+        StoreHistories histories(first_start);
+        EXPECT_TRUE(histories.remembering());
+        EXPECT_TRUE(std::filesystem::is_empty(empty.path()));  // nor -wal nor -shm
+    }
+    Store store(folder.file("Tessivar.db"));
+    StoreHistories histories(store);
+    histories.record(history::Meaning::Author, u"Анна");
+    snapshot::Snapshot form;
+    form.values[field_named("Edit2")] = "Анна";
+    const std::size_t edit2[] = {field_named("Edit2")};
+    ASSERT_TRUE(store.write([&](Database& d) { return keep_form(d, form, edit2); }));
+
+    Database another_copy = Database::open(folder.file("Tessivar.db"), Database::Mode::ReadWrite);
+    ASSERT_TRUE(another_copy.exec("BEGIN IMMEDIATE"));
+    EXPECT_FALSE(histories.set_remembering(false));
+    EXPECT_FALSE(histories.remembering());  // for this run, all the same
+    histories.record(history::Meaning::Author, u"Борис");
+    EXPECT_NE(remembering_setting(), "0");
+    EXPECT_EQ(read_kept_form(database), form);
+    EXPECT_EQ(stored_history(database, history::Meaning::Author), history::Values{u"Анна"});
+
+    ASSERT_TRUE(another_copy.exec("COMMIT"));
+    EXPECT_TRUE(histories.set_remembering(false));
+    EXPECT_EQ(remembering_setting(), "0");
+    EXPECT_EQ(read_kept_form(database), snapshot::Snapshot{});
+    EXPECT_EQ(stored_history(database, history::Meaning::Author), history::Values{});
+    EXPECT_FALSE(StoreHistories(store).remembering());
+
+    // Turned on again under the lock: on for the run, and the file takes it later.
+    ASSERT_TRUE(another_copy.exec("BEGIN IMMEDIATE"));
+    EXPECT_FALSE(histories.set_remembering(true));
+    EXPECT_TRUE(histories.remembering());
+    EXPECT_FALSE(StoreHistories(store).remembering());
+    ASSERT_TRUE(another_copy.exec("COMMIT"));
+    EXPECT_TRUE(histories.set_remembering(true));
+    EXPECT_TRUE(StoreHistories(store).remembering());
 }
 
 }  // namespace

@@ -793,15 +793,15 @@ TEST_F(StoredHistories, TheSwitchIsOnUnlessTurnedOffAndOffForgetsEveryHistory) {
         }));
         EXPECT_EQ(histories.remembering(), c.on);
     }
-    histories.set_remembering(true);
+    EXPECT_TRUE(histories.set_remembering(true));
     for (Meaning meaning : history::kMeanings) histories.record(meaning, u"значение");
-    histories.set_remembering(false);
+    EXPECT_TRUE(histories.set_remembering(false));
     EXPECT_FALSE(StoreHistories(store).remembering());
     for (Meaning meaning : history::kMeanings) {
         histories.record(meaning, u"после");
         EXPECT_EQ(histories.values(meaning), Values{});
     }
-    histories.set_remembering(true);
+    EXPECT_TRUE(histories.set_remembering(true));
     histories.record(Meaning::Site, u"после");
     EXPECT_EQ(histories.values(Meaning::Site), Values{u"после"});
 }
@@ -820,7 +820,7 @@ TEST_F(StoredHistories, TheOldValuesAreTakenOverOnceAndAListAlreadyThereStays) {
     EXPECT_EQ(histories.values(Meaning::Site), Values{u"уже здесь"});
     EXPECT_FALSE(histories.remembering());
 
-    histories.set_remembering(true);
+    EXPECT_TRUE(histories.set_remembering(true));
     const Imported again{{Values{u"ещё раз"}}, false};
     ASSERT_TRUE(take_over(database, again));  // done already: nothing changes
     EXPECT_EQ(histories.values(Meaning::Author), (Values{u"старое", u"Authors"}));

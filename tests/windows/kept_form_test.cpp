@@ -2,7 +2,9 @@
 // was typed comes back in a new window, a moment after the last change and
 // not before, nothing is written while nothing changes, a keystroke stays
 // quick beside a megabyte, and three presses make three journal entries
-// that the journal window finds and opens.
+// that the journal window finds and opens. A close keeps what the window
+// holds however it was set; under another copy's lock nothing is lost and
+// nothing forbidden is kept; a first start makes no file.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -10,12 +12,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "app/actions.h"
 #include "form/main_window.h"
 #include "journal/journal_window.h"
 #include "preview/preview.h"
+#include "store/histories.h"
 #include "store/kept.h"
 #include "store/schema.h"
 #include "tests/host/temporary_folder.h"
@@ -26,17 +31,6 @@ namespace tessivar::testing {
 namespace {
 
 using namespace std::chrono_literals;
-
-// The switch, as the histories keep it.
-class Switch final : public Histories {
-public:
-    history::Values values(history::Meaning) override { return {}; }
-    void record(history::Meaning, std::u16string_view) override {}
-    void forget(history::Meaning, std::u16string_view) override {}
-    bool remembering() override { return on; }
-    void set_remembering(bool value) override { on = value; }
-    bool on = true;
-};
 
 // Typed as a user types: the control reports the change itself.
 void type_into(HWND box, std::wstring_view text) {
@@ -66,6 +60,19 @@ void pump_for(std::chrono::milliseconds wait) {
         Sleep(10);
     }
 }
+// Pumps until `done`, for a generous while: a retry waits up to kLongestRetryMs.
+bool pump_until(const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        pump_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+std::wstring status_note(const TFMain& form) { return status_panel_text(form.StatusBar1, 1); }
+bool says(const TFMain& form, std::wstring_view words) { return status_note(form).find(words) != std::wstring::npos; }
+// Set as automation tools and input helpers set it: a multi-line box tells nobody.
+void set_from_outside(HWND box, const std::wstring& text) { SetWindowTextW(box, text.c_str()); }
 
 class KeptForm : public ::testing::Test {
 protected:
@@ -77,7 +84,7 @@ protected:
 
     std::unique_ptr<TFMain> started() {
         auto form = std::make_unique<TFMain>(nullptr, main_menu());
-        form->set_histories(&remembering);
+        form->set_histories(&histories);
         form->keeping().set_store(&kept_in);
         const bool maximized = form->keeping().restore();
         ShowWindow(form->handle(), maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
@@ -97,7 +104,7 @@ protected:
     store::Database database = store::Database::open(folder.file("Tessivar.db"), store::Database::Mode::ReadWrite);
     store::Database observer = store::Database::open(folder.file("Tessivar.db"), store::Database::Mode::ReadWrite);
     store::Store kept_in{folder.file("Tessivar.db")};
-    Switch remembering;
+    store::StoreHistories histories{kept_in};
 };
 
 TEST_F(KeptForm, EveryKindOfFieldComesBackInANewWindow) {
@@ -315,7 +322,7 @@ TEST_F(KeptForm, TurnedOffNothingIsKeptTheFormIsForgottenTheJournalStays) {
     click(form->Button1);
     ASSERT_EQ(kept("Edit2"), "Анна");
     form->Action6Execute();
-    EXPECT_FALSE(remembering.on);
+    EXPECT_FALSE(histories.remembering());
     EXPECT_EQ(store::read_kept_form(database), snapshot::Snapshot{});
     EXPECT_NE(status_panel_text(form->StatusBar1, 1).find(L"журнал описаний хранится"), std::wstring::npos);
     type_into(form->Edit2, L"Борис");
@@ -326,6 +333,200 @@ TEST_F(KeptForm, TurnedOffNothingIsKeptTheFormIsForgottenTheJournalStays) {
 
     form->Action6Execute();  // on again: the form as it stands is kept
     EXPECT_EQ(kept("Edit2"), "Борис");
+}
+
+
+// Opens the list's `item` as Enter does.
+void open_item(TFJournal& journal, int item) {
+    ListView_SetItemState(journal.ListView1, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(journal.ListView1, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    MSG enter{journal.ListView1, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    dispatch_message(enter);
+    pump();
+}
+
+// A multi-line box tells nobody of a text set from outside, nor a list of a
+// choice made so: a close and the end of a session keep what every control
+// holds all the same.
+TEST_F(KeptForm, WhatACloseAndTheEndOfASessionKeepIsWhatTheWindowHolds) {
+    std::wstring rules;
+    for (int line = 1; line <= 60; ++line) rules += L"Правило " + std::to_wstring(line) + L"\r\n";
+    {
+        auto form = started();
+        set_from_outside(form->Memo1, rules);
+        SendMessageW(form->ComboBox6, CB_SETCURSEL, 2, 0);
+        pump_for(std::chrono::milliseconds(kKeepDelayMs * 3 / 2));
+        ASSERT_EQ(kept("Memo1"), "<none>");  // no notification came
+        SendMessageW(form->handle(), WM_CLOSE, 0, 0);
+    }
+    auto form = started();
+    EXPECT_EQ(text_of(form->Memo1), narrow(rules));
+    EXPECT_EQ(SendMessageW(form->ComboBox6, CB_GETCURSEL, 0, 0), 2);
+
+    set_from_outside(form->Memo3, L"до конца сеанса");
+    SendMessageW(form->handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    EXPECT_EQ(kept("Memo3"), "до конца сеанса");
+    set_from_outside(form->Memo2, L"и после");
+    SendMessageW(form->handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(kept("Memo2"), "и после");
+}
+
+// Another copy holds the file's write lock: unticking says the form is not
+// forgotten yet, and nothing new is kept meanwhile; once the lock goes, the
+// forgetting completes by itself and says so.
+TEST_F(KeptForm, UntickedUnderAnotherCopysLockForgetsOnceTheLockGoesAndKeepsNothingMeanwhile) {
+    auto form = started();
+    type_into(form->Edit2, L"Анна");
+    click(form->Button1);
+    ASSERT_EQ(kept("Edit2"), "Анна");
+    ASSERT_EQ(store::stored_history(database, history::Meaning::Author), history::Values{u"Анна"});
+
+    store::Database another_copy = store::Database::open(folder.file("Tessivar.db"), store::Database::Mode::ReadWrite);
+    ASSERT_TRUE(another_copy.exec("BEGIN IMMEDIATE"));
+    form->Action6Execute();
+    EXPECT_FALSE(form->Action6Checked());
+    EXPECT_TRUE(says(*form, L"Введённое пока не забыто")) << status_note(*form);
+    type_into(form->Edit2, L"Борис");
+    click(form->Button1);
+    pump_for(std::chrono::milliseconds(kKeepDelayMs * 2));  // a try or two, refused
+    EXPECT_EQ(kept("Edit2"), "Анна");
+    ASSERT_TRUE(another_copy.exec("COMMIT"));
+
+    EXPECT_TRUE(pump_until([&] { return store::setting(database, store::kRememberingSetting) == "0"; }));
+    EXPECT_EQ(store::read_kept_form(database), snapshot::Snapshot{});
+    EXPECT_EQ(store::stored_history(database, history::Meaning::Author), history::Values{});
+    EXPECT_TRUE(says(*form, L"Введённое больше не запоминается и забыто")) << status_note(*form);
+    pump_for(std::chrono::milliseconds(kKeepDelayMs * 3 / 2));
+    EXPECT_EQ(kept("Edit2"), "<none>");
+    EXPECT_EQ(store::journal_order(database).size(), 1u);  // «Борис» pressed while off
+}
+
+// A press while another copy holds the lock: its journal entry and the form
+// are held, the status bar says so, and the timer keeps both once the lock
+// goes, with no keystroke to wake it.
+TEST_F(KeptForm, APressUnderAnotherCopysLockIsHeldAndKeptOnceTheLockGoes) {
+    auto form = started();
+    store::Database another_copy = store::Database::open(folder.file("Tessivar.db"), store::Database::Mode::ReadWrite);
+    ASSERT_TRUE(another_copy.exec("BEGIN IMMEDIATE"));
+    type_into(form->Edit2, L"Анна");
+    click(form->Button1);
+    EXPECT_TRUE(says(*form, L"Введённое пока не сохранено")) << status_note(*form);
+    type_into(form->Memo1, L"Правила");
+    pump_for(std::chrono::milliseconds(kKeepDelayMs * 2));
+    ASSERT_TRUE(another_copy.exec("COMMIT"));
+
+    EXPECT_TRUE(pump_until([&] { return kept("Memo1") == "Правила"; }));
+    EXPECT_EQ(kept("Edit2"), "Анна");
+    const auto order = store::journal_order(database);
+    ASSERT_EQ(order.size(), 1u);
+    const auto entry = store::journal_entry(database, order[0]);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->row.fields.values[snapshot::field_named("Edit2")], "Анна");
+    EXPECT_EQ(entry->full_text, text_of(form->Disc2));
+    EXPECT_TRUE(says(*form, L"Введённое сохранено.")) << status_note(*form);
+}
+
+// A spoilt file put aside: the new file holds nothing, and the whole form in
+// memory goes into it, not only what changes next.
+TEST_F(KeptForm, ANewFileInPlaceOfASpoiltOneGetsTheWholeForm) {
+    auto form = started();
+    type_into(form->Edit2, L"Анна");
+    type_into(form->Memo1, L"Правила");
+    form->keeping().save();
+    ASSERT_EQ(kept("Memo1"), "Правила");
+    ASSERT_TRUE(store::forget_kept_form(database));  // as the new file starts
+    form->keeping().told(store::Fault::PutAside, "Файл базы данных был испорчен и отложен как x; начат новый.");
+    EXPECT_TRUE(says(*form, L"отложен как x")) << status_note(*form);
+    EXPECT_TRUE(pump_until([&] { return kept("Memo1") == "Правила"; }));
+    EXPECT_EQ(kept("Edit2"), "Анна");
+}
+
+Step answer(int button) {
+    return [button] {
+        HWND box = FindWindowW(L"#32770", kJournalTitle);
+        if (!box) return static_cast<void>(--detail::g_script->next);  // not up yet
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    };
+}
+
+// The form an opened entry replaces, hand edits of both panes included, is
+// kept first and comes back when opened in turn; where the file refuses it,
+// nothing is replaced and the status bar says why; with remembering off,
+// the user is asked whether it may go.
+TEST_F(KeptForm, OpeningAnEntryKeepsWhatItReplacesPanesIncludedOrReplacesNothing) {
+    auto form = started();
+    TFJournal journal(*form);
+    form->set_journal(&journal);
+    for (const wchar_t* author : {L"Анна", L"Борис"}) {
+        type_into(form->Edit2, author);
+        click(form->Button1);
+    }
+    type_into(form->Disc1, L"кратко, рукой");
+    type_into(form->Disc2, L"полно, рукой");
+    form->Action7Execute();
+    ASSERT_EQ(journal.shown_count(), 2u);
+
+    store::Database another_copy = store::Database::open(folder.file("Tessivar.db"), store::Database::Mode::ReadWrite);
+    ASSERT_TRUE(another_copy.exec("BEGIN IMMEDIATE"));
+    open_item(journal, 1);
+    EXPECT_EQ(text_of(form->Edit2), "Борис");
+    EXPECT_EQ(text_of(form->Disc2), "полно, рукой");
+    EXPECT_TRUE(says(*form, L"Запись не открыта")) << status_note(*form);
+    MSG del{journal.ListView1, WM_KEYDOWN, VK_DELETE, 0, 0, {}};
+    EXPECT_TRUE(run_steps({[&] { dispatch_message(del); }, answer(IDYES)}).all_ran);
+    EXPECT_TRUE(says(*form, L"Записи журнала не удалены")) << status_note(*form);
+    EXPECT_EQ(store::journal_order(database).size(), 2u);
+    EXPECT_EQ(journal.shown_count(), 2u);
+    ASSERT_TRUE(another_copy.exec("COMMIT"));
+
+    open_item(journal, 1);
+    EXPECT_EQ(text_of(form->Edit2), "Анна");
+    ASSERT_EQ(journal.shown_count(), 3u);
+    EXPECT_EQ(journal.cell(0, 1), L"Карты, не сформировано");
+    open_item(journal, 0);
+    EXPECT_EQ(text_of(form->Edit2), "Борис");
+    EXPECT_EQ(text_of(form->Disc1), "кратко, рукой");
+    EXPECT_EQ(text_of(form->Disc2), "полно, рукой");
+
+    form->Action6Execute();  // off: nothing may be kept
+    type_into(form->Edit2, L"не сохранится");
+    const std::size_t entries = store::journal_order(database).size();
+    Outcome outcome = run_steps({[&] { open_item(journal, 2); }, answer(IDNO)});
+    EXPECT_TRUE(outcome.all_ran);
+    EXPECT_EQ(text_of(form->Edit2), "не сохранится");
+    outcome = run_steps({[&] { open_item(journal, 2); }, answer(IDYES)});
+    EXPECT_TRUE(outcome.all_ran);
+    EXPECT_EQ(text_of(form->Edit2), "Анна");
+    EXPECT_EQ(store::journal_order(database).size(), entries);
+}
+
+// Nothing kept yet: showing the window, reading the switch as the menu does,
+// waiting and closing leave no file where it would lie; the first change makes it.
+TEST(FirstStart, WithNothingKeptMakesNoFileUntilSomethingChanges) {
+    init_common_controls();
+    TemporaryFolder empty;
+    store::Store kept_in(empty.file("Tessivar.db"));
+    kept_in.open_existing();
+    store::StoreHistories histories(kept_in);
+    const auto started = [&] {
+        auto form = std::make_unique<TFMain>(nullptr, main_menu());
+        form->set_histories(&histories);
+        form->keeping().set_store(&kept_in);
+        form->keeping().restore();
+        ShowWindow(form->handle(), SW_SHOWNORMAL);
+        pump();
+        return form;
+    };
+    {
+        auto form = started();
+        EXPECT_TRUE(form->Action6Checked());
+        pump_for(std::chrono::milliseconds(kKeepDelayMs * 2));
+        SendMessageW(form->handle(), WM_CLOSE, 0, 0);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(empty.path()));  // nor -wal nor -shm
+    auto form = started();
+    type_into(form->Edit4, L"Анна");
+    EXPECT_TRUE(pump_until([&] { return std::filesystem::exists(empty.path() / "Tessivar.db"); }));
 }
 
 }  // namespace

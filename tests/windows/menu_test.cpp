@@ -309,7 +309,7 @@ TEST_F(MenuBarTest, RememberingIsTickedByTheStoresSettingAndChoosingItTurnsItOff
         // Turned on from another window, the item follows when next opened.
         [this] {
             store::Store another_copy(kept.path);
-            store::StoreHistories(another_copy).set_remembering(true);
+            EXPECT_TRUE(store::StoreHistories(another_copy).set_remembering(true));
         },
         press_menu_key(VK_F10), press(VK_DOWN), expect_ticked(true), press(VK_ESCAPE), press(VK_ESCAPE),
     });

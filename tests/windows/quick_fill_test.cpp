@@ -352,7 +352,7 @@ public:
         history::forget(kept[meaning], value);
     }
     bool remembering() override { return ++asked, true; }
-    void set_remembering(bool) override { ++asked; }
+    bool set_remembering(bool) override { return ++asked, true; }
 
     int asked = 0;
     std::map<Meaning, Values> kept;
