@@ -55,6 +55,8 @@ Imported registry_values() {
     return old;
 }
 
+NewEntry pressed_entry() { return {Tab::Maps, 300, true, form_by("нажато"), "кратко", "полно"}; }
+
 const std::vector<WritePath>& write_paths() {
     static const std::vector<WritePath> paths = {
         {"the kept form's save",
@@ -65,10 +67,9 @@ const std::vector<WritePath>& write_paths() {
          [](Database& database) { return read_kept_form(database).values[field_named("Edit2")] == "новое"; }},
         {"a press's journal entry",
          [](Store& store) {
-             const NewEntry entry{Tab::Maps, 300, true, form_by("нажато"), "кратко", "полно"};
-             return store.write([&](Database& database) { return add_to_journal(database, entry); });
+             return store.write([&](Database& database) { return add_to_journal(database, pressed_entry()); });
          },
-         [](Database& database) { return in_journal(database, Tab::Maps, form_by("нажато")); }},
+         [](Database& database) { return in_journal(database, pressed_entry()); }},
         {"Delete in the journal",
          [](Store& store) {
              const std::int64_t first[] = {1};
@@ -88,9 +89,7 @@ const std::vector<WritePath>& write_paths() {
          }},
         {"the remembering switch turned off",
          [](Store& store) {
-             return store.write([](Database& database) {
-                 return store_setting(database, kRememberingSetting, "0") && database.exec("DELETE FROM histories");
-             });
+             return store.write([](Database& database) { return store_remembering(database, false); });
          },
          [](Database& database) {
              return setting(database, kRememberingSetting) == "0" &&
