@@ -180,8 +180,9 @@ void FormKeeping::show_field(std::size_t field, const std::string& value) {
     }
 }
 
+// The store's own words on a wait and its end stand for ours: said once.
 void FormKeeping::told(store::Fault fault, const std::string& text) {
-    tell(widen(text));
+    tell(widen(text), fault == store::Fault::Locked ? Said::Waiting : Said::Nothing);
     if (fault != store::Fault::PutAside) return;
     saved_ = {};
     started_ = {};
@@ -364,7 +365,7 @@ bool FormKeeping::keep_replaced(Tab tab, HWND asking) {
     const store::NewEntry replaced{tab, now(), false, read_tab(tab), read_text(form_.Disc1), read_text(form_.Disc2)};
     const auto in_journal = [&](store::Database& database) { return store::in_journal(database, replaced); };
     if (keeping() && store_->keeping()) {
-        const bool kept = store_->write([&](store::Database& database) {
+        const bool kept = store_->write_now([&](store::Database& database) {
             return in_journal(database) || store::add_to_journal(database, replaced);
         });
         if (!kept) tell(kNotOpenedNote);
@@ -375,7 +376,7 @@ bool FormKeeping::keep_replaced(Tab tab, HWND asking) {
 
 bool FormKeeping::remove_from_journal(std::span<const std::int64_t> ids) {
     const auto remove = [&](store::Database& database) { return store::remove_from_journal(database, ids); };
-    if (store_ && store_->write(remove)) return true;
+    if (store_ && store_->write_now(remove)) return true;
     tell(kNotRemovedNote);
     return false;
 }

@@ -116,7 +116,7 @@ bool StoreHistories::remembering() {
 
 bool StoreHistories::set_remembering(bool on) {
     unsaved_ = on;
-    if (!store_.write([&](Database& database) { return store_remembering(database, on); })) return false;
+    if (!store_.write_now([&](Database& database) { return store_remembering(database, on); })) return false;
     unsaved_.reset();
     return true;
 }

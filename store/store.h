@@ -80,6 +80,13 @@ public:
     // is unsaved). A lasting failure (a full disk, a read-only file) ends
     // keeping for this run and is told once.
     bool write(const std::function<bool(Database&)>& body);
+    // A write the user asked for in person (opening an entry, Delete, the
+    // switch, a layout's rename): tried on the file at once, whatever wait a
+    // refused save began, so that a lock gone is not taken for a lock held.
+    bool write_now(const std::function<bool(Database&)>& body) {
+        attempt_now();
+        return write(body);
+    }
 
     // Runs after each writable opening, before any write (the registry import).
     void on_opened(std::function<void(Database&)> opened) { opened_ = std::move(opened); }

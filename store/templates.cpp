@@ -79,12 +79,13 @@ std::optional<TemplateText> TemplateStore::find(Tab tab, std::string_view name) 
     return found;
 }
 
-TemplateWrite TemplateStore::write(const std::function<TemplateWrite(Database&)>& body) {
+TemplateWrite TemplateStore::write(const std::function<TemplateWrite(Database&)>& body, bool at_once) {
     TemplateWrite outcome = TemplateWrite::Refused;  // where the file never ran `body`
-    const bool committed = file_.write([&](Database& database) {
+    const auto run = [&](Database& database) {
         outcome = body(database);
         return outcome == TemplateWrite::Done;
-    });
+    };
+    const bool committed = at_once ? file_.write_now(run) : file_.write(run);
     if (committed) return TemplateWrite::Done;
     return outcome == TemplateWrite::Done ? TemplateWrite::Refused : outcome;  // the commit failed
 }
@@ -120,7 +121,7 @@ TemplateWrite TemplateStore::save(Tab tab, std::string_view name, const Template
             "DO UPDATE SET short_text = excluded.short_text, full_text = excluded.full_text");
         return done(write.bind(1, number(tab)).bind(2, name).bind(3, text.short_text).bind(4, text.full_text).run() &&
                     rows_changed(database) == 1);
-    });
+    }, false);
 }
 
 // A tab that wrote with it goes back to the built-in template, so that a

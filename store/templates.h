@@ -57,7 +57,8 @@ public:
 
 private:
     // `body` in one transaction, committed only where it gives Done.
-    TemplateWrite write(const std::function<TemplateWrite(store::Database&)>& body);
+    // `at_once`: asked for in person, not a save of typing, which waits out a lock.
+    TemplateWrite write(const std::function<TemplateWrite(store::Database&)>& body, bool at_once = true);
 
     store::Store& file_;
 };

@@ -157,6 +157,7 @@ TEST_F(RememberingSwitch, ReadMakesNoFileAndOffUnderALockHoldsForTheRunUntilTheF
     EXPECT_EQ(stored_history(database, history::Meaning::Author), history::Values{u"Анна"});
 
     ASSERT_TRUE(another_copy.exec("COMMIT"));
+    store.attempt_now();  // the store's wait before it tries the file again, over
     EXPECT_TRUE(histories.set_remembering(false));
     EXPECT_EQ(remembering_setting(), "0");
     EXPECT_EQ(read_kept_form(database), snapshot::Snapshot{});
@@ -169,6 +170,7 @@ TEST_F(RememberingSwitch, ReadMakesNoFileAndOffUnderALockHoldsForTheRunUntilTheF
     EXPECT_TRUE(histories.remembering());
     EXPECT_FALSE(StoreHistories(store).remembering());
     ASSERT_TRUE(another_copy.exec("COMMIT"));
+    store.attempt_now();
     EXPECT_TRUE(histories.set_remembering(true));
     EXPECT_TRUE(StoreHistories(store).remembering());
 }

@@ -108,6 +108,7 @@ TEST_F(TemplateStoreTest, ALockHeldByAnotherConnectionRefusesEveryWriteUntilItGo
     EXPECT_EQ(templates.use(Tab::Maps, "Моё"), TemplateWrite::Refused);
     EXPECT_EQ(templates.remove(Tab::Maps, "Моё"), TemplateWrite::Refused);
     ASSERT_TRUE(holder.exec("ROLLBACK"));
+    file.attempt_now();  // the store's wait before it tries the file again, over
     EXPECT_EQ(templates.names(Tab::Maps), Names{"Моё"});
     EXPECT_EQ(templates.find(Tab::Maps, "Моё"), mine);
     EXPECT_EQ(templates.in_use(Tab::Maps), "");
