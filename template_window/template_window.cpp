@@ -279,7 +279,7 @@ void TFTemplates::keep_typed() {
     if (!store_->save(tab_, selected_name(), typed())) say(L"Не сохранено: файл базы данных недоступен.");
 }
 
-// Some errors only rendering finds (a loop writing too much): both count.
+// Some errors only rendering finds (output past its budget): both count.
 void TFTemplates::show_check_and_result() {
     const TemplateText text = typed();
     const std::optional<TemplateError> error = check_template(tab_, text);
