@@ -296,6 +296,8 @@ TEST(Templates, OneBudgetForAllARenderingWrites) {
         {"a byte under", big, box, box + "\n" + std::string(31, '.'), std::nullopt},
         {"the budget exactly", big, box, box + "\n" + std::string(32, '.'), std::nullopt},
         {"a byte over: at the line's break", big, box, box + "\n" + std::string(33, '.'), Over{true, 2, 34}},
+        {"a byte over: at the last break, which a condition skipped", big, box,
+         box + "\n" + std::string(33, '.') + "{если Версия}\n{конец}", Over{true, 3, 8}},
         {"a box over", big, box, box + "\n" + box, Over{true, 2, 1}},
         {"a literal over", big, box, box + "\n" + std::string(65, '.'), Over{true, 2, 1}},
         {"2 million empty lines within it", blank, empty_lines + repeated("\n", 1000) + "{конец}", "", std::nullopt},
