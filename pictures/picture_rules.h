@@ -65,14 +65,18 @@ std::optional<AddressParts> split_address(std::string_view address);
 // off the web (another scheme) or cannot be read.
 std::optional<AddressParts> follow_location(const AddressParts& from, std::string_view location);
 
-// What a body's first bytes say it is, and how large where its header tells
-// (0 where not read): sizes are read here because some decoders take all
-// of a picture's pixels as soon as they are handed it.
+// What a body's bytes say it is, and how large, read as its decoders read
+// it (0 by 0 where they do not tell): sizes are read here because some
+// decoders take all of a picture's pixels as soon as they are handed it.
+// Where a format holds several images, the largest width and height of any.
 struct Announced {
     std::string_view format;
     std::uint32_t width = 0, height = 0;
 };
 std::optional<Announced> announced_picture(std::span<const std::uint8_t> head);
+
+// Refused where the size is unread or past the limits: no decoder sees it.
+std::optional<Refusal> judge_announced(const Announced& picture);
 
 // The refusal for a complete response, or nothing where it is worth decoding.
 std::optional<Refusal> judge_response(int status, std::string_view content_type, std::span<const std::uint8_t> body);

@@ -16,7 +16,6 @@ using pictures::Refusal;
 
 // As wincodec.h gives it; written here so that no GUID library is linked.
 constexpr GUID kPremultipliedBgra = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x10}};
-constexpr HRESULT kNoDecoder = static_cast<HRESULT>(0x88982F50);  // WINCODEC_ERR_COMPONENTNOTFOUND
 
 // Exported by windowscodecs.dll without a header's declaration: the
 // factory without a COM class lookup.
@@ -58,9 +57,14 @@ Refusal unreadable(std::string_view format) { return Refusal{Failure::Unreadable
 }  // namespace
 
 std::variant<std::unique_ptr<Picture>, Refusal> decode_picture(std::span<const std::uint8_t> body,
-                                                                std::string_view format, std::uint32_t max_width,
-                                                                COLORREF background,
+                                                                std::uint32_t max_width, COLORREF background,
                                                                 const std::shared_ptr<pictures::HeldBytes>& held) {
+    // Before any decoder: some take every pixel as soon as a frame is opened.
+    const auto announced = pictures::announced_picture(body);
+    if (!announced) return unreadable("неизвестный");
+    if (auto refused = pictures::judge_announced(*announced)) return *refused;
+    const std::string_view format = announced->format;
+
     const Imaging& wic = imaging();
     IWICImagingFactory* raw_factory = nullptr;
     if (!wic.create_factory || !wic.convert || FAILED(wic.create_factory(WINCODEC_SDK_VERSION, &raw_factory))) {
@@ -77,7 +81,7 @@ std::variant<std::unique_ptr<Picture>, Refusal> decode_picture(std::span<const s
     IWICBitmapDecoder* raw_decoder = nullptr;
     const HRESULT opened = factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
                                                             &raw_decoder);
-    if (FAILED(opened)) return unreadable(opened == kNoDecoder && format.empty() ? "неизвестный" : format);
+    if (FAILED(opened)) return unreadable(format);
     const ComPtr<IWICBitmapDecoder> decoder(raw_decoder);
     IWICBitmapFrameDecode* raw_frame = nullptr;
     if (FAILED(decoder->GetFrame(0, &raw_frame))) return unreadable(format);

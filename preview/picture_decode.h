@@ -6,18 +6,17 @@
 #include <cstdint>
 #include <memory>
 #include <span>
-#include <string_view>
 #include <variant>
 
 #include "preview/picture_loader.h"
 
 namespace tessivar {
 
-// Takes the first frame; checks its size before any pixel is copied, and
-// holds its bytes in `held` before they are made. Call on a thread that
-// has joined COM.
+// Takes the first frame; checks the size its bytes announce before any
+// decoder is made, the decoder's before any pixel is copied, and holds its
+// bytes in `held` before they are made. Call on a thread that has joined COM.
 std::variant<std::unique_ptr<Picture>, pictures::Refusal> decode_picture(
-    std::span<const std::uint8_t> body, std::string_view format, std::uint32_t max_width, COLORREF background,
+    std::span<const std::uint8_t> body, std::uint32_t max_width, COLORREF background,
     const std::shared_ptr<pictures::HeldBytes>& held);
 
 }  // namespace tessivar

@@ -423,9 +423,7 @@ private:
         std::shared_ptr<const Picture> picture;
         std::optional<Refusal> refusal = judge(*load, response);
         if (!refusal) {
-            const auto announced = pictures::announced_picture(response.body);
-            auto decoded = decode_picture(response.body, announced ? announced->format : std::string_view{},
-                                          load->max_width, shared_->background, shared_->held);
+            auto decoded = decode_picture(response.body, load->max_width, shared_->background, shared_->held);
             if (auto* made = std::get_if<std::unique_ptr<Picture>>(&decoded)) {
                 picture = std::move(*made);
             } else {

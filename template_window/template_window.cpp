@@ -327,7 +327,7 @@ void TFTemplates::forget_held(const std::string& name) {
     std::erase_if(held_, [&](const HeldEdit& edit) { return edit.tab == tab_ && edit.name == name; });
 }
 
-// Some errors only rendering finds (a loop writing too much): both count.
+// Some errors only rendering finds (output past its budget): both count.
 void TFTemplates::show_check_and_result() {
     const TemplateText text = typed();
     const std::optional<TemplateError> error = check_template(tab_, text);

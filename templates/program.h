@@ -61,8 +61,11 @@ struct Op {
     OpKind kind;
     std::uint8_t field = 0;
     bool skip_first = false;
-    std::uint32_t at = 0;      // Text: offset in the pool; Loop: its tag's offset in its text; LineEnd: see above
+    std::uint32_t at = 0;      // Text: offset in the pool; LineEnd: see above
     std::uint32_t size = 0;    // Text: length; If, Else: where to go on
+    // Where an op that writes stands in its text, for the budget's error: a
+    // tag's brace, a literal's start, a line's end; a LoopEnd, its loop's tag.
+    std::uint32_t place = 0;
 };
 
 struct Program {
@@ -77,17 +80,22 @@ Compiled compile(Tab tab, const TemplateText& text);
 // The error at a byte offset of a template's text, its line and column counted.
 TemplateError error_at(std::string_view text, bool in_full, std::size_t offset, std::string_view what);
 
-// A loop that would write more than the limit, where its tag stands.
-struct LoopTooLong {
+// One budget for all a rendering writes, both descriptions together: each
+// line costs its bytes and, besides, what a line takes in memory, so that
+// neither long lines nor countless empty ones can pass it.
+inline constexpr std::size_t output_budget = 64 << 20;
+inline constexpr std::size_t line_cost = 32;
+inline constexpr std::string_view over_budget = "здесь текст описаний превышает 64 МиБ";
+
+// The op whose writing would have passed the budget; nothing past it was written.
+struct OverBudget {
     bool in_full;
-    std::size_t offset;
+    std::size_t offset;  // its place; past the end of the text for the last line's break
 };
-inline constexpr std::size_t loop_limit = 64 << 20;  // bytes a user's loop may write
-inline constexpr std::string_view loop_too_long = "{для …} даёт больше 64 МиБ текста";
 
 // Runs a program; boxes whose value is `movable` and whose bit is set lose their
-// lines. A loop that would write more than `limit` bytes stops it.
-std::variant<Description, LoopTooLong> run(const Program& program, const FieldValues& values,
-                                           std::size_t limit = std::numeric_limits<std::size_t>::max());
+// lines. An op that would pass `budget` stops it before it writes.
+std::variant<Description, OverBudget> run(const Program& program, const FieldValues& values,
+                                          std::size_t budget = std::numeric_limits<std::size_t>::max());
 
 }  // namespace tessivar::templates

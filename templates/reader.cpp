@@ -165,7 +165,8 @@ private:
         } else {
             line_ops_.push_back({.kind = OpKind::Text,
                                  .at = static_cast<std::uint32_t>(program_.pool.size()),
-                                 .size = static_cast<std::uint32_t>(text.size())});
+                                 .size = static_cast<std::uint32_t>(text.size()),
+                                 .place = offset_of(text.data())});
         }
         program_.pool += text;
     }
@@ -213,8 +214,7 @@ private:
         }
         open_.push_back({.place = where, .tag = words_, .is_loop = keyword.kind == OpKind::Loop,
                          .field = *field, .skip_first = keyword.skip_first});
-        line_ops_.push_back({.kind = keyword.kind, .field = *field, .skip_first = keyword.skip_first,
-                             .at = static_cast<std::uint32_t>(where.line.data() - text_.data() + where.at)});
+        line_ops_.push_back({.kind = keyword.kind, .field = *field, .skip_first = keyword.skip_first});
         return true;
     }
 
@@ -223,7 +223,7 @@ private:
         if (!field) return false;
         if (kind == OpKind::FirstLine && !is_box(*field, name, where)) return false;
         if (shapes_[*field].kind == FieldKind::Lines) count_read(*field);
-        line_ops_.push_back({.kind = kind, .field = *field});
+        line_ops_.push_back({.kind = kind, .field = *field, .place = offset_of(where)});
         return true;
     }
 
@@ -242,7 +242,8 @@ private:
         const Block& block = open_.back();
         if (block.is_loop) {
             --loops_open_;
-            line_ops_.push_back({.kind = OpKind::LoopEnd, .field = block.field, .skip_first = block.skip_first});
+            line_ops_.push_back({.kind = OpKind::LoopEnd, .field = block.field, .skip_first = block.skip_first,
+                                 .place = offset_of(block.place)});
         } else {
             line_ops_.push_back({.kind = OpKind::End});
         }
@@ -295,7 +296,9 @@ private:
             append(op);
         }
         if (standalone || box_alone) return;
-        append(controls > 0 ? Op{.kind = OpKind::LineEnd, .at = first} : Op{.kind = OpKind::LineBreak});
+        const std::uint32_t line_end = offset_of(line_.data() + line_.size());
+        append(controls > 0 ? Op{.kind = OpKind::LineEnd, .at = first, .place = line_end}
+                            : Op{.kind = OpKind::LineBreak, .place = line_end});
     }
 
     // Jumps point forward, so they are filled in when their target is reached.
@@ -320,6 +323,9 @@ private:
     }
 
     Place place(std::size_t at) const { return {line_, line_number_, at}; }
+
+    std::uint32_t offset_of(const char* at) const { return static_cast<std::uint32_t>(at - text_.data()); }
+    std::uint32_t offset_of(Place where) const { return offset_of(where.line.data() + where.at); }
 
     bool fail(Place where, const std::string& what) {
         error_ = error_at(in_full_, where.line_number, where.line.substr(0, where.at), what);
@@ -350,7 +356,7 @@ private:
 TemplateError error_at(std::string_view text, bool in_full, std::size_t offset, std::string_view what) {
     std::size_t line_number = 1, line_start = 0;
     for (std::size_t i = 0; i < offset; ++i) {
-        if (text[i] == '\n' || (text[i] == '\r' && text[i + 1] != '\n')) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
             ++line_number;
             line_start = i + 1;
         }

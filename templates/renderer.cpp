@@ -1,6 +1,9 @@
 // Running a program over a snapshot. Fields do not change while it runs, so a
 // loop's body is run once, its conditions decided, and what it gives is
 // replayed for each line: the work is the template's size plus the output.
+// Each piece's cost is weighed against the budget before it is written, and a
+// loop's whole output before its first line, so nothing past the budget is
+// ever made.
 #include <algorithm>
 #include <map>
 #include <utility>
@@ -20,56 +23,73 @@ struct Piece {
 
 class Renderer {
 public:
-    Renderer(const Program& program, const FieldValues& values, std::size_t limit)
-        : program_(program), values_(values), limit_(limit) {}
+    Renderer(const Program& program, const FieldValues& values, std::size_t budget)
+        : program_(program), values_(values), budget_(budget) {}
 
-    // False where a loop would pass the limit; `loop_at` is then its tag's offset.
+    // False where an op would pass the budget, both descriptions counted; `over_at` is then its place.
     bool run(const std::vector<Op>& ops, Lines& out) {
         out_ = &out;
         wrote_after_ = 0;
-        out.reserve(out.size() + lines_outside_loops(ops));
+        out.reserve(out.size() + std::min(lines_outside_loops(ops), (budget_ - spent_) / line_cost));
         for (std::size_t pc = 0; pc < ops.size(); ++pc) {
             const Op& op = ops[pc];
-            const FieldValue& value = values_[op.field];
             pc_ = pc;
-            switch (op.kind) {
-                case OpKind::Text: put({Piece::Text, std::string_view(program_.pool).substr(op.at, op.size)}); break;
-                case OpKind::Field:
-                    put(value.lines ? Piece{Piece::Joined, {}, value.lines} : Piece{Piece::Text, value.text});
-                    break;
-                case OpKind::BoxLines: put({Piece::BoxLines, {}, value.lines, movable(op.field)}); break;
-                case OpKind::FirstLine:
-                    if (value.has) put({Piece::Text, value.lines->front()});
-                    break;
-                case OpKind::Current: put({Piece::Current}); break;
-                case OpKind::LineBreak: put({Piece::Break}); break;
-                case OpKind::LineEnd: end_line(op.at); break;
-                case OpKind::If:
-                    if (!value.has) pc = op.size - 1;
-                    break;
-                case OpKind::Else: pc = op.size - 1; break;
-                case OpKind::End: break;
-                case OpKind::Loop:
-                    recording_ = true;
-                    body_.clear();
-                    blank_body_.clear();
-                    body_bytes_ = blank_bytes_ = currents_ = 0;
-                    body_wrote_after_ = current_wrote_after_ = 0;
-                    loop_at = op.at;
-                    break;
-                case OpKind::LoopEnd:
-                    recording_ = false;
-                    if (!repeat(*value.lines, op.skip_first)) return false;
-                    break;
+            if (!step(op, pc)) {
+                over_at = op.place;
+                return false;
             }
         }
-        if (!line_.empty()) line_break();  // a condition skipped the last break
+        if (!line_.empty()) {  // a condition skipped the last break
+            if (!spend(line_cost)) {
+                over_at = std::numeric_limits<std::size_t>::max();
+                return false;
+            }
+            line_break();
+        }
         return true;
     }
 
-    std::size_t loop_at = 0;
+    std::size_t over_at = 0;
 
 private:
+    // One op; a jump leaves `pc` before its target. False where it would pass the budget.
+    bool step(const Op& op, std::size_t& pc) {
+        const FieldValue& value = values_[op.field];
+        switch (op.kind) {
+            case OpKind::Text: return put({Piece::Text, std::string_view(program_.pool).substr(op.at, op.size)});
+            case OpKind::Field:
+                return put(value.lines ? Piece{Piece::Joined, {}, value.lines} : Piece{Piece::Text, value.text});
+            case OpKind::BoxLines: return put({Piece::BoxLines, {}, value.lines, movable(op.field)});
+            case OpKind::FirstLine: return !value.has || put({Piece::Text, value.lines->front()});
+            case OpKind::Current: return put({Piece::Current});
+            case OpKind::LineBreak: return put({Piece::Break});
+            case OpKind::LineEnd: return end_line(op.at);
+            case OpKind::If:
+                if (!value.has) pc = op.size - 1;
+                return true;
+            case OpKind::Else: pc = op.size - 1; return true;
+            case OpKind::End: return true;
+            case OpKind::Loop:
+                recording_ = true;
+                body_.clear();
+                blank_body_.clear();
+                body_cost_ = blank_cost_ = currents_ = 0;
+                body_wrote_after_ = current_wrote_after_ = 0;
+                return true;
+            case OpKind::LoopEnd:
+                recording_ = false;
+                return repeat(*value.lines, op.skip_first);
+        }
+        return true;
+    }
+
+    // Taken from what is left of the budget, or refused whole.
+    bool spend(std::size_t cost) {
+        if (cost > budget_ - spent_) return false;
+        spent_ += cost;
+        return true;
+    }
+
     // Reserved at once: a box's lines are moved, and a vector grown past them
     // would move them all again.
     std::size_t lines_outside_loops(const std::vector<Op>& ops) const {
@@ -86,46 +106,63 @@ private:
     }
 
     // Pieces that give nothing are dropped, so that replaying costs no more than it writes.
-    void put(Piece piece) {
+    // Outside a loop a piece is written at once; false where it would pass the budget.
+    bool put(Piece piece) {
         if ((piece.kind == Piece::Text && piece.text.empty()) || (piece.lines && piece.lines->empty()) ||
             (piece.kind == Piece::Joined && piece.lines->size() == 1 && piece.lines->front().empty())) {
-            return;
+            return true;
         }
         if (!recording_) {
+            if (!spend(cost(piece))) return false;
             wrote_after_ = pc_ + 1;
-            return write(piece, {});
+            write(piece, {});
+            return true;
         }
         (piece.kind == Piece::Current ? current_wrote_after_ : body_wrote_after_) = pc_ + 1;
         piece.movable = nullptr;
         body_.push_back(piece);
         if (piece.kind == Piece::Current) {
             ++currents_;
-            return;
+            return true;
         }
         blank_body_.push_back(piece);
-        const std::size_t bytes = piece.lines ? box_bytes(*piece.lines) : piece.text.size() + 1;
-        body_bytes_ += bytes;
-        blank_bytes_ += bytes;
+        body_cost_ += cost(piece);
+        blank_cost_ += cost(piece);
+        return true;
+    }
+
+    // What a piece adds to the budget; a {строка}'s own text is counted per line.
+    std::size_t cost(const Piece& piece) {
+        switch (piece.kind) {
+            case Piece::Text: return piece.text.size();
+            case Piece::Joined: return box_cost(*piece.lines) - line_cost;  // no break after the last line
+            case Piece::BoxLines: return box_cost(*piece.lines);
+            case Piece::Current: return 0;
+            case Piece::Break: break;
+        }
+        return line_cost;
     }
 
     // Each line's bytes and its break; counted once per box.
-    std::size_t box_bytes(const Lines& lines) {
-        auto [it, counted] = box_bytes_.try_emplace(&lines, 0);
+    std::size_t box_cost(const Lines& lines) {
+        auto [it, counted] = box_costs_.try_emplace(&lines, 0);
         if (counted) {
-            for (const std::string& line : lines) it->second += line.size() + 1;
+            for (const std::string& line : lines) it->second += line.size() + line_cost;
         }
         return it->second;
     }
 
+    // The body's output for every line, weighed whole before the first is written.
     bool repeat(const Lines& lines, bool skip_first) {
-        std::size_t bytes = 0;
+        const std::size_t left = budget_ - spent_;
+        std::size_t total = 0;
         bool any_line = false, any_text = false;
-        for (std::size_t i = skip_first ? 1 : 0; i < lines.size() && bytes <= limit_; ++i) {
-            bytes += lines[i].empty() ? blank_bytes_ : body_bytes_ + currents_ * lines[i].size();
+        for (std::size_t i = skip_first ? 1 : 0; i < lines.size() && total <= left; ++i) {
+            total += lines[i].empty() ? blank_cost_ : body_cost_ + currents_ * lines[i].size();
             any_line = true;
             any_text = any_text || !lines[i].empty();
         }
-        if (bytes > limit_) return false;
+        if (!spend(total)) return false;
         for (std::size_t i = skip_first ? 1 : 0; i < lines.size(); ++i) {
             for (const Piece& piece : lines[i].empty() ? blank_body_ : body_) write(piece, lines[i]);
         }
@@ -137,21 +174,24 @@ private:
 
     // The end of a line with control tags: a line only where one of its ops
     // wrote. In a loop's body the {строка} of an empty line writes nothing.
-    void end_line(std::size_t first) {
+    bool end_line(std::size_t first) {
         const bool wrote = wrote_after_ > first;
         if (!recording_) {
-            if (wrote) line_break();
-            return;
+            if (!wrote) return true;
+            if (!spend(line_cost)) return false;
+            line_break();
+            return true;
         }
         const bool body_wrote = wrote || body_wrote_after_ > first;
         if (body_wrote || current_wrote_after_ > first) {
             body_.push_back({Piece::Break});
-            ++body_bytes_;
+            body_cost_ += line_cost;
         }
         if (body_wrote) {
             blank_body_.push_back({Piece::Break});
-            ++blank_bytes_;
+            blank_cost_ += line_cost;
         }
+        return true;
     }
 
     void write(const Piece& piece, std::string_view current) {
@@ -192,23 +232,24 @@ private:
     const FieldValues& values_;
     Lines* out_ = nullptr;
     std::string line_;
-    const std::size_t limit_;
+    const std::size_t budget_;
+    std::size_t spent_ = 0;  // by both descriptions
     bool recording_ = false;
     std::vector<Piece> body_, blank_body_;  // blank: for an empty line, without its {строка}
-    std::size_t body_bytes_ = 0, blank_bytes_ = 0, currents_ = 0;  // what one line writes, besides itself
+    std::size_t body_cost_ = 0, blank_cost_ = 0, currents_ = 0;  // what one line costs, besides itself
     // One past the last op that wrote: directly, into a loop's body, or as its {строка}.
     std::size_t pc_ = 0, wrote_after_ = 0, body_wrote_after_ = 0, current_wrote_after_ = 0;
-    std::map<const Lines*, std::size_t> box_bytes_;
+    std::map<const Lines*, std::size_t> box_costs_;
 };
 
 }  // namespace
 
-std::variant<Description, LoopTooLong> run(const Program& program, const FieldValues& values, std::size_t limit) {
-    Renderer renderer(program, values, limit);
+std::variant<Description, OverBudget> run(const Program& program, const FieldValues& values, std::size_t budget) {
+    Renderer renderer(program, values, budget);
     Description d;
-    if (!renderer.run(program.short_ops, d.short_lines)) return LoopTooLong{false, renderer.loop_at};
-    d.full_lines.push_back(credit_line());
-    if (!renderer.run(program.full_ops, d.full_lines)) return LoopTooLong{true, renderer.loop_at};
+    if (!renderer.run(program.short_ops, d.short_lines)) return OverBudget{false, renderer.over_at};
+    d.full_lines.push_back(credit_line());  // the program's line, not the layout's: not counted
+    if (!renderer.run(program.full_ops, d.full_lines)) return OverBudget{true, renderer.over_at};
     return d;
 }
 

@@ -1,6 +1,8 @@
 // The templates' public face: names, checking, and rendering a user's template.
 #include "templates/template.h"
 
+#include <algorithm>
+
 #include "templates/program.h"
 
 namespace tessivar {
@@ -11,10 +13,11 @@ Rendered render(Tab tab, const TemplateText& text, const Snapshot& snapshot) {
     templates::Compiled compiled = templates::compile(tab, text);
     if (auto* error = std::get_if<TemplateError>(&compiled)) return std::move(*error);
     auto rendered = templates::run(std::get<templates::Program>(compiled), templates::field_values(snapshot, false),
-                                   templates::loop_limit);
-    if (auto* loop = std::get_if<templates::LoopTooLong>(&rendered)) {
-        return templates::error_at(loop->in_full ? text.full_text : text.short_text, loop->in_full, loop->offset,
-                                   templates::loop_too_long);
+                                   templates::output_budget);
+    if (auto* over = std::get_if<templates::OverBudget>(&rendered)) {
+        const std::string& over_text = over->in_full ? text.full_text : text.short_text;
+        return templates::error_at(over_text, over->in_full, std::min(over->offset, over_text.size()),
+                                   templates::over_budget);
     }
     return std::get<Description>(std::move(rendered));
 }

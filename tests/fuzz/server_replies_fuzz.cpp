@@ -61,17 +61,20 @@ bool a_jpeg_frame_says(std::span<const std::uint8_t> head, std::uint32_t width, 
     return false;
 }
 
-// The announced size is what the format's header fields hold, never more;
-// 0 by 0 where the head ends before them.
+// The announced size is what the format's header fields hold (a GIF's
+// images may widen its screen); 0 by 0 where the head ends before them.
 bool header_says(std::span<const std::uint8_t> head, const Announced& a) {
     const auto size_is = [&](std::uint32_t w, std::uint32_t h) { return a.width == w && a.height == h; };
     const bool unread = size_is(0, 0);
     if (a.format == "PNG") {
+        const bool has_header = head.size() >= 24 && big_endian(head, 12, 4) == 0x49484452;  // IHDR
         return starts(head, "\x89PNG\r\n\x1a\n") &&
-               (head.size() < 24 ? unread : size_is(big_endian(head, 16, 4), big_endian(head, 20, 4)));
+               (has_header ? size_is(big_endian(head, 16, 4), big_endian(head, 20, 4)) : unread);
     }
     if (a.format == "GIF") {
-        return starts(head, "GIF8") && (head.size() < 10 ? unread : size_is(little_endian(head, 6, 2), little_endian(head, 8, 2)));
+        return starts(head, "GIF8") &&
+               (head.size() < 10 ? unread
+                                 : unread || (a.width >= little_endian(head, 6, 2) && a.height >= little_endian(head, 8, 2)));
     }
     if (a.format == "JPEG") return starts(head, "\xFF\xD8\xFF") && (unread || a_jpeg_frame_says(head, a.width, a.height));
     if (a.format == "BMP") {
@@ -81,17 +84,22 @@ bool header_says(std::span<const std::uint8_t> head, const Announced& a) {
         const std::uint32_t rows = height < 0 ? 0u - static_cast<std::uint32_t>(height) : static_cast<std::uint32_t>(height);
         return size_is(little_endian(head, 18, 4), rows);
     }
-    return (a.format == "WebP" || a.format == "TIFF" || a.format == "ICO") && unread;
+    if (a.format == "WebP") return starts(head, "RIFF") && head.size() >= 12 && big_endian(head, 8, 4) == 0x57454250;
+    if (a.format == "TIFF") return starts(head, std::string_view("II*\0", 4)) || starts(head, std::string_view("MM\0*", 4));
+    return a.format == "ICO" && starts(head, std::string_view("\0\0\1\0", 4));
 }
 
+// A decoder is handed only what was recognised, with both sides read, within the limits.
 void check_picture_head(std::span<const std::uint8_t> head) {
     const auto announced = announced_picture(head);
     if (announced) FUZZ_CHECK(header_says(head, *announced));
     const auto refusal = judge_response(200, "", head);
     if (!announced) return FUZZ_CHECK(refusal && refusal->kind == Failure::NotAPicture);
-    const bool too_large = announced->width > kMaxSide || announced->height > kMaxSide;
+    const bool unread = announced->width == 0 || announced->height == 0;
+    const bool too_large = !unread && (announced->width > kMaxSide || announced->height > kMaxSide);
+    FUZZ_CHECK(unread == (refusal && refusal->kind == Failure::UnreadableFormat));
     FUZZ_CHECK(too_large == (refusal && refusal->kind == Failure::TooManyPixels));
-    FUZZ_CHECK(too_large || !refusal);
+    FUZZ_CHECK(too_large || unread || !refusal);
 }
 
 void check_response(FuzzedDataProvider& in) {

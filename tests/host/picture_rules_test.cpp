@@ -11,6 +11,76 @@ namespace {
 
 std::vector<std::uint8_t> bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
+std::string little(std::uint32_t value, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += static_cast<char>(value >> (8 * i));
+    return out;
+}
+
+std::string big(std::uint32_t value, int count) {
+    std::string out;
+    for (int i = count - 1; i >= 0; --i) out += static_cast<char>(value >> (8 * i));
+    return out;
+}
+
+// The shapes pictures come in, each its size where its decoders read it.
+namespace shapes {
+
+const std::string soi("\xFF\xD8", 2);
+std::string start_of_frame(std::uint32_t width, std::uint32_t height) {
+    return std::string("\xFF\xC0", 2) + big(17, 2) + "\x08" + big(height, 2) + big(width, 2);
+}
+std::string png(std::uint32_t width, std::uint32_t height) {
+    return std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + big(width, 4) + big(height, 4);
+}
+
+// A screen, one extension, then the images: each a descriptor and one sub-block of data.
+std::string gif(std::uint32_t screen, std::vector<std::uint32_t> image_sides, std::string_view before_images = "") {
+    std::string out = "GIF89a" + little(screen, 2) + little(screen, 2) + std::string(3, '\0') + std::string(before_images);
+    out += std::string("\x21\xF9\x04\0\0\0\0\0", 8);
+    for (std::uint32_t side : image_sides) {
+        out += "\x2C" + little(0, 4) + little(side, 2) + little(side, 2) + std::string("\0\x02\x02\x4C\x01\0", 6);
+    }
+    return out + ";";
+}
+
+// The directory, then each image in turn.
+std::string ico(const std::vector<std::string>& images, std::uint32_t first_at = 0) {
+    std::string out = std::string("\0\0\1\0", 4) + little(static_cast<std::uint32_t>(images.size()), 2), data;
+    std::uint32_t at = first_at ? first_at : 6 + 16 * static_cast<std::uint32_t>(images.size());
+    for (const std::string& image : images) {
+        out += std::string(4, '\0') + little(1, 2) + little(32, 2) + little(static_cast<std::uint32_t>(image.size()), 4) +
+               little(at, 4);
+        at += static_cast<std::uint32_t>(image.size());
+        data += image;
+    }
+    return out + data;
+}
+std::string dib(std::uint32_t width, std::uint32_t rows) { return little(40, 4) + little(width, 4) + little(rows, 4); }
+
+struct TiffEntry {
+    std::uint16_t tag, type;
+    std::uint32_t count, value;
+};
+// One IFD, right after the header.
+std::string tiff(bool motorola, const std::vector<TiffEntry>& entries) {
+    const auto number = [&](std::uint32_t value, int count) { return motorola ? big(value, count) : little(value, count); };
+    std::string out = std::string(motorola ? "MM\0*" : "II*\0", 4) + number(8, 4) +
+                      number(static_cast<std::uint32_t>(entries.size()), 2);
+    for (const TiffEntry& e : entries) {
+        const std::string value = e.type == 3 ? number(e.value, 2) + std::string(2, '\0') : number(e.value, 4);
+        out += number(e.tag, 2) + number(e.type, 2) + number(e.count, 4) + value;
+    }
+    return out + number(0, 4);
+}
+
+std::string webp(std::string_view chunk, const std::string& data) {
+    return "RIFF" + little(static_cast<std::uint32_t>(12 + data.size()), 4) + "WEBP" + std::string(chunk) +
+           little(static_cast<std::uint32_t>(data.size()), 4) + data;
+}
+
+}  // namespace shapes
+
 TEST(PictureAddresses, OnlyPlainHttpAndHttpsAddressesSplit) {
     struct Case {
         std::string_view address;
@@ -101,8 +171,72 @@ TEST(PictureHeaders, FormatAndAnnouncedSizeFromTheFirstBytes) {
         EXPECT_EQ(announced->width, c.width) << c.name;
         EXPECT_EQ(announced->height, c.height) << c.name;
     }
-    for (std::string_view other : {"<!DOCTYPE html><html>", "", "RIFF\x1a\0\0\0WAVE", "\x89PN", "GIF8", "BM"}) {
+    for (std::string_view other : {"<!DOCTYPE html><html>", "", "RIFF\x1a\0\0\0WAVE", "\x89PN", "GIF8", "BM",
+                                   "\xFF\xD8\x12\x34\xFF\xC0", "II+\0", "\0\0\2\0"}) {
         EXPECT_FALSE(announced_picture(bytes(other))) << other;
+    }
+}
+
+// Every size a decoder would take before any pixel is checked, wherever the
+// format keeps it; what cannot be read stays 0 by 0 and is refused.
+TEST(PictureHeaders, SizesWhereTheDecodersFindThem) {
+    using namespace shapes;
+    using shapes::png;
+    struct Case {
+        std::string name;
+        std::string head;
+        std::string_view format;
+        std::uint32_t width, height;
+    };
+    const std::string app0("\xFF\xE0\x00\x04\x00\x00", 6);
+    const std::string big_frame = start_of_frame(60000, 60000);
+    const TiffEntry width_640{256, 3, 1, 640}, length_480{257, 3, 1, 480};
+    const Case cases[] = {
+        {"jpeg, TEM before the frame", soi + std::string("\xFF\x01", 2) + big_frame, "JPEG", 60000, 60000},
+        {"jpeg, RST0, RST7 and fill bytes", soi + std::string("\xFF\xD0\xFF\xFF\xFF\xD7\xFF", 7) + start_of_frame(800, 600),
+         "JPEG", 800, 600},
+        {"jpeg, stray bytes after a marker", soi + app0 + "\x12\x34" + big_frame, "JPEG", 60000, 60000},
+        {"jpeg, a stuffed zero", soi + std::string("\xFF\x00", 2) + big_frame, "JPEG", 60000, 60000},
+        {"jpeg, image data before the frame", soi + std::string("\xFF\xDA\x00\x02", 4) + big_frame, "JPEG", 0, 0},
+        {"jpeg, a second SOI before the frame", soi + soi + big_frame, "JPEG", 0, 0},
+        {"jpeg, a length shorter than itself", soi + std::string("\xFF\xE0\x00\x01", 4) + big_frame, "JPEG", 0, 0},
+        {"jpeg, the frame cut short", soi + big_frame.substr(0, 8), "JPEG", 0, 0},
+        {"png without IHDR first", png(64, 64).replace(12, 4, "IDAT"), "PNG", 0, 0},
+        {"gif, a 1x1 screen and a 60000x60000 image", gif(1, {60000}), "GIF", 60000, 60000},
+        {"gif, the largest of its images", gif(1, {2, 30, 4}), "GIF", 30, 30},
+        {"gif, past colour tables", gif(1, {5}, std::string(6, '\0')).replace(10, 1, "\x80"), "GIF", 5, 5},
+        {"gif, nothing after the trailer counts", gif(8, {}) + gif(1, {60000}).substr(13), "GIF", 8, 8},
+        {"gif, the screen cut short", "GIF89a\x01", "GIF", 0, 0},
+        {"ico holding a 60000x60000 png", ico({png(60000, 60000)}), "ICO", 60000, 60000},
+        {"ico, a bitmap's height counts its mask", ico({dib(32, 64), png(48, 16)}), "ICO", 48, 32},
+        {"ico, an entry past the end", ico({png(16, 16)}, 4096), "ICO", 0, 0},
+        {"ico, one entry unread", ico({png(16, 16), "?"}), "ICO", 0, 0},
+        {"ico without entries", ico({}), "ICO", 0, 0},
+        {"tiff, Intel order, SHORTs", tiff(false, {{254, 4, 1, 0}, width_640, length_480}), "TIFF", 640, 480},
+        {"tiff, Motorola order, SHORTs", tiff(true, {width_640, length_480}), "TIFF", 640, 480},
+        {"tiff, Motorola order, LONGs", tiff(true, {{256, 4, 1, 60000}, {257, 4, 1, 60000}}), "TIFF", 60000, 60000},
+        {"tiff without a length", tiff(false, {width_640}), "TIFF", 0, 0},
+        {"tiff, a width of another type", tiff(false, {{256, 5, 1, 640}, length_480}), "TIFF", 0, 0},
+        {"tiff, a width of two values", tiff(false, {{256, 3, 2, 640}, length_480}), "TIFF", 0, 0},
+        {"tiff, the directory past the end", std::string("II*\0\xFF\0\0\0", 8), "TIFF", 0, 0},
+        {"webp, lossy", webp("VP8 ", std::string("\0\0\0\x9D\x01\x2A", 6) + little(640, 2) + little(480, 2)), "WebP",
+         640, 480},
+        {"webp, lossless", webp("VP8L", "\x2F" + little(319 | 239 << 14, 4)), "WebP", 320, 240},
+        {"webp, extended", webp("VP8X", std::string(4, '\0') + little(59999, 3) + little(59999, 3)), "WebP", 60000, 60000},
+    };
+    for (const Case& c : cases) {
+        const auto announced = announced_picture(bytes(c.head));
+        ASSERT_TRUE(announced) << c.name;
+        EXPECT_EQ(announced->format, c.format) << c.name;
+        EXPECT_EQ(announced->width, c.width) << c.name;
+        EXPECT_EQ(announced->height, c.height) << c.name;
+        const std::optional<Refusal> refusal = judge_response(200, "image/x", bytes(c.head));
+        const Failure expected = c.width == 0 ? Failure::UnreadableFormat : Failure::TooManyPixels;
+        if (c.width == 0 || c.width > kMaxSide) {
+            EXPECT_EQ(refusal ? refusal->kind : Failure::NotFound, expected) << c.name;
+        } else {
+            EXPECT_EQ(refusal, std::nullopt) << c.name;
+        }
     }
 }
 
@@ -122,8 +256,11 @@ TEST(PictureResponses, EachRefusalWithItsDetail) {
     const Case cases[] = {
         {200, "image/png", png(10'000), std::nullopt},
         {200, "application/octet-stream", png(64), std::nullopt},  // the bytes say what it is
-        {200, "image/x-icon", bytes("unsniffed"), std::nullopt},     // left to the decoder
-        {200, "IMAGE/PNG", bytes("?"), std::nullopt},
+        {200, "image/x-icon", bytes("unsniffed"), Refusal{Failure::UnreadableFormat, "image/x-icon"}},
+        {200, "IMAGE/PNG; q=1", bytes("?"), Refusal{Failure::UnreadableFormat, "IMAGE/PNG"}},
+        {200, "image/jpeg", bytes("\xFF\xD8\x12\x34\xFF\xC0"), Refusal{Failure::UnreadableFormat, "image/jpeg"}},
+        {200, "image/tiff", bytes(std::string("II*\0", 4)), Refusal{Failure::UnreadableFormat, "TIFF"}},
+        {200, "image/gif", bytes(shapes::gif(1, {60000})), Refusal{Failure::TooManyPixels, "60000×60000"}},
         {200, "image/png", png(10'001), Refusal{Failure::TooManyPixels, "10001×10001"}},
         {404, "text/html", bytes("<html>"), Refusal{Failure::NotFound, "HTTP 404"}},
         {410, "", {}, Refusal{Failure::NotFound, "HTTP 410"}},

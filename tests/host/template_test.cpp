@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -242,7 +243,81 @@ TEST(Templates, BadInput) {
     const auto too_long = render_template(
         {"", "a\nb {для каждой строки Описание модели}" + std::string(1000, 'y') + "{строка}{конец}"}, many);
     EXPECT_EQ(std::get<TemplateError>(too_long),
-              (TemplateError{true, 2, 3, "Строка 2, знак 3: {для …} даёт больше 64 МиБ текста"}));
+              (TemplateError{true, 2, 3, "Строка 2, знак 3: здесь текст описаний превышает 64 МиБ"}));
+}
+
+// What a rendering spends of its budget: each line's bytes and 32 for the line; the credit line is the program's.
+std::size_t output_cost(const Description& d) {
+    std::size_t cost = 0;
+    for (const Lines* pane : {&d.short_lines, &d.full_lines}) {
+        for (const std::string& line : *pane) cost += line.size() + 32;
+    }
+    return cost - d.full_lines.front().size() - 32;
+}
+
+// Layouts of a few hundred bytes that would write gigabytes: the budget is
+// one for both descriptions, and the error stands at the tag that passes it.
+TEST(Templates, OneBudgetForAllARenderingWrites) {
+    constexpr std::size_t budget = 64 << 20;
+    const auto repeated = [](std::string_view piece, std::size_t times) {
+        std::string text;
+        for (std::size_t i = 0; i < times; ++i) text += piece;
+        return text;
+    };
+    ModelTab big;
+    big.Memo2.assign(128, std::string(1280, 'x'));  // joined in its own loop: 20.5 MiB a loop
+    big.Memo3 = {std::string(9 << 20, 'y')};
+    big.Memo5 = {std::string((32 << 20) - 64, 'z')};  // alone on its line: 32 MiB less 32
+    ModelTab blank;
+    blank.Memo3.assign(2000, "");
+    const std::string loop = "{для каждой строки Импортируемые текстуры}{Импортируемые текстуры}{конец}\n";
+    const std::string reference = "{Описание модели}";  // 17 characters
+    const std::string box = "{" + shots + "}";
+    const std::string empty_lines = "{для каждой строки Описание модели}\n";
+
+    struct Over {
+        bool in_full;
+        std::size_t line, column;
+    };
+    struct Case {
+        const char* what;
+        const ModelTab& snapshot;
+        std::string short_text, full_text;
+        std::optional<Over> over;
+    };
+    const Case cases[] = {
+        {"8 loops: the fourth passes", big, repeated(loop, 8), "", Over{false, 4, 1}},
+        {"40 loops: the same", big, repeated(loop, 40), "", Over{false, 4, 1}},
+        {"8 references on a line: the eighth passes", big, "a " + repeated(reference, 8), "",
+         Over{false, 1, 3 + 7 * 17}},
+        {"the short description's spending counts in the full", big, repeated(reference, 4), repeated(reference, 4),
+         Over{true, 1, 1 + 3 * 17}},
+        {"64 bytes under", big, box, box, std::nullopt},
+        {"a byte under", big, box, box + "\n" + std::string(31, '.'), std::nullopt},
+        {"the budget exactly", big, box, box + "\n" + std::string(32, '.'), std::nullopt},
+        {"a byte over: at the line's break", big, box, box + "\n" + std::string(33, '.'), Over{true, 2, 34}},
+        {"a byte over: at the last break, which a condition skipped", big, box,
+         box + "\n" + std::string(33, '.') + "{если Версия}\n{конец}", Over{true, 3, 8}},
+        {"a box over", big, box, box + "\n" + box, Over{true, 2, 1}},
+        {"a literal over", big, box, box + "\n" + std::string(65, '.'), Over{true, 2, 1}},
+        {"2 million empty lines within it", blank, empty_lines + repeated("\n", 1000) + "{конец}", "", std::nullopt},
+        {"every empty line counts", blank, empty_lines + repeated("\n", 1049) + "{конец}", "", Over{false, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Rendered rendered = render_template({c.short_text, c.full_text}, c.snapshot);
+        if (!c.over) {
+            ASSERT_TRUE(std::holds_alternative<Description>(rendered)) << std::get<TemplateError>(rendered).message;
+            EXPECT_LE(output_cost(std::get<Description>(rendered)), budget);
+            continue;
+        }
+        const std::string message = "Строка " + std::to_string(c.over->line) + ", знак " +
+                                    std::to_string(c.over->column) + ": здесь текст описаний превышает 64 МиБ";
+        const auto* error = std::get_if<TemplateError>(&rendered);
+        EXPECT_EQ(error ? *error : TemplateError{}, (TemplateError{c.over->in_full, c.over->line, c.over->column, message}));
+    }
+    const Rendered exact = render_template({box, box + "\n" + std::string(32, '.')}, big);
+    EXPECT_EQ(output_cost(std::get<Description>(exact)), budget);
 }
 
 }  // namespace

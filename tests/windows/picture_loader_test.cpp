@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "preview/picture_decode.h"
 #include "preview/picture_loader.h"
 #include "preview/rich_edit_picture.h"
 #include "com_apartment.h"
@@ -205,6 +206,36 @@ struct RichEdit {
         return {GetRValue(c), GetGValue(c), GetBValue(c)};
     }
 };
+
+// Sizes a decoder would meet only after making every pixel, refused from
+// the bytes before any decoder is made: no pixel is held.
+TEST(PictureDecode, HostileSizesRefusedBeforeAnyDecoder) {
+    testing::ComApartment com;
+    const std::string ico_entry("\0\0\1\0\1\0\0\0\0\0\1\0\x20\0\x21\0\0\0\x16\0\0\0", 22);
+    const std::string tem_then_frame("\xFF\xD8\xFF\x01\xFF\xC0\x00\x11\x08\xEA\x60\xEA\x60", 13);
+    const std::string one_by_one_screen("GIF89a\x01\0\x01\0\0\0\0", 13);
+    const std::string wide_image("\x2C\0\0\0\0\x60\xEA\x60\xEA\0\x02\x02\x4C\x01\0;", 16);
+    const struct {
+        const char* name;
+        std::string body;
+        pictures::Refusal refusal;
+    } cases[] = {
+        {"an icon holding a 60000x60000 PNG", ico_entry + testing::announced_png(60'000),
+         {Failure::TooManyPixels, "60000×60000"}},
+        {"a JPEG's frame behind TEM", tem_then_frame, {Failure::TooManyPixels, "60000×60000"}},
+        {"a GIF's image past its screen", one_by_one_screen + wide_image, {Failure::TooManyPixels, "60000×60000"}},
+        {"a TIFF without its first page", std::string("II*\0\x08\0\0\0\0\0", 10), {Failure::UnreadableFormat, "TIFF"}},
+        {"bytes of no format", "<svg/>", {Failure::UnreadableFormat, "неизвестный"}},
+    };
+    const auto held = std::make_shared<pictures::HeldBytes>();
+    for (const auto& c : cases) {
+        const auto decoded = decode_picture(
+            {reinterpret_cast<const std::uint8_t*>(c.body.data()), c.body.size()}, 640, kBackground, held);
+        ASSERT_TRUE(std::holds_alternative<pictures::Refusal>(decoded)) << c.name;
+        EXPECT_EQ(std::get<pictures::Refusal>(decoded), c.refusal) << c.name;
+    }
+    EXPECT_EQ(held->held(), 0u);
+}
 
 // Pixels exactly where they were: Wine reads an RTF picture's bits from
 // four bytes too far, which shifts every row by a pixel.

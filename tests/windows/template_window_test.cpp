@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 #include <dlgs.h>
+#include <psapi.h>
 
 #include <functional>
 #include <memory>
@@ -243,6 +244,36 @@ TEST_F(TemplateWindowTest, AnErrorIsShownAndThePressWritesNothing) {
     EXPECT_EQ(text_of(form->Disc1), short_before);
     EXPECT_EQ(text_of(form->Disc2), full_before);
     EXPECT_EQ(status_panel_text(form->StatusBar1, 1), widen(error));
+}
+
+// A shared layout of 40 loops, each just under the budget alone: gigabytes
+// together. The press answers with the error where the budget is passed and
+// writes nothing; so does the window; memory stays far below what it would make.
+TEST_F(TemplateWindowTest, ALayoutThatWouldWriteGigabytesStopsAtItsBudget) {
+    TemplateText layout;
+    for (int i = 0; i < 40; ++i) {
+        layout.short_text += "{для каждой строки Описание игры, правила}{Описание игры, правила}{конец}\n";
+    }
+    ASSERT_TRUE(templates->add(Tab::Maps, "Гигабайты", layout));
+    ASSERT_TRUE(templates->use(Tab::Maps, "Гигабайты"));
+    std::string rules;
+    for (int i = 0; i < 250; ++i) rules += std::string(1000, 'x') + "\r\n";  // 61.5 MiB a loop
+    type(form->Memo1, rules);
+    const std::string short_before = text_of(form->Disc1), full_before = text_of(form->Disc2);
+
+    click(form->Button1);
+    const std::wstring error = L"Краткое описание. Строка 2, знак 1: здесь текст описаний превышает 64 МиБ";
+    EXPECT_EQ(status_panel_text(form->StatusBar1, 1), error);
+    EXPECT_EQ(text_of(form->Disc1), short_before);
+    EXPECT_EQ(text_of(form->Disc2), full_before);
+    window->show();
+    EXPECT_EQ(widen(error_line()), error);
+    EXPECT_EQ(text_of(window->ResultBox), "");
+
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    ASSERT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory));
+    EXPECT_LT(memory.PeakPagefileUsage, SIZE_T{400} << 20);
 }
 
 TEST_F(TemplateWindowTest, TheBuiltInTemplateCannotBeChanged) {
