@@ -254,8 +254,8 @@ TEST_F(TemplateWindowTest, ALayoutThatWouldWriteGigabytesStopsAtItsBudget) {
     for (int i = 0; i < 40; ++i) {
         layout.short_text += "{для каждой строки Описание игры, правила}{Описание игры, правила}{конец}\n";
     }
-    ASSERT_TRUE(templates->add(Tab::Maps, "Гигабайты", layout));
-    ASSERT_TRUE(templates->use(Tab::Maps, "Гигабайты"));
+    ASSERT_EQ(templates->add(Tab::Maps, "Гигабайты", layout), TemplateWrite::Done);
+    ASSERT_EQ(templates->use(Tab::Maps, "Гигабайты"), TemplateWrite::Done);
     std::string rules;
     for (int i = 0; i < 250; ++i) rules += std::string(1000, 'x') + "\r\n";  // 61.5 MiB a loop
     type(form->Memo1, rules);
