@@ -191,10 +191,11 @@ void FormKeeping::told(store::Fault fault, const std::string& text) {
 
 bool FormKeeping::restore() {
     if (!keeping()) return false;
-    store_->read([&](store::Database& database) {
+    const bool read = store_->read([&](store::Database& database) {
         saved_ = store::read_kept_form(database);
         return true;
     });
+    restore_waits_ = !read && store_->waiting();
     show(saved_);
     std::fill(dirty_.begin(), dirty_.end(), false);  // what was just read is what the database holds
     KillTimer(form_.handle(), kKeepTimer);
@@ -203,8 +204,34 @@ bool FormKeeping::restore() {
     for (std::size_t field = 0; field < form_fields().size(); ++field) {
         if (!saved_.values[field]) started_.values[field] = read_field(field);
     }
+    if (restore_waits_) retry_later();
     const auto main = saved_.values[snapshot::field_named("FMain")];
     return main && snapshot::read_placement(*main)->maximized;
+}
+
+// What a file held at start kept comes, once it reads, into every field not
+// touched since, and is what the next save compares with; the window stays
+// where it is and on its tab.
+bool FormKeeping::restore_late() {
+    snapshot::Snapshot kept;
+    const bool read = store_->read([&](store::Database& database) {
+        kept = store::read_kept_form(database);
+        return true;
+    });
+    if (!read) return false;
+    restore_waits_ = false;
+    snapshot::Snapshot untouched;
+    for (std::size_t field = 0; field < kept.values.size(); ++field) {
+        const FieldKind kind = form_fields()[field].kind;
+        if (!dirty_[field] && kind != FieldKind::Page && kind != FieldKind::Placement) {
+            untouched.values[field] = kept.values[field];
+        }
+    }
+    const std::vector<bool> touched = dirty_;
+    show(untouched);
+    dirty_ = touched;
+    saved_ = std::move(kept);
+    return true;
 }
 
 void FormKeeping::show(const snapshot::Snapshot& form) {
@@ -263,6 +290,7 @@ void FormKeeping::save() { keep(std::vector<bool>(dirty_.size(), true)); }
 // presses and the fields, in one transaction.
 void FormKeeping::keep(std::vector<bool> fields) {
     KillTimer(form_.handle(), kKeepTimer);
+    if (restore_waits_ && !restore_late()) return retry_later();
     if (!keep_switch()) return retry_later();
     if (!store_) return;
     snapshot::Snapshot now = saved_;

@@ -45,7 +45,8 @@ public:
     void told(store::Fault fault, const std::string& text);
 
     // The form as it was left, shown in the controls of the hidden window.
-    // Returns whether the window was left maximised.
+    // Returns whether the window was left maximised. A file another program
+    // holds is read once it lets go.
     bool restore();
 
     // `control` changed: its field is written a moment later. A button that
@@ -90,6 +91,7 @@ private:
     void mark(std::size_t field);
     void mark_every_field();
     void keep(std::vector<bool> fields);
+    bool restore_late();
     bool keep_switch();
     std::optional<std::string> to_keep(std::size_t field) const;
     void retry_later();
@@ -113,6 +115,7 @@ private:
     UINT retry_ms_ = 0;                  // the wait before the next try; none while all is kept
     Said said_ = Said::Nothing;
     bool showing_ = false;  // the controls' own notifications of a value shown are no change
+    bool restore_waits_ = false;  // the file was held as the program started
 };
 
 }  // namespace tessivar

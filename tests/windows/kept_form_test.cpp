@@ -500,6 +500,42 @@ TEST_F(KeptForm, OpeningAnEntryKeepsWhatItReplacesPanesIncludedOrReplacesNothing
     EXPECT_EQ(store::journal_order(database).size(), entries);
 }
 
+// Another copy holds the file as the program starts, here bringing a file
+// of the version before forward: the form comes back once it lets go, in
+// every field not typed into meanwhile, and what was typed is kept.
+TEST_F(KeptForm, AFileHeldAsTheProgramStartsComesBackOnceItIsLetGo) {
+    {
+        auto form = started();
+        type_into(form->Edit2, L"Анна");
+        type_into(form->Memo1, L"Правила");
+        type_into(form->Edit4, L"Вера");
+        SendMessageW(form->handle(), WM_CLOSE, 0, 0);
+    }
+    ASSERT_TRUE(database.exec("DROP INDEX journal_order; DROP INDEX journal_search; "
+                              "CREATE INDEX journal_list ON journal(at DESC, id DESC, tab, pressed, fields); "
+                              "PRAGMA user_version = 1"));
+    ASSERT_TRUE(database.exec("BEGIN IMMEDIATE"));
+    store::Store next_run(folder.file("Tessivar.db"));
+    next_run.open_existing();
+    ASSERT_TRUE(next_run.waiting());
+    store::StoreHistories next_histories(next_run);
+    auto form = std::make_unique<TFMain>(nullptr, main_menu());
+    form->set_histories(&next_histories);
+    form->keeping().set_store(&next_run);
+    form->keeping().restore();
+    ShowWindow(form->handle(), SW_SHOWNORMAL);
+    pump();
+    EXPECT_EQ(text_of(form->Edit2), "Неизвестен");  // nothing could be read
+    type_into(form->Edit4, L"Борис");
+    ASSERT_TRUE(database.exec("COMMIT"));
+
+    EXPECT_TRUE(pump_until([&] { return text_of(form->Edit2) == "Анна"; }));
+    EXPECT_EQ(text_of(form->Memo1), "Правила");
+    EXPECT_EQ(text_of(form->Edit4), "Борис");
+    EXPECT_TRUE(pump_until([&] { return kept("Edit4") == "Борис"; }));
+    EXPECT_EQ(kept("Edit2"), "Анна");
+}
+
 // Nothing kept yet: showing the window, reading the switch as the menu does,
 // waiting and closing leave no file where it would lie; the first change makes it.
 TEST(FirstStart, WithNothingKeptMakesNoFileUntilSomethingChanges) {
