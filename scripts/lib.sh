@@ -51,8 +51,8 @@ with_display() {
 
 # Ends the Wine sessions of the tests' prefix and of its copies.
 stop_wine() {
-    local prefix
-    for prefix in "$PWD"/build/windows/wineprefix "$PWD"/build/windows/wineprefix-slot*; do
-        [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    local one
+    for one in "$PWD"/build/windows/wineprefix "$PWD"/build/windows/wineprefix-slot*; do
+        [ -d "$one" ] && WINEPREFIX=$one wineserver -k 2>/dev/null || true
     done
 }
