@@ -74,6 +74,17 @@ bool says(const TFMain& form, std::wstring_view words) { return status_note(form
 // Set as automation tools and input helpers set it: a multi-line box tells nobody.
 void set_from_outside(HWND box, const std::wstring& text) { SetWindowTextW(box, text.c_str()); }
 
+// A main window as the program starts one on `file`, the form it kept shown.
+std::unique_ptr<TFMain> started_on(store::Store& file, Histories& histories) {
+    auto form = std::make_unique<TFMain>(nullptr, main_menu());
+    form->set_histories(&histories);
+    form->keeping().set_store(&file);
+    const bool maximized = form->keeping().restore();
+    ShowWindow(form->handle(), maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    pump();
+    return form;
+}
+
 class KeptForm : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { init_common_controls(); }
@@ -82,15 +93,7 @@ protected:
         kept_in.open_existing();
     }
 
-    std::unique_ptr<TFMain> started() {
-        auto form = std::make_unique<TFMain>(nullptr, main_menu());
-        form->set_histories(&histories);
-        form->keeping().set_store(&kept_in);
-        const bool maximized = form->keeping().restore();
-        ShowWindow(form->handle(), maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
-        pump();
-        return form;
-    }
+    std::unique_ptr<TFMain> started() { return started_on(kept_in, histories); }
     std::string kept(const char* field) {
         return store::read_kept_form(database).values[snapshot::field_named(field)].value_or("<none>");
     }
@@ -519,12 +522,7 @@ TEST_F(KeptForm, AFileHeldAsTheProgramStartsComesBackOnceItIsLetGo) {
     next_run.open_existing();
     ASSERT_TRUE(next_run.waiting());
     store::StoreHistories next_histories(next_run);
-    auto form = std::make_unique<TFMain>(nullptr, main_menu());
-    form->set_histories(&next_histories);
-    form->keeping().set_store(&next_run);
-    form->keeping().restore();
-    ShowWindow(form->handle(), SW_SHOWNORMAL);
-    pump();
+    auto form = started_on(next_run, next_histories);
     EXPECT_EQ(text_of(form->Edit2), "Неизвестен");  // nothing could be read
     type_into(form->Edit4, L"Борис");
     ASSERT_TRUE(database.exec("COMMIT"));
@@ -544,15 +542,7 @@ TEST(FirstStart, WithNothingKeptMakesNoFileUntilSomethingChanges) {
     store::Store kept_in(empty.file("Tessivar.db"));
     kept_in.open_existing();
     store::StoreHistories histories(kept_in);
-    const auto started = [&] {
-        auto form = std::make_unique<TFMain>(nullptr, main_menu());
-        form->set_histories(&histories);
-        form->keeping().set_store(&kept_in);
-        form->keeping().restore();
-        ShowWindow(form->handle(), SW_SHOWNORMAL);
-        pump();
-        return form;
-    };
+    const auto started = [&] { return started_on(kept_in, histories); };
     {
         auto form = started();
         EXPECT_TRUE(form->Action6Checked());
