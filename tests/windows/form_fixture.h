@@ -25,6 +25,18 @@ inline void pump() {
     }
 }
 
+// This thread's messages run until `done` holds: false where it did not
+// within a minute, which no machine, however busy, comes near.
+template <class Done>
+bool pump_until(Done done) {
+    for (const DWORD start = GetTickCount(); !done();) {
+        if (GetTickCount() - start > 60'000) return done();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        pump();
+    }
+    return true;
+}
+
 inline std::string text_of(HWND control) { return read_text(control); }
 inline void type(HWND control, std::string_view utf8) { write_text(control, utf8); }
 inline void click(HWND button) {

@@ -60,15 +60,6 @@ void pump_for(std::chrono::milliseconds wait) {
         Sleep(10);
     }
 }
-// Pumps until `done`, for a generous while: a retry waits up to kLongestRetryMs.
-bool pump_until(const std::function<bool()>& done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        pump_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
 std::wstring status_note(const TFMain& form) { return status_panel_text(form.StatusBar1, 1); }
 bool says(const TFMain& form, std::wstring_view words) { return status_note(form).find(words) != std::wstring::npos; }
 // Set as automation tools and input helpers set it: a multi-line box tells nobody.

@@ -46,10 +46,7 @@ protected:
     // The rendering under way, if any, to its last step: however long a
     // busy machine takes, within a minute.
     void wait_for_rendering() {
-        for (DWORD start = GetTickCount(); preview->rendering() && GetTickCount() - start < 60'000;) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-            pump();
-        }
+        pump_until([&] { return !preview->rendering(); });
     }
 
     HWND shown() const { return preview->RichEdit1; }

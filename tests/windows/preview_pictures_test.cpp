@@ -15,13 +15,11 @@ class PreviewPicturesTest : public PreviewTest {
 protected:
     // Pumps until the preview shows every part, for a minute at most.
     bool shows_in_time(const std::vector<std::wstring>& parts) {
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 60'000; Sleep(10)) {
-            pump();
+        return pump_until([&] {
             const std::wstring now = text();
             const auto found = [&](const std::wstring& part) { return now.find(part) != std::wstring::npos; };
-            if (std::all_of(parts.begin(), parts.end(), found)) return true;
-        }
-        return false;
+            return std::all_of(parts.begin(), parts.end(), found);
+        });
     }
 
     // The picture's box: its character's place, and its bottom row found by colour.
@@ -92,11 +90,7 @@ TEST_F(PreviewPicturesTest, AMapsPressShowsItsScreenshotCentredAndEveryFailureIt
     const HWND before = shown();
     type(form->Disc1, "[img]" + site.address("/green.jpg") + "[/img]\r\n");
     preview->follow();
-    for (DWORD start = GetTickCount(); (shown() == before || preview->rendering()) && GetTickCount() - start < 60'000;) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        pump();
-    }
-    ASSERT_NE(shown(), before) << "rendered again";
+    ASSERT_TRUE(pump_until([&] { return shown() != before && !preview->rendering(); })) << "rendered again";
     EXPECT_FALSE(shows(placeholder + widen(site.address("/green.jpg"))));
     EXPECT_EQ(site.requests().size(), fetched);
 }

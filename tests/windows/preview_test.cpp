@@ -33,16 +33,6 @@ WORD alignment_at(HWND rich_edit, LONG position) {
     return format.wAlignment;
 }
 
-// Pumps until `done` holds, for a minute at most.
-template <class Done>
-bool within_a_while(Done done) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 60'000; Sleep(10)) {
-        pump();
-        if (done()) return true;
-    }
-    return false;
-}
-
 // Handles one message at a time until `done` holds, for a minute at most:
 // a rendering's steps come one a message.
 template <class Done>
@@ -122,7 +112,7 @@ TEST_F(PreviewTest, FollowsAPressAnEditAndAClearOnlyWhileOpen) {
     type(form->Edit2, "Иван");
     type(form->LabeledEdit2, "images/td-logo.jpg");
     click(form->Button1);
-    ASSERT_TRUE(within_a_while([&] { return shows(L"Автор карты:"); }));
+    ASSERT_TRUE(pump_until([&] { return shows(L"Автор карты:"); }));
 
     const HWND edit = shown();
     EXPECT_EQ(format_at(edit, where(L"Иван")).crTextColor, RGB(255, 0, 0));
@@ -141,7 +131,7 @@ TEST_F(PreviewTest, FollowsAPressAnEditAndAClearOnlyWhileOpen) {
     }
 
     paste_over(form->Disc1, "[b]правка[/b]");
-    ASSERT_TRUE(within_a_while([&] { return shows(L"правка") && !shows(L"[b]"); }));
+    ASSERT_TRUE(pump_until([&] { return shows(L"правка") && !shows(L"[b]"); }));
     const CHARFORMAT2W bold = format_at(shown(), where(L"правка"));  // a new control each time
     EXPECT_TRUE(bold.dwEffects & CFE_BOLD);
     EXPECT_EQ(bold.wWeight, FW_BOLD);
@@ -152,7 +142,7 @@ TEST_F(PreviewTest, FollowsAPressAnEditAndAClearOnlyWhileOpen) {
     pump();
     EXPECT_FALSE(shows(L"скрыто"));  // nothing rendered while closed
     form->Action2Execute();
-    EXPECT_TRUE(within_a_while([&] { return shows(L"скрыто"); }));
+    EXPECT_TRUE(pump_until([&] { return shows(L"скрыто"); }));
 }
 
 // Each run states its whole format: what the markup leaves plain is plain
@@ -160,7 +150,7 @@ TEST_F(PreviewTest, FollowsAPressAnEditAndAClearOnlyWhileOpen) {
 TEST_F(PreviewTest, PlainTextIsPlainInTheControlAndBoldIsBold) {
     open_preview();
     paste_over(form->Disc1, "[b]жир[/b]п1 [i]курс[/i]п2 [u]подч[/u]п3 [s]зач[/s]п4\r\n[b][i]икс[/b]игрек[/i]");
-    ASSERT_TRUE(within_a_while([&] { return shows(L"игрек"); }));
+    ASSERT_TRUE(pump_until([&] { return shows(L"игрек"); }));
     constexpr DWORD kEffects = CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT;
     const struct {
         const wchar_t* text;
@@ -238,7 +228,7 @@ TEST_F(PreviewTest, ABigPaneRendersItsHeadInShortStepsAndAChangeStartsAgain) {
 TEST_F(PreviewTest, AClickOnALinkOpensOnlyItsWebAddress) {
     open_preview();
     click(form->Button1);
-    ASSERT_TRUE(within_a_while([&] { return shows(L"генератором"); }));
+    ASSERT_TRUE(pump_until([&] { return shows(L"генератором"); }));
     {
         RecordingBrowser browser;
         click_at(where(L"генератором") + 3);
@@ -252,7 +242,7 @@ TEST_F(PreviewTest, AClickOnALinkOpensOnlyItsWebAddress) {
          "[url=javascript:alert(1)]a1[/url] [url]file:///C:/x.exe[/url] [url=data:text/html,x]a3[/url]\r\n"
          "[url=calc.exe]a4[/url] [url=C:\\Windows\\x.exe]a5[/url] [url=http://a.example/\x01]a6[/url]\r\n"
          "[url=https://ok.example/]ok[/url][url=http://next.example/]next[/url]");
-    ASSERT_TRUE(within_a_while([&] { return shows(L"a1"); }));
+    ASSERT_TRUE(pump_until([&] { return shows(L"a1"); }));
     for (const wchar_t* label : {L"a1", L"file:", L"a3", L"a4", L"a5", L"a6"}) click_at(where(label));
     EXPECT_TRUE(g_shell_calls.empty());
     for (const wchar_t* address : {L"javascript:alert(1)", L"file:///C:/x.exe", L"calc.exe", L"C:\\x.exe",
@@ -269,7 +259,7 @@ TEST_F(PreviewTest, AClickOnALinkOpensOnlyItsWebAddress) {
     RECT bar;
     GetWindowRect(preview->StatusBar1, &bar);
     SetCursorPos((bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2);
-    EXPECT_TRUE(within_a_while([&] { return status_panel_text(preview->StatusBar1, 0).empty(); }));
+    EXPECT_TRUE(pump_until([&] { return status_panel_text(preview->StatusBar1, 0).empty(); }));
     replace_shell_open(previous);
 }
 

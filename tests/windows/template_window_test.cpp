@@ -52,15 +52,6 @@ void press_key(HWND control, WORD key) {
     pump();
 }
 
-// The thread's messages run until `done` holds; false where it did not within a generous deadline.
-bool pump_until(const std::function<bool()>& done) {
-    for (const DWORD start = GetTickCount(); !done(); Sleep(10)) {
-        if (GetTickCount() - start > 60'000) return false;
-        pump();
-    }
-    return true;
-}
-
 // A step that waits, a tick at a time, for the window `find` gives, then acts on it.
 Step once_up(std::function<HWND()> find, std::function<void(HWND)> act) {
     return [find, act] {
