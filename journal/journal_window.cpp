@@ -48,15 +48,17 @@ std::wstring field_text(const store::JournalRow& row, std::optional<std::size_t>
     return widen(snapshot::first_line(*row.fields.values[*field]));
 }
 
-// `body` on the kept database; nothing where none is kept this run.
-void read_kept(TFMain& form, const std::function<void(store::Database&)>& body) {
-    if (store::Store* store = form.keeping().kept_in()) {
-        store->read([&](store::Database& database) {
-            body(database);
-            return true;
-        });
-    }
+// `body` on the kept database: false where none is kept this run, or it
+// could not be read.
+bool read_kept(TFMain& form, const std::function<void(store::Database&)>& body) {
+    store::Store* store = form.keeping().kept_in();
+    return store && store->read([&](store::Database& database) {
+        body(database);
+        return true;
+    });
 }
+
+constexpr std::size_t kRememberedSearches = 64;
 
 }  // namespace
 
@@ -145,32 +147,51 @@ void TFJournal::lay_out() {
 
 void TFJournal::reload() {
     ids_.clear();
-    folded_.reset();
+    found_.clear();
     read_kept(form_, [&](store::Database& database) { ids_ = store::journal_order(database); });
     search();
 }
 
 // Every field and memo of each entry, folded as the typed text is; with
-// nothing typed, every entry, and no folded text read.
+// nothing typed, every entry.
 void TFJournal::search() {
     const std::string typed = snapshot::fold(read_text(Edit1));
-    if (!typed.empty() && !folded_) read_search_texts();
-    shown_.clear();
-    for (std::size_t i = 0; i < ids_.size(); ++i) {
-        if (typed.empty() || (*folded_)[i].find(typed) != std::string::npos) shown_.push_back(i);
-    }
+    shown_ = typed.empty() ? every_entry() : found(typed);
     cached_.clear();
     ListView_SetItemCountEx(ListView1, static_cast<int>(shown_.size()), 0);
     if (!shown_.empty()) ListView_SetItemState(ListView1, 0, LVIS_FOCUSED, LVIS_FOCUSED);
     InvalidateRect(ListView1, nullptr, TRUE);
 }
 
-// The order comes again with the texts, so the two always agree.
-void TFJournal::read_search_texts() {
-    store::JournalSearch texts;
-    read_kept(form_, [&](store::Database& database) { texts = store::journal_search(database); });
-    ids_ = std::move(texts.ids);
-    folded_ = std::move(texts.folded);
+std::vector<std::size_t> TFJournal::every_entry() const {
+    std::vector<std::size_t> items(ids_.size());
+    for (std::size_t i = 0; i < items.size(); ++i) items[i] = i;
+    return items;
+}
+
+// An entry holding `typed` holds every text within it: the fewest entries
+// found for one of those are all that need reading.
+std::vector<std::size_t> TFJournal::found(const std::string& typed) {
+    if (const auto known = found_.find(typed); known != found_.end()) return known->second;
+    std::vector<std::size_t> among = every_entry();
+    for (const auto& [text, items] : found_) {
+        if (items.size() < among.size() && typed.find(text) != std::string::npos) among = items;
+    }
+    std::vector<std::int64_t> ids, matching;
+    for (std::size_t item : among) ids.push_back(ids_[item]);
+    const bool read = read_kept(form_, [&](store::Database& database) {
+        matching = store::journal_matching(database, ids, typed);
+    });
+    std::vector<std::size_t> items;  // `matching` keeps the order of `ids`
+    for (std::size_t i = 0, next = 0; i < among.size() && next < matching.size(); ++i) {
+        if (ids[i] == matching[next]) {
+            items.push_back(among[i]);
+            ++next;
+        }
+    }
+    if (!read) return items;  // not remembered: the next keystroke reads again
+    if (found_.size() == kRememberedSearches) found_.clear();
+    return found_[typed] = items;
 }
 
 void TFJournal::cache_rows(std::size_t from, std::size_t to) {

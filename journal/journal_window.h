@@ -3,10 +3,11 @@
 // first, searched as you type; an entry opened fills its tab and both
 // panes again. Modeless, owned by the main window; made the first time it
 // is asked for, never at start-up. Opening reads only the entries' order;
-// the list reads the rows it shows, and the first search the folded texts.
+// the list reads the rows it shows, and a search the entries' fields.
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,7 +51,8 @@ private:
     void add_columns();
     void reload();
     void search();
-    void read_search_texts();
+    std::vector<std::size_t> found(const std::string& typed);
+    std::vector<std::size_t> every_entry() const;
     const std::optional<store::JournalRow>& row(std::size_t item);
     bool cached(std::size_t from, std::size_t to) const;
     void cache_rows(std::size_t from, std::size_t to);
@@ -64,7 +66,9 @@ private:
     int dpi_ = 96;
     HFONT font_{};
     std::vector<std::int64_t> ids_;                    // every entry, newest first
-    std::optional<std::vector<std::string>> folded_;   // beside ids_, once a search has asked
+    // What each text searched since ids_ was read found: typing on searches
+    // only among what the text before found, typing back finds it here.
+    std::map<std::string, std::vector<std::size_t>> found_;
     std::vector<std::size_t> shown_;                   // indices into ids_
     std::size_t cached_from_ = 0;                      // the shown item cached_ starts at
     std::vector<std::optional<store::JournalRow>> cached_;

@@ -222,6 +222,10 @@ int Database::user_version() {
     return version.step() ? static_cast<int>(version.integer(0)) : -1;
 }
 
+std::int64_t Database::last_row_id() const {
+    return connection_ ? sqlite3_last_insert_rowid(connection_->handle) : 0;
+}
+
 Result Database::last_result() const { return connection_ ? connection_->failure : Result::CannotOpen; }
 
 void Database::clear_failure() {

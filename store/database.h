@@ -123,6 +123,9 @@ public:
     // PRAGMA user_version; -1 where the file cannot be read.
     int user_version();
 
+    // The rowid the connection's last insert made.
+    std::int64_t last_row_id() const;
+
     // The last failure on this connection (Ok while there was none), kept
     // past the rollback that follows it.
     Result last_result() const;

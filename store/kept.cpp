@@ -31,8 +31,8 @@ struct Newest {
 // The tab's newest entry, its texts compared in SQL: they may be megabytes.
 std::optional<Newest> newest(Database& database, const NewEntry& entry) {
     Statement read = database.prepare(
-        "SELECT id, fields, pressed, short_text = ? AND full_text = ? FROM journal WHERE tab = ? "
-        "ORDER BY at DESC, id DESC LIMIT 1");
+        "SELECT journal.id, fields, pressed, short_text IS ? AND full_text IS ? FROM journal "
+        "LEFT JOIN journal_texts USING(id) WHERE tab = ? ORDER BY at DESC, journal.id DESC LIMIT 1");
     read.bind(1, entry.short_text).bind(2, entry.full_text).bind(3, static_cast<std::int64_t>(entry.tab));
     if (!read.step()) return std::nullopt;
     return Newest{read.integer(0), read.text(1), read.integer(2) != 0, read.integer(3) != 0};
@@ -41,6 +41,18 @@ std::optional<Newest> newest(Database& database, const NewEntry& entry) {
 // Only what a press wrote is written over, by a press on the same fields.
 bool moves_only(const Newest& last, const NewEntry& entry, const std::string& fields) {
     return last.fields == fields && (last.same_texts || (entry.pressed && last.pressed));
+}
+
+bool put_texts(Database& database, std::int64_t id, const NewEntry& entry) {
+    Statement put = database.prepare("INSERT OR REPLACE INTO journal_texts(id, short_text, full_text) VALUES(?, ?, ?)");
+    return put.bind(1, id).bind(2, entry.short_text).bind(3, entry.full_text).run();
+}
+
+// Whether the stored fields of `tab` hold `folded` where a search looks.
+bool holds(std::int64_t tab, const std::string& stored, std::string_view folded) {
+    const auto known = tab_of(tab);
+    const auto fields = known ? snapshot::read_fields(*known, stored) : std::nullopt;
+    return fields && snapshot::searchable_text(*known, *fields).find(folded) != std::string::npos;
 }
 
 }  // namespace
@@ -74,29 +86,23 @@ bool add_to_journal(Database& database, const NewEntry& entry) {
     const auto last = newest(database, entry);
     if (last && moves_only(*last, entry, fields)) {
         Statement touch = database.prepare(
-            entry.pressed
-                ? "UPDATE journal SET at = ?, pressed = 1, short_text = ?, full_text = ? WHERE id = ?"
-                : "UPDATE journal SET at = ? WHERE id = ?");
-        touch.bind(1, entry.at);
-        if (entry.pressed) touch.bind(2, entry.short_text).bind(3, entry.full_text).bind(4, last->id);
-        else touch.bind(2, last->id);
-        return touch.run();
+            entry.pressed ? "UPDATE journal SET at = ?, pressed = 1 WHERE id = ?" : "UPDATE journal SET at = ? WHERE id = ?");
+        if (!touch.bind(1, entry.at).bind(2, last->id).run()) return false;
+        return last->same_texts || put_texts(database, last->id, entry);
     }
-    Statement add = database.prepare(
-        "INSERT INTO journal(tab, at, pressed, fields, short_text, full_text, folded) VALUES(?, ?, ?, ?, ?, ?, ?)");
-    return add.bind(1, static_cast<std::int64_t>(entry.tab))
-        .bind(2, entry.at)
-        .bind(3, std::int64_t{entry.pressed})
-        .bind(4, fields)
-        .bind(5, entry.short_text)
-        .bind(6, entry.full_text)
-        .bind(7, snapshot::searchable_text(entry.tab, entry.form))
-        .run();
+    Statement add = database.prepare("INSERT INTO journal(tab, at, pressed, fields) VALUES(?, ?, ?, ?)");
+    const bool added = add.bind(1, static_cast<std::int64_t>(entry.tab))
+                           .bind(2, entry.at)
+                           .bind(3, std::int64_t{entry.pressed})
+                           .bind(4, fields)
+                           .run();
+    return added && put_texts(database, database.last_row_id(), entry);
 }
 
 bool in_journal(Database& database, const NewEntry& entry) {
     Statement read = database.prepare(
-        "SELECT 1 FROM journal WHERE tab = ? AND fields = ? AND short_text = ? AND full_text = ? LIMIT 1");
+        "SELECT 1 FROM journal JOIN journal_texts USING(id) "
+        "WHERE tab = ? AND fields = ? AND short_text = ? AND full_text = ? LIMIT 1");
     return read.bind(1, static_cast<std::int64_t>(entry.tab))
         .bind(2, snapshot::stored_fields(entry.tab, entry.form))
         .bind(3, entry.short_text)
@@ -122,21 +128,24 @@ std::vector<std::optional<JournalRow>> journal_rows(Database& database, std::spa
     return rows;
 }
 
-// The folded text is checked only as text: it is what a search compares,
-// never shown nor written back.
-JournalSearch journal_search(Database& database) {
-    JournalSearch search;
-    Statement read = database.prepare("SELECT id, folded FROM journal ORDER BY at DESC, id DESC");
-    while (read.step()) {
-        search.ids.push_back(read.integer(0));
-        search.folded.push_back(read.is_text(1) ? read.text(1) : std::string());
+std::vector<std::int64_t> journal_matching(Database& database, std::span<const std::int64_t> ids,
+                                           std::string_view folded) {
+    std::vector<std::int64_t> found;
+    Statement read = database.prepare("SELECT tab, fields FROM journal WHERE id = ?");
+    for (std::int64_t id : ids) {
+        if (read.bind(1, id).step() && read.is_text(1) && holds(read.integer(0), read.text(1), folded)) {
+            found.push_back(id);
+        }
+        read.reset();
     }
-    return search;
+    return found;
 }
 
 std::optional<JournalEntry> journal_entry(Database& database, std::int64_t id) {
+    // An entry whose descriptions a salvage could not bring back opens with empty panes.
     Statement read = database.prepare(
-        "SELECT id, tab, at, pressed, fields, short_text, full_text FROM journal WHERE id = ?");
+        "SELECT id, tab, at, pressed, fields, ifnull(short_text, ''), ifnull(full_text, '') FROM journal "
+        "LEFT JOIN journal_texts USING(id) WHERE id = ?");
     if (!read.bind(1, id).step()) return std::nullopt;
     auto row = row_of(read);
     if (!row || !snapshot::is_control_text(read.text(5)) || !snapshot::is_control_text(read.text(6))) {
@@ -146,10 +155,12 @@ std::optional<JournalEntry> journal_entry(Database& database, std::int64_t id) {
 }
 
 bool remove_from_journal(Database& database, std::span<const std::int64_t> ids) {
-    Statement remove = database.prepare("DELETE FROM journal WHERE id = ?");
+    Statement remove = database.prepare("DELETE FROM journal WHERE id = ?1");
+    Statement remove_texts = database.prepare("DELETE FROM journal_texts WHERE id = ?1");
     for (std::int64_t id : ids) {
-        if (!remove.bind(1, id).run()) return false;
+        if (!remove.bind(1, id).run() || !remove_texts.bind(1, id).run()) return false;
         remove.reset();
+        remove_texts.reset();
     }
     return true;
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "snapshot/form_state.h"
@@ -54,13 +55,12 @@ std::vector<std::int64_t> journal_order(Database& database);
 // The rows of `ids`, in their order: nothing for an entry gone, or one whose
 // fields this program would not have written.
 std::vector<std::optional<JournalRow>> journal_rows(Database& database, std::span<const std::int64_t> ids);
-// Every entry's id and folded text (what a search looks in), newest first,
-// read from an index of their own rather than from the entries.
-struct JournalSearch {
-    std::vector<std::int64_t> ids;
-    std::vector<std::string> folded;
-};
-JournalSearch journal_search(Database& database);
+// Those of `ids`, in their order, whose fields hold `folded` (text folded as
+// a search folds it). Each is read from its row of fields alone, never with
+// its descriptions, and none is held: a search typed on passes the ids
+// found before, so that it reads only those.
+std::vector<std::int64_t> journal_matching(Database& database, std::span<const std::int64_t> ids,
+                                           std::string_view folded);
 std::optional<JournalEntry> journal_entry(Database& database, std::int64_t id);
 bool remove_from_journal(Database& database, std::span<const std::int64_t> ids);
 

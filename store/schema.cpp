@@ -26,6 +26,18 @@ constexpr const char* kSteps[] = {
     R"(DROP INDEX journal_list;
        CREATE INDEX journal_order ON journal(at DESC, id DESC);
        CREATE INDEX journal_search ON journal(at DESC, id DESC, folded);)",
+    // Big texts were held three and four times over: the descriptions move
+    // to a table of their own, so an entry's row is its fields alone and a
+    // search reads those; the folded copy and the indexes holding whole
+    // texts go.
+    R"(CREATE TABLE journal_texts(id INTEGER PRIMARY KEY, short_text TEXT NOT NULL, full_text TEXT NOT NULL);
+       INSERT INTO journal_texts SELECT id, short_text, full_text FROM journal;
+       DROP INDEX journal_search;
+       DROP INDEX journal_newest;
+       ALTER TABLE journal DROP COLUMN folded;
+       ALTER TABLE journal DROP COLUMN short_text;
+       ALTER TABLE journal DROP COLUMN full_text;
+       CREATE INDEX journal_newest ON journal(tab, at DESC, id DESC);)",
 };
 static_assert(std::size(kSteps) == kSchemaVersion);
 

@@ -8,16 +8,18 @@
 //   templates(...)             the user's description templates, by tab and name
 // Version 2 reads the journal window's list through journal_order and its
 // search through journal_search, in place of version 1's journal_list.
+// Version 3 keeps an entry's descriptions in journal_texts(id, short_text,
+// full_text), its row holding only its fields, and searches those.
 #include "store/database.h"
 
 namespace tessivar::store {
 
 // The version this program writes.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 // Every table the steps make, each a thing of its own: what a spoilt file's
 // salvage copies, table by table.
-inline constexpr const char* kTables[] = {"settings", "histories", "kept_form", "journal", "templates"};
+inline constexpr const char* kTables[] = {"settings", "histories", "kept_form", "journal", "journal_texts", "templates"};
 
 enum class Migration {
     Current,  // at kSchemaVersion, writable

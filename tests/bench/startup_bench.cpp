@@ -177,17 +177,18 @@ bool make_database(const std::filesystem::path& appdata) {
                                                      tessivar::store::Database::Mode::ReadWrite);
     if (tessivar::store::migrate(database) != tessivar::store::Migration::Current) return false;
     return database.transaction([&] {
-        auto entry = database.prepare(
-            "INSERT INTO journal(tab, at, pressed, fields, short_text, full_text, folded) VALUES(?, ?, 1, ?, ?, ?, ?)");
+        auto entry = database.prepare("INSERT INTO journal(id, tab, at, pressed, fields) VALUES(?1, ?2, ?3, 1, ?4)");
+        auto texts = database.prepare("INSERT INTO journal_texts(id, short_text, full_text) VALUES(?1, ?2, ?3)");
         for (int i = 0; i < kJournalEntries; ++i) {
             const std::string n = std::to_string(i);
             const std::string memo = "Карта номер " + n + ": " + std::string(600, 'x');
-            entry.bind(1, std::int64_t{i % 4}).bind(2, std::int64_t{1'700'000'000 + i * 3600});
-            entry.bind(3, "Автор " + n + "\n1.0" + n + "\n" + memo).bind(4, "[b]Карта " + n + "[/b]\n" + memo);
-            entry.bind(5, "[color=Grey]Автор карты:[/color] Автор " + n + "\n" + memo + memo);
-            entry.bind(6, "автор " + n + " карта номер " + n + " " + memo);
-            if (!entry.run()) return false;
+            entry.bind(1, std::int64_t{i + 1}).bind(2, std::int64_t{i % 4}).bind(3, std::int64_t{1'700'000'000 + i * 3600});
+            entry.bind(4, "Автор " + n + "\n1.0" + n + "\n" + memo);
+            texts.bind(1, std::int64_t{i + 1}).bind(2, "[b]Карта " + n + "[/b]\n" + memo);
+            texts.bind(3, "[color=Grey]Автор карты:[/color] Автор " + n + "\n" + memo + memo);
+            if (!entry.run() || !texts.run()) return false;
             entry.reset();
+            texts.reset();
         }
         auto field = database.prepare("INSERT INTO kept_form(name, value) VALUES(?, ?)");
         for (int i = 0; i < 60; ++i) {

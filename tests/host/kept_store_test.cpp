@@ -20,6 +20,11 @@ namespace {
 
 using snapshot::field_named;
 
+std::int64_t count(Database& database, const char* query) {
+    Statement read = database.prepare(query);
+    return read.step() ? read.integer(0) : -1;
+}
+
 class KeptStoreTest : public ::testing::Test {
 protected:
     TemporaryFolder folder;
@@ -70,9 +75,12 @@ TEST_F(KeptStoreTest, JournalAddsMovesFindsAndRemovesEntries) {
     EXPECT_FALSE(rows[0]->pressed);
     EXPECT_EQ(rows[1]->at, 300);
     EXPECT_EQ(rows[2]->tab, Tab::Models);
-    const auto search = journal_search(database);
-    EXPECT_EQ(search.ids, order);
-    EXPECT_EQ(search.folded[2], "борис\nправила\r\nвторая\n");
+    // Searched in the fields, folded, each field a line; an id gone is passed over.
+    const std::vector<std::int64_t> with_gone = {order[0], 999, order[1], order[2]};
+    EXPECT_EQ(journal_matching(database, with_gone, "борис\nправила\r\nвторая\n"),
+              std::vector<std::int64_t>{order[2]});
+    EXPECT_EQ(journal_matching(database, with_gone, "а"), order);
+    EXPECT_EQ(journal_matching(database, with_gone, "short"), std::vector<std::int64_t>{});
 
     const auto opened = journal_entry(database, order[1]);
     ASSERT_TRUE(opened);
@@ -86,12 +94,31 @@ TEST_F(KeptStoreTest, JournalAddsMovesFindsAndRemovesEntries) {
     const std::int64_t gone[] = {order[0]};
     ASSERT_TRUE(database.transaction([&] { return remove_from_journal(database, gone); }));
     EXPECT_EQ(journal_order(database), std::vector<std::int64_t>(order.begin() + 1, order.end()));
+    EXPECT_EQ(count(database, "SELECT count(*) FROM journal_texts"), 2);  // its descriptions went with it
     rows = journal_rows(database, order);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_FALSE(rows[0]);
     ASSERT_TRUE(rows[1]);
     EXPECT_EQ(rows[1]->fields.values[field_named("Edit2")], "Анна");
     EXPECT_FALSE(rows[2]);
+}
+
+// A press of megabytes is kept once: the file grows by its texts, not by
+// copies of them for the search or the newest entry; the same press again
+// only moves its time.
+TEST_F(KeptStoreTest, APressOfMegabytesGrowsTheFileByItsTextsOnce) {
+    constexpr std::int64_t kMiB = 1 << 20;
+    NewEntry big{Tab::Maps, 1'700'000'000, true, {}, "short", std::string(4 * kMiB, 'f')};
+    big.form.values[snapshot::first_memo_field(Tab::Maps)] = std::string(4 * kMiB, 'm');
+    const auto file_size = [&] { return count(database, "SELECT page_count * page_size FROM pragma_page_count, pragma_page_size"); };
+    const std::int64_t before = file_size();
+    ASSERT_TRUE(add(big));
+    const std::int64_t grown = file_size() - before;
+    EXPECT_LE(grown, 8 * kMiB * 3 / 2) << grown;
+    big.at += 60;  // a time of the same size: the row is written over in place
+    ASSERT_TRUE(add(big));
+    EXPECT_EQ(file_size() - before, grown);
+    EXPECT_EQ(count(database, "SELECT count(*) FROM journal"), 1);
 }
 
 // A form replaced by an opened entry is kept with its panes as they stood:

@@ -20,6 +20,7 @@
 #include "store/schema.h"
 #include "store/store.h"
 #include "store/templates.h"
+#include "tests/host/earlier_versions.h"
 #include "tests/host/fault_vfs.h"
 #include "tests/host/temporary_folder.h"
 
@@ -34,13 +35,13 @@ using testing::kFaultVfs;
 
 std::string read_through(Store& store);
 
-// How the journal window's reads find their rows: each through an index
-// that holds all it needs, never reading the entries and their descriptions.
+// How the journal window's reads find their rows: the order through an
+// index of times, a search through each entry's row of fields by its id.
 std::string journal_plan(Database& database) {
     std::string plans;
     for (const char* query : {"SELECT id FROM journal WHERE tab = 1 ORDER BY at DESC, id DESC LIMIT 1",
                               "SELECT id FROM journal ORDER BY at DESC, id DESC",
-                              "SELECT id, folded FROM journal ORDER BY at DESC, id DESC"}) {
+                              "SELECT tab, fields FROM journal WHERE id = ?"}) {
         Statement plan = database.prepare(std::string("EXPLAIN QUERY PLAN ") + query);
         while (plan.step()) plans += plan.text(3) + "\n";
     }
@@ -49,7 +50,7 @@ std::string journal_plan(Database& database) {
 constexpr const char* kJournalPlan =
     "SEARCH journal USING COVERING INDEX journal_newest (tab=?)\n"
     "SCAN journal USING COVERING INDEX journal_order\n"
-    "SCAN journal USING COVERING INDEX journal_search\n";
+    "SEARCH journal USING INTEGER PRIMARY KEY (rowid=?)\n";
 
 class StoreTest : public ::testing::Test {
 protected:
@@ -149,9 +150,8 @@ TEST_F(StoreTest, VersionOneFileMigratesWithItsJournal) {
     Database database = migrated();
     EXPECT_EQ(database.user_version(), kSchemaVersion);
     EXPECT_EQ(journal_order(database), (std::vector<std::int64_t>{1, 2}));
-    const auto search = journal_search(database);
-    EXPECT_EQ(search.ids, (std::vector<std::int64_t>{1, 2}));
-    EXPECT_EQ(search.folded, (std::vector<std::string>{"анна\n", "борис\n"}));
+    const std::int64_t both[] = {1, 2};
+    EXPECT_EQ(journal_matching(database, both, "борис"), (std::vector<std::int64_t>{2}));
     const std::int64_t second[] = {2};
     const auto rows = journal_rows(database, second);
     ASSERT_TRUE(rows.at(0));
@@ -283,7 +283,7 @@ TEST_F(StoreTest, SpoiltFilesArePutAsideAndANewOneStarted) {
     {
         Store store(path);
         ASSERT_TRUE(store.write([](Database& database) {
-            return store_setting(database, "name", std::string(40'000, 'a')) && database.exec("INSERT INTO journal SELECT value, 1, 1, 1, '', '', zeroblob(3000), '' "
+            return store_setting(database, "name", std::string(40'000, 'a')) && database.exec("INSERT INTO journal_texts SELECT value, '', zeroblob(3000) "
                                  "FROM (WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 FROM n "
                                  "WHERE value < 300) SELECT value FROM n)");
         }));
@@ -339,7 +339,7 @@ TEST_F(StoreTest, ASpoiltPageFoundWhileRunningPutsTheFileAsideToo) {
     {
         Store store(path);
         ASSERT_TRUE(store.write([](Database& database) {
-            return database.exec("INSERT INTO journal SELECT value, 1, 1, 1, '', '', zeroblob(3000), '' "
+            return database.exec("INSERT INTO journal_texts SELECT value, '', zeroblob(3000) "
                                  "FROM (WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 FROM n "
                                  "WHERE value < 100) SELECT value FROM n)");
         }));
@@ -355,7 +355,7 @@ TEST_F(StoreTest, ASpoiltPageFoundWhileRunningPutsTheFileAsideToo) {
     store.open_existing();
     EXPECT_TRUE(told.faults.empty());
     EXPECT_FALSE(store.read([](Database& database) {
-        Statement sum = database.prepare("SELECT sum(length(full_text)) FROM journal");
+        Statement sum = database.prepare("SELECT sum(length(full_text)) FROM journal_texts");
         return sum.step();
     }));
     EXPECT_EQ(told.faults, std::vector<Fault>{Fault::PutAside});
@@ -492,9 +492,7 @@ TEST_F(StoreTest, AMigrationHeldUpByALockIsDoneOnceTheLockGoes) {
         Store store(path);
         ASSERT_TRUE(put_through(store, "до"));
         ASSERT_TRUE(store.write([](Database& database) {
-            return database.exec("DROP INDEX journal_order; DROP INDEX journal_search; "
-                                 "CREATE INDEX journal_list ON journal(at DESC, id DESC, tab, pressed, fields); "
-                                 "PRAGMA user_version = 1");
+            return database.exec(testing::kBackToVersionTwo);
         }));
     }
     Database other = opened();
@@ -589,7 +587,7 @@ TEST_F(StoreTest, ASpoiltFileHasEveryTableThatStillReadsCopiedToTheNewOne) {
         }));
         ASSERT_EQ(TemplateStore(store).add(Tab::Maps, "Своё", {"кратко", "полно"}), TemplateWrite::Done);
         ASSERT_TRUE(store.write([](Database& database) {
-            return database.exec("INSERT INTO journal SELECT value, 1, 1, 1, '', '', zeroblob(3000), '' "
+            return database.exec("INSERT INTO journal_texts SELECT value, '', zeroblob(3000) "
                                  "FROM (WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 FROM n "
                                  "WHERE value < 100) SELECT value FROM n)");
         }));
@@ -611,7 +609,7 @@ TEST_F(StoreTest, ASpoiltFileHasEveryTableThatStillReadsCopiedToTheNewOne) {
     });
     store.open_existing();
     EXPECT_FALSE(store.read([](Database& database) {
-        return database.prepare("SELECT sum(length(full_text)) FROM journal").step();
+        return database.prepare("SELECT sum(length(full_text)) FROM journal_texts").step();
     }));
     EXPECT_EQ(told.faults, std::vector<Fault>{Fault::PutAside});
     EXPECT_TRUE(written_at_once);  // the new file takes writes as it is told
@@ -650,7 +648,7 @@ TEST_F(StoreTest, AFileHeldForReadingIsNeverPutAside) {
         {
             Store store(path);
             ASSERT_TRUE(store.write([&](Database& database) {
-                return database.exec("INSERT INTO journal SELECT value, 1, 1, 1, '', '', zeroblob(3000), '' "
+                return database.exec("INSERT INTO journal_texts SELECT value, '', zeroblob(3000) "
                                      "FROM (WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 "
                                      "FROM n WHERE value < 100) SELECT value FROM n)") &&
                        (!c.newer || database.exec("PRAGMA user_version = " + std::to_string(kSchemaVersion + 1)));
@@ -669,7 +667,7 @@ TEST_F(StoreTest, AFileHeldForReadingIsNeverPutAside) {
             told.listen(store);
             store.open_existing();
             EXPECT_FALSE(store.read([](Database& database) {
-                return database.prepare("SELECT sum(length(full_text)) FROM journal").step();
+                return database.prepare("SELECT sum(length(full_text)) FROM journal_texts").step();
             }));
             EXPECT_EQ(told.faults, std::vector<Fault>{c.fault});
             EXPECT_EQ(store.fault(), c.fault);
@@ -701,7 +699,7 @@ TEST_F(StoreTest, APowerCutSpoilsNoFileAndAFlushedOneLosesNothingKept) {
             Store store(path, options);
             ASSERT_TRUE(put_through(store, "после"));
             ASSERT_TRUE(store.write([](Database& database) {
-                return database.exec("INSERT INTO journal VALUES(1, 0, 1, 1, '', '', zeroblob(20000), '')");
+                return database.exec("INSERT INTO journal_texts VALUES(1, '', zeroblob(20000))");
             }));
             vfs.cut_power();
         }

@@ -23,6 +23,7 @@
 #include "store/histories.h"
 #include "store/kept.h"
 #include "store/schema.h"
+#include "tests/host/earlier_versions.h"
 #include "tests/host/temporary_folder.h"
 #include "tests/windows/form_fixture.h"
 #include "tests/windows/timed_steps.h"
@@ -505,9 +506,7 @@ TEST_F(KeptForm, AFileHeldAsTheProgramStartsComesBackOnceItIsLetGo) {
         type_into(form->Edit4, L"Вера");
         SendMessageW(form->handle(), WM_CLOSE, 0, 0);
     }
-    ASSERT_TRUE(database.exec("DROP INDEX journal_order; DROP INDEX journal_search; "
-                              "CREATE INDEX journal_list ON journal(at DESC, id DESC, tab, pressed, fields); "
-                              "PRAGMA user_version = 1"));
+    ASSERT_TRUE(database.exec(testing::kBackToVersionTwo));
     ASSERT_TRUE(database.exec("BEGIN IMMEDIATE"));
     store::Store next_run(folder.file("Tessivar.db"));
     next_run.open_existing();
