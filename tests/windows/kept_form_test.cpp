@@ -277,6 +277,12 @@ TEST_F(KeptForm, AJournalLongerThanAScreenfulShowsEachEntryInItsPlace) {
         EXPECT_EQ(journal.cell(item, 2), L"Автор " + std::to_wstring(99 - item)) << item;
     }
 
+    // Each search narrows only what a search within it found.
+    type_into(journal.Edit1, L"АВТОР 5");
+    EXPECT_EQ(journal.shown_count(), 11u);
+    type_into(journal.Edit1, L"АВТОР 59");
+    ASSERT_EQ(journal.shown_count(), 1u);
+    EXPECT_EQ(journal.cell(0, 2), L"Автор 59");
     type_into(journal.Edit1, L"АВТОР 4");  // 49 down to 40, then 4
     ASSERT_EQ(journal.shown_count(), 11u);
     EXPECT_EQ(journal.cell(0, 2), L"Автор 49");
