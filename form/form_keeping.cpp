@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 
 #include "form/main_window.h"
@@ -120,12 +121,34 @@ bool may_be_lost(HWND window, const wchar_t* why) {
     return MessageBoxW(window, question.c_str(), title, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
+// Nothing where the field was never kept and shows what it showed at start:
+// a first start makes no file until something changes.
+std::optional<std::string> to_keep(const snapshot::Snapshot& saved, const snapshot::Snapshot& started,
+                                   std::size_t field, std::optional<std::string> value) {
+    if (!saved.values[field] && value == started.values[field]) return std::nullopt;
+    return value;
+}
+
 std::int64_t now() {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
 
 }  // namespace
+
+struct FormKeeping::Behind {
+    store::Store* store;
+    snapshot::Snapshot now;
+    WideTexts texts;  // made UTF-8 on the writing thread
+    std::vector<store::NewEntry> held;
+    std::vector<bool> fields;  // marked again where it fails
+    bool committed = false;    // read once the thread has been joined
+    std::atomic<bool> done = false;
+};
+
+FormKeeping::~FormKeeping() {
+    if (behind_) behind_->store->settle_behind();
+}
 
 bool FormKeeping::keeping() const { return store_ && form_.Action6Checked(); }
 
@@ -182,6 +205,7 @@ void FormKeeping::show_field(std::size_t field, const std::string& value) {
 
 // The store's own words on a wait and its end stand for ours: said once.
 void FormKeeping::told(store::Fault fault, const std::string& text) {
+    complete_behind();
     tell(widen(text), fault == store::Fault::Locked ? Said::Waiting : Said::Nothing);
     if (fault != store::Fault::PutAside) return;
     saved_ = {};
@@ -190,6 +214,7 @@ void FormKeeping::told(store::Fault fault, const std::string& text) {
 }
 
 bool FormKeeping::restore() {
+    complete_behind();
     if (!keeping()) return false;
     const bool read = store_->read([&](store::Database& database) {
         saved_ = store::read_kept_form(database);
@@ -282,22 +307,61 @@ OwnedWindowPlace FormKeeping::place(HWND window) {
     return kept.maximized ? kPlaceKeptMaximized : kPlaceKept;
 }
 
-void FormKeeping::save_changed() { keep(dirty_); }
+// A save behind still going takes the next one's turn a moment later.
+void FormKeeping::save_changed() {
+    if (behind_ && !behind_->done) {
+        SetTimer(form_.handle(), kKeepTimer, kKeepDelayMs, nullptr);
+        return;
+    }
+    complete_behind();
+    keep(dirty_, Where::BehindIfLong);
+}
 
-void FormKeeping::save() { keep(std::vector<bool>(dirty_.size(), true)); }
+// In the foreground: Windows may end the process as soon as it returns.
+void FormKeeping::save() {
+    complete_behind();
+    keep(std::vector<bool>(dirty_.size(), true), Where::Foreground);
+}
+
+void FormKeeping::complete_behind() {
+    if (!behind_) return;
+    behind_->store->settle_behind();
+    const std::shared_ptr<Behind> ended = std::move(behind_);
+    if (ended->committed) {
+        take_as_saved(ended->now);
+        return caught_up();
+    }
+    for (std::size_t field = 0; field < dirty_.size(); ++field) {
+        if (ended->fields[field]) dirty_[field] = true;
+    }
+    held_.insert(held_.begin(), ended->held.begin(), ended->held.end());
+    foreground_next_ = true;
+    SetTimer(form_.handle(), kKeepTimer, USER_TIMER_MINIMUM, nullptr);
+}
 
 // The switch first, for nothing may be kept that it forbids; then the held
-// presses and the fields, in one transaction.
-void FormKeeping::keep(std::vector<bool> fields) {
+// presses and the fields, in one transaction: behind the window where a
+// box is long and `where` allows.
+void FormKeeping::keep(std::vector<bool> fields, Where where) {
     KillTimer(form_.handle(), kKeepTimer);
     if (restore_waits_ && !restore_late()) return retry_later();
     if (!keep_switch()) return retry_later();
     if (!store_) return;
-    snapshot::Snapshot now = saved_;
+    snapshot::Snapshot now;  // the fields read; the others stand as saved
+    WideTexts texts;
     const bool remembering = keeping();
     for (std::size_t field = 0; field < fields.size() && remembering; ++field) {
         if (!fields[field]) continue;
-        if (auto value = to_keep(field)) now.values[field] = std::move(value);
+        if (auto text = where == Where::BehindIfLong ? long_text(field) : std::nullopt) {
+            texts.emplace_back(field, std::move(*text));
+        } else {
+            now.values[field] = to_keep(saved_, started_, field, read_field(field));
+        }
+    }
+    if (!texts.empty() && !foreground_next_ && keep_behind(now, texts, fields)) return;
+    foreground_next_ = false;
+    for (auto& [field, text] : texts) {
+        if (auto value = to_keep(saved_, started_, field, narrow(text))) now.values[field] = std::move(value);
     }
     const auto changed = snapshot::changed_fields(saved_, now);
     if (held_.empty() && changed.empty()) return caught_up();
@@ -312,17 +376,58 @@ void FormKeeping::keep(std::vector<bool> fields) {
         return retry_later();
     }
     held_.clear();
-    saved_ = std::move(now);
+    take_as_saved(now);
     std::fill(dirty_.begin(), dirty_.end(), false);
     caught_up();
 }
 
-// Nothing where the field was never kept and shows what it showed at start:
-// a first start makes no file until something changes.
-std::optional<std::string> FormKeeping::to_keep(std::size_t field) const {
-    auto value = read_field(field);
-    if (!saved_.values[field] && value == started_.values[field]) return std::nullopt;
-    return value;
+void FormKeeping::take_as_saved(snapshot::Snapshot& kept) {
+    for (std::size_t field = 0; field < kept.values.size(); ++field) {
+        if (kept.values[field]) saved_.values[field] = std::move(kept.values[field]);
+    }
+}
+
+// A text box's text as its UTF-16, where it is long enough to be saved behind the window.
+std::optional<std::wstring> FormKeeping::long_text(std::size_t field) const {
+    HWND control = control_of(field);
+    if (!control || form_fields()[field].kind != FieldKind::Text) return std::nullopt;
+    if (static_cast<std::size_t>(std::max(0, GetWindowTextLengthW(control))) < kBehindUnits) return std::nullopt;
+    return read_wide_text(control);
+}
+
+// `now` and `texts` handed to the writing thread, which reads saved_ and
+// started_ meanwhile; left as they were where it could not start.
+bool FormKeeping::keep_behind(snapshot::Snapshot& now, WideTexts& texts, const std::vector<bool>& fields) {
+    auto job = std::make_shared<Behind>();
+    job->store = store_;
+    job->now = std::move(now);
+    job->texts = std::move(texts);
+    job->held = held_;
+    job->fields = fields;
+    const auto write = [job, &saved = saved_, &started = started_](store::Database& database) {
+        for (auto& [field, text] : job->texts) {
+            if (auto value = to_keep(saved, started, field, narrow(text))) job->now.values[field] = std::move(value);
+        }
+        job->texts.clear();
+        for (const store::NewEntry& entry : job->held) {
+            if (!store::add_to_journal(database, entry)) return false;
+        }
+        return store::keep_form(database, job->now, snapshot::changed_fields(saved, job->now));
+    };
+    const auto finished = [job, window = form_.handle()](bool committed) {
+        job->committed = committed;
+        job->done = true;
+        PostMessageW(window, kKeptBehind, 0, 0);
+    };
+    if (!store_->write_behind(write, finished)) {
+        now = std::move(job->now);
+        texts = std::move(job->texts);
+        return false;
+    }
+    behind_ = std::move(job);
+    held_.clear();
+    std::fill(dirty_.begin(), dirty_.end(), false);
+    return true;
 }
 
 bool FormKeeping::keep_switch() {
@@ -410,6 +515,7 @@ bool FormKeeping::remove_from_journal(std::span<const std::int64_t> ids) {
 }
 
 void FormKeeping::turn_remembering(Histories& histories, bool on) {
+    complete_behind();
     switch_ = &histories;
     switch_unsaved_ = !histories.set_remembering(on);
     if (on) {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -30,10 +31,16 @@ inline constexpr UINT kKeepDelayMs = 1000;
 // as long each time, up to this.
 inline constexpr UINT kLongestRetryMs = 8000;
 inline constexpr UINT_PTR kKeepTimer = 0x4B45;
+// A box at least this long (UTF-16 units) is saved behind the window: only
+// read on its thread, made UTF-8 and written on a thread of its own.
+inline constexpr std::size_t kBehindUnits = std::size_t{1} << 20;
+// Posted to the main window as a save behind it ends.
+inline constexpr UINT kKeptBehind = WM_APP + 22;
 
 class FormKeeping {
 public:
     explicit FormKeeping(TFMain& form) : form_(form) {}
+    ~FormKeeping();
     FormKeeping(const FormKeeping&) = delete;
     FormKeeping& operator=(const FormKeeping&) = delete;
 
@@ -63,6 +70,11 @@ public:
     // multi-line box sends none for a text set from outside): at close and
     // at the end of a session.
     void save();
+    // A save behind the window has ended: what it kept is what the file
+    // holds; what it could not keep is saved again at once in the
+    // foreground, where a failure is told and tried again.
+    void complete_behind();
+    bool saving_behind() const { return behind_ != nullptr; }
     // A press of the tab's generator button: its fields and both panes as a journal entry.
     void pressed(Tab tab);
     // The switch turned by the user. Off, what was typed is forgotten and
@@ -90,10 +102,15 @@ private:
     bool keeping() const;
     void mark(std::size_t field);
     void mark_every_field();
-    void keep(std::vector<bool> fields);
+    struct Behind;
+    using WideTexts = std::vector<std::pair<std::size_t, std::wstring>>;
+    enum class Where { Foreground, BehindIfLong };
+    void keep(std::vector<bool> fields, Where where);
+    std::optional<std::wstring> long_text(std::size_t field) const;
+    void take_as_saved(snapshot::Snapshot& kept);
+    bool keep_behind(snapshot::Snapshot& now, WideTexts& texts, const std::vector<bool>& fields);
     bool restore_late();
     bool keep_switch();
-    std::optional<std::string> to_keep(std::size_t field) const;
     void retry_later();
     void caught_up();
     void say(Said said);
@@ -116,6 +133,10 @@ private:
     Said said_ = Said::Nothing;
     bool showing_ = false;  // the controls' own notifications of a value shown are no change
     bool restore_waits_ = false;  // the file was held as the program started
+    // The save going on behind the window; it reads saved_ and started_,
+    // which are not changed until it has ended.
+    std::shared_ptr<Behind> behind_;
+    bool foreground_next_ = false;  // a save behind failed: the next one tells why
 };
 
 }  // namespace tessivar

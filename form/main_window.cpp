@@ -415,6 +415,9 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_TIMER:
             if (wparam == kKeepTimer) keeping_.save_changed();
             return 0;
+        case kKeptBehind:
+            keeping_.complete_behind();
+            return 0;
         case WM_QUERYENDSESSION:
             keeping_.save();
             return TRUE;

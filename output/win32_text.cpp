@@ -14,22 +14,23 @@ constexpr wchar_t kReplacement = 0xFFFD;
 bool is_high_surrogate(unsigned unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool is_low_surrogate(unsigned unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-void put_utf8(std::string& out, char32_t code) {
+char* put_utf8(char* out, char32_t code) {
     if (code < 0x80) {
-        out += static_cast<char>(code);
+        *out++ = static_cast<char>(code);
     } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+        *out++ = static_cast<char>(0xC0 | (code >> 6));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
     } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+        *out++ = static_cast<char>(0xE0 | (code >> 12));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+        *out++ = static_cast<char>(0xF0 | (code >> 18));
+        *out++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
     }
+    return out;
 }
 
 void put_utf16(std::wstring& out, char32_t code) {
@@ -89,17 +90,33 @@ std::wstring widen(std::string_view utf8) {
     return wide;
 }
 
+// Measured first and written in place: a box of megabytes is read at every
+// save, and a string grown byte by byte costs several times the copy.
 std::string narrow(std::wstring_view utf16) {
-    std::string utf8;
-    utf8.reserve(utf16.size() + utf16.size() / 2);
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
+    const auto code_at = [&](std::size_t& i) -> char32_t {
         const auto unit = static_cast<unsigned>(utf16[i]);
         if (is_high_surrogate(unit) && i + 1 < utf16.size() && is_low_surrogate(utf16[i + 1])) {
-            put_utf8(utf8, 0x10000 + ((unit - 0xD800) << 10) + (static_cast<unsigned>(utf16[i + 1]) - 0xDC00));
-            ++i;
-        } else {
-            put_utf8(utf8, unit);  // a lone surrogate too, in its three-byte form
+            return 0x10000 + ((unit - 0xD800) << 10) + (static_cast<unsigned>(utf16[++i]) - 0xDC00);
         }
+        return unit;  // a lone surrogate too, in its three-byte form
+    };
+    std::size_t size = 0;
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        if (utf16[i] < 0x80) {
+            ++size;
+            continue;
+        }
+        const char32_t code = code_at(i);
+        size += code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+    }
+    std::string utf8(size, '\0');
+    char* out = utf8.data();
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        if (utf16[i] < 0x80) {
+            *out++ = static_cast<char>(utf16[i]);
+            continue;
+        }
+        out = put_utf8(out, code_at(i));
     }
     return utf8;
 }

@@ -68,10 +68,12 @@ std::string aside_name(const std::string& path, long long seconds) {
 }
 
 void Store::open_existing() {
+    settle_behind();
     if (state_ == State::Closed) open(false);
 }
 
 void Store::make() {
+    settle_behind();
     if (state_ == State::Closed) open(true);
 }
 
@@ -278,6 +280,21 @@ bool Store::write(const std::function<bool(Database&)>& body) {
     }
     failed(true);
     return false;
+}
+
+// The same file, VFS and flushing as the store's own connection; the log's
+// mode is the file's already.
+bool Store::write_behind(std::function<bool(Database&)> body, std::function<void(bool)> finished) {
+    settle_behind();
+    if (state_ != State::Open || !writable_ || waiting_) return false;
+    behind_ = std::thread([path = path_, options = options_, body = std::move(body), finished = std::move(finished)] {
+        Database database = Database::open(path, Database::Mode::ReadWrite, options.vfs);
+        const bool committed = database && !database.read_only() &&
+                               (!options.flush_each_commit || database.exec("PRAGMA synchronous = FULL")) &&
+                               database.transaction([&] { return body(database); });
+        finished(committed);
+    });
+    return true;
 }
 
 // A file held for reading is never put aside; a lock refusing a read

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "store/database.h"
 #include "store/schema.h"
@@ -56,6 +57,7 @@ public:
     // `path` (UTF-8): where the file lies or is to lie. Nothing is opened yet.
     explicit Store(std::string path, StoreOptions options = {})
         : path_(std::move(path)), options_(std::move(options)) {}
+    ~Store() { settle_behind(); }
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 
@@ -86,6 +88,19 @@ public:
     bool write_now(const std::function<bool(Database&)>& body) {
         attempt_now();
         return write(body);
+    }
+
+    // `body` in one write transaction on a connection and a thread of their
+    // own, for a write of megabytes that would hold the window a long while;
+    // `finished(committed)` is called on that thread at its end. False, with
+    // nothing started, where the file is not open for writing, a wait is on,
+    // or a write behind is still going: the caller writes in the foreground,
+    // where a failure is told. Every other call waits for it first, so that
+    // this program's own lock is never taken for another's.
+    [[nodiscard]] bool write_behind(std::function<bool(Database&)> body, std::function<void(bool committed)> finished);
+    // Waits for the write behind, if one is going.
+    void settle_behind() {
+        if (behind_.joinable()) behind_.join();
     }
 
     // Runs after each writable opening, before any write (the registry import).
@@ -138,6 +153,7 @@ private:
     Fault untold_ = Fault::None;
     std::function<void(Database&)> opened_;
     std::function<void(Fault, const std::string&)> listener_;
+    std::thread behind_;
 };
 
 }  // namespace tessivar::store

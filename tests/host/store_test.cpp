@@ -5,11 +5,14 @@
 // program goes on.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "snapshot/form_state.h"
@@ -420,6 +423,49 @@ TEST_F(StoreTest, AFullDiskEndsKeepingForTheRun) {
 
 // Another copy closing with a checkpoint, a long migration, a scan: the
 // file is refused for a while, and then it is not.
+// A write of megabytes goes on a thread of its own; whatever the store is
+// asked next waits for it, so that its lock is never taken for another
+// program's. Where it cannot be kept now, it is not begun: the foreground
+// write tells why.
+TEST_F(StoreTest, AWriteBehindGoesOnAThreadOfItsOwnAndWhatComesNextWaitsForIt) {
+    Store store(path);
+    Told told;
+    told.listen(store);
+    std::atomic<int> ended = -1;
+    const auto finished = [&](bool committed) { ended = committed; };
+    const auto writes = [](const char* value) {
+        return [value](Database& database) { return store_setting(database, "name", value); };
+    };
+    EXPECT_FALSE(store.write_behind(writes("до файла"), finished));  // no file yet
+    ASSERT_TRUE(put_through(store, "до"));
+
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::thread::id writer;
+    ASSERT_TRUE(store.write_behind([&](Database& database) {
+        writer = std::this_thread::get_id();
+        released.wait();
+        return store_setting(database, "name", "позади");
+    }, finished));
+    release.set_value();
+    EXPECT_EQ(read_through(store), "позади");
+    EXPECT_EQ(ended, 1);
+    EXPECT_NE(writer, std::this_thread::get_id());
+
+    ASSERT_TRUE(store.write_behind([](Database& database) { return store_setting(database, "name", "нет") && false; },
+                                   finished));
+    EXPECT_TRUE(put_through(store, "после"));
+    EXPECT_EQ(ended, 0);
+    EXPECT_EQ(read_through(store), "после");
+    EXPECT_TRUE(told.faults.empty());
+
+    Database holder = opened();
+    ASSERT_TRUE(holder.exec("BEGIN IMMEDIATE"));
+    EXPECT_FALSE(put_through(store, "под замком"));
+    EXPECT_FALSE(store.write_behind(writes("под замком"), finished));  // a wait is on
+    EXPECT_EQ(told.faults, std::vector<Fault>{Fault::Locked});
+}
+
 TEST_F(StoreTest, ALockIsPassingTheStoreWaitsItOutAndCatchesUp) {
     {
         Store store(path);

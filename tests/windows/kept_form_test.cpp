@@ -427,6 +427,38 @@ TEST_F(KeptForm, APressUnderAnotherCopysLockIsHeldAndKeptOnceTheLockGoes) {
     EXPECT_TRUE(says(*form, L"Введённое сохранено.")) << status_note(*form);
 }
 
+// A box of megabytes is saved behind the window, which only reads it: the
+// file holds what the box holds, through typing meanwhile and a close. One
+// that another copy's lock refuses is saved again in the foreground, which
+// says why and keeps it once the lock goes.
+TEST_F(KeptForm, ABoxOfMegabytesIsSavedBehindTheWindowAndKeptWhole) {
+    auto form = started();
+    const std::wstring megabytes(kBehindUnits, L'ж');
+    const auto kept_whole = [&] { return kept("Memo1") == text_of(form->Memo1); };
+    type_into(form->Memo1, megabytes);
+    form->keeping().save_changed();
+    EXPECT_TRUE(form->keeping().saving_behind());
+    EXPECT_TRUE(pump_until([&] { return !form->keeping().saving_behind(); }));
+    EXPECT_TRUE(kept_whole());
+
+    type_into(form->Memo1, megabytes + L"!");
+    form->keeping().save_changed();
+    EXPECT_TRUE(form->keeping().saving_behind());
+    SendMessageW(form->Memo1, WM_CHAR, L'ё', 0);
+    form->keeping().save();  // the close
+    EXPECT_FALSE(form->keeping().saving_behind());
+    EXPECT_TRUE(kept_whole());
+
+    store::Database another_copy = store::Database::open(folder.file("Tessivar.db"), store::Database::Mode::ReadWrite);
+    ASSERT_TRUE(another_copy.exec("BEGIN IMMEDIATE"));
+    type_into(form->Memo1, megabytes + L"?");
+    form->keeping().save_changed();
+    EXPECT_TRUE(form->keeping().saving_behind());
+    EXPECT_TRUE(pump_until([&] { return says(*form, L"Введённое пока не сохранено"); }));
+    ASSERT_TRUE(another_copy.exec("COMMIT"));
+    EXPECT_TRUE(pump_until(kept_whole));
+}
+
 // A spoilt file put aside: the new file holds nothing, and the whole form in
 // memory goes into it, not only what changes next.
 TEST_F(KeptForm, ANewFileInPlaceOfASpoiltOneGetsTheWholeForm) {
