@@ -594,6 +594,40 @@ TEST(Program, KilledOutrightItComesBackAsItWasAMomentBefore) {
     EXPECT_EQ(close_and_wait(next), 0u);
 }
 
+// Another process holds the file as the program starts: the program says
+// that keeping waits, shows what was kept once the lock goes, and keeps
+// what is typed after.
+TEST(Program, AFileAnotherProcessHoldsAsItStartsComesBackOnceLetGoAndKeepsWhatIsTypedAfter) {
+    const testing::FreshAppData appdata;
+    {
+        Running first;
+        start(first, SW_SHOWNORMAL);
+        type_author_and_rules(first);
+        EXPECT_EQ(close_and_wait(first), 0u);
+    }
+    const std::u8string path = appdata.database().u8string();
+    store::Database holder = store::Database::open(std::string(path.begin(), path.end()), store::Database::Mode::ReadWrite);
+    ASSERT_TRUE(holder.exec("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE"));
+    Running next;
+    start(next, SW_SHOWNORMAL);
+    EXPECT_TRUE(testing::eventually([&] {
+        return status_panel_text_of(next, 1).find(L"занят другой программой") != std::wstring::npos;
+    })) << narrow(status_panel_text_of(next, 1));
+    EXPECT_FALSE(visible_with_text(next.main_window, "Пётр Иванов"));
+    holder = {};
+
+    EXPECT_TRUE(testing::eventually([&] { return visible_with_text(next.main_window, "Пётр Иванов") != nullptr; }));
+    expect_author_and_rules(next);
+    HWND rules = rules_box(next.main_window);
+    ASSERT_TRUE(rules);
+    const LRESULT end = SendMessageW(rules, WM_GETTEXTLENGTH, 0, 0);
+    SendMessageW(rules, EM_SETSEL, static_cast<WPARAM>(end), end);
+    SendMessageW(rules, WM_CHAR, L'!', 1);
+    EXPECT_TRUE(testing::eventually([&] { return kept_rules(appdata.database()) == "Правило 1\r\nПравило 2!"; }))
+        << kept_rules(appdata.database());
+    EXPECT_EQ(close_and_wait(next), 0u);
+}
+
 TEST(Program, PortableBesideItsDatabaseWritesNothingToAppDataOrTheRegistry) {
     const testing::FreshAppData appdata;
     const ProgramKeyAside old_key;
