@@ -21,6 +21,7 @@
 #include "pictures/picture_rules.h"
 #include "store/histories.h"
 #include "store/kept.h"
+#include "store/templates.h"
 #include "tests/bench/description_text.h"
 
 namespace tessivar {
@@ -263,18 +264,23 @@ HWND focus_of(const Running& running) {
     return GetGUIThreadInfo(running.process.dwThreadId, &info) ? info.hwndFocus : nullptr;
 }
 
-// Chooses "Главное" → "Предварительный просмотр" from the keyboard: F10,
-// Down, Enter, each key once the one before has done its work: the bar has
-// the focus, then its drop-down (which starts on its first item) is shown.
-void open_preview_from_the_menu(const Running& running) {
+// Chooses the `item`th of "Главное" (1, "Предварительный просмотр"; 2,
+// "Журнал описаний") from the keyboard: F10, Down, one Down more for each
+// item after the first, Enter, each key once the one before has done its
+// work: the bar has the focus, then its drop-down (which starts on its
+// first item) is shown.
+void choose_from_the_main_menu(const Running& running, int item) {
     HWND bar = FindWindowExW(running.main_window, nullptr, L"TActionMainMenuBar", nullptr);
     ASSERT_TRUE(bar);
     PostMessageW(running.main_window, WM_SYSCOMMAND, SC_KEYMENU, 0);
     ASSERT_TRUE(testing::eventually([&] { return focus_of(running) == bar; }));
     PostMessageW(bar, WM_KEYDOWN, VK_DOWN, 0);
     ASSERT_TRUE(shown_window_of(running.process.dwProcessId, L"#32768")) << "the drop-down";
+    for (int i = 1; i < item; ++i) PostMessageW(bar, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(bar, WM_KEYDOWN, VK_RETURN, 0);
 }
+
+void open_preview_from_the_menu(const Running& running) { choose_from_the_main_menu(running, 1); }
 
 // Whether a window handles a message sent to it within `ms`: one that
 // waited on the network for a picture would not, the loader's own time
@@ -626,6 +632,57 @@ TEST(Program, AFileAnotherProcessHoldsAsItStartsComesBackOnceLetGoAndKeepsWhatIs
     EXPECT_TRUE(testing::eventually([&] { return kept_rules(appdata.database()) == "Правило 1\r\nПравило 2!"; }))
         << kept_rules(appdata.database());
     EXPECT_EQ(close_and_wait(next), 0u);
+}
+
+// A spoilt page of the journal, met by the running program as its journal
+// window reads: the file goes aside, and the new one gets the form and the
+// layouts, which still read.
+TEST(Program, ASpoiltJournalPageMetInTheJournalWindowLeavesTheFormAndTheLayoutsInTheNewFile) {
+    const testing::FreshAppData appdata;
+    {
+        Running first;
+        start(first, SW_SHOWNORMAL);
+        type_author_and_rules(first);
+        EXPECT_EQ(close_and_wait(first), 0u);
+    }
+    const std::u8string u8path = appdata.database().u8string();
+    const std::string path(u8path.begin(), u8path.end());
+    {
+        store::Store file(path);
+        ASSERT_EQ(TemplateStore(file).add(Tab::Maps, "Своё", {"кратко", "полно"}), TemplateWrite::Done);
+        ASSERT_TRUE(file.write([](store::Database& database) {
+            for (int i = 0; i < 100; ++i) {
+                store::NewEntry entry{Tab::Maps, 1000 + i, true, {}, "кратко", "полно"};
+                entry.form.values[snapshot::field_named("Edit2")] = "Автор " + std::to_string(i);
+                entry.form.values[snapshot::field_named("Memo1")] = std::string(3000, 'm');  // the rows the list reads
+                if (!store::add_to_journal(database, entry)) return false;
+            }
+            return true;
+        }));
+    }
+    {
+        std::fstream file(appdata.database(), std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(0, std::ios::end);
+        file.seekp(static_cast<std::streamoff>(file.tellp()) - 4096 * 40);
+        file << std::string(4096 * 40, 'Z');
+    }
+    Running next;
+    start(next, SW_SHOWNORMAL);
+    expect_author_and_rules(next);
+    choose_from_the_main_menu(next, 2);
+    EXPECT_TRUE(testing::eventually([&] {
+        return status_panel_text_of(next, 1).find(L"испорчен и отложен как") != std::wstring::npos;
+    })) << narrow(status_panel_text_of(next, 1));
+    EXPECT_EQ(close_and_wait(next), 0u);
+
+    std::vector<std::filesystem::path> aside;
+    for (const auto& entry : std::filesystem::directory_iterator(appdata.database().parent_path())) {
+        if (entry.path().filename().wstring().find(L"Tessivar.db.bad-") == 0) aside.push_back(entry.path());
+    }
+    EXPECT_FALSE(aside.empty());
+    EXPECT_EQ(kept_rules(appdata.database()), "Правило 1\r\nПравило 2");
+    store::Store file(path);
+    EXPECT_EQ(TemplateStore(file).names(Tab::Maps), std::vector<std::string>{"Своё"});
 }
 
 TEST(Program, PortableBesideItsDatabaseWritesNothingToAppDataOrTheRegistry) {
