@@ -17,38 +17,18 @@ using snapshot::FieldKind;
 using snapshot::form_fields;
 using Member = HWND TFMain::*;
 
-struct KeptControl {
-    std::string_view name;
-    Member member;  // none: a window, the main one or the preview
-};
-
-constexpr KeptControl kControls[] = {
-    {"Edit2", &TFMain::Edit2}, {"ComboBox1", &TFMain::ComboBox1}, {"Edit1", &TFMain::Edit1},
-    {"CheckBox1", &TFMain::CheckBox1}, {"DateTimePicker1", &TFMain::DateTimePicker1},
-    {"ComboBox2", &TFMain::ComboBox2}, {"ComboBox3", &TFMain::ComboBox3}, {"ComboBox4", &TFMain::ComboBox4},
-    {"ComboBox5", &TFMain::ComboBox5}, {"ComboBox6", &TFMain::ComboBox6}, {"LabeledEdit2", &TFMain::LabeledEdit2},
-    {"Memo1", &TFMain::Memo1}, {"Edit7", &TFMain::Edit7},
-    {"Edit8", &TFMain::Edit8}, {"Edit9", &TFMain::Edit9}, {"ComboBox12", &TFMain::ComboBox12},
-    {"ComboBox9", &TFMain::ComboBox9}, {"ComboBox10", &TFMain::ComboBox10}, {"ComboBox11", &TFMain::ComboBox11},
-    {"Memo6", &TFMain::Memo6}, {"Edit11", &TFMain::Edit11},
-    {"Edit4", &TFMain::Edit4}, {"Edit5", &TFMain::Edit5}, {"CheckBox2", &TFMain::CheckBox2},
-    {"DateTimePicker2", &TFMain::DateTimePicker2}, {"Memo2", &TFMain::Memo2}, {"Memo5", &TFMain::Memo5},
-    {"Memo3", &TFMain::Memo3},
-    {"Edit3", &TFMain::Edit3}, {"Edit6", &TFMain::Edit6}, {"CheckBox3", &TFMain::CheckBox3},
-    {"DateTimePicker3", &TFMain::DateTimePicker3}, {"ComboBox7", &TFMain::ComboBox7},
-    {"ComboBox8", &TFMain::ComboBox8}, {"Memo4", &TFMain::Memo4},
-    {"Disc1", &TFMain::Disc1}, {"Disc2", &TFMain::Disc2}, {"PageControl1", &TFMain::PageControl1},
-    {"FMain", nullptr}, {"FPreview", nullptr},
-};
-
-// Each kept field's control, by the field's index.
-const std::vector<const KeptControl*>& controls_by_field() {
-    static const std::vector<const KeptControl*> table = [] {
-        std::vector<const KeptControl*> by_field(form_fields().size());
-        for (const KeptControl& control : kControls) by_field[snapshot::field_named(control.name)] = &control;
+// Each kept field's control, by the field's index; none for a window, the
+// main one or the preview.
+const std::vector<Member>& members_by_field() {
+    static const std::vector<Member> members = [] {
+        std::vector<Member> by_field;
+        for (const snapshot::Field& field : form_fields()) {
+            const ControlRow* row = main_window_row(field.name);
+            by_field.push_back(row ? row->member : nullptr);
+        }
         return by_field;
     }();
-    return table;
+    return members;
 }
 
 bool is_drop_list(HWND control) { return (GetWindowLongW(control, GWL_STYLE) & 3) == CBS_DROPDOWNLIST; }
@@ -130,10 +110,8 @@ std::int64_t now() {
 bool FormKeeping::keeping() const { return store_ && form_.Action6Checked(); }
 
 HWND FormKeeping::control_of(std::size_t field) const {
-    const KeptControl* control = controls_by_field()[field];
-    if (!control) return nullptr;
-    if (control->member) return form_.*control->member;
-    return control->name == "FPreview" ? form_.preview_window() : form_.handle();
+    if (const Member member = members_by_field()[field]) return form_.*member;
+    return form_fields()[field].name == "FPreview" ? form_.preview_window() : form_.handle();
 }
 
 std::optional<std::size_t> FormKeeping::field_of(HWND control) const {

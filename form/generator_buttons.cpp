@@ -131,8 +131,7 @@ bool TFMain::write_description(Tab tab, Snapshot snapshot, Description (*describ
 // A press that wrote its description is remembered and goes to the journal.
 void TFMain::pressed(Tab tab, bool written) {
     if (!written) return;
-    constexpr Parent pages[] = {Parent::TabSheet1, Parent::TabSheet2, Parent::TabSheet3, Parent::TabSheet4};
-    quick_fill_.record(pages[static_cast<int>(tab)]);
+    quick_fill_.record(tab);
     keeping_.pressed(tab);
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "form/control_row.h"
 #include "form/form_keeping.h"
@@ -15,7 +16,7 @@
 #include "generators/map.h"
 #include "generators/model.h"
 #include "generators/sound.h"
-#include "generators/tab.h"
+#include "tabs/tab.h"
 #include "generators/texture.h"
 #include "templates/template.h"
 
@@ -168,5 +169,7 @@ private:
 
 // The window definition: one row per control.
 std::span<const ControlRow> main_window_rows();
+// The row of the control a tab's table or the kept form names; none for a window.
+const ControlRow* main_window_row(std::string_view name);
 
 }  // namespace tessivar

@@ -1,6 +1,7 @@
 // Each tab's fields as a template names them, and their values in a snapshot.
 #include <algorithm>
 
+#include "tabs/fields.h"
 #include "templates/program.h"
 
 namespace tessivar::templates {
@@ -8,47 +9,31 @@ namespace {
 
 using enum FieldKind;
 
-constexpr FieldShape map_fields[] = {
-    {"Автор карты", Text},
-    {"Жанр карты", Text},
-    {"Версия", Text},
-    {"Дата", Date},
-    {"Язык", Text},
-    {"Количество игроков", Text},
-    {"Поддержка компьютера", Text},
-    {"Размер игровой зоны", Text},
-    {"Ландшафт", Text},
-    {"Ссылка на скриншот или логотип карты", Text},
-    {"Описание игры, правила", Lines},
-    {"Сайт карты (источник)", Text},
+constexpr FieldKind layout_kind(Input input) {
+    switch (input) {
+        case Input::Memo: return Lines;
+        case Input::DatePicker: return Date;
+        default: return Text;
+    }
+}
+
+struct Shapes {
+    std::array<FieldShape, max_fields> shapes{};
+    std::size_t count = 0;
 };
-constexpr FieldShape sound_fields[] = {
-    {"Название", Text},
-    {"Длительность", Text},
-    {"Тип", Text},
-    {"Формат", Text},
-    {"Битрейд", Text},
-    {"Дискретизация", Text},
-    {"Описание", Lines},
-    {"Сайт звука (источник)", Text},
-};
-constexpr FieldShape model_fields[] = {
-    {"Автор модели", Text},
-    {"Версия", Text},
-    {"Дата", Date},
-    {"Импортируемые текстуры", Lines},
-    {"Ссылки на скриншоты (с новой строки)", Lines},
-    {"Описание модели", Lines},
-};
-constexpr FieldShape texture_fields[] = {
-    {"Автор текстуры", Text},
-    {"Версия", Text},
-    {"Дата", Date},
-    {"Использовать как текстуру", Text},
-    {"Использовать на модель", Text},
-    {"Описание текстуры", Lines},
-};
-static_assert(std::size(map_fields) <= max_fields);
+
+// The fields a layout names, in the tab's order.
+constexpr std::array<Shapes, kTabCount> kShapes = [] {
+    std::array<Shapes, kTabCount> all{};
+    for (Tab tab : kTabs) {
+        Shapes& of_tab = all[index_of(tab)];
+        for (const TabField& field : fields_of(tab)) {
+            if (field.layout_name.empty()) continue;
+            of_tab.shapes[of_tab.count++] = {field.layout_name, layout_kind(field.input)};
+        }
+    }
+    return all;
+}();
 
 FieldValue text(const std::string& value) { return {.text = value, .has = has_text(value)}; }
 
@@ -73,13 +58,8 @@ FieldValues values(std::initializer_list<FieldValue> in_window_order) {
 }  // namespace
 
 std::span<const FieldShape> field_shapes(Tab tab) {
-    switch (tab) {
-        case Tab::Maps: return map_fields;
-        case Tab::Sounds: return sound_fields;
-        case Tab::Models: return model_fields;
-        case Tab::Textures: break;
-    }
-    return texture_fields;
+    const Shapes& of_tab = kShapes[index_of(tab)];
+    return std::span(of_tab.shapes).first(of_tab.count);
 }
 
 FieldValues field_values(const MapTab& t, bool given_away) {

@@ -11,12 +11,13 @@
 #include <variant>
 #include <vector>
 
+#include "tabs/fields.h"
 #include "templates/template.h"
 
 namespace tessivar::templates {
 
 inline constexpr std::size_t max_nesting = 32;
-inline constexpr std::size_t max_fields = 12;  // the maps tab has the most
+inline constexpr std::size_t max_fields = most_layout_fields();
 
 enum class FieldKind : std::uint8_t { Text, Lines, Date };
 

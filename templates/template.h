@@ -12,7 +12,7 @@
 #include "generators/map.h"
 #include "generators/model.h"
 #include "generators/sound.h"
-#include "generators/tab.h"
+#include "tabs/tab.h"
 #include "generators/texture.h"
 
 namespace tessivar {
