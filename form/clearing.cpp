@@ -3,29 +3,21 @@
 // dates and their toggles) stay as they were, and no starting text comes back.
 #include "form/main_window.h"
 
-#include <commctrl.h>
-
 #include "tabs/fields.h"
 
 namespace tessivar {
 namespace {
 
-bool is_combo(HWND control) {
-    wchar_t window_class[16] = {};
-    GetClassNameW(control, window_class, static_cast<int>(std::size(window_class)));
-    return lstrcmpiW(window_class, WC_COMBOBOXW) == 0;
-}
-
 // A combo keeps its list; only the choice goes, or its list would still
 // mark the item that was picked.
-void empty(HWND field) {
-    if (is_combo(field)) SendMessageW(field, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+void empty(HWND field, Input input) {
+    if (input == Input::Combo || input == Input::DropList) SendMessageW(field, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     SetWindowTextW(field, L"");
 }
 
 void empty_fields(TFMain& form, Tab tab) {
     for (const TabField& field : fields_of(tab)) {
-        if (field.cleared) empty(form.*main_window_row(field.control)->member);
+        if (field.cleared) empty(form.*main_window_row(field.control)->member, field.input);
     }
 }
 

@@ -15,28 +15,15 @@ namespace {
 
 using snapshot::FieldKind;
 using snapshot::form_fields;
-using Member = HWND TFMain::*;
-
-// Each kept field's control, by the field's index; none for a window, the
-// main one or the preview.
-const std::vector<Member>& members_by_field() {
-    static const std::vector<Member> members = [] {
-        std::vector<Member> by_field;
-        for (const snapshot::Field& field : form_fields()) {
-            const ControlRow* row = main_window_row(field.name);
-            by_field.push_back(row ? row->member : nullptr);
-        }
+// Each kept field's row, by the field's index; none for a window, the main
+// one or the preview.
+const std::vector<const ControlRow*>& rows_by_field() {
+    static const std::vector<const ControlRow*> rows = [] {
+        std::vector<const ControlRow*> by_field;
+        for (const snapshot::Field& field : form_fields()) by_field.push_back(main_window_row(field.name));
         return by_field;
     }();
-    return members;
-}
-
-bool is_drop_list(HWND control) { return (GetWindowLongW(control, GWL_STYLE) & 3) == CBS_DROPDOWNLIST; }
-
-bool is_combo_box(HWND control) {
-    wchar_t name[16] = {};
-    GetClassNameW(control, name, 16);
-    return lstrcmpiW(name, WC_COMBOBOXW) == 0;
+    return rows;
 }
 
 std::string read_date(HWND picker) {
@@ -110,7 +97,7 @@ std::int64_t now() {
 bool FormKeeping::keeping() const { return store_ && form_.Action6Checked(); }
 
 HWND FormKeeping::control_of(std::size_t field) const {
-    if (const Member member = members_by_field()[field]) return form_.*member;
+    if (const ControlRow* row = rows_by_field()[field]) return form_.*row->member;
     return form_fields()[field].name == "FPreview" ? form_.preview_window() : form_.handle();
 }
 
@@ -139,7 +126,7 @@ void FormKeeping::show_field(std::size_t field, const std::string& value) {
     if (!control) return;
     switch (form_fields()[field].kind) {
         case FieldKind::Text:
-            if (is_combo_box(control) && is_drop_list(control)) {
+            if (rows_by_field()[field]->kind == Kind::DropList) {
                 const std::wstring wide = widen(value);
                 const LRESULT item = SendMessageW(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                                   reinterpret_cast<LPARAM>(wide.c_str()));

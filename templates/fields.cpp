@@ -1,4 +1,4 @@
-// Each tab's fields as a template names them, and their values in a snapshot.
+// Each tab's fields as a template names them, and their values, read from its table.
 #include <algorithm>
 
 #include "tabs/fields.h"
@@ -41,18 +41,11 @@ FieldValue date(bool toggle, const std::string& value) {
     return {.text = toggle ? std::string_view{value} : std::string_view{}, .has = toggle};
 }
 
-// A box given away by the caller (a snapshot taken by value) may be moved from.
 FieldValue box(const tessivar::Lines& lines, bool given_away) {
     return {.text = {},
             .lines = &lines,
             .movable = given_away ? const_cast<tessivar::Lines*>(&lines) : nullptr,
             .has = !lines.empty()};
-}
-
-FieldValues values(std::initializer_list<FieldValue> in_window_order) {
-    FieldValues values{};
-    std::copy(in_window_order.begin(), in_window_order.end(), values.begin());
-    return values;
 }
 
 }  // namespace
@@ -62,25 +55,23 @@ std::span<const FieldShape> field_shapes(Tab tab) {
     return std::span(of_tab.shapes).first(of_tab.count);
 }
 
-FieldValues field_values(const MapTab& t, bool given_away) {
-    return values({text(t.Edit2), text(t.ComboBox1), text(t.Edit1), date(t.CheckBox1, t.DateTimePicker1),
-                   text(t.ComboBox2), text(t.ComboBox3), text(t.ComboBox4), text(t.ComboBox5),
-                   text(t.ComboBox6), text(t.LabeledEdit2), box(t.Memo1, given_away), text(t.Edit7)});
-}
-
-FieldValues field_values(const SoundTab& t, bool given_away) {
-    return values({text(t.Edit8), text(t.Edit9), text(t.ComboBox12), text(t.ComboBox9), text(t.ComboBox10),
-                   text(t.ComboBox11), box(t.Memo6, given_away), text(t.Edit11)});
-}
-
-FieldValues field_values(const ModelTab& t, bool given_away) {
-    return values({text(t.Edit4), text(t.Edit5), date(t.CheckBox2, t.DateTimePicker2),
-                   box(t.Memo2, given_away), box(t.Memo5, given_away), box(t.Memo3, given_away)});
-}
-
-FieldValues field_values(const TextureTab& t, bool given_away) {
-    return values({text(t.Edit3), text(t.Edit6), date(t.CheckBox3, t.DateTimePicker3), text(t.ComboBox7),
-                   text(t.ComboBox8), box(t.Memo4, given_away)});
+FieldValues field_values(const TabValues& tab, bool given_away) {
+    const auto fields = fields_of(tab.tab);
+    const auto toggle =
+        std::find_if(fields.begin(), fields.end(), [](const TabField& field) { return field.input == Input::DateToggle; });
+    const bool dated = toggle == fields.end() || tab.values[static_cast<std::size_t>(toggle - fields.begin())].ticked;
+    FieldValues values{};
+    std::size_t named = 0;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i].layout_name.empty()) continue;
+        const TabValue& value = tab.values[i];
+        switch (fields[i].input) {
+            case Input::DatePicker: values[named++] = date(dated, value.text); break;
+            case Input::Memo: values[named++] = box(value.lines, given_away); break;
+            default: values[named++] = text(value.text);
+        }
+    }
+    return values;
 }
 
 }  // namespace tessivar::templates

@@ -38,10 +38,8 @@ struct FieldValue {
 };
 using FieldValues = std::array<FieldValue, max_fields>;
 
-FieldValues field_values(const MapTab& tab, bool given_away);
-FieldValues field_values(const SoundTab& tab, bool given_away);
-FieldValues field_values(const ModelTab& tab, bool given_away);
-FieldValues field_values(const TextureTab& tab, bool given_away);
+// Values given away by the caller (taken by value) may be moved from.
+FieldValues field_values(const TabValues& tab, bool given_away);
 
 enum class OpKind : std::uint8_t {
     Text,       // a literal, pool[at, at + size)
