@@ -2,6 +2,8 @@
 // One row of a window definition: what a form designer stores for a control.
 #include <windows.h>
 
+#include <string_view>
+
 #include "form/window_kit.h"
 
 namespace tessivar {
@@ -33,6 +35,7 @@ inline constexpr int kPagesTabOrder = 1;
 struct ControlRow {
     Kind kind;
     HWND TFMain::*member;
+    std::string_view name = {};  // fields: the control's name in its tab's table and the kept form
     // Labels: the control this one names. Screen readers take a field's name
     // from the label just before it in z-order, so it is created right before.
     HWND TFMain::*names = nullptr;

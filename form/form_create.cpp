@@ -1,9 +1,8 @@
 // FormCreate: fills the twelve choice lists once the window is built; they
 // come empty from their definition rows.
-#include "form/choice_lists.h"
 #include "form/main_window.h"
-#include "form/main_window_build.h"
 #include "output/win32_text.h"
+#include "tabs/choice_lists.h"
 
 namespace tessivar {
 namespace {
@@ -16,11 +15,9 @@ void add_item(HWND box, std::string_view item) {
 }  // namespace
 
 void TFMain::FormCreate() {
-    const auto lists = choice_lists();
-    const auto boxes = choice_list_boxes();
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        HWND box = this->*boxes[i];
-        for (std::string_view item : lists[i].items) add_item(box, item);
+    for (const ChoiceList& list : choice_lists()) {
+        HWND box = this->*main_window_row(list.combo)->member;
+        for (std::string_view item : list.items) add_item(box, item);
     }
 }
 

@@ -16,48 +16,15 @@ namespace {
 
 using snapshot::FieldKind;
 using snapshot::form_fields;
-using Member = HWND TFMain::*;
-
-struct KeptControl {
-    std::string_view name;
-    Member member;  // none: a window, the main one or the preview
-};
-
-constexpr KeptControl kControls[] = {
-    {"Edit2", &TFMain::Edit2}, {"ComboBox1", &TFMain::ComboBox1}, {"Edit1", &TFMain::Edit1},
-    {"CheckBox1", &TFMain::CheckBox1}, {"DateTimePicker1", &TFMain::DateTimePicker1},
-    {"ComboBox2", &TFMain::ComboBox2}, {"ComboBox3", &TFMain::ComboBox3}, {"ComboBox4", &TFMain::ComboBox4},
-    {"ComboBox5", &TFMain::ComboBox5}, {"ComboBox6", &TFMain::ComboBox6}, {"LabeledEdit2", &TFMain::LabeledEdit2},
-    {"Memo1", &TFMain::Memo1}, {"Edit7", &TFMain::Edit7},
-    {"Edit8", &TFMain::Edit8}, {"Edit9", &TFMain::Edit9}, {"ComboBox12", &TFMain::ComboBox12},
-    {"ComboBox9", &TFMain::ComboBox9}, {"ComboBox10", &TFMain::ComboBox10}, {"ComboBox11", &TFMain::ComboBox11},
-    {"Memo6", &TFMain::Memo6}, {"Edit11", &TFMain::Edit11},
-    {"Edit4", &TFMain::Edit4}, {"Edit5", &TFMain::Edit5}, {"CheckBox2", &TFMain::CheckBox2},
-    {"DateTimePicker2", &TFMain::DateTimePicker2}, {"Memo2", &TFMain::Memo2}, {"Memo5", &TFMain::Memo5},
-    {"Memo3", &TFMain::Memo3},
-    {"Edit3", &TFMain::Edit3}, {"Edit6", &TFMain::Edit6}, {"CheckBox3", &TFMain::CheckBox3},
-    {"DateTimePicker3", &TFMain::DateTimePicker3}, {"ComboBox7", &TFMain::ComboBox7},
-    {"ComboBox8", &TFMain::ComboBox8}, {"Memo4", &TFMain::Memo4},
-    {"Disc1", &TFMain::Disc1}, {"Disc2", &TFMain::Disc2}, {"PageControl1", &TFMain::PageControl1},
-    {"FMain", nullptr}, {"FPreview", nullptr},
-};
-
-// Each kept field's control, by the field's index.
-const std::vector<const KeptControl*>& controls_by_field() {
-    static const std::vector<const KeptControl*> table = [] {
-        std::vector<const KeptControl*> by_field(form_fields().size());
-        for (const KeptControl& control : kControls) by_field[snapshot::field_named(control.name)] = &control;
+// Each kept field's row, by the field's index; none for a window, the main
+// one or the preview.
+const std::vector<const ControlRow*>& rows_by_field() {
+    static const std::vector<const ControlRow*> rows = [] {
+        std::vector<const ControlRow*> by_field;
+        for (const snapshot::Field& field : form_fields()) by_field.push_back(main_window_row(field.name));
         return by_field;
     }();
-    return table;
-}
-
-bool is_drop_list(HWND control) { return (GetWindowLongW(control, GWL_STYLE) & 3) == CBS_DROPDOWNLIST; }
-
-bool is_combo_box(HWND control) {
-    wchar_t name[16] = {};
-    GetClassNameW(control, name, 16);
-    return lstrcmpiW(name, WC_COMBOBOXW) == 0;
+    return rows;
 }
 
 std::string read_date(HWND picker) {
@@ -153,10 +120,8 @@ FormKeeping::~FormKeeping() {
 bool FormKeeping::keeping() const { return store_ && form_.Action6Checked(); }
 
 HWND FormKeeping::control_of(std::size_t field) const {
-    const KeptControl* control = controls_by_field()[field];
-    if (!control) return nullptr;
-    if (control->member) return form_.*control->member;
-    return control->name == "FPreview" ? form_.preview_window() : form_.handle();
+    if (const ControlRow* row = rows_by_field()[field]) return form_.*row->member;
+    return form_fields()[field].name == "FPreview" ? form_.preview_window() : form_.handle();
 }
 
 std::optional<std::size_t> FormKeeping::field_of(HWND control) const {
@@ -184,7 +149,7 @@ void FormKeeping::show_field(std::size_t field, const std::string& value) {
     if (!control) return;
     switch (form_fields()[field].kind) {
         case FieldKind::Text:
-            if (is_combo_box(control) && is_drop_list(control)) {
+            if (rows_by_field()[field]->kind == Kind::DropList) {
                 const std::wstring wide = widen(value);
                 const LRESULT item = SendMessageW(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                                   reinterpret_cast<LPARAM>(wide.c_str()));

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "form/window_kit.h"
-#include "generators/tab.h"
+#include "tabs/tab.h"
 #include "history/histories.h"
 #include "snapshot/form_state.h"
 #include "store/kept.h"

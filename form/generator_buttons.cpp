@@ -1,7 +1,7 @@
-// The "Сформировать код" buttons: take the tab's snapshot from its controls,
-// describe it with the template the tab uses, write both panes, remember
-// what the tab's boxes held and add the press to the journal; and the two
-// copy buttons.
+// The "Сформировать код" buttons: read the tab's values from its controls
+// as its table lists them, describe them with the template the tab uses,
+// write both panes, remember what the tab's boxes held and add the press to
+// the journal; and the two copy buttons.
 #include "form/main_window.h"
 
 #include <commctrl.h>
@@ -20,13 +20,6 @@ namespace {
 // The status bar's panel that explains.
 constexpr int kMessagePanel = 1;
 
-Lines memo(HWND box) { return memo_lines(read_text(box)); }
-
-// The picker is read only when its toggle asks for the date.
-std::string date_if_checked(bool is_checked, HWND picker) {
-    return is_checked ? date_text(picker) : std::string{};
-}
-
 // A multi-line box reports no change of a text set whole: the preview is told here.
 void show(TFMain& form, const Description& description) {
     write_pane(form.Disc1, description.short_lines);
@@ -40,85 +33,34 @@ void say(HWND status_bar, const std::wstring& text) {
 
 }  // namespace
 
-MapTab TFMain::map_tab() const {
-    MapTab tab;
-    tab.Edit2 = read_text(Edit2);
-    tab.ComboBox1 = read_text(ComboBox1);
-    tab.Edit1 = read_text(Edit1);
-    tab.CheckBox1 = checked(CheckBox1);
-    tab.DateTimePicker1 = date_if_checked(tab.CheckBox1, DateTimePicker1);
-    tab.ComboBox2 = read_text(ComboBox2);
-    tab.ComboBox3 = read_text(ComboBox3);
-    tab.ComboBox4 = read_text(ComboBox4);
-    tab.ComboBox5 = read_text(ComboBox5);
-    tab.ComboBox6 = read_text(ComboBox6);
-    tab.LabeledEdit2 = read_text(LabeledEdit2);
-    tab.Memo1 = memo(Memo1);
-    tab.Edit7 = read_text(Edit7);
-    return tab;
-}
-
-SoundTab TFMain::sound_tab() const {
-    SoundTab tab;
-    tab.Edit8 = read_text(Edit8);
-    tab.Edit9 = read_text(Edit9);
-    tab.ComboBox12 = read_text(ComboBox12);
-    tab.ComboBox9 = read_text(ComboBox9);
-    tab.ComboBox10 = read_text(ComboBox10);
-    tab.ComboBox11 = read_text(ComboBox11);
-    tab.Edit11 = read_text(Edit11);
-    tab.Memo6 = memo(Memo6);
-    return tab;
-}
-
-ModelTab TFMain::model_tab() const {
-    ModelTab tab;
-    tab.Edit4 = read_text(Edit4);
-    tab.Edit5 = read_text(Edit5);
-    tab.CheckBox2 = checked(CheckBox2);
-    tab.DateTimePicker2 = date_if_checked(tab.CheckBox2, DateTimePicker2);
-    tab.Memo2 = memo(Memo2);
-    tab.Memo5 = memo(Memo5);
-    tab.Memo3 = memo(Memo3);
-    return tab;
-}
-
-TextureTab TFMain::texture_tab() const {
-    TextureTab tab;
-    tab.Edit3 = read_text(Edit3);
-    tab.Edit6 = read_text(Edit6);
-    tab.CheckBox3 = checked(CheckBox3);
-    tab.DateTimePicker3 = date_if_checked(tab.CheckBox3, DateTimePicker3);
-    tab.ComboBox7 = read_text(ComboBox7);
-    tab.ComboBox8 = read_text(ComboBox8);
-    tab.Memo4 = memo(Memo4);
-    return tab;
-}
-
-Rendered TFMain::render_tab(Tab tab, const TemplateText& text) const {
-    switch (tab) {
-        case Tab::Maps:
-            return render_template(text, map_tab());
-        case Tab::Sounds:
-            return render_template(text, sound_tab());
-        case Tab::Models:
-            return render_template(text, model_tab());
-        case Tab::Textures:
-            break;
+TabValues TFMain::tab_values(Tab tab) const {
+    TabValues values(tab);
+    const auto fields = fields_of(tab);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        HWND control = this->*main_window_row(fields[i].control)->member;
+        TabValue& value = values.values[i];
+        switch (fields[i].input) {
+            case Input::Memo: value.lines = memo_lines(read_text(control)); break;
+            case Input::DateToggle: value.ticked = checked(control); break;
+            case Input::DatePicker: value.text = date_text(control); break;
+            default: value.text = read_text(control);
+        }
     }
-    return render_template(text, texture_tab());
+    return values;
 }
+
+Rendered TFMain::render_tab(Tab tab, const TemplateText& text) const { return render_template(text, tab_values(tab)); }
 
 // The user's own template where the tab uses one. One with an error writes
 // nothing: the panes keep what they held, and the status bar says why.
-template <class Snapshot>
-bool TFMain::write_description(Tab tab, Snapshot snapshot, Description (*describe)(Snapshot)) {
+bool TFMain::write_description(TabValues values) {
+    const Tab tab = values.tab;
     const std::optional<TemplateText> own = template_store_ ? template_store_->in_use_text(tab) : std::nullopt;
     if (!own) {
-        show(*this, describe(std::move(snapshot)));
+        show(*this, describe(std::move(values)));
         return true;
     }
-    const Rendered rendered = render_template(*own, snapshot);
+    const Rendered rendered = render_template(*own, values);
     if (const auto* error = std::get_if<TemplateError>(&rendered)) {
         say(StatusBar1, widen(template_error_text(*error)));
         return false;
@@ -129,22 +71,19 @@ bool TFMain::write_description(Tab tab, Snapshot snapshot, Description (*describ
 }
 
 // A press that wrote its description is remembered and goes to the journal.
-void TFMain::pressed(Tab tab, bool written) {
-    if (!written) return;
-    constexpr Parent pages[] = {Parent::TabSheet1, Parent::TabSheet2, Parent::TabSheet3, Parent::TabSheet4};
-    quick_fill_.record(pages[static_cast<int>(tab)]);
+void TFMain::press(Tab tab) {
+    if (!write_description(tab_values(tab))) return;
+    quick_fill_.record(tab);
     keeping_.pressed(tab);
 }
 
-void TFMain::Button1Click() { pressed(Tab::Maps, write_description(Tab::Maps, map_tab(), describe_map)); }
+void TFMain::Button1Click() { press(Tab::Maps); }
 
-void TFMain::Button9Click() { pressed(Tab::Sounds, write_description(Tab::Sounds, sound_tab(), describe_sound)); }
+void TFMain::Button9Click() { press(Tab::Sounds); }
 
-void TFMain::Button3Click() { pressed(Tab::Models, write_description(Tab::Models, model_tab(), describe_model)); }
+void TFMain::Button3Click() { press(Tab::Models); }
 
-void TFMain::Button2Click() {
-    pressed(Tab::Textures, write_description(Tab::Textures, texture_tab(), describe_texture));
-}
+void TFMain::Button2Click() { press(Tab::Textures); }
 
 void TFMain::Button7Click() { copy_pane(Disc1); }
 

@@ -306,7 +306,9 @@ Anchoring& TFMain::anchoring_of(Parent parent) {
 void TFMain::select_page(int index) {
     TabCtrl_SetCurSel(PageControl1, index);
     const auto all = pages();
-    for (int i = 0; i < 4; ++i) ShowWindow(all[static_cast<std::size_t>(i)], i == index ? SW_SHOWNA : SW_HIDE);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        ShowWindow(all[i], i == static_cast<std::size_t>(index) ? SW_SHOWNA : SW_HIDE);
+    }
     if (templates_) templates_->show_tab(static_cast<Tab>(index));
 }
 

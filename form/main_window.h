@@ -6,17 +6,14 @@
 #include <array>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "form/control_row.h"
 #include "form/form_keeping.h"
 #include "form/menu_bar.h"
 #include "form/quick_fill.h"
 #include "form/window_kit.h"
-#include "generators/map.h"
-#include "generators/model.h"
-#include "generators/sound.h"
-#include "generators/tab.h"
-#include "generators/texture.h"
+#include "tabs/values.h"
 #include "templates/template.h"
 
 namespace tessivar {
@@ -134,18 +131,14 @@ private:
     void lay_out_again();
     void take_rectangle(const RECT& suggested);
     HWND parent_of(const ControlRow& row) const;
-    std::array<HWND, 4> pages() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet4}; }
+    std::array<HWND, kTabCount> pages() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet4}; }
     Anchoring& anchoring_of(Parent parent);
     void on_command(int id, int code);
     void step_page(int step);
     void on_resize();
-    MapTab map_tab() const;
-    SoundTab sound_tab() const;
-    ModelTab model_tab() const;
-    TextureTab texture_tab() const;
-    template <class Snapshot>
-    bool write_description(Tab tab, Snapshot snapshot, Description (*describe)(Snapshot));
-    void pressed(Tab tab, bool written);
+    TabValues tab_values(Tab tab) const;
+    bool write_description(TabValues values);
+    void press(Tab tab);
 
     HWND window_{};
     std::span<const MenuTitle> menu_;
@@ -155,7 +148,7 @@ private:
     HWND tooltip_{};
     Anchoring window_anchors_;
     SIZE laid_out_for_{};  // the client size the window's controls stand for
-    std::array<Anchoring, 4> page_anchors_;
+    std::array<Anchoring, kTabCount> page_anchors_;
     TFAbout* about_{};
     QuickFill quick_fill_{*this};
     TFPreview* preview_{};
@@ -168,5 +161,7 @@ private:
 
 // The window definition: one row per control.
 std::span<const ControlRow> main_window_rows();
+// The row of the control a tab's table or the kept form names; none for a window.
+const ControlRow* main_window_row(std::string_view name);
 
 }  // namespace tessivar

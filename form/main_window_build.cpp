@@ -25,13 +25,6 @@ constexpr int kStatusPanelEdges[] = {50, 550, -1};
 constexpr const wchar_t* kStatusPanelTexts[] = {L"Ver 1.3", L"", L"by Varnhold"};
 constexpr SYSTEMTIME kStartDate = {2009, 11, 0, 2, 23, 2, 26, 515};
 
-// In the order of choice_lists().
-constexpr HWND TFMain::*kComboBoxes[] = {
-    &TFMain::ComboBox1, &TFMain::ComboBox2, &TFMain::ComboBox3,  &TFMain::ComboBox4,
-    &TFMain::ComboBox5, &TFMain::ComboBox6, &TFMain::ComboBox7,  &TFMain::ComboBox8,
-    &TFMain::ComboBox9, &TFMain::ComboBox10, &TFMain::ComboBox11, &TFMain::ComboBox12,
-};
-
 }  // namespace
 
 ClassAndStyle class_and_style(const ControlRow& row) {
@@ -111,7 +104,5 @@ void show_starting_value(HWND control, const ControlRow& row) {
     if (row.kind == Kind::DateToggle) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
     if (row.kind == Kind::DatePicker) DateTime_SetSystemtime(control, GDT_VALID, &kStartDate);
 }
-
-std::span<HWND TFMain::* const> choice_list_boxes() { return kComboBoxes; }
 
 }  // namespace tessivar

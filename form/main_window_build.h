@@ -51,7 +51,4 @@ void show_status_panels(HWND status_bar, const LayoutScale& scale);
 // ticked, a date picker on the start date.
 void show_starting_value(HWND control, const ControlRow& row);
 
-// The combo box each of choice_lists() fills, in that order.
-std::span<HWND TFMain::* const> choice_list_boxes();
-
 }  // namespace tessivar

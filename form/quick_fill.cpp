@@ -13,6 +13,7 @@
 #include "form/com.h"
 #include "form/main_window.h"
 #include "output/win32_text.h"
+#include "tabs/fields.h"
 
 namespace tessivar {
 namespace {
@@ -26,18 +27,14 @@ constexpr GUID kAutoCompleteClass = {0x00bb2763, 0x6a77, 0x11d0, {0xa5, 0x35, 0x
 constexpr DWORD kOptions = ACO_AUTOSUGGEST | ACO_UPDOWNKEYDROPSLIST | ACO_NOPREFIXFILTERING;
 
 // Boxes of one meaning share a history, whichever tab they are on.
-constexpr QuickFillBox kBoxes[] = {
-    {&TFMain::Edit2, Meaning::Author},  {&TFMain::Edit4, Meaning::Author},  {&TFMain::Edit3, Meaning::Author},
-    {&TFMain::Edit1, Meaning::Version}, {&TFMain::Edit5, Meaning::Version}, {&TFMain::Edit6, Meaning::Version},
-    {&TFMain::Edit7, Meaning::Site},    {&TFMain::Edit11, Meaning::Site},
-    {&TFMain::LabeledEdit2, Meaning::Screenshot},
-    {&TFMain::Edit8, Meaning::SoundTitle},
-    {&TFMain::Edit9, Meaning::Duration},
-};
-
-const ControlRow& row_of(HWND TFMain::*member) {
-    const auto rows = main_window_rows();
-    return *std::find_if(rows.begin(), rows.end(), [member](const ControlRow& row) { return row.member == member; });
+std::vector<QuickFillBox> all_boxes() {
+    std::vector<QuickFillBox> boxes;
+    for (Tab tab : kTabs) {
+        for (const TabField& field : fields_of(tab)) {
+            if (field.history) boxes.push_back({main_window_row(field.control)->member, *field.history});
+        }
+    }
+    return boxes;
 }
 
 bool begins_by_locale(std::u16string_view text, std::u16string_view prefix) {
@@ -128,7 +125,10 @@ private:
 
 }  // namespace
 
-std::span<const QuickFillBox> quick_fill_boxes() { return kBoxes; }
+std::span<const QuickFillBox> quick_fill_boxes() {
+    static const std::vector<QuickFillBox> boxes = all_boxes();
+    return boxes;
+}
 
 struct QuickFill::Attached {
     const QuickFill& owner;
@@ -238,7 +238,7 @@ void QuickFill::on_focus(HWND box, const ControlRow& row) {
         if (known->autocomplete) known->offer_for_text();
         return;
     }
-    for (const QuickFillBox& one : kBoxes) {
+    for (const QuickFillBox& one : quick_fill_boxes()) {
         if (one.box == row.member) attach(box, one.meaning, row.text);
     }
 }
@@ -273,16 +273,16 @@ void QuickFill::on_change(HWND box) {
     if (Attached* known = attached(box); known && known->autocomplete) known->on_change();
 }
 
-void QuickFill::record(Parent page) {
+void QuickFill::record(Tab tab) {
     if (!histories_) return;
-    for (const QuickFillBox& one : kBoxes) {
-        const ControlRow& row = row_of(one.box);
-        if (row.parent != page) continue;
-        HWND box = form_.*one.box;
+    for (const TabField& field : fields_of(tab)) {
+        if (!field.history) continue;
+        const ControlRow& row = *main_window_row(field.control);
+        HWND box = form_.*row.member;
         // A pasted book is not read again just to be refused.
         if (GetWindowTextLengthW(box) > static_cast<int>(2 * history::kMaxLength)) continue;
         const std::u16string value = box_text(box);
-        if (history::worth_keeping(value, as_units(row.text))) histories_->record(one.meaning, value);
+        if (history::worth_keeping(value, as_units(row.text))) histories_->record(*field.history, value);
     }
 }
 

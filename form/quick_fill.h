@@ -10,6 +10,7 @@
 
 #include "form/control_row.h"
 #include "history/histories.h"
+#include "tabs/tab.h"
 
 namespace tessivar {
 
@@ -35,8 +36,8 @@ public:
 
     void on_focus(HWND box, const ControlRow& row);
     void on_change(HWND box);
-    // A press on `page`: its boxes' values go to their histories.
-    void record(Parent page);
+    // A press on `tab`: its boxes' values go to their histories.
+    void record(Tab tab);
 
     struct Attached;
 

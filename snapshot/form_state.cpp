@@ -5,65 +5,59 @@
 #include <charconv>
 #include <cstdint>
 
+#include "tabs/fields.h"
+
 namespace tessivar::snapshot {
 namespace {
 
 using K = FieldKind;
-constexpr auto kMaps = Tab::Maps, kSounds = Tab::Sounds, kModels = Tab::Models, kTextures = Tab::Textures;
 
-constexpr Field kFields[] = {
-    {"Edit2", K::Text, kMaps},       {"ComboBox1", K::Text, kMaps},   {"Edit1", K::Text, kMaps},
-    {"CheckBox1", K::Toggle, kMaps}, {"DateTimePicker1", K::Date, kMaps},
-    {"ComboBox2", K::Text, kMaps},   {"ComboBox3", K::Text, kMaps},   {"ComboBox4", K::Text, kMaps},
-    {"ComboBox5", K::Text, kMaps},   {"ComboBox6", K::Text, kMaps},   {"LabeledEdit2", K::Text, kMaps},
-    {"Memo1", K::Text, kMaps},       {"Edit7", K::Text, kMaps},
-
-    {"Edit8", K::Text, kSounds},     {"Edit9", K::Text, kSounds},     {"ComboBox12", K::Text, kSounds},
-    {"ComboBox9", K::Text, kSounds}, {"ComboBox10", K::Text, kSounds}, {"ComboBox11", K::Text, kSounds},
-    {"Memo6", K::Text, kSounds},     {"Edit11", K::Text, kSounds},
-
-    {"Edit4", K::Text, kModels},     {"Edit5", K::Text, kModels},     {"CheckBox2", K::Toggle, kModels},
-    {"DateTimePicker2", K::Date, kModels}, {"Memo2", K::Text, kModels}, {"Memo5", K::Text, kModels},
-    {"Memo3", K::Text, kModels},
-
-    {"Edit3", K::Text, kTextures},   {"Edit6", K::Text, kTextures},   {"CheckBox3", K::Toggle, kTextures},
-    {"DateTimePicker3", K::Date, kTextures}, {"ComboBox7", K::Text, kTextures},
-    {"ComboBox8", K::Text, kTextures}, {"Memo4", K::Text, kTextures},
-
-    {"Disc1", K::Text, {}},          {"Disc2", K::Text, {}},          {"PageControl1", K::Page, {}},
-    {"FMain", K::Placement, {}},     {"FPreview", K::Placement, {}},
-};
-
-constexpr std::size_t kTabCount = 4;
-
-template <std::size_t N>
-constexpr std::array<std::size_t, N> indices_of(Tab tab) {
-    std::array<std::size_t, N> out{};
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < std::size(kFields); ++i) {
-        if (kFields[i].tab == tab) out[n++] = i;
+constexpr FieldKind kept_kind(Input input) {
+    switch (input) {
+        case Input::DateToggle: return K::Toggle;
+        case Input::DatePicker: return K::Date;
+        default: return K::Text;
     }
-    return out;
 }
 
-constexpr auto kMapFields = indices_of<13>(kMaps);
-constexpr auto kSoundFields = indices_of<8>(kSounds);
-constexpr auto kModelFields = indices_of<7>(kModels);
-constexpr auto kTextureFields = indices_of<7>(kTextures);
-
-struct TabColumns {
-    const char* author;
-    const char* version;
-    const char* memo;
-};
-// The sounds tab names no author and no version.
-constexpr TabColumns kColumns[kTabCount] = {
-    {"Edit2", "Edit1", "Memo1"}, {nullptr, nullptr, "Memo6"}, {"Edit4", "Edit5", "Memo2"}, {"Edit3", "Edit6", "Memo4"},
+// The window's own, after every tab's fields.
+constexpr Field kWindowFields[] = {
+    {"Disc1", K::Text, {}},      {"Disc2", K::Text, {}},         {"PageControl1", K::Page, {}},
+    {"FMain", K::Placement, {}}, {"FPreview", K::Placement, {}},
 };
 
-std::optional<std::size_t> optional_field(const char* name) {
-    if (!name) return std::nullopt;
-    return field_named(name);
+constexpr std::size_t kFieldCount = field_count() + std::size(kWindowFields);
+
+constexpr std::array<Field, kFieldCount> kFields = [] {
+    std::array<Field, kFieldCount> fields{};
+    std::size_t n = 0;
+    for (Tab tab : kTabs) {
+        for (const TabField& field : fields_of(tab)) fields[n++] = {field.control, kept_kind(field.input), tab};
+    }
+    for (const Field& own : kWindowFields) fields[n++] = own;
+    return fields;
+}();
+
+// A tab's fields lie together, in its table's order: its indices are a run of these.
+constexpr std::array<std::size_t, kFieldCount> kIndices = [] {
+    std::array<std::size_t, kFieldCount> indices{};
+    for (std::size_t i = 0; i < kFieldCount; ++i) indices[i] = i;
+    return indices;
+}();
+
+constexpr std::size_t first_index(Tab tab) {
+    std::size_t first = 0;
+    for (Tab before : kTabs) {
+        if (before == tab) break;
+        first += fields_of(before).size();
+    }
+    return first;
+}
+
+std::optional<std::size_t> with_history(Tab tab, history::Meaning meaning) {
+    const auto field = field_with_history(tab, meaning);
+    if (!field) return std::nullopt;
+    return first_index(tab) + *field;
 }
 
 // A decimal this program writes: no sign but a minus, no leading zero, in range.
@@ -137,18 +131,18 @@ std::optional<std::size_t> field_index(std::string_view name) {
 std::size_t field_named(std::string_view name) { return *field_index(name); }
 
 std::span<const std::size_t> tab_fields(Tab tab) {
-    switch (tab) {
-        case Tab::Maps: return kMapFields;
-        case Tab::Sounds: return kSoundFields;
-        case Tab::Models: return kModelFields;
-        case Tab::Textures: return kTextureFields;
-    }
-    return {};
+    return std::span(kIndices).subspan(first_index(tab), fields_of(tab).size());
 }
 
-std::optional<std::size_t> author_field(Tab tab) { return optional_field(kColumns[static_cast<int>(tab)].author); }
-std::optional<std::size_t> version_field(Tab tab) { return optional_field(kColumns[static_cast<int>(tab)].version); }
-std::size_t first_memo_field(Tab tab) { return field_named(kColumns[static_cast<int>(tab)].memo); }
+std::optional<std::size_t> author_field(Tab tab) { return with_history(tab, history::Meaning::Author); }
+std::optional<std::size_t> version_field(Tab tab) { return with_history(tab, history::Meaning::Version); }
+
+std::size_t first_memo_field(Tab tab) {
+    const auto fields = fields_of(tab);
+    const auto memo =
+        std::find_if(fields.begin(), fields.end(), [](const TabField& field) { return field.input == Input::Memo; });
+    return first_index(tab) + static_cast<std::size_t>(memo - fields.begin());
+}
 
 bool is_control_text(std::string_view text) {
     bool after_high_surrogate = false;

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "generators/tab.h"
+#include "tabs/tab.h"
 #include "store/store.h"
 #include "templates/template.h"
 

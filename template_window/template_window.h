@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "form/window_kit.h"
-#include "generators/tab.h"
+#include "tabs/tab.h"
 #include "templates/template.h"
 
 namespace tessivar {

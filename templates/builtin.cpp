@@ -145,20 +145,14 @@ const Builtin& builtin(Tab tab) {
     return textures;
 }
 
-// The snapshot was given by value: its boxes' lines move into the description.
-// The built-ins' one loop writes a few bytes per line: no limit.
-template <class Snapshot>
-Description describe(Tab tab, Snapshot& snapshot) {
-    return std::get<Description>(templates::run(builtin(tab).program, templates::field_values(snapshot, true)));
-}
-
 }  // namespace
 
 const TemplateText& builtin_template(Tab tab) { return builtin(tab).text; }
 
-Description describe_map(MapTab tab) { return describe(Tab::Maps, tab); }
-Description describe_sound(SoundTab tab) { return describe(Tab::Sounds, tab); }
-Description describe_model(ModelTab tab) { return describe(Tab::Models, tab); }
-Description describe_texture(TextureTab tab) { return describe(Tab::Textures, tab); }
+// The values were given by value: their boxes' lines move into the description.
+// The built-ins' one loop writes a few bytes per line: no limit.
+Description describe(TabValues values) {
+    return std::get<Description>(templates::run(builtin(values.tab).program, templates::field_values(values, true)));
+}
 
 }  // namespace tessivar

@@ -1,6 +1,7 @@
-// Each tab's fields as a template names them, and their values in a snapshot.
+// Each tab's fields as a template names them, and their values, read from its table.
 #include <algorithm>
 
+#include "tabs/fields.h"
 #include "templates/program.h"
 
 namespace tessivar::templates {
@@ -8,47 +9,31 @@ namespace {
 
 using enum FieldKind;
 
-constexpr FieldShape map_fields[] = {
-    {"Автор карты", Text},
-    {"Жанр карты", Text},
-    {"Версия", Text},
-    {"Дата", Date},
-    {"Язык", Text},
-    {"Количество игроков", Text},
-    {"Поддержка компьютера", Text},
-    {"Размер игровой зоны", Text},
-    {"Ландшафт", Text},
-    {"Ссылка на скриншот или логотип карты", Text},
-    {"Описание игры, правила", Lines},
-    {"Сайт карты (источник)", Text},
+constexpr FieldKind layout_kind(Input input) {
+    switch (input) {
+        case Input::Memo: return Lines;
+        case Input::DatePicker: return Date;
+        default: return Text;
+    }
+}
+
+struct Shapes {
+    std::array<FieldShape, max_fields> shapes{};
+    std::size_t count = 0;
 };
-constexpr FieldShape sound_fields[] = {
-    {"Название", Text},
-    {"Длительность", Text},
-    {"Тип", Text},
-    {"Формат", Text},
-    {"Битрейд", Text},
-    {"Дискретизация", Text},
-    {"Описание", Lines},
-    {"Сайт звука (источник)", Text},
-};
-constexpr FieldShape model_fields[] = {
-    {"Автор модели", Text},
-    {"Версия", Text},
-    {"Дата", Date},
-    {"Импортируемые текстуры", Lines},
-    {"Ссылки на скриншоты (с новой строки)", Lines},
-    {"Описание модели", Lines},
-};
-constexpr FieldShape texture_fields[] = {
-    {"Автор текстуры", Text},
-    {"Версия", Text},
-    {"Дата", Date},
-    {"Использовать как текстуру", Text},
-    {"Использовать на модель", Text},
-    {"Описание текстуры", Lines},
-};
-static_assert(std::size(map_fields) <= max_fields);
+
+// The fields a layout names, in the tab's order.
+constexpr std::array<Shapes, kTabCount> kShapes = [] {
+    std::array<Shapes, kTabCount> all{};
+    for (Tab tab : kTabs) {
+        Shapes& of_tab = all[index_of(tab)];
+        for (const TabField& field : fields_of(tab)) {
+            if (field.layout_name.empty()) continue;
+            of_tab.shapes[of_tab.count++] = {field.layout_name, layout_kind(field.input)};
+        }
+    }
+    return all;
+}();
 
 FieldValue text(const std::string& value) { return {.text = value, .has = has_text(value)}; }
 
@@ -56,7 +41,6 @@ FieldValue date(bool toggle, const std::string& value) {
     return {.text = toggle ? std::string_view{value} : std::string_view{}, .has = toggle};
 }
 
-// A box given away by the caller (a snapshot taken by value) may be moved from.
 FieldValue box(const tessivar::Lines& lines, bool given_away) {
     return {.text = {},
             .lines = &lines,
@@ -64,43 +48,30 @@ FieldValue box(const tessivar::Lines& lines, bool given_away) {
             .has = !lines.empty()};
 }
 
-FieldValues values(std::initializer_list<FieldValue> in_window_order) {
-    FieldValues values{};
-    std::copy(in_window_order.begin(), in_window_order.end(), values.begin());
-    return values;
-}
-
 }  // namespace
 
 std::span<const FieldShape> field_shapes(Tab tab) {
-    switch (tab) {
-        case Tab::Maps: return map_fields;
-        case Tab::Sounds: return sound_fields;
-        case Tab::Models: return model_fields;
-        case Tab::Textures: break;
+    const Shapes& of_tab = kShapes[index_of(tab)];
+    return std::span(of_tab.shapes).first(of_tab.count);
+}
+
+FieldValues field_values(const TabValues& tab, bool given_away) {
+    const auto fields = fields_of(tab.tab);
+    const auto toggle =
+        std::find_if(fields.begin(), fields.end(), [](const TabField& field) { return field.input == Input::DateToggle; });
+    const bool dated = toggle == fields.end() || tab.values[static_cast<std::size_t>(toggle - fields.begin())].ticked;
+    FieldValues values{};
+    std::size_t named = 0;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i].layout_name.empty()) continue;
+        const TabValue& value = tab.values[i];
+        switch (fields[i].input) {
+            case Input::DatePicker: values[named++] = date(dated, value.text); break;
+            case Input::Memo: values[named++] = box(value.lines, given_away); break;
+            default: values[named++] = text(value.text);
+        }
     }
-    return texture_fields;
-}
-
-FieldValues field_values(const MapTab& t, bool given_away) {
-    return values({text(t.Edit2), text(t.ComboBox1), text(t.Edit1), date(t.CheckBox1, t.DateTimePicker1),
-                   text(t.ComboBox2), text(t.ComboBox3), text(t.ComboBox4), text(t.ComboBox5),
-                   text(t.ComboBox6), text(t.LabeledEdit2), box(t.Memo1, given_away), text(t.Edit7)});
-}
-
-FieldValues field_values(const SoundTab& t, bool given_away) {
-    return values({text(t.Edit8), text(t.Edit9), text(t.ComboBox12), text(t.ComboBox9), text(t.ComboBox10),
-                   text(t.ComboBox11), box(t.Memo6, given_away), text(t.Edit11)});
-}
-
-FieldValues field_values(const ModelTab& t, bool given_away) {
-    return values({text(t.Edit4), text(t.Edit5), date(t.CheckBox2, t.DateTimePicker2),
-                   box(t.Memo2, given_away), box(t.Memo5, given_away), box(t.Memo3, given_away)});
-}
-
-FieldValues field_values(const TextureTab& t, bool given_away) {
-    return values({text(t.Edit3), text(t.Edit6), date(t.CheckBox3, t.DateTimePicker3), text(t.ComboBox7),
-                   text(t.ComboBox8), box(t.Memo4, given_away)});
+    return values;
 }
 
 }  // namespace tessivar::templates

@@ -11,12 +11,13 @@
 #include <variant>
 #include <vector>
 
+#include "tabs/fields.h"
 #include "templates/template.h"
 
 namespace tessivar::templates {
 
 inline constexpr std::size_t max_nesting = 32;
-inline constexpr std::size_t max_fields = 12;  // the maps tab has the most
+inline constexpr std::size_t max_fields = most_layout_fields();
 
 enum class FieldKind : std::uint8_t { Text, Lines, Date };
 
@@ -37,10 +38,8 @@ struct FieldValue {
 };
 using FieldValues = std::array<FieldValue, max_fields>;
 
-FieldValues field_values(const MapTab& tab, bool given_away);
-FieldValues field_values(const SoundTab& tab, bool given_away);
-FieldValues field_values(const ModelTab& tab, bool given_away);
-FieldValues field_values(const TextureTab& tab, bool given_away);
+// Values given away by the caller (taken by value) may be moved from.
+FieldValues field_values(const TabValues& tab, bool given_away);
 
 enum class OpKind : std::uint8_t {
     Text,       // a literal, pool[at, at + size)

@@ -6,13 +6,11 @@
 #include "templates/program.h"
 
 namespace tessivar {
-namespace {
 
-template <class Snapshot>
-Rendered render(Tab tab, const TemplateText& text, const Snapshot& snapshot) {
-    templates::Compiled compiled = templates::compile(tab, text);
+Rendered render_template(const TemplateText& text, const TabValues& values) {
+    templates::Compiled compiled = templates::compile(values.tab, text);
     if (auto* error = std::get_if<TemplateError>(&compiled)) return std::move(*error);
-    auto rendered = templates::run(std::get<templates::Program>(compiled), templates::field_values(snapshot, false),
+    auto rendered = templates::run(std::get<templates::Program>(compiled), templates::field_values(values, false),
                                    templates::output_budget);
     if (auto* over = std::get_if<templates::OverBudget>(&rendered)) {
         const std::string& over_text = over->in_full ? text.full_text : text.short_text;
@@ -21,8 +19,6 @@ Rendered render(Tab tab, const TemplateText& text, const Snapshot& snapshot) {
     }
     return std::get<Description>(std::move(rendered));
 }
-
-}  // namespace
 
 std::vector<std::string_view> template_field_names(Tab tab) {
     std::vector<std::string_view> names;
@@ -34,13 +30,6 @@ std::optional<TemplateError> check_template(Tab tab, const TemplateText& text) {
     templates::Compiled compiled = templates::compile(tab, text);
     if (auto* error = std::get_if<TemplateError>(&compiled)) return std::move(*error);
     return std::nullopt;
-}
-
-Rendered render_template(const TemplateText& text, const MapTab& tab) { return render(Tab::Maps, text, tab); }
-Rendered render_template(const TemplateText& text, const SoundTab& tab) { return render(Tab::Sounds, text, tab); }
-Rendered render_template(const TemplateText& text, const ModelTab& tab) { return render(Tab::Models, text, tab); }
-Rendered render_template(const TemplateText& text, const TextureTab& tab) {
-    return render(Tab::Textures, text, tab);
 }
 
 }  // namespace tessivar

@@ -9,11 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "generators/map.h"
-#include "generators/model.h"
-#include "generators/sound.h"
-#include "generators/tab.h"
-#include "generators/texture.h"
+#include "tabs/values.h"
 
 namespace tessivar {
 
@@ -42,9 +38,10 @@ const TemplateText& builtin_template(Tab tab);
 std::optional<TemplateError> check_template(Tab tab, const TemplateText& text);
 
 using Rendered = std::variant<Description, TemplateError>;
-Rendered render_template(const TemplateText& text, const MapTab& tab);
-Rendered render_template(const TemplateText& text, const SoundTab& tab);
-Rendered render_template(const TemplateText& text, const ModelTab& tab);
-Rendered render_template(const TemplateText& text, const TextureTab& tab);
+Rendered render_template(const TemplateText& text, const TabValues& values);
+
+// What the tab's button writes with the built-in layout. Takes the values by
+// value: the multi-line boxes' lines move into the description.
+Description describe(TabValues values);
 
 }  // namespace tessivar

@@ -16,10 +16,10 @@
 
 #include "app/about_window.h"
 #include "app/application.h"
-#include "form/choice_lists.h"
 #include "form/main_window.h"
 #include "form/main_window_build.h"
 #include "output/win32_text.h"
+#include "tabs/choice_lists.h"
 
 namespace {
 
@@ -127,11 +127,9 @@ private:
     }
 
     void fill_choice_lists() const {
-        const auto lists = choice_lists();
-        const auto boxes = choice_list_boxes();
-        for (std::size_t i = 0; i < boxes.size(); ++i) {
-            HWND box = control_of(boxes[i]);
-            for (std::string_view item : lists[i].items) {
+        for (const ChoiceList& list : choice_lists()) {
+            HWND box = control_of(main_window_row(list.combo)->member);
+            for (std::string_view item : list.items) {
                 SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
             }
         }

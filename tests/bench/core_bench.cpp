@@ -9,10 +9,6 @@
 
 #include "bbcode/post.h"
 #include "bbcode/rtf.h"
-#include "generators/map.h"
-#include "generators/model.h"
-#include "generators/sound.h"
-#include "generators/texture.h"
 #include "output/description.h"
 #include "tests/bench/description_text.h"
 #include "tests/bench/memo_text.h"

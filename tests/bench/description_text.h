@@ -4,7 +4,6 @@
 // links and a white block in every repeat.
 #include <string>
 
-#include "generators/map.h"
 #include "output/description.h"
 #include "tests/bench/memo_text.h"
 #include "tests/host/worked_examples.h"

@@ -10,10 +10,7 @@
 
 #include "../host/expected.h"
 #include "fuzz_checks.h"
-#include "generators/map.h"
-#include "generators/model.h"
-#include "generators/sound.h"
-#include "generators/texture.h"
+#include "tests/host/tab_snapshots.h"
 
 namespace {
 

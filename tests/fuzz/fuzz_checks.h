@@ -9,11 +9,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "generators/map.h"
-#include "generators/model.h"
-#include "generators/sound.h"
-#include "generators/texture.h"
 #include "output/description.h"
+#include "tests/host/tab_snapshots.h"
 
 // An abort, so that libFuzzer keeps the input that broke the rule.
 #define FUZZ_CHECK(condition) \

@@ -146,7 +146,8 @@ void check_small_budget(Tab tab, const TemplateText& text, const Snapshot& snaps
     const templates::Compiled compiled = templates::compile(tab, text);
     const auto* program = std::get_if<templates::Program>(&compiled);
     if (!program) return;
-    const templates::FieldValues values = templates::field_values(snapshot, false);
+    const TabValues tab_values = values_of(snapshot);
+    const templates::FieldValues values = templates::field_values(tab_values, false);
     check_held(*program, text, values, budget);
     std::array<Lines, templates::max_fields> boxes;
     check_held(*program, text, amplified(values, boxes), budget);

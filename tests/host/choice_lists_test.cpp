@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "form/choice_lists.h"
+#include "tabs/choice_lists.h"
 
 namespace tessivar {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "expected.h"
+#include "tests/host/tab_snapshots.h"
 #include "worked_examples.h"
-#include "generators/model.h"
 
 namespace tessivar {
 namespace {

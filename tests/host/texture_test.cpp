@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "expected.h"
+#include "tests/host/tab_snapshots.h"
 #include "worked_examples.h"
-#include "generators/texture.h"
 
 namespace tessivar {
 namespace {

@@ -1,10 +1,7 @@
 #pragma once
 // The worked example of each tab: the same snapshot is generated directly in
 // the pure tests and typed into the real controls in the window tests.
-#include "generators/map.h"
-#include "generators/model.h"
-#include "generators/sound.h"
-#include "generators/texture.h"
+#include "tests/host/tab_snapshots.h"
 
 namespace tessivar::examples {
 

@@ -1,10 +1,7 @@
 #pragma once
 // The four descriptions as they were written before templates: line by line
 // in code. The built-in templates must give the same bytes for any snapshot.
-#include "generators/map.h"
-#include "generators/model.h"
-#include "generators/sound.h"
-#include "generators/texture.h"
+#include "tests/host/tab_snapshots.h"
 
 namespace tessivar::oracle {
 

@@ -4,7 +4,8 @@
 // quick beside a megabyte, and three presses make three journal entries
 // that the journal window finds and opens. A close keeps what the window
 // holds however it was set; under another copy's lock nothing is lost and
-// nothing forbidden is kept; a first start makes no file.
+// nothing forbidden is kept; a first start makes no file. Every field of
+// every tab lives its whole life, from its label to «Очистить».
 #include <windows.h>
 
 #include <commctrl.h>
@@ -23,6 +24,7 @@
 #include "store/histories.h"
 #include "store/kept.h"
 #include "store/schema.h"
+#include "tabs/fields.h"
 #include "tests/host/earlier_versions.h"
 #include "tests/host/temporary_folder.h"
 #include "tests/windows/form_fixture.h"
@@ -581,6 +583,218 @@ TEST(FirstStart, WithNothingKeptMakesNoFileUntilSomethingChanges) {
     auto form = started();
     type_into(form->Edit4, L"Анна");
     EXPECT_TRUE(pump_until([&] { return std::filesystem::exists(empty.path() / "Tessivar.db"); }));
+}
+
+
+// Every field of every tab through its whole life, walked from the window's
+// own rows, so that a control no table names fails too: shown with its
+// label, typed, offered to layouts under its name, offered again by quick
+// fill where it shares a history, found by the journal's search, kept and
+// shown again in a new window, emptied or left by «Очистить». Each failure
+// names its field.
+class FieldLife : public KeptForm {
+protected:
+    struct Field {
+        const ControlRow* row;
+        const TabField* field;  // none: the tab's table lacks it
+        std::string name;
+    };
+
+    static bool is_input(Kind kind) {
+        return kind == Kind::Edit || kind == Kind::Combo || kind == Kind::DropList || kind == Kind::Memo ||
+               kind == Kind::DateToggle || kind == Kind::DatePicker;
+    }
+    static Kind kind_of(Input input) {
+        constexpr Kind kinds[] = {Kind::Edit,       Kind::Combo,      Kind::DropList,
+                                  Kind::Memo,       Kind::DateToggle, Kind::DatePicker};
+        return kinds[static_cast<int>(input)];
+    }
+    static Parent page_of(Tab tab) { return static_cast<Parent>(index_of(tab) + 1); }
+
+    // The inputs on the tab's page, each with its row of the tab's table.
+    static std::vector<Field> fields_on(Tab tab) {
+        std::vector<Field> walked;
+        for (const ControlRow& row : main_window_rows()) {
+            if (row.parent != page_of(tab) || !is_input(row.kind)) continue;
+            const auto table = fields_of(tab);
+            const auto in_table = std::find_if(table.begin(), table.end(), [&](const TabField& f) {
+                return !row.name.empty() && f.control == row.name;
+            });
+            const std::string name = row.name.empty() ? "<unnamed, tab order " + std::to_string(row.tab_order) + ">"
+                                                      : std::string(row.name);
+            walked.push_back({&row, in_table == table.end() ? nullptr : &*in_table, name});
+        }
+        return walked;
+    }
+
+    static const ControlRow* button_on(Tab tab, std::wstring_view caption) {
+        for (const ControlRow& row : main_window_rows()) {
+            if (row.parent == page_of(tab) && row.kind == Kind::Button && row.text == caption) return &row;
+        }
+        return nullptr;
+    }
+    static const ControlRow* label_of(const ControlRow& control) {
+        for (const ControlRow& row : main_window_rows()) {
+            if (row.kind == Kind::Label && row.names == control.member) return &row;
+        }
+        return nullptr;
+    }
+
+    // What the field is given: its own name in it, so that no other value holds it.
+    static std::wstring value_of(const Field& f) {
+        const std::wstring own = L"«" + widen(f.name) + L"»";
+        return f.row->kind == Kind::Memo ? L"первая " + own + L"\r\nвторая " + own + L" ё" : L"значение " + own;
+    }
+
+    HWND control(const TFMain& form, const Field& f) const { return form.*f.row->member; }
+
+    void give_values(TFMain& form, Tab tab) {
+        form.select_page(static_cast<int>(index_of(tab)));
+        pump();
+        for (const Field& f : fields_on(tab)) {
+            HWND box = control(form, f);
+            switch (f.row->kind) {
+                case Kind::DropList:
+                    SendMessageW(box, CB_SETCURSEL, 2, 0);
+                    SendMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), CBN_SELCHANGE),
+                                 reinterpret_cast<LPARAM>(box));
+                    break;
+                case Kind::DatePicker: pick_date(box, 2019, 11, 30); break;
+                case Kind::DateToggle: break;  // ticked, as it starts, for the layouts; unticked at the press
+                default: SetWindowTextW(box, value_of(f).c_str());
+            }
+        }
+    }
+
+    // The typed value's text as the control holds it.
+    std::string expected(const TFMain& form, const Field& f) const {
+        return f.row->kind == Kind::DropList ? text_of(control(form, f)) : narrow(value_of(f));
+    }
+
+    void shown_with_label(const TFMain& form, const Field& f) {
+        if (f.row->kind == Kind::DateToggle) {
+            EXPECT_TRUE(f.row->hint) << "field " << f.name << ": a toggle says what it is in its hint";
+            return;
+        }
+        const ControlRow* label = label_of(*f.row);
+        ASSERT_TRUE(label) << "field " << f.name << " has no label";
+        EXPECT_TRUE(IsWindowVisible(form.*label->member)) << "field " << f.name;
+        EXPECT_EQ(text_of(form.*label->member), narrow(label->text)) << "field " << f.name;
+        const std::string layout_name(f.field->layout_name);
+        if (f.row->kind == Kind::DatePicker) {
+            EXPECT_EQ(layout_name, "Дата") << "field " << f.name;
+        } else {
+            EXPECT_EQ(layout_name + ":", narrow(label->text))
+                << "field " << f.name << ": its layout name is its label's";
+        }
+    }
+
+    void offered_to_layouts(const TFMain& form, Tab tab, const Field& f, bool dated) {
+        if (f.field->layout_name.empty()) return;
+        const std::string field = "{" + std::string(f.field->layout_name) + "}";
+        const Rendered rendered = form.render_tab(tab, {field + "\n", ""});
+        ASSERT_TRUE(std::holds_alternative<Description>(rendered)) << "field " << f.name << " unknown to layouts";
+        const Lines lines = std::get<Description>(rendered).short_lines;
+        if (f.row->kind == Kind::Memo) {
+            EXPECT_EQ(lines, (Lines{"первая «" + f.name + "»", "вторая «" + f.name + "» ё"})) << "field " << f.name;
+        } else if (f.row->kind == Kind::DatePicker) {
+            const bool has_date = !lines.empty() && lines[0].find("2019") != std::string::npos;
+            EXPECT_EQ(has_date, dated) << "field " << f.name << ": the date only while its toggle is ticked";
+        } else {
+            EXPECT_EQ(lines, (Lines{expected(form, f)})) << "field " << f.name;
+        }
+    }
+
+    void offered_by_quick_fill(const TFMain& form, const Field& f) {
+        const std::u16string value = as_units(widen(text_of(control(form, f))));
+        for (history::Meaning meaning : history::kMeanings) {
+            const history::Values kept_values = histories.values(meaning);
+            const bool in_it = std::find(kept_values.begin(), kept_values.end(), value) != kept_values.end();
+            EXPECT_EQ(in_it, f.field->history == meaning)
+                << "field " << f.name << ", history " << static_cast<int>(meaning);
+        }
+    }
+
+    void found_by_the_journal(TFJournal& journal, const Field& f) {
+        const std::wstring own = f.row->kind == Kind::DropList ? L"ТЕМНАЯ ЦИТАДЕЛЬ" : L"«" + widen(f.name) + L"»";
+        type_into(journal.Edit1, own);
+        EXPECT_EQ(journal.shown_count(), 1u) << "field " << f.name << " not found by the journal's search";
+    }
+
+    void kept_and_shown_again(const TFMain& form, const Field& f) {
+        HWND box = control(form, f);
+        switch (f.row->kind) {
+            case Kind::DropList: EXPECT_EQ(SendMessageW(box, CB_GETCURSEL, 0, 0), 2) << "field " << f.name; break;
+            case Kind::DateToggle: EXPECT_FALSE(is_checked(box)) << "field " << f.name; break;
+            case Kind::DatePicker:
+                EXPECT_EQ(date_of(box).wYear, 2019) << "field " << f.name;
+                EXPECT_EQ(date_of(box).wDay, 30) << "field " << f.name;
+                break;
+            default: EXPECT_EQ(text_of(box), expected(form, f)) << "field " << f.name << " not kept";
+        }
+    }
+
+    static std::string state_of(HWND box, Kind kind) {
+        if (kind == Kind::DateToggle) return is_checked(box) ? "ticked" : "unticked";
+        if (kind == Kind::DatePicker) return std::to_string(date_of(box).wYear) + "-" + std::to_string(date_of(box).wDay);
+        return text_of(box);
+    }
+};
+
+TEST_F(FieldLife, EveryFieldOfEveryTabIsShownTypedOfferedFoundKeptAndClearedByItsTable) {
+    {
+        auto form = started();
+        TFJournal journal(*form);
+        form->set_journal(&journal);
+        for (Tab tab : kTabs) {
+            SCOPED_TRACE("tab " + std::to_string(index_of(tab)));
+            for (const TabField& row : fields_of(tab)) {
+                const ControlRow* control = main_window_row(row.control);
+                ASSERT_TRUE(control) << "field " << row.control << " has no control";
+                EXPECT_EQ(control->parent, page_of(tab)) << "field " << row.control;
+                EXPECT_EQ(control->kind, kind_of(row.input)) << "field " << row.control;
+            }
+            give_values(*form, tab);
+            const auto fields = fields_on(tab);
+            for (const Field& f : fields) {
+                ASSERT_TRUE(f.field) << "field " << f.name << " is in no row of its tab's table";
+                shown_with_label(*form, f);
+                offered_to_layouts(*form, tab, f, true);
+            }
+            for (const Field& f : fields) {
+                if (f.row->kind == Kind::DateToggle) click(control(*form, f));
+            }
+            for (const Field& f : fields) offered_to_layouts(*form, tab, f, false);
+            click(form.get()->*button_on(tab, L"Сформировать код")->member);
+            form->Action7Execute();
+            for (const Field& f : fields) {
+                if (f.row->kind != Kind::DateToggle && f.row->kind != Kind::DatePicker) {
+                    offered_by_quick_fill(*form, f);
+                    found_by_the_journal(journal, f);
+                }
+            }
+            type_into(journal.Edit1, L"");
+            SendMessageW(journal.handle(), WM_COMMAND, IDCANCEL, 0);
+        }
+        SendMessageW(form->handle(), WM_CLOSE, 0, 0);
+    }
+    auto form = started();
+    for (Tab tab : kTabs) {
+        SCOPED_TRACE("tab " + std::to_string(index_of(tab)));
+        form->select_page(static_cast<int>(index_of(tab)));
+        const auto fields = fields_on(tab);
+        std::vector<std::string> before;
+        for (const Field& f : fields) {
+            kept_and_shown_again(*form, f);
+            before.push_back(state_of(control(*form, f), f.row->kind));
+        }
+        click(form.get()->*button_on(tab, L"Очистить")->member);
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const Field& f = fields[i];
+            const std::string now = state_of(control(*form, f), f.row->kind);
+            EXPECT_EQ(now, f.field->cleared ? "" : before[i]) << "field " << f.name << " by «Очистить»";
+        }
+    }
 }
 
 }  // namespace

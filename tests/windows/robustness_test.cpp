@@ -6,10 +6,7 @@
 
 #include <cstdio>
 
-#include "generators/map.h"
-#include "generators/model.h"
-#include "generators/sound.h"
-#include "generators/texture.h"
+#include "tests/host/tab_snapshots.h"
 
 namespace tessivar::testing {
 namespace {

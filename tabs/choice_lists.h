@@ -1,82 +1,76 @@
-#include "form/choice_lists.h"
-
-#include <array>
+#pragma once
+// The items of the twelve drop-down lists, in the order the user sees them.
+#include <span>
+#include <string_view>
 
 namespace tessivar {
-namespace {
+
+namespace choices {
 
 // Items are kept character for character as users know them, misspellings and
 // stray parentheses included: the descriptions quote the chosen item verbatim.
 
-constexpr std::string_view genres[] = {
+inline constexpr std::string_view genres[] = {
     "AoS", "AoS: DotA", "Melee", "RPG", "Tower Defence",
     "Arena", "Survival", "Кампания", "Ролик", "Прочее",
 };
 
-constexpr std::string_view languages[] = {
+inline constexpr std::string_view languages[] = {
     "Не имеет значения", "Мультиязычный", "Английский", "Беларусский", "Казахский",
     "Немецкий", "Русский", "Украинский", "Французский",
 };
 
-constexpr std::string_view players[] = {
+inline constexpr std::string_view players[] = {
     "Для просмотра", "Одиночная", "1-2", "1-4", "1-6", "1-8", "1-10", "1-12", "2-4",
     "2-6", "2-8", "2-10", "2-12", "3-6", "3-12", "4-8", "4-12", "6-12",
 };
 
-constexpr std::string_view computer_support[] = {
+inline constexpr std::string_view computer_support[] = {
     "Нет", "Полуавтомат", "Только юниты и нейтиралы", "Имеется",
 };
 
 // The "х" in these is Cyrillic, as typed on a Russian keyboard layout.
-constexpr std::string_view map_sizes[] = {
+inline constexpr std::string_view map_sizes[] = {
     "32х32", "64х64", "96х96", "128х128", "256х256",
 };
 
-constexpr std::string_view landscapes[] = {
+inline constexpr std::string_view landscapes[] = {
     "Ашенваль", "Пустоши", "Темная Цитадель", "Город", "Даларан", "Развалины Даларана",
     "Подземелье (огненное)", "Фелвуд", "Ледяная Корона", "Осенний Лордерон",
     "Летний Лордерон", "Зимний Лордерон", "Нортренд", "Глушь", "Затонувший город",
     "Подземелье (ледяное)", "Деревня", "Осеняя Деревня",
 };
 
-constexpr std::string_view texture_paths[] = {
+inline constexpr std::string_view texture_paths[] = {
     "Textures\\HeroMountainKing.blp", "Textures\\IronRaven.blp",
 };
 
-constexpr std::string_view models[] = {
+inline constexpr std::string_view models[] = {
     "Король гор (Mountain King)", "Смотрящая в ночь (Warden)",
 };
 
-constexpr std::string_view formats[] = {"OGG", "MP3", "MP4", "WMA", "WAV"};
+inline constexpr std::string_view formats[] = {"OGG", "MP3", "MP4", "WMA", "WAV"};
 
-constexpr std::string_view bit_rates[] = {
+inline constexpr std::string_view bit_rates[] = {
     "32 Kbit/s", "64 Kbit/s", "96 Kbit/s", "128 Kbit/s", "160 Kbit/s",
     "192 Kbit/s", "224 Kbit/s", "256 Kbit/s", "320 Kbit/s",
 };
 
-constexpr std::string_view sampling_rates[] = {
+inline constexpr std::string_view sampling_rates[] = {
     "8 000 Hz)", "11 025 Hz", "22 050 Hz", "44 100 Hz", "48 000 Hz", "96 000 Hz", "192 000 Hz",
 };
 
-constexpr std::string_view sound_kinds[] = {"Звук)", "Голос", "Музыка", "Песня"};
+inline constexpr std::string_view sound_kinds[] = {"Звук)", "Голос", "Музыка", "Песня"};
 
-constexpr std::array<ChoiceList, 12> lists{{
-    {"ComboBox1", genres},
-    {"ComboBox2", languages},
-    {"ComboBox3", players},
-    {"ComboBox4", computer_support},
-    {"ComboBox5", map_sizes},
-    {"ComboBox6", landscapes},
-    {"ComboBox7", texture_paths},
-    {"ComboBox8", models},
-    {"ComboBox9", formats},
-    {"ComboBox10", bit_rates},
-    {"ComboBox11", sampling_rates},
-    {"ComboBox12", sound_kinds},
-}};
+}  // namespace choices
 
-}  // namespace
+struct ChoiceList {
+    std::string_view combo;  // the control's name, "ComboBox1" ... "ComboBox12"
+    std::span<const std::string_view> items;  // UTF-8, display order
+};
 
-std::span<const ChoiceList> choice_lists() { return lists; }
+// Every combo box's list, in the order of the controls' numbers; static
+// storage, valid for the program's life.
+std::span<const ChoiceList> choice_lists();
 
 }  // namespace tessivar
