@@ -238,14 +238,12 @@ std::vector<std::int64_t> TFJournal::selected_ids() const {
 void TFJournal::open_selected() {
     int item = ListView_GetNextItem(ListView1, -1, LVNI_SELECTED);
     if (item < 0) item = ListView_GetNextItem(ListView1, -1, LVNI_FOCUSED);
-    store::Store* store = form_.keeping().kept_in();
-    if (item < 0 || !store) return;
+    if (item < 0) return;
     std::optional<store::JournalEntry> entry;
-    store->read([&](store::Database& database) {
+    const bool read = read_kept(form_, [&](store::Database& database) {
         entry = store::journal_entry(database, ids_[shown_[static_cast<std::size_t>(item)]]);
-        return true;
     });
-    if (!entry || !form_.keeping().open(*entry, window_)) return;
+    if (!read || !entry || !form_.keeping().open(*entry, window_)) return;
     reload();  // the form it replaced may have become an entry
 }
 

@@ -46,7 +46,7 @@ public:
     // counts as failed.
     bool step();
     // Steps to the end: whether every step went well.
-    bool run();
+    [[nodiscard]] bool run();
     // For the statement's next use: the rows and the bindings cleared.
     void reset();
     bool failed() const { return failed_ || !statement_; }
@@ -101,7 +101,7 @@ public:
     bool read_only() const;
 
     // Statements without parameters or rows, separated by semicolons.
-    bool exec(std::string_view sql);
+    [[nodiscard]] bool exec(std::string_view sql);
     // Compiled once per call; keep the statement for repeated use.
     Statement prepare(std::string_view sql);
 
@@ -110,7 +110,7 @@ public:
     // true, rolled back otherwise or where the commit fails. False on a
     // read-only connection.
     template <class Body>
-    bool transaction(Body&& body) {
+    [[nodiscard]] bool transaction(Body&& body) {
         if (read_only() || !exec("BEGIN IMMEDIATE")) return false;
         if (body() && exec("COMMIT")) return true;
         roll_back();

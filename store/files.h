@@ -13,6 +13,6 @@ Entry entry_at(const std::string& path);
 void make_parent_folders(const std::string& path);
 
 // Whether `from` now lies at `to`; never over an existing entry.
-bool rename(const std::string& from, const std::string& to);
+[[nodiscard]] bool rename(const std::string& from, const std::string& to);
 
 }  // namespace tessivar::store::files

@@ -75,47 +75,83 @@ bool take_over(Database& database, const Imported& imported) {
     });
 }
 
+namespace {
+
+// The change on `values`: whether it changed them.
+bool apply(history::Values& values, history::Meaning meaning, std::u16string_view value, bool remembered,
+           history::Meaning changed) {
+    if (meaning != changed) return false;
+    if (!remembered) return history::forget(values, value);
+    history::remember(values, value);
+    return true;
+}
+
+}  // namespace
+
+StoreHistories::~StoreHistories() {
+    store_.attempt_now();
+    write_held();
+}
+
 // The file is made at the first look, so that the registry's values are
 // taken over before anything is offered.
 history::Values StoreHistories::values(Meaning meaning) {
     store_.make();
+    write_held();
     history::Values values;
-    store_.read([&](Database& database) {
-        values = stored_history(database, meaning);
-        return true;
-    });
+    if (!store_.read([&](Database& database) {
+            values = stored_history(database, meaning);
+            return true;
+        })) {
+        values.clear();  // the file offers nothing; what is held, still
+    }
+    for (const Change& change : held_) apply(values, change.meaning, change.value, change.remembered, meaning);
     return values;
 }
 
 void StoreHistories::record(Meaning meaning, std::u16string_view value) {
     if (!remembering()) return;
-    store_.write([&](Database& database) {
-        history::Values values = stored_history(database, meaning);
-        history::remember(values, value);
-        return store_history(database, meaning, values);
-    });
+    held_.push_back({meaning, std::u16string(value), true});
+    write_held();
 }
 
 void StoreHistories::forget(Meaning meaning, std::u16string_view value) {
-    store_.write([&](Database& database) {
-        history::Values values = stored_history(database, meaning);
-        return !history::forget(values, value) || store_history(database, meaning, values);
+    held_.push_back({meaning, std::u16string(value), false});
+    write_held();
+}
+
+// Each list read again inside the transaction, so that another copy's
+// values stay.
+bool StoreHistories::write_held() {
+    if (held_.empty()) return true;
+    const bool written = store_.write([&](Database& database) {
+        for (const Change& change : held_) {
+            history::Values values = stored_history(database, change.meaning);
+            if (apply(values, change.meaning, change.value, change.remembered, change.meaning) &&
+                !store_history(database, change.meaning, values)) {
+                return false;
+            }
+        }
+        return true;
     });
+    if (written) held_.clear();
+    return written;
 }
 
 // On unless the user turned it off: any other stored text counts as none.
 bool StoreHistories::remembering() {
     if (unsaved_) return *unsaved_;
     bool on = true;
-    store_.read([&](Database& database) {
+    const bool read = store_.read([&](Database& database) {
         on = setting(database, kRememberingSetting) != "0";
         return true;
     });
-    return on;
+    return !read || on;
 }
 
 bool StoreHistories::set_remembering(bool on) {
     unsaved_ = on;
+    if (!on) held_.clear();  // forgotten with the rest
     if (!store_.write_now([&](Database& database) { return store_remembering(database, on); })) return false;
     unsaved_.reset();
     return true;

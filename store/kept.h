@@ -18,8 +18,8 @@ namespace tessivar::store {
 // written reads as absent.
 snapshot::Snapshot read_kept_form(Database& database);
 // The `fields` of `form`.
-bool keep_form(Database& database, const snapshot::Snapshot& form, std::span<const std::size_t> fields);
-bool forget_kept_form(Database& database);
+[[nodiscard]] bool keep_form(Database& database, const snapshot::Snapshot& form, std::span<const std::size_t> fields);
+[[nodiscard]] bool forget_kept_form(Database& database);
 
 // A journal entry as its list shows it; the descriptions are read on opening.
 struct JournalRow {
@@ -46,7 +46,7 @@ struct NewEntry {
 // newest one's fields and descriptions only moves its time (a press makes it
 // pressed). Descriptions a press did not write, hand edits of the panes
 // kept as they stood, are never written over.
-bool add_to_journal(Database& database, const NewEntry& entry);
+[[nodiscard]] bool add_to_journal(Database& database, const NewEntry& entry);
 // Whether any entry of the tab holds exactly these fields and descriptions.
 bool in_journal(Database& database, const NewEntry& entry);
 // Every entry's id, newest first, read from an index of times alone: the
@@ -62,6 +62,6 @@ std::vector<std::optional<JournalRow>> journal_rows(Database& database, std::spa
 std::vector<std::int64_t> journal_matching(Database& database, std::span<const std::int64_t> ids,
                                            std::string_view folded);
 std::optional<JournalEntry> journal_entry(Database& database, std::int64_t id);
-bool remove_from_journal(Database& database, std::span<const std::int64_t> ids);
+[[nodiscard]] bool remove_from_journal(Database& database, std::span<const std::int64_t> ids);
 
 }  // namespace tessivar::store

@@ -17,6 +17,21 @@ std::string padded(long long number, int digits) {
 
 bool spoilt(Result result) { return result == Result::Corrupt || result == Result::NotADatabase; }
 
+// The file and its journals moved together, or none of them: a new file
+// must never take the old one's log for its own.
+bool move_with_companions(const std::string& from, const std::string& to) {
+    constexpr const char* kCompanions[] = {"", "-journal", "-wal", "-shm"};
+    for (std::size_t moved = 0; moved < std::size(kCompanions); ++moved) {
+        const std::string companion = kCompanions[moved];
+        if (files::entry_at(from + companion) == files::Entry::None || files::rename(from + companion, to + companion)) {
+            continue;
+        }
+        while (moved-- > 0) static_cast<void>(files::rename(to + kCompanions[moved], from + kCompanions[moved]));
+        return false;
+    }
+    return true;
+}
+
 // Another connection's lock. A file that is there but cannot be opened at
 // all is most often lent to another program for a moment, too.
 bool passing(Result result) { return result == Result::Busy || result == Result::Locked; }
@@ -120,7 +135,9 @@ void Store::take_for_writing(const std::string& salvage_from) {
         (database_.last_result() == Result::CannotOpen || database_.last_result() == Result::ReadOnly)) {
         return hold_read_only(Fault::ReadOnly);
     }
-    if (options_.flush_each_commit) database_.exec("PRAGMA synchronous = FULL");
+    if (options_.flush_each_commit && !database_.exec("PRAGMA synchronous = FULL")) {
+        return fail(Fault::Unreadable);  // a file on a stick is not kept without its flushes
+    }
     state_ = State::Open;
     writable_ = true;
     database_.clear_failure();
@@ -169,8 +186,7 @@ void Store::put_aside_and_start_again() {
     for (int n = 2; files::entry_at(aside) != files::Entry::None; ++n) {
         aside = aside_name(path_, now) + "-" + std::to_string(n);
     }
-    if (!files::rename(path_, aside)) return wait();
-    for (const char* companion : {"-journal", "-wal", "-shm"}) files::rename(path_ + companion, aside + companion);
+    if (!move_with_companions(path_, aside)) return wait();
     aside_ = aside.substr(aside.find_last_of("\\/") + 1);
     database_ = Database::open(path_, Database::Mode::ReadWrite, options_.vfs);
     const Migration migration = database_ ? migrate(database_) : Migration::Failed;
@@ -196,14 +212,15 @@ void Store::salvage(const std::string& aside) {
             if (!columns.bind(1, std::string_view(table)).step() || !columns.is_text(0)) continue;
             const std::string names = columns.text(0);
             columns = {};
-            database_.transaction([&] {
+            // A table that fails here stays only in the file put aside.
+            static_cast<void>(database_.transaction([&] {
                 return database_.exec("INSERT INTO main." + std::string(table) + "(" + names + ") SELECT " + names +
                                       " FROM spoilt." + table);
-            });
+            }));
         }
     }
     attach = {};
-    database_.exec("DETACH DATABASE spoilt");
+    static_cast<void>(database_.exec("DETACH DATABASE spoilt"));  // fails only where nothing was attached
     database_.clear_failure();
 }
 

@@ -74,18 +74,18 @@ public:
     // `body` on the connection to read from: false when there is nothing to
     // read (no file yet, one held by another program, one that cannot be
     // read) or `body` failed. A spoilt file found on the way is put aside.
-    bool read(const std::function<bool(Database&)>& body);
+    [[nodiscard]] bool read(const std::function<bool(Database&)>& body);
     // `body` in one short write transaction, the file (and its folder) made
     // on first need: whether it was committed. False while `waiting()` means
     // "try again later": nothing of it was written, and a later write that
     // goes through keeps it only if it writes it again (the caller keeps what
     // is unsaved). A lasting failure (a full disk, a read-only file) ends
     // keeping for this run and is told once.
-    bool write(const std::function<bool(Database&)>& body);
+    [[nodiscard]] bool write(const std::function<bool(Database&)>& body);
     // A write the user asked for in person (opening an entry, Delete, the
     // switch, a layout's rename): tried on the file at once, whatever wait a
     // refused save began, so that a lock gone is not taken for a lock held.
-    bool write_now(const std::function<bool(Database&)>& body) {
+    [[nodiscard]] bool write_now(const std::function<bool(Database&)>& body) {
         attempt_now();
         return write(body);
     }

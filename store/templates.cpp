@@ -59,7 +59,7 @@ std::optional<std::string> template_name_problem(std::string_view name, const st
 // Only names the program would have written are listed.
 std::vector<std::string> TemplateStore::names(Tab tab) const {
     std::vector<std::string> result;
-    file_.read([&](Database& database) {
+    const bool read = file_.read([&](Database& database) {
         Statement read = database.prepare("SELECT name FROM templates WHERE tab = ? ORDER BY name");
         read.bind(1, number(tab));
         while (read.step()) {
@@ -67,15 +67,17 @@ std::vector<std::string> TemplateStore::names(Tab tab) const {
         }
         return !read.failed();
     });
+    if (!read) return {};
     return result;
 }
 
 std::optional<TemplateText> TemplateStore::find(Tab tab, std::string_view name) const {
     std::optional<TemplateText> found;
-    file_.read([&](Database& database) {
+    const bool read = file_.read([&](Database& database) {
         found = find_in(database, tab, name);
         return true;
     });
+    if (!read) return {};
     return found;
 }
 
@@ -136,11 +138,12 @@ TemplateWrite TemplateStore::remove(Tab tab, std::string_view name) {
 
 std::string TemplateStore::in_use(Tab tab) const {
     std::string name;
-    file_.read([&](Database& database) {
+    const bool read = file_.read([&](Database& database) {
         const std::optional<std::string> setting = setting_in(database, tab);
         if (setting && find_in(database, tab, *setting)) name = *setting;
         return true;
     });
+    if (!read) return {};
     return name;
 }
 
@@ -153,10 +156,11 @@ TemplateWrite TemplateStore::use(Tab tab, std::string_view name) {
 
 std::optional<TemplateText> TemplateStore::in_use_text(Tab tab) const {
     std::optional<TemplateText> text;
-    file_.read([&](Database& database) {
+    const bool read = file_.read([&](Database& database) {
         if (const std::optional<std::string> setting = setting_in(database, tab)) text = find_in(database, tab, *setting);
         return true;
     });
+    if (!read) return {};
     return text;
 }
 

@@ -38,27 +38,27 @@ public:
     std::vector<std::string> names(Tab tab) const;
     std::optional<TemplateText> find(Tab tab, std::string_view name) const;
 
-    TemplateWrite add(Tab tab, std::string_view name, const TemplateText& text);
+    [[nodiscard]] TemplateWrite add(Tab tab, std::string_view name, const TemplateText& text);
     // Gone where `from` is no longer there: nothing is renamed.
-    TemplateWrite rename(Tab tab, std::string_view from, std::string_view to);
+    [[nodiscard]] TemplateWrite rename(Tab tab, std::string_view from, std::string_view to);
     // Made again where it is gone: what the user typed under the name they
     // see is kept, whatever another copy did with the template meanwhile.
-    TemplateWrite save(Tab tab, std::string_view name, const TemplateText& text);
+    [[nodiscard]] TemplateWrite save(Tab tab, std::string_view name, const TemplateText& text);
     // Done also where it was gone already: it is not there, as asked.
-    TemplateWrite remove(Tab tab, std::string_view name);
+    [[nodiscard]] TemplateWrite remove(Tab tab, std::string_view name);
 
     // The name of the template the tab's press writes with; empty, the
     // built-in one. A name whose template is gone reads as the built-in one.
     std::string in_use(Tab tab) const;
     // Gone where the template is not there: the press would not write with it.
-    TemplateWrite use(Tab tab, std::string_view name);
+    [[nodiscard]] TemplateWrite use(Tab tab, std::string_view name);
     // The user's template the tab's press writes with; none, the built-in one.
     std::optional<TemplateText> in_use_text(Tab tab) const;
 
 private:
     // `body` in one transaction, committed only where it gives Done.
     // `at_once`: asked for in person, not a save of typing, which waits out a lock.
-    TemplateWrite write(const std::function<TemplateWrite(store::Database&)>& body, bool at_once = true);
+    [[nodiscard]] TemplateWrite write(const std::function<TemplateWrite(store::Database&)>& body, bool at_once = true);
 
     store::Store& file_;
 };

@@ -202,5 +202,45 @@ TEST_F(RememberingSwitch, ReadMakesNoFileAndOffUnderALockHoldsForTheRunUntilTheF
     EXPECT_TRUE(StoreHistories(store).remembering());
 }
 
+// What quick fill records or forgets under another copy's lock is held and
+// offered meanwhile, written at the next change or look once the lock goes,
+// or at exit; what the switch forgets goes with the rest.
+TEST_F(RememberingSwitch, AHistoryChangeTheFileRefusesIsHeldOfferedAndWrittenLater) {
+    Store store(folder.file("Tessivar.db"));
+    using history::Meaning;
+    {
+        StoreHistories histories(store);
+        histories.record(Meaning::Author, u"Анна");
+        Database another_copy = Database::open(folder.file("Tessivar.db"), Database::Mode::ReadWrite);
+        ASSERT_TRUE(another_copy.exec("BEGIN IMMEDIATE"));
+        histories.record(Meaning::Author, u"Борис");
+        histories.forget(Meaning::Author, u"Анна");
+        histories.record(Meaning::Site, u"сайт");
+        EXPECT_EQ(stored_history(database, Meaning::Author), history::Values{u"Анна"});
+        EXPECT_EQ(histories.values(Meaning::Author), history::Values{u"Борис"});
+        ASSERT_TRUE(another_copy.exec("COMMIT"));
+        store.attempt_now();
+        EXPECT_EQ(histories.values(Meaning::Author), history::Values{u"Борис"});
+        EXPECT_EQ(stored_history(database, Meaning::Author), history::Values{u"Борис"});
+        EXPECT_EQ(stored_history(database, Meaning::Site), history::Values{u"сайт"});
+
+        ASSERT_TRUE(another_copy.exec("BEGIN IMMEDIATE"));
+        histories.record(Meaning::Author, u"Вера");
+        ASSERT_TRUE(another_copy.exec("COMMIT"));
+    }  // the exit
+    EXPECT_EQ(stored_history(database, Meaning::Author), (history::Values{u"Вера", u"Борис"}));
+
+    StoreHistories histories(store);
+    Database another_copy = Database::open(folder.file("Tessivar.db"), Database::Mode::ReadWrite);
+    ASSERT_TRUE(another_copy.exec("BEGIN IMMEDIATE"));
+    histories.record(Meaning::Author, u"Глеб");
+    EXPECT_FALSE(histories.set_remembering(false));
+    ASSERT_TRUE(another_copy.exec("COMMIT"));
+    store.attempt_now();
+    EXPECT_TRUE(histories.set_remembering(false));
+    EXPECT_TRUE(histories.values(Meaning::Author).empty());
+    EXPECT_TRUE(stored_history(database, Meaning::Author).empty());
+}
+
 }  // namespace
 }  // namespace tessivar::store

@@ -244,12 +244,12 @@ bool put_through(Store& store, const std::string& value) {
 }
 
 std::string read_through(Store& store) {
-    std::string value = "<nothing>";
-    store.read([&](Database& database) {
+    std::string value;
+    const bool read = store.read([&](Database& database) {
         value = setting(database, "name");
         return true;
     });
-    return value;
+    return read ? value : "<nothing>";
 }
 
 TEST(StoreNames, SpoiltFilesAreNamedByTheirUtcTime) {
@@ -270,11 +270,11 @@ TEST_F(StoreTest, AFileThatIsNotThereIsMadeOnlyAtTheFirstWriteInAFolderMadeThen)
     EXPECT_EQ(read_through(store), "Пётр");
     EXPECT_TRUE(told.faults.empty());
     std::string mode;
-    store.read([&](Database& database) {
+    EXPECT_TRUE(store.read([&](Database& database) {
         Statement journal = database.prepare("PRAGMA journal_mode");
         mode = journal.step() ? journal.text(0) : "";
         return true;
-    });
+    }));
     EXPECT_EQ(mode, "wal");  // a commit waits for no disk
     Store next_run(deep);
     next_run.open_existing();
@@ -661,14 +661,14 @@ TEST_F(StoreTest, ASpoiltFileHasEveryTableThatStillReadsCopiedToTheNewOne) {
     EXPECT_TRUE(written_at_once);  // the new file takes writes as it is told
     EXPECT_EQ(store.fault(), Fault::PutAside);
     EXPECT_EQ(read_through(store), "из памяти");
-    store.read([&](Database& database) {
+    EXPECT_TRUE(store.read([&](Database& database) {
         EXPECT_EQ(read_kept_form(database).values[author[0]], "Пётр");
         EXPECT_EQ(stored_history(database, history::Meaning::Site), history::Values{u"сайт"});
         Statement journal = database.prepare("SELECT count(*) FROM journal");
         EXPECT_TRUE(journal.step());
         EXPECT_EQ(journal.integer(0), 0);  // it did not read: it is only in the file put aside
         return true;
-    });
+    }));
     EXPECT_EQ(TemplateStore(store).find(Tab::Maps, "Своё"), (TemplateText{"кратко", "полно"}));
     std::string aside;
     for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
