@@ -454,6 +454,10 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
                 step();
                 return 0;
             }
+            if (wparam == kPictureSettleTimer) {
+                pictures_in_place_->settled();
+                return 0;
+            }
             if (wparam != kFollowTimer) break;
             KillTimer(window_, kFollowTimer);
             timer_pending_ = false;

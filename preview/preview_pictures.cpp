@@ -3,6 +3,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "preview/rich_edit_picture.h"
 #include "form/window_kit.h"
@@ -53,19 +54,45 @@ void PreviewPictures::rendered(HWND rich_edit, std::span<const bbcode::Span> pla
             wanted.push_back(placeholder.address);
         }
     }
+    standing_.clear();
+    KillTimer(window_, kPictureSettleTimer);
+    const bool follows = std::exchange(following_, true);
     if (!loader_ && wanted.empty()) return;  // no picture yet: WinHTTP stays unloaded
-    loader().keep_only(wanted);
-    for (const std::string& address : wanted) loader_->load(address, max_width_);
+    if (!follows) return fetch(wanted);
+    if (loader_) loader_->keep_only(wanted);  // what loads already and stays goes on
+    standing_ = std::move(wanted);
+    if (!standing_.empty()) SetTimer(window_, kPictureSettleTimer, kPictureSettleMs, nullptr);
+}
+
+void PreviewPictures::settled() {
+    KillTimer(window_, kPictureSettleTimer);
+    fetch(std::exchange(standing_, {}));
+}
+
+void PreviewPictures::fetch(const std::vector<std::string>& addresses) {
+    loader().keep_only(addresses);
+    for (const std::string& address : addresses) loader_->load(address, max_width_);
 }
 
 void PreviewPictures::cancel() {
+    KillTimer(window_, kPictureSettleTimer);
+    standing_.clear();
+    following_ = false;
     if (loader_) loader_->keep_only({});
+}
+
+bool PreviewPictures::shown_now(const std::string& address) const {
+    return std::any_of(placeholders_.begin(), placeholders_.end(),
+                       [&](const Placeholder& p) { return p.address == address; });
 }
 
 void PreviewPictures::arrived(LPARAM lparam) {
     const auto result = take_picture_result(lparam);
     if (is_out_of_room(*result) && make_room_for(result->address)) return;
     if (!is_out_of_room(*result)) known_[result->address] = *result;
+    if (known_.size() > kRememberedAddresses) {
+        std::erase_if(known_, [&](const auto& entry) { return !shown_now(entry.first); });
+    }
     const auto waiting = [&](const Placeholder& p) { return !p.done && p.address == result->address; };
     if (!rich_edit_ || std::none_of(placeholders_.begin(), placeholders_.end(), waiting)) return;
 
@@ -113,10 +140,8 @@ void PreviewPictures::add_note(const Placeholder& placeholder, const std::wstrin
 // Out of room: the pictures fetched for earlier renderings and not shown now
 // make way, and this one is fetched once more.
 bool PreviewPictures::make_room_for(const std::string& address) {
+    if (loaded_again_.size() >= kRememberedAddresses) loaded_again_.clear();
     if (!loaded_again_.insert(address).second) return false;
-    const auto shown_now = [&](const std::string& a) {
-        return std::any_of(placeholders_.begin(), placeholders_.end(), [&](const Placeholder& p) { return p.address == a; });
-    };
     const auto erased = std::erase_if(known_, [&](const auto& entry) { return entry.second.picture && !shown_now(entry.first); });
     if (erased == 0) return false;
     loader().load(address, max_width_);

@@ -19,8 +19,16 @@
 
 namespace tessivar {
 
+// What a run remembers of the addresses no longer shown: a post typed and
+// retyped all day holds no more.
+inline constexpr std::size_t kRememberedAddresses = 256;
 // Posted to the preview window with a PictureResult.
 inline constexpr UINT kPictureArrived = WM_APP + 17;
+// Set on the preview window: a new address in a rendering that followed a
+// change is fetched once it has stood this long, so that an address being
+// typed is never fetched half typed.
+inline constexpr UINT_PTR kPictureSettleTimer = 3;
+inline constexpr UINT kPictureSettleMs = 1000;
 
 class PreviewPictures {
 public:
@@ -34,6 +42,8 @@ public:
     // placeholders; pictures are shown at most `max_width` pixels wide at `dpi`.
     // Loads that no longer appear are cancelled.
     void rendered(HWND rich_edit, std::span<const bbcode::Span> placeholders, std::uint32_t max_width, int dpi);
+    // kPictureSettleTimer's: the addresses that stood are fetched.
+    void settled();
     // A kPictureArrived message's lparam.
     void arrived(LPARAM lparam);
     // Nothing more is shown: every load is cancelled.
@@ -53,6 +63,8 @@ private:
     void show(Placeholder& placeholder, const PictureResult& outcome);
     void add_note(const Placeholder& placeholder, const std::wstring& note);
     bool make_room_for(const std::string& address);
+    void fetch(const std::vector<std::string>& addresses);
+    bool shown_now(const std::string& address) const;
     PictureLoader& loader();
 
     HWND window_;
@@ -63,6 +75,9 @@ private:
     int dpi_ = 96;
     std::vector<Placeholder> placeholders_;
     pictures::TextShifts shifts_;
+    std::vector<std::string> standing_;  // to fetch once they have stood
+    bool following_ = false;              // since the first rendering of a showing
+    // Each at most kRememberedAddresses, beyond those shown now.
     std::unordered_map<std::string, PictureResult> known_;
     std::set<std::string> loaded_again_;  // once each, after room was made
 };

@@ -95,5 +95,26 @@ TEST_F(PreviewPicturesTest, AMapsPressShowsItsScreenshotCentredAndEveryFailureIt
     EXPECT_EQ(site.requests().size(), fetched);
 }
 
+// An address typed key by key while the preview follows is fetched once it
+// stands, never half typed; one that stays gone from the post is not fetched.
+TEST_F(PreviewPicturesTest, AnAddressBeingTypedIsFetchedOnlyOnceItStands) {
+    open_preview();
+    const std::string whole = site.address("/green.jpg");
+    const std::size_t path_at = whole.size() - std::string("/green.jpg").size();
+    for (std::size_t length = path_at + 2; length <= whole.size(); ++length) {
+        const HWND before = shown();
+        type(form->Disc1, "[img]" + whole.substr(0, length) + "[/img]");
+        preview->follow();
+        ASSERT_TRUE(pump_until([&] { return shown() != before && !preview->rendering(); })) << length;
+    }
+    EXPECT_TRUE(pump_until([&] { return !shows(L"Картинка: " + widen(whole)); })) << narrow(text());
+    std::vector<std::string> asked;
+    for (const std::string& head : site.requests()) {
+        const std::size_t from = head.find(' ') + 1;
+        asked.push_back(head.substr(from, head.find(' ', from) - from));
+    }
+    EXPECT_EQ(asked, std::vector<std::string>{"/green.jpg"});
+}
+
 }  // namespace
 }  // namespace tessivar::testing
