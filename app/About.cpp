@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "app/about_window.h"
-#include "app/application.h"
+#include "win32/dialog_keys.h"
 
 namespace tessivar {
 namespace {
@@ -49,6 +49,16 @@ TFAbout::TFAbout(HWND owner) {
                     outer.cx, outer.cy, owner, nullptr, instance(), this);
     font_ = create_ui_font(kFormFace, dpi);
     create_memo();
+}
+
+void TFAbout::attach(HWND window) {
+    window_ = window;
+    take_dialog_keys(window);
+}
+
+void TFAbout::detach() {
+    let_go_dialog_keys(window_);
+    window_ = nullptr;
 }
 
 TFAbout::~TFAbout() {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 
 namespace tessivar {
 
@@ -27,8 +27,8 @@ public:
 private:
     template <class>
     friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
-    void attach(HWND window) { window_ = window; }
-    void detach() { window_ = nullptr; }
+    void attach(HWND window);
+    void detach();
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
     void create_memo();
     Bounds lay_out_memo();

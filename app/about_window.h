@@ -3,7 +3,7 @@
 // text. Shared with the start-up bench, which builds the same window bare.
 #include <windows.h>
 
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 
 namespace tessivar {
 

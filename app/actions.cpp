@@ -5,11 +5,11 @@
 
 #include "app/About.h"
 #include "preview/preview.h"
-#include "app/shell.h"
+#include "win32/browser.h"
 #include "journal/journal_window.h"
 #include "template_window/template_window.h"
 #include "form/main_window.h"
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 #include "output/links.h"
 #include "output/win32_text.h"
 

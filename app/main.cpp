@@ -9,7 +9,7 @@
 #include "journal/journal_window.h"
 #include "preview/preview.h"
 #include "form/main_window.h"
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 #include "output/win32_text.h"
 #include "store/histories.h"
 #include "store/location.h"

@@ -2,7 +2,7 @@
 // One row of a window definition: what a form designer stores for a control.
 #include <windows.h>
 
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 
 namespace tessivar {
 

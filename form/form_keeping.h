@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "form/window_kit.h"
+#include "win32/messages.h"
+#include "win32/window_kit.h"
 #include "generators/tab.h"
 #include "history/histories.h"
 #include "snapshot/form_state.h"

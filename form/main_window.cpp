@@ -8,6 +8,8 @@
 #include "form/main_window_build.h"
 #include "form/menu_bar.h"
 #include "template_window/template_window.h"
+#include "win32/dialog_keys.h"
+#include "win32/messages.h"
 
 namespace tessivar {
 namespace {
@@ -166,6 +168,16 @@ TFMain::TFMain(HWND owner, std::span<const MenuTitle> menu) : menu_(menu) {
                     nullptr, instance(), this);
     build();
     FormCreate();
+}
+
+void TFMain::attach(HWND window) {
+    window_ = window;
+    take_dialog_keys(window, page_keys());
+}
+
+void TFMain::detach() {
+    let_go_dialog_keys(window_);
+    window_ = nullptr;
 }
 
 TFMain::~TFMain() {

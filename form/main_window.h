@@ -11,7 +11,7 @@
 #include "form/form_keeping.h"
 #include "form/menu_bar.h"
 #include "form/quick_fill.h"
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 #include "generators/map.h"
 #include "generators/model.h"
 #include "generators/sound.h"
@@ -117,8 +117,8 @@ public:
 private:
     template <class>
     friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
-    void attach(HWND window) { window_ = window; }
-    void detach() { window_ = nullptr; }
+    void attach(HWND window);
+    void detach();
     static LRESULT CALLBACK page_proc(HWND, UINT, WPARAM, LPARAM);
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_page_message(HWND page, UINT message, WPARAM wparam, LPARAM lparam);

@@ -7,7 +7,8 @@
 #include <functional>
 
 #include "form/main_window.h"
-#include "form/window_kit.h"
+#include "win32/dialog_keys.h"
+#include "win32/window_kit.h"
 #include "output/win32_text.h"
 #include "snapshot/journal_fields.h"
 
@@ -61,6 +62,16 @@ bool read_kept(TFMain& form, const std::function<void(store::Database&)>& body) 
 constexpr std::size_t kRememberedSearches = 64;
 
 }  // namespace
+
+void TFJournal::attach(HWND window) {
+    window_ = window;
+    take_dialog_keys(window);
+}
+
+void TFJournal::detach() {
+    let_go_dialog_keys(window_);
+    window_ = nullptr;
+}
 
 TFJournal::~TFJournal() {
     if (window_) DestroyWindow(window_);

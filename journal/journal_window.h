@@ -42,8 +42,8 @@ public:
 private:
     template <class>
     friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
-    void attach(HWND window) { window_ = window; }
-    void detach() { window_ = nullptr; }
+    void attach(HWND window);
+    void detach();
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
     bool create();
     void take_density(int dpi);

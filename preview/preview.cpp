@@ -8,7 +8,8 @@
 #include <chrono>
 #include <utility>
 
-#include "app/shell.h"
+#include "win32/browser.h"
+#include "win32/messages.h"
 #include "bbcode/pane_head.h"
 #include "bbcode/post.h"
 #include "output/win32_text.h"
@@ -19,8 +20,6 @@ namespace {
 
 constexpr UINT_PTR kFollowTimer = 1;
 constexpr UINT_PTR kStepTimer = 2;
-constexpr UINT kRenderStep = WM_APP + 18;
-constexpr UINT kRetire = WM_APP + 19;  // a control no longer shown, to be destroyed
 constexpr int kPostMargin = 6;
 constexpr DWORD kPreviewStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 

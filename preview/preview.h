@@ -10,7 +10,7 @@
 
 #include "preview/preview_pictures.h"
 #include "bbcode/rtf.h"
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 
 namespace tessivar {
 

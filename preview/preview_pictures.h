@@ -16,11 +16,9 @@
 #include "preview/picture_loader.h"
 #include "bbcode/rtf.h"
 #include "pictures/text_shifts.h"
+#include "win32/messages.h"
 
 namespace tessivar {
-
-// Posted to the preview window with a PictureResult.
-inline constexpr UINT kPictureArrived = WM_APP + 17;
 
 class PreviewPictures {
 public:

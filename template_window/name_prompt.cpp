@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/application.h"
-#include "form/window_kit.h"
+#include "win32/dialog_keys.h"
+#include "win32/window_kit.h"
 #include "output/win32_text.h"
 
 namespace tessivar {
@@ -56,8 +56,14 @@ public:
     }
 
     // For object_window_procedure: the class is this file's own.
-    void attach(HWND window) { window_ = window; }
-    void detach() { window_ = nullptr; }
+    void attach(HWND window) {
+        window_ = window;
+        take_dialog_keys(window);
+    }
+    void detach() {
+        let_go_dialog_keys(window_);
+        window_ = nullptr;
+    }
 
 private:
     HWND add(const wchar_t* window_class, const wchar_t* text, DWORD style, DWORD ex_style, Bounds b) {

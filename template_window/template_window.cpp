@@ -12,6 +12,7 @@
 #include "template_window/file_dialogs.h"
 #include "template_window/name_prompt.h"
 #include "templates/template_file.h"
+#include "win32/dialog_keys.h"
 
 namespace tessivar {
 namespace {
@@ -118,11 +119,17 @@ std::wstring unwritten_text(TemplateWrite outcome, const std::string& name) {
 
 }  // namespace
 
-std::string template_error_text(const TemplateError& error) {
-    return (error.in_full ? "Полное описание. " : "Краткое описание. ") + error.message;
+TFTemplates::TFTemplates(TFMain& main, TemplateStore* store) : main_(main), store_(store) {}
+
+void TFTemplates::attach(HWND window) {
+    window_ = window;
+    take_dialog_keys(window);
 }
 
-TFTemplates::TFTemplates(TFMain& main, TemplateStore* store) : main_(main), store_(store) {}
+void TFTemplates::detach() {
+    let_go_dialog_keys(window_);
+    window_ = nullptr;
+}
 
 TFTemplates::~TFTemplates() {
     if (!window_) return;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 #include "generators/tab.h"
 #include "templates/template.h"
 
@@ -28,9 +28,6 @@ inline constexpr UINT kTemplateEditDelayMs = 300;
 // after each refusal, up to the longest.
 inline constexpr UINT kTemplateRetryFirstMs = 500;
 inline constexpr UINT kTemplateRetryLongestMs = 8000;
-
-// Where a template's error stands and what it is, for the user.
-std::string template_error_text(const TemplateError& error);
 
 class TFTemplates {
 public:
@@ -54,8 +51,8 @@ public:
 private:
     template <class>
     friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
-    void attach(HWND window) { window_ = window; }
-    void detach() { window_ = nullptr; }
+    void attach(HWND window);
+    void detach();
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
     void on_command(HWND control, int code);
 

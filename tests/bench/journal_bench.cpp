@@ -13,8 +13,9 @@
 
 #include "app/actions.h"
 #include "app/application.h"
+#include "win32/dialog_keys.h"
 #include "form/main_window.h"
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 #include "journal/journal_window.h"
 #include "store/histories.h"
 #include "store/kept.h"

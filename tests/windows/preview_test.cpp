@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/shell.h"
+#include "win32/browser.h"
 #include "bbcode/pane_head.h"
 #include "form/menu_bar.h"
 #include "output/links.h"

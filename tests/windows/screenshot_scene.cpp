@@ -13,6 +13,7 @@
 #include "app/About.h"
 #include "app/actions.h"
 #include "app/application.h"
+#include "win32/dialog_keys.h"
 #include "preview/preview.h"
 #include "com_apartment.h"
 #include "form/main_window.h"

@@ -1,4 +1,4 @@
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 
 #include <commctrl.h>
 
