@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "win32/dialog_keys.h"
+#include "win32/window.h"
 
 namespace tessivar {
 namespace {

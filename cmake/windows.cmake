@@ -40,8 +40,9 @@ add_library(tessivar_ui STATIC
     form/form_keeping.cpp
     journal/journal_window.cpp
     form/menu_bar.cpp
+    form/menu_commands.cpp
     form/quick_fill.cpp
-    win32/dialog_keys.cpp
+    win32/window.cpp
     win32/window_kit.cpp
     output/date_text.cpp
     output/pane.cpp

@@ -17,5 +17,11 @@ inline constexpr UINT kOwnedWindowMade = WM_APP + 20;
 enum OwnedWindowPlace : LRESULT { kPlaceNotKept, kPlaceKept, kPlaceKeptMaximized };
 // An owned window was moved or sized (lparam: the window).
 inline constexpr UINT kOwnedWindowMoved = WM_APP + 21;
+// The main window shows another tab (wparam: its index), told to each
+// window it owns: the layouts window follows it.
+inline constexpr UINT kTabShown = WM_APP + 22;
+// Either description pane of the main window changed, told to each window
+// it owns: the preview follows them.
+inline constexpr UINT kPanesChanged = WM_APP + 23;
 
 }  // namespace tessivar

@@ -154,11 +154,6 @@ HFONT create_ui_font(const wchar_t* face, int dpi) {
     return create_font(kLastResort, dpi);
 }
 
-void take_suggested_rectangle(HWND window, const RECT& suggested) {
-    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void redraw_all_of(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }

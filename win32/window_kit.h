@@ -104,9 +104,6 @@ bool is_exactly(HFONT font, const wchar_t* face);
 
 SIZE client_size(HWND window);
 
-// Takes the rectangle WM_DPICHANGED suggests for the new density.
-void take_suggested_rectangle(HWND window, const RECT& suggested);
-
 // Draws a window again after its drawing was held off (WM_SETREDRAW): its
 // frame too, where a scroll bar may have come meanwhile over old pixels.
 void redraw_all_of(HWND window);

@@ -14,7 +14,7 @@
 
 #include <vector>
 
-#include "app/about_window.h"
+#include "app/About.h"
 #include "app/application.h"
 #include "form/choice_lists.h"
 #include "form/main_window.h"

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "app/application.h"
-#include "win32/dialog_keys.h"
+#include "win32/window.h"
 #include "form/main_window.h"
 #include "output/description.h"
 #include "output/win32_text.h"

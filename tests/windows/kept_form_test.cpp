@@ -218,7 +218,7 @@ TEST_F(KeptForm, AKeystrokeBesideAMegabyteReadsNothingAndWritesNothing) {
 
 TEST_F(KeptForm, ThreePressesMakeAJournalThatFindsAndOpensThem) {
     auto form = started();
-    TFJournal journal(*form);
+    TFJournal journal(*form, &kept_in);
     form->set_journal(&journal);
     for (const wchar_t* author : {L"Анна", L"Борис", L"Вера"}) {
         type_into(form->Edit2, author);
@@ -269,7 +269,7 @@ TEST_F(KeptForm, AJournalLongerThanAScreenfulShowsEachEntryInItsPlace) {
         return true;
     }));
     auto form = started();
-    TFJournal journal(*form);
+    TFJournal journal(*form, &kept_in);
     form->set_journal(&journal);
     form->Action7Execute();
     ASSERT_EQ(journal.shown_count(), 100u);
@@ -450,7 +450,7 @@ Step answer(int button) {
 // the user is asked whether it may go.
 TEST_F(KeptForm, OpeningAnEntryKeepsWhatItReplacesPanesIncludedOrReplacesNothing) {
     auto form = started();
-    TFJournal journal(*form);
+    TFJournal journal(*form, &kept_in);
     form->set_journal(&journal);
     for (const wchar_t* author : {L"Анна", L"Борис"}) {
         type_into(form->Edit2, author);
