@@ -444,6 +444,30 @@ Step answer(int button) {
     };
 }
 
+// Dragged to a monitor of 150 %: the system's rectangle, the font, the
+// columns, the search box and the list at the density, held to their edges.
+TEST_F(KeptForm, TheJournalAtANewDensityTakesItsRectangleFontColumnsAndPlaces) {
+    auto form = started();
+    TFJournal journal(*form, &kept_in);
+    journal.show();
+    const RECT suggested = {30, 30, 30 + 960, 30 + 660};
+    change_density(journal.handle(), 144, suggested);
+    EXPECT_TRUE(has_rectangle(journal.handle(), suggested));
+    EXPECT_EQ(font_height(journal.Edit1), -16);
+    EXPECT_EQ(ListView_GetColumnWidth(journal.ListView1, 0), 225);
+    const SIZE client = client_size(journal.handle());
+    const RECT label = bounds_in_parent(journal.Label1), box = bounds_in_parent(journal.Edit1);
+    const RECT list = bounds_in_parent(journal.ListView1);
+    EXPECT_EQ(label.left, 12);
+    EXPECT_EQ(label.top, 17);
+    EXPECT_EQ(box.left, 72);
+    EXPECT_EQ(box.bottom - box.top, 32);
+    EXPECT_EQ(client.cx - box.right, 12);
+    EXPECT_EQ(list.top, 56);
+    EXPECT_EQ(client.cx - list.right, 12);
+    EXPECT_EQ(client.cy - list.bottom, 12);
+}
+
 // The form an opened entry replaces, hand edits of both panes included, is
 // kept first and comes back when opened in turn; where the file refuses it,
 // nothing is replaced and the status bar says why; with remembering off,
