@@ -1,49 +1,37 @@
 #pragma once
 // The About window: what the program does and what each version brought.
-// Created once and hidden; shown modally over the main window.
+// Created once and hidden; shown modally over the main window. Its design
+// is shared with the start-up bench, which builds the same window bare.
 #include <windows.h>
 
-#include <vector>
-
-#include "form/window_kit.h"
+#include "win32/window.h"
 
 namespace tessivar {
 
-class TFAbout {
+inline constexpr wchar_t kAboutClass[] = L"TFAbout";
+inline constexpr wchar_t kAboutTitle[] = L"О программе";
+inline constexpr DWORD kAboutStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+// Where the designer left it, not centred; sized from its client area, the
+// frame adding whatever the system's metrics give.
+inline constexpr POINT kAboutPlace = {192, 113};
+inline constexpr SIZE kAboutDesignClient = {632, 447};
+inline constexpr Bounds kAboutMemoBounds = {0, 0, 626, 445};
+// Read-only but selectable, wrapped at the window's width, no border, no bars.
+inline constexpr DWORD kAboutMemoStyle =
+    WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY;
+
+// CR LF after every line, the last too, as in the main window's memos.
+const wchar_t* about_text();
+
+class TFAbout : public ModalWindow {
 public:
     explicit TFAbout(HWND owner);
-    ~TFAbout();
-    TFAbout(const TFAbout&) = delete;
-    TFAbout& operator=(const TFAbout&) = delete;
-
-    HWND handle() const { return window_; }
-
-    // Shows the window with `caller` and its owners disabled and returns
-    // once the user has closed it.
-    void show_modal(HWND caller);
 
     HWND Memo6{};
 
 private:
-    template <class>
-    friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
-    void attach(HWND window) { window_ = window; }
-    void detach() { window_ = nullptr; }
-    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
-    void create_memo();
-    Bounds lay_out_memo();
-    void on_dpi_changed(int dpi, const RECT& suggested);
-    void run_modal_loop();
-    void close();
-
-    HWND window_{};
-    HFONT font_{};
-    LayoutScale scale_;
-    Anchoring anchors_;
-    bool modal_ = false;
-    HWND caller_{};
-    HWND focus_before_{};  // the caller's, given back on closing
-    std::vector<HWND> disabled_;  // what show_modal disabled, to enable again
+    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) override;
+    void lay_out() override;
 };
 
 }  // namespace tessivar

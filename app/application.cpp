@@ -2,43 +2,14 @@
 
 #include <commctrl.h>
 
-#include "app/about_window.h"
-#include "form/main_window.h"
-#include "form/main_window_build.h"
-#include "journal/journal_window.h"
-#include "template_window/name_prompt.h"
-#include "template_window/template_window.h"
+#include "win32/window.h"
 
 namespace tessivar {
 namespace {
 
 constexpr wchar_t kClass[] = L"TApplication";
 
-bool has_class(HWND window, const wchar_t* class_name) {
-    wchar_t name[16];
-    return window && GetClassNameW(window, name, 16) && lstrcmpW(name, class_name) == 0;
-}
-
-// The page keys, then the dialog keys (Tab, Shift+Tab, arrows among buttons),
-// for our own windows only: a combo box's drop-down list is a top-level
-// window of its own.
-bool is_window_key(const MSG& msg, HWND root) {
-    auto* key = const_cast<MSG*>(&msg);
-    if (has_class(root, kMainWindowClass)) {
-        return TranslateAcceleratorW(root, TFMain::page_keys(), key) || IsDialogMessageW(root, key);
-    }
-    const bool dialog_like = has_class(root, kAboutClass) || has_class(root, kJournalClass) ||
-                             has_class(root, kTemplateWindowClass) || has_class(root, kNamePromptClass);
-    return dialog_like && IsDialogMessageW(root, key);
-}
-
 }  // namespace
-
-void dispatch_message(const MSG& msg) {
-    if (is_window_key(msg, GetAncestor(msg.hwnd, GA_ROOT))) return;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-}
 
 void init_common_controls() {
     const INITCOMMONCONTROLSEX controls = {

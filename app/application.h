@@ -3,16 +3,12 @@
 // the title "Tessivar", and the message loop that drives every handler.
 #include <windows.h>
 
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 
 namespace tessivar {
 
 // Loads the common controls the windows are built from.
 void init_common_controls();
-
-// One message as the program's loops handle it: the dialog keys for our own
-// windows, the rest translated and dispatched.
-void dispatch_message(const MSG& msg);
 
 class Application {
 public:

@@ -9,7 +9,7 @@
 #include "journal/journal_window.h"
 #include "preview/preview.h"
 #include "form/main_window.h"
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 #include "output/win32_text.h"
 #include "store/histories.h"
 #include "store/location.h"
@@ -41,7 +41,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     main_window.set_histories(&histories);
     tessivar::TFPreview preview(main_window.handle(), main_window.Disc1, main_window.Disc2);
     main_window.set_preview(&preview);
-    tessivar::TFJournal journal(main_window);
+    tessivar::TFJournal journal(main_window, &store);
     main_window.set_journal(&journal);
     tessivar::TemplateStore template_store(store);
     tessivar::TFTemplates templates(main_window, &template_store);

@@ -16,7 +16,8 @@ if(MINGW)
     add_link_options(-Wl,--no-insert-timestamp)
 endif()
 
-# The windows and the Win32 side of the panes, shared by the program and its tests.
+# The windows, their kit and the Win32 side of the panes, shared by the
+# program and its tests; the text conversions come with tessivar_store.
 add_library(tessivar_ui STATIC
     app/About.cpp
     app/actions.cpp
@@ -26,10 +27,10 @@ add_library(tessivar_ui STATIC
     preview/preview_pictures.cpp
     preview/rich_edit_picture.cpp
     preview/preview.cpp
-    app/shell.cpp
+    win32/browser.cpp
     form/accessible_name.cpp
     form/clearing.cpp
-    form/com.cpp
+    win32/com.cpp
     form/date_toggles_and_hints.cpp
     form/form_create.cpp
     form/generator_buttons.cpp
@@ -39,11 +40,12 @@ add_library(tessivar_ui STATIC
     form/form_keeping.cpp
     journal/journal_window.cpp
     form/menu_bar.cpp
+    form/menu_commands.cpp
     form/quick_fill.cpp
-    form/window_kit.cpp
+    win32/window.cpp
+    win32/window_kit.cpp
     output/date_text.cpp
     output/pane.cpp
-    output/win32_text.cpp
     template_window/file_dialogs.cpp
     template_window/name_prompt.cpp
     template_window/template_window.cpp

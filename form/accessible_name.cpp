@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "form/com.h"
+#include "win32/com.h"
 
 namespace tessivar {
 namespace {

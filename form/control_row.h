@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 
 namespace tessivar {
 

@@ -14,12 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "form/window_kit.h"
-#include "tabs/tab.h"
 #include "history/histories.h"
 #include "snapshot/form_state.h"
 #include "store/kept.h"
 #include "store/store.h"
+#include "tabs/tab.h"
+#include "win32/messages.h"
+#include "win32/window_kit.h"
 
 namespace tessivar {
 
@@ -34,8 +35,6 @@ inline constexpr UINT_PTR kKeepTimer = 0x4B45;
 // A box at least this long (UTF-16 units) is saved behind the window: only
 // read on its thread, made UTF-8 and written on a thread of its own.
 inline constexpr std::size_t kBehindUnits = std::size_t{1} << 20;
-// Posted to the main window as a save behind it ends.
-inline constexpr UINT kKeptBehind = WM_APP + 22;
 
 class FormKeeping {
 public:

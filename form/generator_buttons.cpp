@@ -12,7 +12,6 @@
 #include "output/pane.h"
 #include "output/win32_text.h"
 #include "store/templates.h"
-#include "template_window/template_window.h"
 
 namespace tessivar {
 namespace {

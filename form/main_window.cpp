@@ -7,7 +7,7 @@
 #include "form/accessible_name.h"
 #include "form/main_window_build.h"
 #include "form/menu_bar.h"
-#include "template_window/template_window.h"
+#include "win32/messages.h"
 
 namespace tessivar {
 namespace {
@@ -152,26 +152,17 @@ LRESULT CALLBACK report_mouse_moves(HWND control, UINT message, WPARAM wparam, L
 
 }  // namespace
 
-TFMain::TFMain(HWND owner, std::span<const MenuTitle> menu) : menu_(menu) {
-    register_window_class(kMainWindowClass, object_window_procedure<TFMain>, GetSysColorBrush(COLOR_BTNFACE),
-                          main_icon());
+TFMain::TFMain(HWND owner, std::span<const MenuTitle> menu)
+    : Window({kMainWindowClass, kMainWindowTitle, kMainWindowStyle, kMainWindowExStyle, kDesignClient}), menu_(menu) {
     register_window_class(kPageClass, page_proc, GetSysColorBrush(COLOR_BTNFACE));
-    take_density(window_dpi(nullptr));
-    // The layout is made for this client size; the frame adds whatever the
-    // system's metrics give.
-    const SIZE outer = outer_size(scale_.size(kDesignClient), kMainWindowStyle, kMainWindowExStyle, dpi_);
-    const LayoutScale density{dpi_, dpi_};
-    CreateWindowExW(kMainWindowExStyle, kMainWindowClass, kMainWindowTitle, kMainWindowStyle,
-                    density.x(kMainWindowPlace.x), density.y(kMainWindowPlace.y), outer.cx, outer.cy, owner,
-                    nullptr, instance(), this);
+    create(owner, kMainWindowPlace, window_dpi(nullptr));
+    take_dialog_keys(window_, page_keys());
     build();
     FormCreate();
 }
 
-TFMain::~TFMain() {
-    if (window_) DestroyWindow(window_);
-    if (font_) DeleteObject(font_);
-}
+// Its controls tell it of their end while its members are whole.
+TFMain::~TFMain() { destroy(); }
 
 void TFMain::build() {
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
@@ -192,7 +183,7 @@ void TFMain::build() {
 // The controls are about to stand where the layout puts them for its own client size.
 void TFMain::start_layout() {
     laid_out_for_ = scale_.size(kDesignClient);
-    window_anchors_.reset(laid_out_for_);
+    anchors_.reset(laid_out_for_);
 }
 
 Bounds TFMain::place(const ControlRow& row, const TextMeasure& measure) const {
@@ -237,28 +228,11 @@ void TFMain::create_control(const ControlRow& row, Bounds b, int id) {
     anchor(row, control, b);
 }
 
-// The density's font and layout. Returns the font they replace, which the
-// controls may still be using.
-HFONT TFMain::take_density(int dpi) {
-    HFONT previous = font_;
-    dpi_ = dpi;
-    font_ = create_ui_font(kFormFace, dpi_);
-    scale_ = layout_scale(dpi_, font_);
-    return previous;
-}
+LayoutScale TFMain::scale_at(int dpi) const { return layout_scale(dpi, font_); }
 
 // A window dragged to a monitor of another density: the same layout at the
-// new one, in new fonts, in the rectangle the system suggests. What the
-// user typed stays as it is.
-void TFMain::on_dpi_changed(int dpi, const RECT& suggested) {
-    HFONT previous = take_density(dpi);
-    lay_out_again();
-    take_rectangle(suggested);
-    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    DeleteObject(previous);
-}
-
-void TFMain::lay_out_again() {
+// new one, in new fonts. What the user typed stays as it is.
+void TFMain::lay_out() {
     start_layout();
     const auto rows = main_window_rows();
     const TextMeasure measure(font_);
@@ -278,8 +252,7 @@ void TFMain::lay_out_again() {
     clip_page_control(PageControl1, scale_);
 }
 
-void TFMain::take_rectangle(const RECT& suggested) {
-    take_suggested_rectangle(window_, suggested);
+void TFMain::density_taken() {
     // The system scales the window by the densities alone; a font of other
     // metrics may need more room.
     const SIZE client = client_size(window_), needed = scale_.size(kDesignClient);
@@ -291,6 +264,7 @@ void TFMain::take_rectangle(const RECT& suggested) {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     on_resize();
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 HWND TFMain::parent_of(const ControlRow& row) const {
@@ -299,7 +273,7 @@ HWND TFMain::parent_of(const ControlRow& row) const {
 }
 
 Anchoring& TFMain::anchoring_of(Parent parent) {
-    if (parent == Parent::Window) return window_anchors_;
+    if (parent == Parent::Window) return anchors_;
     return page_anchors_[static_cast<std::size_t>(parent) - 1];
 }
 
@@ -309,7 +283,7 @@ void TFMain::select_page(int index) {
     for (std::size_t i = 0; i < all.size(); ++i) {
         ShowWindow(all[i], i == static_cast<std::size_t>(index) ? SW_SHOWNA : SW_HIDE);
     }
-    if (templates_) templates_->show_tab(static_cast<Tab>(index));
+    tell_owned_windows(window_, kTabShown, static_cast<WPARAM>(index));
 }
 
 Tab TFMain::shown_tab() const { return static_cast<Tab>(TabCtrl_GetCurSel(PageControl1)); }
@@ -319,7 +293,7 @@ void TFMain::on_resize() {
     // Showing the window reports the size the controls already stand for.
     if (client.cx == laid_out_for_.cx && client.cy == laid_out_for_.cy) return;
     laid_out_for_ = client;
-    window_anchors_.apply(client);
+    anchors_.apply(client);
     clip_page_control(PageControl1, scale_);
 }
 
@@ -426,9 +400,6 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_ENDSESSION:
             if (wparam) keeping_.save();
             return 0;
-        case WM_DPICHANGED:
-            on_dpi_changed(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
-            return 0;
         case WM_SYSCOMMAND:
             // The application window bears the taskbar button: minimising
             // this window minimises it, and restoring it brings this one back.
@@ -442,14 +413,16 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
                 return 0;
             }
             break;
-        case WM_CLOSE:
-            keeping_.save();
-            PostQuitMessage(0);
-            return 0;
         default:
             break;
     }
-    return DefWindowProcW(window_, message, wparam, lparam);
+    return Window::on_message(message, wparam, lparam);
+}
+
+// Nothing to ask: the form is kept as it is.
+void TFMain::close() {
+    keeping_.save();
+    PostQuitMessage(0);
 }
 
 LRESULT TFMain::on_page_message(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -12,29 +12,22 @@
 #include "form/form_keeping.h"
 #include "form/menu_bar.h"
 #include "form/quick_fill.h"
-#include "form/window_kit.h"
 #include "tabs/values.h"
+#include "win32/window.h"
 #include "templates/template.h"
 
 namespace tessivar {
 
-class TFAbout;
-class TFPreview;
-class TFJournal;
-class TFTemplates;
 class TemplateStore;
 
-class TFMain {
+class TFMain : public Window {
 public:
     // Builds the window and its controls from the definition, then runs
     // FormCreate. The window stays hidden until the application shows it.
     // The bar shows `menu`, which must outlive the window.
     explicit TFMain(HWND owner, std::span<const MenuTitle> menu = {});
-    ~TFMain();
-    TFMain(const TFMain&) = delete;
-    TFMain& operator=(const TFMain&) = delete;
+    ~TFMain() override;
 
-    HWND handle() const { return window_; }
     void select_page(int index);
     Tab shown_tab() const;
     // Ctrl+Tab and Ctrl+PageDown show the next page, Ctrl+Shift+Tab and
@@ -65,22 +58,22 @@ public:
     bool Action6Checked();
     void Action7Execute();  // the journal of descriptions
     // The About window Action1 shows; made after this one, by the application.
-    void set_about(TFAbout* about) { about_ = about; }
+    void set_about(ModalWindow* about) { about_ = about; }
     // What the text boxes offer and record; none, they remember nothing.
     void set_histories(Histories* histories) { quick_fill_.set_histories(histories); }
-    // The preview Action2 shows, and that follows the panes.
-    void set_preview(TFPreview* preview) { preview_ = preview; }
+    // The preview Action2 shows; it follows the panes, told of each change.
+    void set_preview(OpenedWindow* preview) { preview_ = preview; }
     // Its window, once it was first shown.
-    HWND preview_window() const;
+    HWND preview_window() const { return preview_ ? preview_->handle() : nullptr; }
     // The journal Action7 shows.
-    void set_journal(TFJournal* journal) { journal_ = journal; }
+    void set_journal(OpenedWindow* journal) { journal_ = journal; }
     // The form kept in the database, and the journal's entries added at each press.
     FormKeeping& keeping() { return keeping_; }
     void Disc1Change();  // either pane's text changed
     void Action8Execute();  // the templates window
     // The templates the presses write with, and the window that edits them;
     // without a store, the built-in ones.
-    void set_templates(TemplateStore* store, TFTemplates* window) {
+    void set_templates(TemplateStore* store, OpenedWindow* window) {
         template_store_ = store;
         templates_ = window;
     }
@@ -112,12 +105,12 @@ public:
         Label24{}, ComboBox7{}, Label26{}, ComboBox8{}, Label23{}, Memo4{}, Button2{}, Button6{};
 
 private:
-    template <class>
-    friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
-    void attach(HWND window) { window_ = window; }
-    void detach() { window_ = nullptr; }
     static LRESULT CALLBACK page_proc(HWND, UINT, WPARAM, LPARAM);
-    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) override;
+    LayoutScale scale_at(int dpi) const override;
+    void lay_out() override;
+    void density_taken() override;
+    void close() override;
     LRESULT on_page_message(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 
     void build();
@@ -126,10 +119,6 @@ private:
     void anchor(const ControlRow& row, HWND control, Bounds b);
     std::size_t page_index(HWND page) const;
     void create_control(const ControlRow& row, Bounds bounds, int id);
-    HFONT take_density(int dpi);
-    void on_dpi_changed(int dpi, const RECT& suggested);
-    void lay_out_again();
-    void take_rectangle(const RECT& suggested);
     HWND parent_of(const ControlRow& row) const;
     std::array<HWND, kTabCount> pages() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet4}; }
     Anchoring& anchoring_of(Parent parent);
@@ -140,22 +129,17 @@ private:
     bool write_description(TabValues values);
     void press(Tab tab);
 
-    HWND window_{};
     std::span<const MenuTitle> menu_;
-    int dpi_ = LayoutScale::kDesignDpi;
-    HFONT font_{};
-    LayoutScale scale_;
     HWND tooltip_{};
-    Anchoring window_anchors_;
     SIZE laid_out_for_{};  // the client size the window's controls stand for
     std::array<Anchoring, kTabCount> page_anchors_;
-    TFAbout* about_{};
+    ModalWindow* about_{};
     QuickFill quick_fill_{*this};
-    TFPreview* preview_{};
+    OpenedWindow* preview_{};
     TemplateStore* template_store_{};
-    TFTemplates* templates_{};
+    OpenedWindow* templates_{};
     std::wstring status_note_;
-    TFJournal* journal_{};
+    OpenedWindow* journal_{};
     FormKeeping keeping_{*this};
 };
 

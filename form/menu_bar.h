@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 
 namespace tessivar {
 

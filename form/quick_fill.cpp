@@ -10,7 +10,7 @@
 
 #include <algorithm>
 
-#include "form/com.h"
+#include "win32/com.h"
 #include "form/main_window.h"
 #include "output/win32_text.h"
 #include "tabs/fields.h"

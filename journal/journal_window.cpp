@@ -4,10 +4,9 @@
 
 #include <algorithm>
 #include <ctime>
-#include <functional>
 
 #include "form/main_window.h"
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 #include "output/win32_text.h"
 #include "snapshot/journal_fields.h"
 
@@ -15,7 +14,6 @@ namespace tessivar {
 namespace {
 
 constexpr DWORD kJournalStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-constexpr int kMargin = 8, kRowHeight = 21, kLabelWidth = 40;
 constexpr std::size_t kCachedRows = 32;  // about a screenful: each row read is a page of the file
 
 struct Column {
@@ -48,23 +46,29 @@ std::wstring field_text(const store::JournalRow& row, std::optional<std::size_t>
     return widen(snapshot::first_line(*row.fields.values[*field]));
 }
 
-// `body` on the kept database: false where none is kept this run, or it
-// could not be read.
-bool read_kept(TFMain& form, const std::function<void(store::Database&)>& body) {
-    store::Store* store = form.keeping().kept_in();
-    return store && store->read([&](store::Database& database) {
-        body(database);
-        return true;
-    });
-}
-
 constexpr std::size_t kRememberedSearches = 64;
+
+// The search box along the top, the list below it filling the rest.
+constexpr WindowRow<TFJournal> kRows[] = {
+    {&TFJournal::Label1, WC_STATICW, 0, 0, {8, 11, 40, 18}, L"Найти:"},
+    {&TFJournal::Edit1, WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {48, 8, 564, 21}, L"",
+     kLeft | kTop | kRight},
+    {&TFJournal::ListView1, WC_LISTVIEWW, WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+     WS_EX_CLIENTEDGE, {8, 37, 604, 355}, L"", kAllEdges},
+};
 
 }  // namespace
 
-TFJournal::~TFJournal() {
-    if (window_) DestroyWindow(window_);
-    if (font_) DeleteObject(font_);
+TFJournal::TFJournal(TFMain& form, store::Store* store)
+    : OpenedWindow({kJournalClass, kJournalTitle, kJournalStyle, WS_EX_CONTROLPARENT, kJournalDesignClient}),
+      form_(form),
+      store_(store) {}
+
+bool TFJournal::read_store(const std::function<void(store::Database&)>& body) const {
+    return store_ && store_->read([&](store::Database& database) {
+        body(database);
+        return true;
+    });
 }
 
 void TFJournal::show() {
@@ -80,75 +84,37 @@ bool TFJournal::create() {
     // The list view's class is made ready here, not at start-up.
     const INITCOMMONCONTROLSEX list_view = {sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&list_view);
-    register_window_class(kJournalClass, object_window_procedure<TFJournal>, GetSysColorBrush(COLOR_BTNFACE),
-                          main_icon());
-    dpi_ = window_dpi(form_.handle());
-    const LayoutScale scale{dpi_, dpi_};
-    const SIZE outer = outer_size(scale.size(kJournalDesignClient), kJournalStyle, WS_EX_CONTROLPARENT, dpi_);
-    CreateWindowExW(WS_EX_CONTROLPARENT, kJournalClass, kJournalTitle, kJournalStyle, CW_USEDEFAULT,
-                    CW_USEDEFAULT, outer.cx, outer.cy, form_.handle(), nullptr, instance(), this);
-    if (!window_) return false;
-    // The label before the box it names, for screen readers.
-    Label1 = CreateWindowExW(0, WC_STATICW, L"Найти:", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window_, nullptr,
-                             instance(), nullptr);
-    Edit1 = CreateWindowExW(WS_EX_CLIENTEDGE, WC_EDITW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                            0, 0, 0, 0, window_, nullptr, instance(), nullptr);
-    ListView1 = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
-                                0, 0, 0, 0, window_, nullptr, instance(), nullptr);
+    if (!Window::create(form_.handle(), {CW_USEDEFAULT, CW_USEDEFAULT}, window_dpi(form_.handle()))) return false;
+    make_controls<TFJournal>(*this, kRows);
     // Painted straight, not double-buffered: under Wine the buffered list
     // took some 40 ms more at each paint, half the opening's budget.
     ListView_SetExtendedListViewStyle(ListView1, LVS_EX_FULLROWSELECT);
     add_columns();
-    take_density(dpi_);
-    lay_out();
     return true;
 }
 
 void TFJournal::add_columns() {
-    const LayoutScale scale{dpi_, dpi_};
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.pszText = const_cast<wchar_t*>(kColumns[i].caption);
-        column.cx = scale.x(kColumns[i].width);
+        column.cx = scale_.x(kColumns[i].width);
         ListView_InsertColumn(ListView1, i, &column);
     }
 }
 
-void TFJournal::take_density(int dpi) {
-    HFONT previous = font_;
-    dpi_ = dpi;
-    font_ = create_ui_font(kFormFace, dpi_);
-    for (HWND control : {Label1, Edit1, ListView1}) {
-        if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-    }
-    if (ListView1) {
-        const LayoutScale scale{dpi_, dpi_};
-        for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
-            ListView_SetColumnWidth(ListView1, i, scale.x(kColumns[i].width));
-        }
-    }
-    if (previous) DeleteObject(previous);
-}
-
-// The search box along the top, the list below it filling the rest.
+// The columns too are at the density.
 void TFJournal::lay_out() {
-    const LayoutScale scale{dpi_, dpi_};
-    const SIZE client = client_size(window_);
-    const int margin = scale.x(kMargin), top = scale.y(kMargin), row = scale.y(kRowHeight);
-    const int label = scale.x(kLabelWidth);
-    MoveWindow(Label1, margin, top + scale.y(3), label, row - scale.y(3), TRUE);
-    MoveWindow(Edit1, margin + label, top, std::max(0, static_cast<int>(client.cx) - 2 * margin - label), row, TRUE);
-    const int list_top = top + row + scale.y(kMargin);
-    MoveWindow(ListView1, margin, list_top, std::max(0, static_cast<int>(client.cx) - 2 * margin),
-               std::max(0, static_cast<int>(client.cy) - list_top - margin), TRUE);
+    lay_out_controls<TFJournal>(*this, kRows);
+    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
+        ListView_SetColumnWidth(ListView1, i, scale_.x(kColumns[i].width));
+    }
 }
 
 void TFJournal::reload() {
     ids_.clear();
     found_.clear();
-    read_kept(form_, [&](store::Database& database) { ids_ = store::journal_order(database); });
+    read_store([&](store::Database& database) { ids_ = store::journal_order(database); });
     search();
 }
 
@@ -179,7 +145,7 @@ std::vector<std::size_t> TFJournal::found(const std::string& typed) {
     }
     std::vector<std::int64_t> ids, matching;
     for (std::size_t item : among) ids.push_back(ids_[item]);
-    const bool read = read_kept(form_, [&](store::Database& database) {
+    const bool read = read_store([&](store::Database& database) {
         matching = store::journal_matching(database, ids, typed);
     });
     std::vector<std::size_t> items;  // `matching` keeps the order of `ids`
@@ -200,7 +166,7 @@ void TFJournal::cache_rows(std::size_t from, std::size_t to) {
     for (std::size_t item = from; item < to; ++item) ids.push_back(ids_[shown_[item]]);
     cached_from_ = from;
     cached_.assign(ids.size(), std::nullopt);
-    read_kept(form_, [&](store::Database& database) { cached_ = store::journal_rows(database, ids); });
+    read_store([&](store::Database& database) { cached_ = store::journal_rows(database, ids); });
 }
 
 bool TFJournal::cached(std::size_t from, std::size_t to) const {
@@ -240,7 +206,7 @@ void TFJournal::open_selected() {
     if (item < 0) item = ListView_GetNextItem(ListView1, -1, LVNI_FOCUSED);
     if (item < 0) return;
     std::optional<store::JournalEntry> entry;
-    const bool read = read_kept(form_, [&](store::Database& database) {
+    const bool read = read_store([&](store::Database& database) {
         entry = store::journal_entry(database, ids_[shown_[static_cast<std::size_t>(item)]]);
     });
     if (!read || !entry || !form_.keeping().open(*entry, window_)) return;
@@ -249,8 +215,7 @@ void TFJournal::open_selected() {
 
 void TFJournal::remove_selected() {
     const auto ids = selected_ids();
-    store::Store* store = form_.keeping().kept_in();
-    if (ids.empty() || !store) return;
+    if (ids.empty() || !store_) return;
     const std::wstring question = ids.size() == 1 ? L"Удалить выбранную запись журнала?"
                                                   : L"Удалить выбранные записи журнала (" +
                                                         std::to_wstring(ids.size()) + L")?";
@@ -294,9 +259,6 @@ LRESULT TFJournal::on_notify(const NMHDR& header) {
 
 LRESULT TFJournal::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-        case WM_SIZE:
-            if (ListView1) lay_out();
-            return 0;
         case WM_NOTIFY:
             return on_notify(*reinterpret_cast<const NMHDR*>(lparam));
         case WM_COMMAND:
@@ -304,24 +266,15 @@ LRESULT TFJournal::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             if (LOWORD(wparam) == IDOK) open_selected();
             if (LOWORD(wparam) == IDCANCEL) ShowWindow(window_, SW_HIDE);
             return 0;
-        case WM_DPICHANGED: {
-            take_density(LOWORD(wparam));
-            take_suggested_rectangle(window_, *reinterpret_cast<const RECT*>(lparam));
-            lay_out();
-            return 0;
-        }
         case WM_SYSCOLORCHANGE:
         case WM_SETTINGCHANGE:  // high contrast on or off: the list takes the system's colours again
             if (ListView1) SendMessageW(ListView1, message, wparam, lparam);
             RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             break;
-        case WM_CLOSE:  // hidden, never destroyed: it opens again where the user left it
-            ShowWindow(window_, SW_HIDE);
-            return 0;
         default:
             break;
     }
-    return DefWindowProcW(window_, message, wparam, lparam);
+    return OpenedWindow::on_message(message, wparam, lparam);
 }
 
 }  // namespace tessivar

@@ -7,12 +7,15 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "store/kept.h"
+#include "store/store.h"
+#include "win32/window.h"
 
 namespace tessivar {
 
@@ -22,16 +25,14 @@ inline constexpr wchar_t kJournalClass[] = L"TFJournal";
 inline constexpr wchar_t kJournalTitle[] = L"Журнал описаний";
 inline constexpr SIZE kJournalDesignClient = {620, 400};
 
-class TFJournal {
+class TFJournal : public OpenedWindow {
 public:
-    explicit TFJournal(TFMain& form) : form_(form) {}
-    ~TFJournal();
-    TFJournal(const TFJournal&) = delete;
-    TFJournal& operator=(const TFJournal&) = delete;
+    // Reads the entries from `store`, none where it is null; an entry opened
+    // goes back to `form`.
+    TFJournal(TFMain& form, store::Store* store);
 
     // Reads the journal afresh and brings the window to the front.
-    void show();
-    HWND handle() const { return window_; }
+    void show() override;
 
     HWND Label1{}, Edit1{}, ListView1{};
 
@@ -40,14 +41,9 @@ public:
     std::wstring cell(std::size_t item, int column);
 
 private:
-    template <class>
-    friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
-    void attach(HWND window) { window_ = window; }
-    void detach() { window_ = nullptr; }
-    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) override;
     bool create();
-    void take_density(int dpi);
-    void lay_out();
+    void lay_out() override;
     void add_columns();
     void reload();
     void search();
@@ -61,10 +57,11 @@ private:
     void remove_selected();
     std::vector<std::int64_t> selected_ids() const;
 
+    // `body` on the database: false where there is none, or it could not be read.
+    bool read_store(const std::function<void(store::Database&)>& body) const;
+
     TFMain& form_;
-    HWND window_{};
-    int dpi_ = 96;
-    HFONT font_{};
+    store::Store* store_;
     std::vector<std::int64_t> ids_;                    // every entry, newest first
     // What each text searched since ids_ was read found: typing on searches
     // only among what the text before found, typing back finds it here.

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "form/com.h"
-#include "form/window_kit.h"
+#include "win32/com.h"
+#include "win32/window_kit.h"
 
 namespace tessivar {
 namespace {

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "preview/picture_decode.h"
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 #include "output/win32_text.h"
 #include "tessivar_version.h"
 

@@ -8,7 +8,8 @@
 #include <chrono>
 #include <utility>
 
-#include "app/shell.h"
+#include "win32/browser.h"
+#include "win32/messages.h"
 #include "bbcode/pane_head.h"
 #include "bbcode/post.h"
 #include "output/win32_text.h"
@@ -19,8 +20,6 @@ namespace {
 
 constexpr UINT_PTR kFollowTimer = 1;
 constexpr UINT_PTR kStepTimer = 2;
-constexpr UINT kRenderStep = WM_APP + 18;
-constexpr UINT kRetire = WM_APP + 19;  // a control no longer shown, to be destroyed
 constexpr int kPostMargin = 6;
 constexpr DWORD kPreviewStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
@@ -136,13 +135,20 @@ struct TFPreview::Filling {
     bool filled = false;
 };
 
-TFPreview::TFPreview(HWND main_window, HWND short_pane, HWND full_pane)
-    : main_(main_window), short_pane_(short_pane), full_pane_(full_pane), shown_(std::make_unique<Panes>()) {}
+// The status bar takes its own size; the post, made for each rendering, fills the rest.
+constexpr WindowRow<TFPreview> kRows[] = {
+    {&TFPreview::StatusBar1, STATUSCLASSNAMEW, SBARS_SIZEGRIP, 0, {0, 0, 0, 0}},
+};
 
-TFPreview::~TFPreview() {
-    if (window_) DestroyWindow(window_);
-    if (font_) DeleteObject(font_);
-}
+// Esc reaches the post as a key: no dialog keys here.
+TFPreview::TFPreview(HWND main_window, HWND short_pane, HWND full_pane)
+    : OpenedWindow({kPreviewClass, kPreviewTitle, kPreviewStyle, 0, kPreviewDesignClient, false, false}),
+      main_(main_window),
+      short_pane_(short_pane),
+      full_pane_(full_pane),
+      shown_(std::make_unique<Panes>()) {}
+
+TFPreview::~TFPreview() = default;
 
 void TFPreview::show() {
     if (!window_ && !create()) return;
@@ -167,17 +173,9 @@ void TFPreview::follow() {
 
 bool TFPreview::create() {
     if (!load_rich_edit()) return false;
-    register_window_class(kPreviewClass, object_window_procedure<TFPreview>, GetSysColorBrush(COLOR_BTNFACE),
-                          main_icon());
-    take_density(window_dpi(main_));
-    const LayoutScale scale{dpi_, dpi_};
-    const SIZE outer = outer_size(scale.size(kPreviewDesignClient), kPreviewStyle, 0, dpi_);
-    CreateWindowExW(0, kPreviewClass, kPreviewTitle, kPreviewStyle, CW_USEDEFAULT, CW_USEDEFAULT, outer.cx,
-                    outer.cy, main_, nullptr, instance(), this);
-    if (!window_) return false;
-    StatusBar1 = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                                 window_, nullptr, instance(), nullptr);
-    SendMessageW(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (!Window::create(main_, {CW_USEDEFAULT, CW_USEDEFAULT}, window_dpi(main_))) return false;
+    make_controls<TFPreview>(*this, kRows);
+    fit_to_client();
     pictures_in_place_ = std::make_unique<PreviewPictures>(window_, kPostBackground);
     // Where the user left it in an earlier run, else beside the main window.
     const LRESULT kept = SendMessageW(main_, kOwnedWindowMade, 0, reinterpret_cast<LPARAM>(window_));
@@ -200,7 +198,7 @@ HWND TFPreview::new_rich_edit() {
     SendMessageW(made, EM_SETUNDOLIMIT, 0, 0);
     SendMessageW(made, EM_SETBKGNDCOLOR, 0, kPostBackground);
     take_post_format(made, theme());
-    lay_out(made);
+    fit_to_client(made);
     return made;
 }
 
@@ -247,30 +245,26 @@ void TFPreview::tell_owner_moved() const {
     SendMessageW(main_, kOwnedWindowMoved, 0, reinterpret_cast<LPARAM>(window_));
 }
 
-void TFPreview::take_density(int dpi) {
-    HFONT previous = font_;
-    dpi_ = dpi;
-    font_ = create_ui_font(kFormFace, dpi_);
-    if (StatusBar1) SendMessageW(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-    if (previous) DeleteObject(previous);
+void TFPreview::lay_out() {
+    lay_out_controls<TFPreview>(*this, kRows);
+    fit_to_client();
 }
 
-void TFPreview::lay_out() {
+void TFPreview::fit_to_client() {
     SendMessageW(StatusBar1, WM_SIZE, 0, 0);
-    if (RichEdit1) lay_out(RichEdit1);
-    if (filling_) lay_out(filling_->control);
+    if (RichEdit1) fit_to_client(RichEdit1);
+    if (filling_) fit_to_client(filling_->control);
 }
 
 // The status bar takes its own height for its font; the post takes the rest.
-void TFPreview::lay_out(HWND rich_edit) const {
+void TFPreview::fit_to_client(HWND rich_edit) const {
     RECT bar;
     GetWindowRect(StatusBar1, &bar);
     const SIZE client = client_size(window_);
     const int height = std::max<int>(0, client.cy - (bar.bottom - bar.top));
     MoveWindow(rich_edit, 0, 0, client.cx, height, IsWindowVisible(rich_edit));
     // A margin, so that no line touches the frame; at the density like the rest.
-    const LayoutScale scale{dpi_, dpi_};
-    RECT text{scale.x(kPostMargin), scale.y(kPostMargin), client.cx - scale.x(kPostMargin), height};
+    RECT text{scale_.x(kPostMargin), scale_.y(kPostMargin), client.cx - scale_.x(kPostMargin), height};
     SendMessageW(rich_edit, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&text));
 }
 
@@ -440,7 +434,7 @@ LRESULT TFPreview::on_notify(const NMHDR& header) {
 LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_SIZE:
-            lay_out();
+            fit_to_client();
             if (IsWindowVisible(window_)) tell_owner_moved();
             return 0;
         case WM_MOVE:
@@ -463,6 +457,9 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             timer_pending_ = false;
             if (IsWindowVisible(window_)) render();
             return 0;
+        case kPanesChanged:
+            follow();
+            return 0;
         case kRenderStep:
             step();
             return 0;
@@ -476,12 +473,6 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_ACTIVATE:
             if (LOWORD(wparam) != WA_INACTIVE && RichEdit1) SetFocus(RichEdit1);
             return 0;
-        case WM_DPICHANGED: {
-            take_density(LOWORD(wparam));
-            take_suggested_rectangle(window_, *reinterpret_cast<const RECT*>(lparam));
-            lay_out();
-            return 0;
-        }
         case WM_SYSCOLORCHANGE:
         case WM_SETTINGCHANGE:  // high contrast on or off: the headings' colours
             if (IsWindowVisible(window_)) render();
@@ -489,8 +480,6 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             break;
         case WM_KEYDOWN:
             if (wparam != VK_ESCAPE) break;
-            [[fallthrough]];
-        case WM_CLOSE:  // hidden, never destroyed: it opens again where the user left it
             hide();
             return 0;
         case kPictureArrived:
@@ -503,7 +492,7 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
         default:
             break;
     }
-    return DefWindowProcW(window_, message, wparam, lparam);
+    return OpenedWindow::on_message(message, wparam, lparam);
 }
 
 }  // namespace tessivar

@@ -10,7 +10,7 @@
 
 #include "preview/preview_pictures.h"
 #include "bbcode/rtf.h"
-#include "form/window_kit.h"
+#include "win32/window.h"
 
 namespace tessivar {
 
@@ -26,21 +26,18 @@ inline constexpr UINT kFollowDelayMs = 100;
 // before this much time would pass: the windows answer throughout.
 inline constexpr double kRenderStepMs = 30;
 
-class TFPreview {
+class TFPreview : public OpenedWindow {
 public:
     // Reads the two panes; nothing is made until the first show().
     TFPreview(HWND main_window, HWND short_pane, HWND full_pane);
-    ~TFPreview();
-    TFPreview(const TFPreview&) = delete;
-    TFPreview& operator=(const TFPreview&) = delete;
+    ~TFPreview() override;
 
     // Shows the panes as they are now, and brings the window to the front.
-    void show();
+    void show() override;
     // A pane changed: shown a moment later if the window is open; a
     // rendering under way is given up.
     void follow();
 
-    HWND handle() const { return window_; }
     // Made anew for each rendering, shown once filled.
     HWND RichEdit1{};
     HWND StatusBar1{};
@@ -58,11 +55,9 @@ public:
     LONG shown_at(LONG rendering_position) const;
 
 private:
-    template <class>
-    friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
-    void attach(HWND window) { window_ = window; }
-    void detach() { window_ = nullptr; }
-    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) override;
+    void lay_out() override;
+    void close() override { hide(); }
 
     // A rendering's texts and what points into them.
     struct Panes {
@@ -77,9 +72,8 @@ private:
     HWND new_rich_edit();
     void place_beside_main_window();
     void tell_owner_moved() const;
-    void take_density(int dpi);
-    void lay_out();
-    void lay_out(HWND rich_edit) const;
+    void fit_to_client();
+    void fit_to_client(HWND rich_edit) const;
     void render();
     void fill_for_a_while();
     void step();
@@ -97,9 +91,6 @@ private:
     HWND main_;
     HWND short_pane_;
     HWND full_pane_;
-    HWND window_{};
-    int dpi_ = LayoutScale::kDesignDpi;
-    HFONT font_{};
     bool stale_ = true;        // the panes changed while nothing was shown
     bool timer_pending_ = false;
     std::unique_ptr<Panes> shown_;

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "preview/rich_edit_picture.h"
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 #include "output/win32_text.h"
 
 namespace tessivar {

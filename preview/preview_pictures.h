@@ -16,14 +16,13 @@
 #include "preview/picture_loader.h"
 #include "bbcode/rtf.h"
 #include "pictures/text_shifts.h"
+#include "win32/messages.h"
 
 namespace tessivar {
 
 // What a run remembers of the addresses no longer shown: a post typed and
 // retyped all day holds no more.
 inline constexpr std::size_t kRememberedAddresses = 256;
-// Posted to the preview window with a PictureResult.
-inline constexpr UINT kPictureArrived = WM_APP + 17;
 // Set on the preview window: a new address in a rendering that followed a
 // change is fetched once it has stood this long, so that an address being
 // typed is never fetched half typed.

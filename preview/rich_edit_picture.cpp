@@ -8,8 +8,8 @@
 #include <atomic>
 #include <cstring>
 
-#include "form/com.h"
-#include "form/window_kit.h"
+#include "win32/com.h"
+#include "win32/window_kit.h"
 
 namespace tessivar {
 namespace {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 #include "output/win32_text.h"
 #include "store/histories.h"
 

@@ -2,7 +2,7 @@
 
 #include <commdlg.h>
 
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 
 namespace tessivar {
 namespace {

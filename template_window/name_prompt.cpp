@@ -2,93 +2,78 @@
 
 #include <commctrl.h>
 
-#include "app/application.h"
-#include "form/window_kit.h"
 #include "output/win32_text.h"
+#include "win32/window.h"
 
 namespace tessivar {
 namespace {
 
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-constexpr SIZE kDesignClient = {300, 56};
-constexpr Bounds kLabelBounds = {8, 8, 284, 13};
-constexpr Bounds kBoxBounds = {8, 26, 284, 21};
-
-class NamePrompt {
+class NamePrompt : public Window {
 public:
-    NamePrompt(HWND owner, const wchar_t* title, int dpi) : owner_(owner), font_(create_ui_font(kFormFace, dpi)) {
-        register_window_class(kNamePromptClass, object_window_procedure<NamePrompt>, GetSysColorBrush(COLOR_BTNFACE),
-                              main_icon());
-        const LayoutScale scale{dpi, dpi};
-        const SIZE outer = outer_size(scale.size(kDesignClient), kStyle, WS_EX_DLGMODALFRAME, dpi);
-        RECT over;
-        GetWindowRect(owner, &over);
-        CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kNamePromptClass, title, kStyle,
-                        (over.left + over.right - outer.cx) / 2, (over.top + over.bottom - outer.cy) / 2, outer.cx,
-                        outer.cy, owner, nullptr, instance(), this);
-        add(WC_STATICW, L"Название:", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, scale.bounds(kLabelBounds));
-        box_ = add(WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, scale.bounds(kBoxBounds));
-    }
-    ~NamePrompt() {
-        if (window_) DestroyWindow(window_);
-        DeleteObject(font_);
-    }
-    NamePrompt(const NamePrompt&) = delete;
-    NamePrompt& operator=(const NamePrompt&) = delete;
+    NamePrompt(HWND owner, const wchar_t* title, int dpi);
 
     std::optional<std::string> ask(const std::string& suggested) {
-        write_text(box_, suggested);
-        SendMessageW(box_, EM_SETSEL, 0, -1);
+        write_text(box, suggested);
+        SendMessageW(box, EM_SETSEL, 0, -1);
         EnableWindow(owner_, FALSE);
         ShowWindow(window_, SW_SHOW);
-        SetFocus(box_);
-        MSG msg{};
-        while (!done_) {
-            if (!GetMessageW(&msg, nullptr, 0, 0)) {
-                PostQuitMessage(static_cast<int>(msg.wParam));  // the program is ending: its own loop sees it too
-                break;
-            }
-            dispatch_message(msg);
-        }
+        SetFocus(box);
+        run_modal_loop(asking_);
         EnableWindow(owner_, TRUE);
         SetActiveWindow(owner_);
         return answer_;
     }
 
-    // For object_window_procedure: the class is this file's own.
-    void attach(HWND window) { window_ = window; }
-    void detach() { window_ = nullptr; }
+    HWND label{};
+    HWND box{};
 
 private:
-    HWND add(const wchar_t* window_class, const wchar_t* text, DWORD style, DWORD ex_style, Bounds b) {
-        HWND control = CreateWindowExW(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, b.left, b.top,
-                                       b.width, b.height, window_, nullptr, instance(), nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        return control;
+    void centre_over_owner() {
+        RECT over, own;
+        GetWindowRect(owner_, &over);
+        GetWindowRect(window_, &own);
+        SetWindowPos(window_, nullptr, (over.left + over.right - (own.right - own.left)) / 2,
+                     (over.top + over.bottom - (own.bottom - own.top)) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-public:
-    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) {
+    void lay_out() override;
+    // Closing cancels.
+    void close() override { asking_ = false; }
+
+    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) override {
         if (message == WM_COMMAND && LOWORD(wparam) == IDOK && lparam == 0) {  // Enter
-            answer_ = read_text(box_);
-            done_ = true;
+            answer_ = read_text(box);
+            asking_ = false;
             return 0;
         }
-        if ((message == WM_COMMAND && LOWORD(wparam) == IDCANCEL && lparam == 0) || message == WM_CLOSE) {
-            done_ = true;
+        if (message == WM_COMMAND && LOWORD(wparam) == IDCANCEL && lparam == 0) {  // Esc
+            asking_ = false;
             return 0;
         }
-        return DefWindowProcW(window_, message, wparam, lparam);
+        return Window::on_message(message, wparam, lparam);
     }
 
-private:
     HWND owner_;
-    HFONT font_;
-    HWND window_{};
-    HWND box_{};
-    bool done_ = false;
+    bool asking_ = true;
     std::optional<std::string> answer_;
 };
+
+constexpr WindowRow<NamePrompt> kRows[] = {
+    {&NamePrompt::label, WC_STATICW, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, {8, 8, 284, 13}, L"Название:"},
+    {&NamePrompt::box, WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {8, 26, 284, 21}},
+};
+
+NamePrompt::NamePrompt(HWND owner, const wchar_t* title, int dpi)
+    : Window({kNamePromptClass, title, WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
+              {300, 56}}),
+      owner_(owner) {
+    create(owner, {0, 0}, dpi);
+    make_controls<NamePrompt>(*this, kRows);
+    centre_over_owner();
+}
+
+void NamePrompt::lay_out() { lay_out_controls<NamePrompt>(*this, kRows); }
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "template_window/file_dialogs.h"
 #include "template_window/name_prompt.h"
 #include "templates/template_file.h"
+#include "win32/messages.h"
 
 namespace tessivar {
 namespace {
@@ -30,20 +31,8 @@ constexpr unsigned kLTB = kLeft | kTop | kBottom;
 constexpr unsigned kLTR = kLeft | kTop | kRight;
 constexpr unsigned kLRB = kLeft | kRight | kBottom;
 
-// One row per control, in the order of creation: each label right before
-// the control it names, the focusable controls in tab order.
-struct TemplateRow {
-    HWND TFTemplates::*member;
-    const wchar_t* window_class;
-    DWORD style;
-    DWORD ex_style;
-    Bounds bounds;  // at 96 dpi
-    const wchar_t* text = L"";
-    unsigned anchors = kTopLeft;
-    bool fixed_pitch = false;  // the template's own text: columns line up
-};
-
-constexpr TemplateRow kRows[] = {
+// One row per control.
+constexpr WindowRow<TFTemplates> kRows[] = {
     {&TFTemplates::ListLabel, WC_STATICW, kLabel, 0, {8, 8, 200, 13}, L"Оформления вкладки:"},
     {&TFTemplates::TemplateList, WC_LISTBOXW, kList, kSunken, {8, 24, 200, 140}},
     {&TFTemplates::NewButton, WC_BUTTONW, kFocus, 0, {8, 170, 98, 25}, L"Новое"},
@@ -118,18 +107,15 @@ std::wstring unwritten_text(TemplateWrite outcome, const std::string& name) {
 
 }  // namespace
 
-std::string template_error_text(const TemplateError& error) {
-    return (error.in_full ? "Полное описание. " : "Краткое описание. ") + error.message;
-}
-
-TFTemplates::TFTemplates(TFMain& main, TemplateStore* store) : main_(main), store_(store) {}
+TFTemplates::TFTemplates(TFMain& main, TemplateStore* store)
+    : OpenedWindow({kTemplateWindowClass, kTemplateWindowTitle, kWindowStyle, WS_EX_CONTROLPARENT,
+              kTemplateWindowDesignClient, true}),
+      main_(main),
+      store_(store) {}
 
 TFTemplates::~TFTemplates() {
     if (!window_) return;
     keep_typed();  // the last try for what the file refused so far
-    DestroyWindow(window_);
-    DeleteObject(font_);
-    DeleteObject(fixed_font_);
 }
 
 void TFTemplates::show() {
@@ -141,72 +127,21 @@ void TFTemplates::show() {
 }
 
 bool TFTemplates::create() {
-    register_window_class(kTemplateWindowClass, object_window_procedure<TFTemplates>,
-                          GetSysColorBrush(COLOR_BTNFACE), main_icon());
-    take_density(window_dpi(main_.handle()));
-    const SIZE outer = outer_size(LayoutScale{dpi_, dpi_}.size(kTemplateWindowDesignClient), kWindowStyle,
-                                  WS_EX_CONTROLPARENT, dpi_);
-    CreateWindowExW(WS_EX_CONTROLPARENT, kTemplateWindowClass, kTemplateWindowTitle, kWindowStyle, CW_USEDEFAULT,
-                    CW_USEDEFAULT, outer.cx, outer.cy, main_.handle(), nullptr, instance(), this);
-    if (!window_) return false;
-    create_controls();
-    lay_out();
+    if (!Window::create(main_.handle(), {CW_USEDEFAULT, CW_USEDEFAULT}, window_dpi(main_.handle()))) return false;
+    make_controls<TFTemplates>(*this, kRows);
+    for (const auto& row : kRows) {  // no text is ever cut
+        if (std::wstring_view(row.window_class) == WC_EDITW) SendMessageW(this->*row.member, EM_SETLIMITTEXT, 0, 0);
+    }
+    last_layout_box_ = ShortBox;
     tab_ = main_.shown_tab();
     fill_fields();
     fill_list(store_ ? store_->in_use(tab_) : std::string());
     return true;
 }
 
-void TFTemplates::create_controls() {
-    int id = 100;
-    for (const TemplateRow& row : kRows) {
-        HWND control = CreateWindowExW(row.ex_style, row.window_class, row.text, WS_CHILD | WS_VISIBLE | row.style, 0, 0, 0, 0,
-                                       window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance(),
-                                       nullptr);
-        if (std::wstring_view(row.window_class) == WC_EDITW) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no text is ever cut
-        this->*row.member = control;
-    }
-    last_layout_box_ = ShortBox;
-}
+void TFTemplates::lay_out() { lay_out_controls<TFTemplates>(*this, kRows); }
 
-// The fonts of the density; the controls take them at the next lay_out.
-void TFTemplates::take_density(int dpi) {
-    HFONT previous = font_, previous_fixed = fixed_font_;
-    dpi_ = dpi;
-    font_ = create_ui_font(kFormFace, dpi);
-    fixed_font_ = CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
-                              L"Courier New");
-    for (const TemplateRow& row : kRows) {
-        if (HWND control = this->*row.member) {
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(row.fixed_pitch ? fixed_font_ : font_), TRUE);
-        }
-    }
-    if (previous) DeleteObject(previous);
-    if (previous_fixed) DeleteObject(previous_fixed);
-}
-
-// Every row at the density, for the designed client size; the anchors then
-// follow the window's real size.
-void TFTemplates::lay_out() {
-    const LayoutScale scale{dpi_, dpi_};
-    anchors_.reset(scale.size(kTemplateWindowDesignClient));
-    for (const TemplateRow& row : kRows) {
-        HWND control = this->*row.member;
-        const Bounds b = scale.bounds(row.bounds);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(row.fixed_pitch ? fixed_font_ : font_), FALSE);
-        SetWindowPos(control, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
-        anchors_.add(control, b, row.anchors);
-    }
-    anchors_.apply(client_size(window_));
-}
-
-void TFTemplates::on_dpi_changed(int dpi, const RECT& suggested) {
-    take_density(dpi);
-    take_suggested_rectangle(window_, suggested);
-    lay_out();
-    fill_fields();  // the names' widths at the new density
-}
+void TFTemplates::density_taken() { fill_fields(); }  // the names' widths at the new density
 
 void TFTemplates::show_tab(Tab tab) {
     if (!window_ || tab == tab_) return;
@@ -227,7 +162,7 @@ void TFTemplates::fill_fields() {
         widest = std::max(widest, measure.size(item.c_str()).cx);
     }
     // A long name scrolls rather than being cut.
-    SendMessageW(FieldList, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + LayoutScale{dpi_, dpi_}.x(6)), 0);
+    SendMessageW(FieldList, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + scale_.x(6)), 0);
     SendMessageW(FieldList, LB_SETCURSEL, 0, 0);
 }
 
@@ -482,15 +417,8 @@ LRESULT TFTemplates::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_ACTIVATE:  // the tab's fields may have changed meanwhile
             if (LOWORD(wparam) != WA_INACTIVE && !edit_pending_) show_check_and_result();
             break;
-        case WM_SIZE:
-            anchors_.apply(client_size(window_));
-            return 0;
-        case WM_DPICHANGED:
-            on_dpi_changed(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
-            return 0;
-        case WM_CLOSE:  // hidden, never destroyed: it opens again as it was left
-            keep_typed();
-            ShowWindow(window_, SW_HIDE);
+        case kTabShown:
+            show_tab(static_cast<Tab>(wparam));
             return 0;
         // Every top-level window hears of the session's end, and the process
         // may be ended right after: the owner's saving does not reach here.
@@ -503,7 +431,13 @@ LRESULT TFTemplates::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
         default:
             break;
     }
-    return DefWindowProcW(window_, message, wparam, lparam);
+    return OpenedWindow::on_message(message, wparam, lparam);
+}
+
+// Hidden, never destroyed: it opens again as it was left.
+void TFTemplates::close() {
+    keep_typed();
+    OpenedWindow::close();
 }
 
 }  // namespace tessivar

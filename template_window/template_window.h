@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "form/window_kit.h"
 #include "tabs/tab.h"
+#include "win32/window.h"
 #include "templates/template.h"
 
 namespace tessivar {
@@ -29,41 +29,30 @@ inline constexpr UINT kTemplateEditDelayMs = 300;
 inline constexpr UINT kTemplateRetryFirstMs = 500;
 inline constexpr UINT kTemplateRetryLongestMs = 8000;
 
-// Where a template's error stands and what it is, for the user.
-std::string template_error_text(const TemplateError& error);
-
-class TFTemplates {
+class TFTemplates : public OpenedWindow {
 public:
     // `store` may be null where the database file cannot be used: then only
     // the built-in templates are shown.
     TFTemplates(TFMain& main, TemplateStore* store);
-    ~TFTemplates();
-    TFTemplates(const TFTemplates&) = delete;
-    TFTemplates& operator=(const TFTemplates&) = delete;
+    ~TFTemplates() override;
 
-    // Brings the window to the front with the main window's tab.
-    void show();
-    // The main window shows another tab.
-    void show_tab(Tab tab);
-    HWND handle() const { return window_; }
+    // Brings the window to the front with the main window's tab, which it
+    // then follows.
+    void show() override;
 
     HWND ListLabel{}, TemplateList{}, NewButton{}, RenameButton{}, DeleteButton{}, UseButton{};
     HWND FieldsLabel{}, FieldList{}, SaveButton{}, LoadButton{};
     HWND ShortLabel{}, ShortBox{}, FullLabel{}, FullBox{}, ErrorLine{}, ResultLabel{}, ResultBox{};
 
 private:
-    template <class>
-    friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
-    void attach(HWND window) { window_ = window; }
-    void detach() { window_ = nullptr; }
-    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) override;
     void on_command(HWND control, int code);
 
     bool create();
-    void create_controls();
-    void take_density(int dpi);
-    void lay_out();
-    void on_dpi_changed(int dpi, const RECT& suggested);
+    void lay_out() override;
+    void density_taken() override;
+    void close() override;
+    void show_tab(Tab tab);
 
     // The list of the tab's templates, `selected` chosen in it.
     void fill_list(const std::string& selected);
@@ -97,11 +86,6 @@ private:
 
     TFMain& main_;
     TemplateStore* store_;
-    HWND window_{};
-    int dpi_ = LayoutScale::kDesignDpi;
-    HFONT font_{};
-    HFONT fixed_font_{};
-    Anchoring anchors_;
     Tab tab_ = Tab::Maps;
     std::vector<std::string> names_;  // as listed; the first, empty, is the built-in one
     std::size_t selected_ = 0;

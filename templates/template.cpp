@@ -26,6 +26,10 @@ std::vector<std::string_view> template_field_names(Tab tab) {
     return names;
 }
 
+std::string template_error_text(const TemplateError& error) {
+    return (error.in_full ? "Полное описание. " : "Краткое описание. ") + error.message;
+}
+
 std::optional<TemplateError> check_template(Tab tab, const TemplateText& text) {
     templates::Compiled compiled = templates::compile(tab, text);
     if (auto* error = std::get_if<TemplateError>(&compiled)) return std::move(*error);

@@ -28,6 +28,9 @@ struct TemplateError {
     bool operator==(const TemplateError&) const = default;
 };
 
+// Where a template's error stands and what it is, for the user.
+std::string template_error_text(const TemplateError& error);
+
 // The names of a tab's fields, in the window's order.
 std::vector<std::string_view> template_field_names(Tab tab);
 

@@ -14,7 +14,7 @@
 
 #include <vector>
 
-#include "app/about_window.h"
+#include "app/About.h"
 #include "app/application.h"
 #include "form/main_window.h"
 #include "form/main_window_build.h"

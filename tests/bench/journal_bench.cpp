@@ -13,8 +13,9 @@
 
 #include "app/actions.h"
 #include "app/application.h"
+#include "win32/window.h"
 #include "form/main_window.h"
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 #include "journal/journal_window.h"
 #include "store/histories.h"
 #include "store/kept.h"
@@ -154,7 +155,7 @@ int main(int argc, char** argv) {
     ShowWindow(form.handle(), SW_SHOWNORMAL);
     pump();
     if (floor_only) return static_cast<int>(bare_window_first_shown_ms(form.handle()) * 10);
-    TFJournal journal(form);
+    TFJournal journal(form, &kept);
     double start = bench::now_ms();
     journal.show();
     pump();

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/application.h"
+#include "win32/window.h"
 #include "form/main_window.h"
 #include "output/description.h"
 #include "output/win32_text.h"
@@ -67,6 +68,25 @@ inline RECT bounds_in_parent(HWND control) {
     GetWindowRect(control, &r);
     MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+// Tells `window` it was dragged to a monitor of `dpi`, as the system would,
+// with the rectangle the system suggests.
+inline void change_density(HWND window, int dpi, RECT suggested) {
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    pump();
+}
+
+inline LONG font_height(HWND control) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font.lfHeight;
+}
+
+inline bool has_rectangle(HWND window, const RECT& expected) {
+    RECT now;
+    GetWindowRect(window, &now);
+    return EqualRect(&now, &expected);
 }
 
 class FormTest : public ::testing::Test {

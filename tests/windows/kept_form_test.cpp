@@ -220,7 +220,7 @@ TEST_F(KeptForm, AKeystrokeBesideAMegabyteReadsNothingAndWritesNothing) {
 
 TEST_F(KeptForm, ThreePressesMakeAJournalThatFindsAndOpensThem) {
     auto form = started();
-    TFJournal journal(*form);
+    TFJournal journal(*form, &kept_in);
     form->set_journal(&journal);
     for (const wchar_t* author : {L"Анна", L"Борис", L"Вера"}) {
         type_into(form->Edit2, author);
@@ -271,7 +271,7 @@ TEST_F(KeptForm, AJournalLongerThanAScreenfulShowsEachEntryInItsPlace) {
         return true;
     }));
     auto form = started();
-    TFJournal journal(*form);
+    TFJournal journal(*form, &kept_in);
     form->set_journal(&journal);
     form->Action7Execute();
     ASSERT_EQ(journal.shown_count(), 100u);
@@ -484,13 +484,37 @@ Step answer(int button) {
     };
 }
 
+// Dragged to a monitor of 150 %: the system's rectangle, the font, the
+// columns, the search box and the list at the density, held to their edges.
+TEST_F(KeptForm, TheJournalAtANewDensityTakesItsRectangleFontColumnsAndPlaces) {
+    auto form = started();
+    TFJournal journal(*form, &kept_in);
+    journal.show();
+    const RECT suggested = {30, 30, 30 + 960, 30 + 660};
+    change_density(journal.handle(), 144, suggested);
+    EXPECT_TRUE(has_rectangle(journal.handle(), suggested));
+    EXPECT_EQ(font_height(journal.Edit1), -16);
+    EXPECT_EQ(ListView_GetColumnWidth(journal.ListView1, 0), 225);
+    const SIZE client = client_size(journal.handle());
+    const RECT label = bounds_in_parent(journal.Label1), box = bounds_in_parent(journal.Edit1);
+    const RECT list = bounds_in_parent(journal.ListView1);
+    EXPECT_EQ(label.left, 12);
+    EXPECT_EQ(label.top, 17);
+    EXPECT_EQ(box.left, 72);
+    EXPECT_EQ(box.bottom - box.top, 32);
+    EXPECT_EQ(client.cx - box.right, 12);
+    EXPECT_EQ(list.top, 56);
+    EXPECT_EQ(client.cx - list.right, 12);
+    EXPECT_EQ(client.cy - list.bottom, 12);
+}
+
 // The form an opened entry replaces, hand edits of both panes included, is
 // kept first and comes back when opened in turn; where the file refuses it,
 // nothing is replaced and the status bar says why; with remembering off,
 // the user is asked whether it may go.
 TEST_F(KeptForm, OpeningAnEntryKeepsWhatItReplacesPanesIncludedOrReplacesNothing) {
     auto form = started();
-    TFJournal journal(*form);
+    TFJournal journal(*form, &kept_in);
     form->set_journal(&journal);
     for (const wchar_t* author : {L"Анна", L"Борис"}) {
         type_into(form->Edit2, author);
@@ -744,7 +768,7 @@ protected:
 TEST_F(FieldLife, EveryFieldOfEveryTabIsShownTypedOfferedFoundKeptAndClearedByItsTable) {
     {
         auto form = started();
-        TFJournal journal(*form);
+        TFJournal journal(*form, &kept_in);
         form->set_journal(&journal);
         for (Tab tab : kTabs) {
             SCOPED_TRACE("tab " + std::to_string(index_of(tab)));

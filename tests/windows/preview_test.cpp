@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/shell.h"
+#include "win32/browser.h"
 #include "bbcode/pane_head.h"
 #include "form/menu_bar.h"
 #include "output/links.h"
@@ -316,6 +316,26 @@ TEST_F(PreviewTest, LaidOutAtTheDensity) {
     LOGFONTW chosen{};
     GetObjectW(font, sizeof chosen, &chosen);
     EXPECT_EQ(-chosen.lfHeight, MulDiv(8, dpi, 72));
+}
+
+// Dragged to a monitor of 150 %: the system's rectangle, the status bar's
+// font, the post above it across the width with its margin at the density.
+TEST_F(PreviewTest, AtANewDensityItTakesItsRectangleFontAndLayout) {
+    open_preview();
+    const RECT suggested = {60, 60, 60 + 800, 60 + 940};
+    change_density(preview->handle(), 144, suggested);
+    EXPECT_TRUE(has_rectangle(preview->handle(), suggested));
+    EXPECT_EQ(font_height(preview->StatusBar1), -16);
+    const SIZE client = client_size(preview->handle());
+    RECT bar, post, text;
+    GetWindowRect(preview->StatusBar1, &bar);
+    GetWindowRect(shown(), &post);
+    SendMessageW(shown(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    EXPECT_EQ(post.bottom, bar.top);
+    EXPECT_EQ(bar.bottom - bar.top + post.bottom - post.top, client.cy);
+    EXPECT_EQ(post.right - post.left, client.cx);
+    EXPECT_EQ(text.left, 9);
+    EXPECT_EQ(text.top, 9);
 }
 
 }  // namespace

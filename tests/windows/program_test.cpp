@@ -16,7 +16,7 @@
 #include "fresh_store.h"
 #include "loopback_server.h"
 #include "test_key.h"
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 #include "output/win32_text.h"
 #include "pictures/picture_rules.h"
 #include "store/histories.h"

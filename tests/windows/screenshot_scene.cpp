@@ -13,6 +13,7 @@
 #include "app/About.h"
 #include "app/actions.h"
 #include "app/application.h"
+#include "win32/window.h"
 #include "preview/preview.h"
 #include "com_apartment.h"
 #include "form/main_window.h"
@@ -121,7 +122,7 @@ int wmain(int argc, wchar_t** argv) {
     store::StoreHistories histories(file);
     form.set_histories(&histories);
     form.keeping().set_store(&file);
-    TFJournal journal(form);
+    TFJournal journal(form, &file);
     form.set_journal(&journal);
     fill_maps_tab(form, site.address("/td-logo.png"));
     press_earlier_versions(form, file);

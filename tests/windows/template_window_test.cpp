@@ -173,6 +173,29 @@ TEST_F(TemplateWindowTest, TheMenuItemOpensItOnTheShownTabWhichFollowsTheMainWin
     EXPECT_FALSE(IsWindowVisible(window->handle()));
 }
 
+// Dragged to a monitor of 150 %: the system's rectangle, both fonts, every
+// box at the density and held to its edges, the field names' width again.
+TEST_F(TemplateWindowTest, AtANewDensityItsRectangleFontsBoxesAndFieldNamesFollow) {
+    window->show();
+    const auto names_width = [&] { return SendMessageW(window->FieldList, LB_GETHORIZONTALEXTENT, 0, 0); };
+    const LRESULT names_at_96 = names_width();
+    const RECT suggested = {40, 40, 40 + 1160, 40 + 860};
+    change_density(window->handle(), 144, suggested);
+    EXPECT_TRUE(has_rectangle(window->handle(), suggested));
+    EXPECT_EQ(font_height(window->ListLabel), -16);
+    EXPECT_EQ(font_height(window->ShortBox), -18) << "the layouts' own fixed-pitch 9 pt";
+    const RECT list = bounds_in_parent(window->TemplateList);  // held to the top left
+    EXPECT_EQ(list.left, 12);
+    EXPECT_EQ(list.top, 36);
+    EXPECT_EQ(list.right, 312);
+    EXPECT_EQ(list.bottom, 246);
+    const SIZE client = client_size(window->handle());
+    const RECT full = bounds_in_parent(window->FullBox);  // follows every edge
+    EXPECT_EQ(client.cx - full.right, 12);
+    EXPECT_EQ(client.cy - full.bottom, 291);
+    EXPECT_GT(names_width() * 4, names_at_96 * 5);
+}
+
 // From the built-in maps template, in the window alone: a new line shown
 // only where the author box has text, and the next press writes it.
 TEST_F(TemplateWindowTest, ANewTemplateWithALineAddedIsWrittenByTheNextPress) {

@@ -104,16 +104,6 @@ bool is_exactly(HFONT font, const wchar_t* face);
 
 SIZE client_size(HWND window);
 
-// Takes the rectangle WM_DPICHANGED suggests for the new density.
-void take_suggested_rectangle(HWND window, const RECT& suggested);
-
-// An owned window, made after start-up, asks its owner for the place the
-// user left it in (lparam: the window). The answer is one of these.
-inline constexpr UINT kOwnedWindowMade = WM_APP + 20;
-enum OwnedWindowPlace : LRESULT { kPlaceNotKept, kPlaceKept, kPlaceKeptMaximized };
-// An owned window was moved or sized (lparam: the window).
-inline constexpr UINT kOwnedWindowMoved = WM_APP + 21;
-
 // Draws a window again after its drawing was held off (WM_SETREDRAW): its
 // frame too, where a scroll bar may have come meanwhile over old pixels.
 void redraw_all_of(HWND window);

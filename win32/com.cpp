@@ -1,6 +1,6 @@
-#include "form/com.h"
+#include "win32/com.h"
 
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 
 namespace tessivar {
 

@@ -1,11 +1,11 @@
-#include "app/shell.h"
+#include "win32/browser.h"
 
 #include <shellapi.h>
 
 #include <string>
 
 #include "bbcode/post.h"
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 
 namespace tessivar {
 namespace {

@@ -1,4 +1,4 @@
-#include "form/window_kit.h"
+#include "win32/window_kit.h"
 
 #include <commctrl.h>
 
@@ -152,11 +152,6 @@ HFONT create_ui_font(const wchar_t* face, int dpi) {
         DeleteObject(font);
     }
     return create_font(kLastResort, dpi);
-}
-
-void take_suggested_rectangle(HWND window, const RECT& suggested) {
-    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void redraw_all_of(HWND window) {
