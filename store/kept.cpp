@@ -1,5 +1,7 @@
 #include "store/kept.h"
 
+#include <unordered_map>
+
 #include "snapshot/journal_fields.h"
 
 namespace tessivar::store {
@@ -41,6 +43,17 @@ std::optional<Newest> newest(Database& database, const NewEntry& entry) {
 // Only what a press wrote is written over, by a press on the same fields.
 bool moves_only(const Newest& last, const NewEntry& entry, const std::string& fields) {
     return last.fields == fields && (last.same_texts || (entry.pressed && last.pressed));
+}
+
+// What a search compares, kept where it is short: a longer one costs more
+// to keep than to fold from the fields at the few searches that reach it.
+constexpr std::size_t kFoldedMost = 64 * 1024;
+
+bool put_folded(Database& database, std::int64_t id, const NewEntry& entry) {
+    const std::string folded = snapshot::searchable_text(entry.tab, entry.form);
+    if (folded.size() > kFoldedMost) return true;
+    Statement put = database.prepare("INSERT OR REPLACE INTO journal_folded(id, folded) VALUES(?, ?)");
+    return put.bind(1, id).bind(2, folded).run();
 }
 
 bool put_texts(Database& database, std::int64_t id, const NewEntry& entry) {
@@ -96,7 +109,8 @@ bool add_to_journal(Database& database, const NewEntry& entry) {
                            .bind(3, std::int64_t{entry.pressed})
                            .bind(4, fields)
                            .run();
-    return added && put_texts(database, database.last_row_id(), entry);
+    const std::int64_t id = database.last_row_id();
+    return added && put_texts(database, id, entry) && put_folded(database, id, entry);
 }
 
 bool in_journal(Database& database, const NewEntry& entry) {
@@ -128,15 +142,27 @@ std::vector<std::optional<JournalRow>> journal_rows(Database& database, std::spa
     return rows;
 }
 
+// The folded texts in one statement, and so one read of the file's log:
+// under Wine each statement of its own costs a lock on it, a tenth of a
+// millisecond. An entry with none is folded from its fields.
 std::vector<std::int64_t> journal_matching(Database& database, std::span<const std::int64_t> ids,
                                            std::string_view folded) {
+    std::unordered_map<std::int64_t, std::optional<bool>> holding;  // none: no folded text kept
+    for (std::int64_t id : ids) holding.emplace(id, std::nullopt);
+    Statement kept = database.prepare("SELECT id, folded FROM journal_folded");
+    while (kept.step()) {
+        const auto known = holding.find(kept.integer(0));
+        if (known != holding.end() && kept.is_text(1)) known->second = kept.text(1).find(folded) != std::string::npos;
+    }
     std::vector<std::int64_t> found;
-    Statement read = database.prepare("SELECT tab, fields FROM journal WHERE id = ?");
+    Statement stored = database.prepare("SELECT tab, fields FROM journal WHERE id = ?");
     for (std::int64_t id : ids) {
-        if (read.bind(1, id).step() && read.is_text(1) && holds(read.integer(0), read.text(1), folded)) {
+        const std::optional<bool> holds_it = holding[id];
+        if (holds_it ? *holds_it
+                     : stored.bind(1, id).step() && stored.is_text(1) && holds(stored.integer(0), stored.text(1), folded)) {
             found.push_back(id);
         }
-        read.reset();
+        stored.reset();
     }
     return found;
 }
@@ -157,10 +183,14 @@ std::optional<JournalEntry> journal_entry(Database& database, std::int64_t id) {
 bool remove_from_journal(Database& database, std::span<const std::int64_t> ids) {
     Statement remove = database.prepare("DELETE FROM journal WHERE id = ?1");
     Statement remove_texts = database.prepare("DELETE FROM journal_texts WHERE id = ?1");
+    Statement remove_folded = database.prepare("DELETE FROM journal_folded WHERE id = ?1");
     for (std::int64_t id : ids) {
-        if (!remove.bind(1, id).run() || !remove_texts.bind(1, id).run()) return false;
+        if (!remove.bind(1, id).run() || !remove_texts.bind(1, id).run() || !remove_folded.bind(1, id).run()) {
+            return false;
+        }
         remove.reset();
         remove_texts.reset();
+        remove_folded.reset();
     }
     return true;
 }

@@ -27,11 +27,14 @@ constexpr const char* kSteps[] = {
        CREATE INDEX journal_order ON journal(at DESC, id DESC);
        CREATE INDEX journal_search ON journal(at DESC, id DESC, folded);)",
     // Big texts were held three and four times over: the descriptions move
-    // to a table of their own, so an entry's row is its fields alone and a
-    // search reads those; the folded copy and the indexes holding whole
-    // texts go.
+    // to a table of their own, so an entry's row is its fields alone; the
+    // folded copy a search reads is kept apart, only where it is short (a
+    // longer one is folded from the fields when searched); the indexes
+    // holding whole texts go.
     R"(CREATE TABLE journal_texts(id INTEGER PRIMARY KEY, short_text TEXT NOT NULL, full_text TEXT NOT NULL);
        INSERT INTO journal_texts SELECT id, short_text, full_text FROM journal;
+       CREATE TABLE journal_folded(id INTEGER PRIMARY KEY, folded TEXT NOT NULL);
+       INSERT INTO journal_folded SELECT id, folded FROM journal WHERE length(CAST(folded AS BLOB)) <= 65536;
        DROP INDEX journal_search;
        DROP INDEX journal_newest;
        ALTER TABLE journal DROP COLUMN folded;

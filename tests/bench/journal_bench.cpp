@@ -186,6 +186,7 @@ int main(int argc, char** argv) {
     // it searches only what it found.
     const auto keystroke_ms = [&](const wchar_t* before, wchar_t letter) {
         SetWindowTextW(journal.Edit1, before);
+        SendMessageW(journal.Edit1, EM_SETSEL, wcslen(before), wcslen(before));  // typed on, after it
         pump();
         const double typed = bench::now_ms();
         SendMessageW(journal.Edit1, WM_CHAR, letter, 1);

@@ -81,6 +81,15 @@ TEST_F(KeptStoreTest, JournalAddsMovesFindsAndRemovesEntries) {
               std::vector<std::int64_t>{order[2]});
     EXPECT_EQ(journal_matching(database, with_gone, "а"), order);
     EXPECT_EQ(journal_matching(database, with_gone, "short"), std::vector<std::int64_t>{});
+    // Too long to keep folded: folded from its fields as it is searched.
+    NewEntry long_rules = entry(Tab::Maps, 400, "Глеб");
+    long_rules.form.values[snapshot::first_memo_field(Tab::Maps)] = std::string(100'000, 'x') + "Ёжик";
+    ASSERT_TRUE(add(long_rules));
+    const std::int64_t long_one = journal_order(database)[0];
+    EXPECT_EQ(count(database, "SELECT count(*) FROM journal_folded"), 3);
+    EXPECT_EQ(journal_matching(database, std::vector<std::int64_t>{long_one, order[0]}, "ежик"),
+              std::vector<std::int64_t>{long_one});
+    ASSERT_TRUE(remove_from_journal(database, std::vector<std::int64_t>{long_one}));
 
     const auto opened = journal_entry(database, order[1]);
     ASSERT_TRUE(opened);
@@ -95,6 +104,7 @@ TEST_F(KeptStoreTest, JournalAddsMovesFindsAndRemovesEntries) {
     ASSERT_TRUE(database.transaction([&] { return remove_from_journal(database, gone); }));
     EXPECT_EQ(journal_order(database), std::vector<std::int64_t>(order.begin() + 1, order.end()));
     EXPECT_EQ(count(database, "SELECT count(*) FROM journal_texts"), 2);  // its descriptions went with it
+    EXPECT_EQ(count(database, "SELECT count(*) FROM journal_folded"), 2);
     rows = journal_rows(database, order);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_FALSE(rows[0]);

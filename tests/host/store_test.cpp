@@ -39,11 +39,13 @@ using testing::kFaultVfs;
 std::string read_through(Store& store);
 
 // How the journal window's reads find their rows: the order through an
-// index of times, a search through each entry's row of fields by its id.
+// index of times, a search through the folded texts in one scan and an
+// entry's row of fields by its id.
 std::string journal_plan(Database& database) {
     std::string plans;
     for (const char* query : {"SELECT id FROM journal WHERE tab = 1 ORDER BY at DESC, id DESC LIMIT 1",
                               "SELECT id FROM journal ORDER BY at DESC, id DESC",
+                              "SELECT id, folded FROM journal_folded",
                               "SELECT tab, fields FROM journal WHERE id = ?"}) {
         Statement plan = database.prepare(std::string("EXPLAIN QUERY PLAN ") + query);
         while (plan.step()) plans += plan.text(3) + "\n";
@@ -53,6 +55,7 @@ std::string journal_plan(Database& database) {
 constexpr const char* kJournalPlan =
     "SEARCH journal USING COVERING INDEX journal_newest (tab=?)\n"
     "SCAN journal USING COVERING INDEX journal_order\n"
+    "SCAN journal_folded\n"
     "SEARCH journal USING INTEGER PRIMARY KEY (rowid=?)\n";
 
 class StoreTest : public ::testing::Test {
