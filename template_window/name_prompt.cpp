@@ -26,6 +26,8 @@ public:
 
     HWND label{};
     HWND box{};
+    HWND ok{};
+    HWND cancel{};
 
 private:
     void centre_over_owner() {
@@ -41,13 +43,16 @@ private:
     // Closing cancels.
     void close() override { asking_ = false; }
 
+    // Enter and «ОК» take the name; Esc and «Отмена» do not.
     LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) override {
-        if (message == WM_COMMAND && LOWORD(wparam) == IDOK && lparam == 0) {  // Enter
+        if (message != WM_COMMAND) return Window::on_message(message, wparam, lparam);
+        const HWND from = reinterpret_cast<HWND>(lparam);
+        if ((LOWORD(wparam) == IDOK && !from) || (from == ok && HIWORD(wparam) == BN_CLICKED)) {
             answer_ = read_text(box);
             asking_ = false;
             return 0;
         }
-        if (message == WM_COMMAND && LOWORD(wparam) == IDCANCEL && lparam == 0) {  // Esc
+        if ((LOWORD(wparam) == IDCANCEL && !from) || (from == cancel && HIWORD(wparam) == BN_CLICKED)) {
             asking_ = false;
             return 0;
         }
@@ -62,11 +67,13 @@ private:
 constexpr WindowRow<NamePrompt> kRows[] = {
     {&NamePrompt::label, WC_STATICW, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, {8, 8, 284, 13}, L"Название:"},
     {&NamePrompt::box, WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {8, 26, 284, 21}},
+    {&NamePrompt::ok, WC_BUTTONW, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, {134, 56, 75, 23}, L"ОК"},
+    {&NamePrompt::cancel, WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0, {217, 56, 75, 23}, L"Отмена"},
 };
 
 NamePrompt::NamePrompt(HWND owner, const wchar_t* title, int dpi)
     : Window({kNamePromptClass, title, WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-              {300, 56}}),
+              {300, 87}}),
       owner_(owner) {
     create(owner, {0, 0}, dpi);
     make_controls<NamePrompt>(*this, kRows);

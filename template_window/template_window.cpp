@@ -52,7 +52,7 @@ constexpr WindowRow<TFTemplates> kRows[] = {
     {&TFTemplates::ResultBox, WC_EDITW, kLayoutBox | ES_READONLY, kSunken, {216, 390, 536, 142}, L"", kLRB, true},
 };
 
-constexpr std::wstring_view kInUseMark = L"  (используется)";
+constexpr std::wstring_view kInUseMark = L" (используется)";
 
 std::wstring page_caption(HWND page_control, Tab tab) {
     wchar_t caption[64] = {};

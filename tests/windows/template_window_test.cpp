@@ -157,7 +157,7 @@ TEST_F(TemplateWindowTest, TheMenuItemOpensItOnTheShownTabWhichFollowsTheMainWin
     ASSERT_TRUE(window->handle() && IsWindowVisible(window->handle()));
     EXPECT_EQ(GetWindow(window->handle(), GW_OWNER), form->handle());
     EXPECT_EQ(text_of(window->ListLabel), "Оформления вкладки «Звуки»:");
-    EXPECT_EQ(list_item(window->TemplateList, 0), L"Стандартное  (используется)");
+    EXPECT_EQ(list_item(window->TemplateList, 0), L"Стандартное (используется)");
     const auto names = template_field_names(Tab::Sounds);
     ASSERT_EQ(SendMessageW(window->FieldList, LB_GETCOUNT, 0, 0), static_cast<LRESULT>(names.size()));
     EXPECT_EQ(list_item(window->FieldList, 0), widen(names[0]));
@@ -198,6 +198,24 @@ TEST_F(TemplateWindowTest, AtANewDensityItsRectangleFontsBoxesAndFieldNamesFollo
 
 // From the built-in maps template, in the window alone: a new line shown
 // only where the author box has text, and the next press writes it.
+// The name prompt's buttons do what Enter and Esc do.
+TEST_F(TemplateWindowTest, TheNamePromptsButtonsTakeTheNameOrLeaveIt) {
+    const auto press_in_prompt = [](const std::string& name, const wchar_t* button) {
+        return once_up([] { return FindWindowW(kNamePromptClass, nullptr); }, [name, button](HWND prompt) {
+            write_text(FindWindowExW(prompt, nullptr, WC_EDITW, nullptr), name);
+            PostMessageW(FindWindowExW(prompt, nullptr, WC_BUTTONW, button), BM_CLICK, 0, 0);
+        });
+    };
+    window->show();
+    const auto count = [&] { return SendMessageW(window->TemplateList, LB_GETCOUNT, 0, 0); };
+    const LRESULT before = count();
+    ASSERT_TRUE(run_steps({click_later(window->NewButton), press_in_prompt("Не то", L"Отмена")}).all_ran);
+    EXPECT_EQ(count(), before);
+    ASSERT_TRUE(run_steps({click_later(window->NewButton), press_in_prompt("Кнопкой", L"ОК")}).all_ran);
+    ASSERT_EQ(count(), before + 1);
+    EXPECT_NE(list_item(window->TemplateList, selected()).find(L"Кнопкой"), std::wstring::npos);
+}
+
 TEST_F(TemplateWindowTest, ANewTemplateWithALineAddedIsWrittenByTheNextPress) {
     window->show();
     make_new("Режим игры");
@@ -220,7 +238,7 @@ TEST_F(TemplateWindowTest, ANewTemplateWithALineAddedIsWrittenByTheNextPress) {
     EXPECT_TRUE(pump_until([&] { return text_of(window->ResultBox).find(kModeLine) != std::string::npos; }));
     EXPECT_EQ(error_line(), "Ошибок нет");
     click(window->UseButton);
-    EXPECT_EQ(list_item(window->TemplateList, 1), L"Режим игры  (используется)");
+    EXPECT_EQ(list_item(window->TemplateList, 1), L"Режим игры (используется)");
 
     type(form->Edit2, "Иван");
     click(form->Button1);
@@ -326,7 +344,7 @@ TEST_F(TemplateWindowTest, ATemplateAsTypedAndItsUseSurviveARestart) {
     close();
     open();
     window->show();
-    EXPECT_EQ(list_item(window->TemplateList, 1), L"Моё  (используется)");
+    EXPECT_EQ(list_item(window->TemplateList, 1), L"Моё (используется)");
     EXPECT_EQ(selected(), 1);
     click(form->Button1);
     EXPECT_EQ(text_of(form->Disc1).rfind(std::string(kModeLine) + "\r\n", 0), 0u);
