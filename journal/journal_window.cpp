@@ -9,6 +9,7 @@
 #include "win32/window_kit.h"
 #include "output/win32_text.h"
 #include "snapshot/journal_fields.h"
+#include "tabs/fields.h"
 
 namespace tessivar {
 namespace {
@@ -20,8 +21,9 @@ struct Column {
     const wchar_t* caption;
     int width;  // at 96 dpi
 };
+// A sound has no author or version: its name and its length stand there.
 constexpr Column kColumns[] = {
-    {L"Когда", 150}, {L"Вкладка", 130}, {L"Автор", 110}, {L"Версия", 60}, {L"Описание", 150},
+    {L"Когда", 120}, {L"Вкладка", 130}, {L"Автор / название", 120}, {L"Версия / длительность", 125}, {L"Описание", 105},
 };
 constexpr const wchar_t* kTabNames[] = {L"Карты", L"Звуки", L"Модели", L"Текстуры"};
 
@@ -39,6 +41,13 @@ std::wstring when(std::int64_t at) {
     GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, 64);
     GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &time, nullptr, clock, 32);
     return std::wstring(date) + L" " + clock;
+}
+
+// The entry's field of `usual` meaning, or of `for_sounds` on the sounds tab.
+std::optional<std::size_t> shown_field(Tab tab, history::Meaning usual, history::Meaning for_sounds) {
+    const auto at = field_with_history(tab, tab == Tab::Sounds ? for_sounds : usual);
+    if (!at) return std::nullopt;
+    return snapshot::tab_fields(tab)[*at];
 }
 
 std::wstring field_text(const store::JournalRow& row, std::optional<std::size_t> field) {
@@ -185,8 +194,8 @@ std::wstring TFJournal::cell(std::size_t item, int column) {
         case 0: return when(entry->at);
         case 1:
             return std::wstring(kTabNames[static_cast<int>(entry->tab)]) + (entry->pressed ? L"" : L", не сформировано");
-        case 2: return field_text(*entry, snapshot::author_field(entry->tab));
-        case 3: return field_text(*entry, snapshot::version_field(entry->tab));
+        case 2: return field_text(*entry, shown_field(entry->tab, history::Meaning::Author, history::Meaning::SoundTitle));
+        case 3: return field_text(*entry, shown_field(entry->tab, history::Meaning::Version, history::Meaning::Duration));
         default: return field_text(*entry, snapshot::first_memo_field(entry->tab));
     }
 }

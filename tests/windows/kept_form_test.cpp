@@ -258,6 +258,34 @@ TEST_F(KeptForm, ThreePressesMakeAJournalThatFindsAndOpensThem) {
     EXPECT_FALSE(IsWindowVisible(journal.handle()));
 }
 
+// A sound's row shows its name and its length where the other tabs' rows
+// show the author and the version, under headers that say both.
+TEST_F(KeptForm, ASoundsJournalRowShowsItsNameAndLength) {
+    store::NewEntry sound{Tab::Sounds, 2000, true, {}, "кратко", "полно"};
+    sound.form.values[snapshot::field_named("Edit8")] = "Гром";
+    sound.form.values[snapshot::field_named("Edit9")] = "0:42";
+    store::NewEntry map{Tab::Maps, 1000, true, {}, "кратко", "полно"};
+    map.form.values[snapshot::field_named("Edit2")] = "Анна";
+    map.form.values[snapshot::field_named("Edit1")] = "1.2";
+    ASSERT_TRUE(database.transaction([&] { return store::add_to_journal(database, sound) && store::add_to_journal(database, map); }));
+    auto form = started();
+    TFJournal journal(*form, &kept_in);
+    form->set_journal(&journal);
+    form->Action7Execute();
+    ASSERT_EQ(journal.shown_count(), 2u);
+    EXPECT_EQ(journal.cell(0, 2), L"Гром");
+    EXPECT_EQ(journal.cell(0, 3), L"0:42");
+    EXPECT_EQ(journal.cell(1, 2), L"Анна");
+    EXPECT_EQ(journal.cell(1, 3), L"1.2");
+    wchar_t caption[64] = {};
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = caption;
+    column.cchTextMax = 64;
+    ASSERT_TRUE(ListView_GetColumn(journal.ListView1, 2, &column));
+    EXPECT_STREQ(caption, L"Автор / название");
+}
+
 // More entries than the list reads at once: each row it asks for, far down,
 // back up and at the top, before and after a search, is the entry in that
 // place, and the entry a search found is the one Enter opens.
@@ -494,7 +522,7 @@ TEST_F(KeptForm, TheJournalAtANewDensityTakesItsRectangleFontColumnsAndPlaces) {
     change_density(journal.handle(), 144, suggested);
     EXPECT_TRUE(has_rectangle(journal.handle(), suggested));
     EXPECT_EQ(font_height(journal.Edit1), -16);
-    EXPECT_EQ(ListView_GetColumnWidth(journal.ListView1, 0), 225);
+    EXPECT_EQ(ListView_GetColumnWidth(journal.ListView1, 0), 180);
     const SIZE client = client_size(journal.handle());
     const RECT label = bounds_in_parent(journal.Label1), box = bounds_in_parent(journal.Edit1);
     const RECT list = bounds_in_parent(journal.ListView1);
