@@ -23,7 +23,7 @@ struct Column {
 };
 // A sound has no author or version: its name and its length stand there.
 constexpr Column kColumns[] = {
-    {L"Когда", 120}, {L"Вкладка", 130}, {L"Автор / название", 120}, {L"Версия / длительность", 125}, {L"Описание", 105},
+    {L"Когда", 110}, {L"Вкладка", 125}, {L"Автор / название", 115}, {L"Версия / длительность", 140}, {L"Описание", 110},
 };
 constexpr const wchar_t* kTabNames[] = {L"Карты", L"Звуки", L"Модели", L"Текстуры"};
 

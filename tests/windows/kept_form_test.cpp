@@ -522,7 +522,7 @@ TEST_F(KeptForm, TheJournalAtANewDensityTakesItsRectangleFontColumnsAndPlaces) {
     change_density(journal.handle(), 144, suggested);
     EXPECT_TRUE(has_rectangle(journal.handle(), suggested));
     EXPECT_EQ(font_height(journal.Edit1), -16);
-    EXPECT_EQ(ListView_GetColumnWidth(journal.ListView1, 0), 180);
+    EXPECT_EQ(ListView_GetColumnWidth(journal.ListView1, 0), 165);
     const SIZE client = client_size(journal.handle());
     const RECT label = bounds_in_parent(journal.Label1), box = bounds_in_parent(journal.Edit1);
     const RECT list = bounds_in_parent(journal.ListView1);
