@@ -555,6 +555,14 @@ void type_author_and_rules(const Running& running) {
     for (wchar_t c : std::wstring(L"Правило 1\rПравило 2")) SendMessageW(rules, WM_CHAR, c, 1);
 }
 
+// A first run that types them and is closed.
+void run_once_typing_author_and_rules() {
+    Running first;
+    start(first, SW_SHOWNORMAL);
+    type_author_and_rules(first);
+    EXPECT_EQ(close_and_wait(first), 0u);
+}
+
 void expect_author_and_rules(const Running& running) {
     EXPECT_TRUE(visible_with_text(running.main_window, "Пётр Иванов"));
     HWND rules = rules_box(running.main_window);
@@ -605,12 +613,7 @@ TEST(Program, KilledOutrightItComesBackAsItWasAMomentBefore) {
 // what is typed after.
 TEST(Program, AFileAnotherProcessHoldsAsItStartsComesBackOnceLetGoAndKeepsWhatIsTypedAfter) {
     const testing::FreshAppData appdata;
-    {
-        Running first;
-        start(first, SW_SHOWNORMAL);
-        type_author_and_rules(first);
-        EXPECT_EQ(close_and_wait(first), 0u);
-    }
+    run_once_typing_author_and_rules();
     const std::u8string path = appdata.database().u8string();
     store::Database holder = store::Database::open(std::string(path.begin(), path.end()), store::Database::Mode::ReadWrite);
     ASSERT_TRUE(holder.exec("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE"));
@@ -639,12 +642,7 @@ TEST(Program, AFileAnotherProcessHoldsAsItStartsComesBackOnceLetGoAndKeepsWhatIs
 // layouts, which still read.
 TEST(Program, ASpoiltJournalPageMetInTheJournalWindowLeavesTheFormAndTheLayoutsInTheNewFile) {
     const testing::FreshAppData appdata;
-    {
-        Running first;
-        start(first, SW_SHOWNORMAL);
-        type_author_and_rules(first);
-        EXPECT_EQ(close_and_wait(first), 0u);
-    }
+    run_once_typing_author_and_rules();
     const std::u8string u8path = appdata.database().u8string();
     const std::string path(u8path.begin(), u8path.end());
     {
