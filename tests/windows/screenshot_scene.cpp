@@ -62,8 +62,9 @@ TemplateText with_game_mode() {
     return text;
 }
 
-// Versions of the same map pressed in earlier weeks, as the journal keeps them.
-void press_earlier_versions(TFMain& form, store::Store& file) {
+// Versions of the same map pressed in earlier weeks, as the journal keeps
+// them: whether the file took them.
+bool press_earlier_versions(TFMain& form, store::Store& file) {
     const struct {
         const char* version;
         int days_ago;
@@ -72,9 +73,10 @@ void press_earlier_versions(TFMain& form, store::Store& file) {
         write_text(form.Edit1, press.version);
         const store::NewEntry entry{Tab::Maps, std::time(nullptr) - press.days_ago * 86'400, true,
                                     form.keeping().read_tab(Tab::Maps), {}, {}};
-        file.write([&](store::Database& database) { return store::add_to_journal(database, entry); });
+        if (!file.write([&](store::Database& database) { return store::add_to_journal(database, entry); })) return false;
     }
     write_text(form.Edit1, "1.00");
+    return true;
 }
 
 void pump_for(DWORD ms) {
@@ -115,8 +117,11 @@ int wmain(int argc, wchar_t** argv) {
     DeleteFileW(database.c_str());
     store::Store file(narrow(database));
     TemplateStore templates(file);
-    templates.add(Tab::Maps, "Режим игры", with_game_mode());
-    templates.use(Tab::Maps, "Режим игры");
+    if (templates.add(Tab::Maps, "Режим игры", with_game_mode()) != TemplateWrite::Done ||
+        templates.use(Tab::Maps, "Режим игры") != TemplateWrite::Done) {
+        std::fputs("the scene's layout was not kept\n", stderr);
+        return 1;
+    }
     TFTemplates template_window(form, &templates);
     form.set_templates(&templates, &template_window);
     store::StoreHistories histories(file);
@@ -125,7 +130,10 @@ int wmain(int argc, wchar_t** argv) {
     TFJournal journal(form, &file);
     form.set_journal(&journal);
     fill_maps_tab(form, site.address("/td-logo.png"));
-    press_earlier_versions(form, file);
+    if (!press_earlier_versions(form, file)) {
+        std::fputs("the scene's journal was not kept\n", stderr);
+        return 1;
+    }
     form.Button1Click();
     form.Action2Execute();
     form.Action8Execute();
