@@ -96,6 +96,23 @@ std::optional<std::string> to_keep(const snapshot::Snapshot& saved, const snapsh
     return value;
 }
 
+using WideTexts = FormKeeping::WideTexts;
+
+// The long boxes read as UTF-16, made UTF-8 into `now` by the same rule.
+void take_texts(const snapshot::Snapshot& saved, const snapshot::Snapshot& started, const WideTexts& texts,
+                snapshot::Snapshot& now) {
+    for (const auto& [field, text] : texts) now.values[field] = to_keep(saved, started, field, narrow(text));
+}
+
+// What one save writes: the held presses, then the fields that changed.
+bool write_save(store::Database& database, std::span<const store::NewEntry> held, const snapshot::Snapshot& now,
+                std::span<const std::size_t> changed) {
+    for (const store::NewEntry& entry : held) {
+        if (!store::add_to_journal(database, entry)) return false;
+    }
+    return store::keep_form(database, now, changed);
+}
+
 std::int64_t now() {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
         .count();
@@ -325,17 +342,11 @@ void FormKeeping::keep(std::vector<bool> fields, Where where) {
     }
     if (!texts.empty() && !foreground_next_ && keep_behind(now, texts, fields)) return;
     foreground_next_ = false;
-    for (auto& [field, text] : texts) {
-        if (auto value = to_keep(saved_, started_, field, narrow(text))) now.values[field] = std::move(value);
-    }
+    take_texts(saved_, started_, texts, now);
     const auto changed = snapshot::changed_fields(saved_, now);
     if (held_.empty() && changed.empty()) return caught_up();
-    const bool kept = store_->write([&](store::Database& database) {
-        for (const store::NewEntry& entry : held_) {
-            if (!store::add_to_journal(database, entry)) return false;
-        }
-        return store::keep_form(database, now, changed);
-    });
+    const bool kept =
+        store_->write([&](store::Database& database) { return write_save(database, held_, now, changed); });
     if (!kept) {
         for (std::size_t field : changed) dirty_[field] = true;  // read again at the next try
         return retry_later();
@@ -370,14 +381,9 @@ bool FormKeeping::keep_behind(snapshot::Snapshot& now, WideTexts& texts, const s
     job->held = held_;
     job->fields = fields;
     const auto write = [job, &saved = saved_, &started = started_](store::Database& database) {
-        for (auto& [field, text] : job->texts) {
-            if (auto value = to_keep(saved, started, field, narrow(text))) job->now.values[field] = std::move(value);
-        }
+        take_texts(saved, started, job->texts, job->now);
         job->texts.clear();
-        for (const store::NewEntry& entry : job->held) {
-            if (!store::add_to_journal(database, entry)) return false;
-        }
-        return store::keep_form(database, job->now, snapshot::changed_fields(saved, job->now));
+        return write_save(database, job->held, job->now, snapshot::changed_fields(saved, job->now));
     };
     const auto finished = [job, window = form_.handle()](bool committed) {
         job->committed = committed;

@@ -38,6 +38,9 @@ inline constexpr std::size_t kBehindUnits = std::size_t{1} << 20;
 
 class FormKeeping {
 public:
+    // Long boxes read as UTF-16, by field, to be made UTF-8 off the window's thread.
+    using WideTexts = std::vector<std::pair<std::size_t, std::wstring>>;
+
     explicit FormKeeping(TFMain& form) : form_(form) {}
     ~FormKeeping();
     FormKeeping(const FormKeeping&) = delete;
@@ -102,7 +105,6 @@ private:
     void mark(std::size_t field);
     void mark_every_field();
     struct Behind;
-    using WideTexts = std::vector<std::pair<std::size_t, std::wstring>>;
     enum class Where { Foreground, BehindIfLong };
     void keep(std::vector<bool> fields, Where where);
     std::optional<std::wstring> long_text(std::size_t field) const;

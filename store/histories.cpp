@@ -77,10 +77,8 @@ bool take_over(Database& database, const Imported& imported) {
 
 namespace {
 
-// The change on `values`: whether it changed them.
-bool apply(history::Values& values, history::Meaning meaning, std::u16string_view value, bool remembered,
-           history::Meaning changed) {
-    if (meaning != changed) return false;
+// `value` remembered in `values`, or forgotten: whether they changed.
+bool apply(history::Values& values, std::u16string_view value, bool remembered) {
     if (!remembered) return history::forget(values, value);
     history::remember(values, value);
     return true;
@@ -105,7 +103,9 @@ history::Values StoreHistories::values(Meaning meaning) {
         })) {
         values.clear();  // the file offers nothing; what is held, still
     }
-    for (const Change& change : held_) apply(values, change.meaning, change.value, change.remembered, meaning);
+    for (const Change& change : held_) {
+        if (change.meaning == meaning) apply(values, change.value, change.remembered);
+    }
     return values;
 }
 
@@ -127,7 +127,7 @@ bool StoreHistories::write_held() {
     const bool written = store_.write([&](Database& database) {
         for (const Change& change : held_) {
             history::Values values = stored_history(database, change.meaning);
-            if (apply(values, change.meaning, change.value, change.remembered, change.meaning) &&
+            if (apply(values, change.value, change.remembered) &&
                 !store_history(database, change.meaning, values)) {
                 return false;
             }
