@@ -27,7 +27,9 @@ add_library(tessivar_ui STATIC
     preview/preview_pictures.cpp
     preview/rich_edit_picture.cpp
     preview/preview.cpp
+    win32/beside.cpp
     win32/browser.cpp
+    win32/centred.cpp
     form/accessible_name.cpp
     form/clearing.cpp
     win32/com.cpp

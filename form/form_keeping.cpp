@@ -9,6 +9,7 @@
 #include "form/main_window.h"
 #include "output/win32_text.h"
 #include "snapshot/journal_fields.h"
+#include "win32/centred.h"
 #include "store/kept.h"
 
 namespace tessivar {
@@ -85,7 +86,7 @@ bool may_be_lost(HWND window, const wchar_t* why) {
     GetWindowTextW(window, title, 128);
     const std::wstring question =
         std::wstring(why) + L", и то, что сейчас на вкладке и в описаниях, не сохранится. Открыть запись?";
-    return MessageBoxW(window, question.c_str(), title, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return ask(window, question, title, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 // Nothing where the field was never kept and shows what it showed at start:

@@ -267,6 +267,13 @@ void TFMain::density_taken() {
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+// The screen row below which a window over this one leaves its menu in view.
+LONG TFMain::menu_bottom() const {
+    RECT bar{};
+    GetWindowRect(ActionMainMenuBar1, &bar);
+    return bar.bottom;
+}
+
 HWND TFMain::parent_of(const ControlRow& row) const {
     if (row.parent == Parent::Window) return window_;
     return pages()[static_cast<std::size_t>(row.parent) - 1];
@@ -383,8 +390,14 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_MOVE:  // however it moved: a drag, the keyboard, a snap to another screen
             if (IsWindowVisible(window_)) keeping_.on_change(window_);
             return 0;
-        case kOwnedWindowMade:
-            return keeping_.place(reinterpret_cast<HWND>(lparam));
+        case kOwnedWindowMade: {
+            const OwnedWindowPlace kept = keeping_.place(reinterpret_cast<HWND>(lparam));
+            if (kept == kPlaceNotKept) beside_.place(reinterpret_cast<HWND>(lparam), window_, menu_bottom());
+            return kept;
+        }
+        case kOwnedWindowShown:
+            beside_.again_if_unmoved(reinterpret_cast<HWND>(lparam), window_, menu_bottom());
+            return 0;
         case kOwnedWindowMoved:
             keeping_.on_change(reinterpret_cast<HWND>(lparam));
             return 0;

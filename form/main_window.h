@@ -13,6 +13,7 @@
 #include "form/menu_bar.h"
 #include "form/quick_fill.h"
 #include "tabs/values.h"
+#include "win32/beside.h"
 #include "win32/window.h"
 #include "templates/template.h"
 
@@ -125,6 +126,7 @@ private:
     void on_command(int id, int code);
     void step_page(int step);
     void on_resize();
+    LONG menu_bottom() const;
     TabValues tab_values(Tab tab) const;
     bool write_description(TabValues values);
     void press(Tab tab);
@@ -141,6 +143,7 @@ private:
     std::wstring status_note_;
     OpenedWindow* journal_{};
     FormKeeping keeping_{*this};
+    Beside beside_;
 };
 
 // The window definition: one row per control.

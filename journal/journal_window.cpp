@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "form/main_window.h"
+#include "win32/centred.h"
 #include "win32/window_kit.h"
 #include "output/win32_text.h"
 #include "snapshot/journal_fields.h"
@@ -62,14 +63,18 @@ constexpr WindowRow<TFJournal> kRows[] = {
     {&TFJournal::Label1, WC_STATICW, 0, 0, {8, 11, 40, 18}, L"Найти:"},
     {&TFJournal::Edit1, WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {48, 8, 564, 21}, L"",
      kLeft | kTop | kRight},
-    {&TFJournal::ListView1, WC_LISTVIEWW, WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
-     WS_EX_CLIENTEDGE, {8, 37, 604, 355}, L"", kAllEdges},
+    // Over the list's first row, above it in the stacking order: shown for a search that finds nothing.
+    {&TFJournal::NothingFound, WC_STATICW, 0, 0, {14, 62, 300, 16}, L"Ничего не найдено"},
+    {&TFJournal::ListView1, WC_LISTVIEWW,
+     WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
+     {8, 37, 604, 355}, L"", kAllEdges},
 };
 
 }  // namespace
 
 TFJournal::TFJournal(TFMain& form, store::Store* store)
-    : OpenedWindow({kJournalClass, kJournalTitle, kJournalStyle, WS_EX_CONTROLPARENT, kJournalDesignClient}),
+    : OpenedWindow({kJournalClass, kJournalTitle, kJournalStyle, WS_EX_CONTROLPARENT, kJournalDesignClient, false, true,
+                    kJournalLeastClient}),
       form_(form),
       store_(store) {}
 
@@ -83,7 +88,10 @@ bool TFJournal::read_store(const std::function<void(store::Database&)>& body) co
 void TFJournal::show() {
     if (!window_ && !create()) return;
     reload();
-    if (!IsWindowVisible(window_)) ShowWindow(window_, SW_SHOWNORMAL);
+    if (!IsWindowVisible(window_)) {
+        tell_owner_showing();
+        ShowWindow(window_, SW_SHOWNORMAL);
+    }
     if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
     SetForegroundWindow(window_);
     SetFocus(Edit1);
@@ -95,6 +103,7 @@ bool TFJournal::create() {
     InitCommonControlsEx(&list_view);
     if (!Window::create(form_.handle(), {CW_USEDEFAULT, CW_USEDEFAULT}, window_dpi(form_.handle()))) return false;
     make_controls<TFJournal>(*this, kRows);
+    take_place();
     // Painted straight, not double-buffered: under Wine the buffered list
     // took some 40 ms more at each paint, half the opening's budget.
     ListView_SetExtendedListViewStyle(ListView1, LVS_EX_FULLROWSELECT);
@@ -117,7 +126,18 @@ void TFJournal::lay_out() {
     lay_out_controls<TFJournal>(*this, kRows);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
         ListView_SetColumnWidth(ListView1, i, scale_.x(kColumns[i].width));
-    }
+    }    widen_description();
+}
+
+// «Описание» takes what the list has left beside the other columns, so that
+// it widens with the window.
+void TFJournal::widen_description() {
+    constexpr int last = static_cast<int>(std::size(kColumns)) - 1;
+    RECT list{};
+    GetClientRect(ListView1, &list);
+    int others = 0;
+    for (int i = 0; i < last; ++i) others += ListView_GetColumnWidth(ListView1, i);
+    ListView_SetColumnWidth(ListView1, last, std::max<int>(scale_.x(kColumns[last].width), list.right - others));
 }
 
 void TFJournal::reload() {
@@ -134,6 +154,8 @@ void TFJournal::search() {
     shown_ = typed.empty() ? every_entry() : found(typed);
     cached_.clear();
     ListView_SetItemCountEx(ListView1, static_cast<int>(shown_.size()), 0);
+    ShowWindow(NothingFound, shown_.empty() && !typed.empty() ? SW_SHOWNA : SW_HIDE);
+    widen_description();
     if (!shown_.empty()) ListView_SetItemState(ListView1, 0, LVIS_FOCUSED, LVIS_FOCUSED);
     InvalidateRect(ListView1, nullptr, TRUE);
 }
@@ -228,9 +250,7 @@ void TFJournal::remove_selected() {
     const std::wstring question = ids.size() == 1 ? L"Удалить выбранную запись журнала?"
                                                   : L"Удалить выбранные записи журнала (" +
                                                         std::to_wstring(ids.size()) + L")?";
-    if (MessageBoxW(window_, question.c_str(), kJournalTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
-        return;
-    }
+    if (ask(window_, question, kJournalTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
     if (!form_.keeping().remove_from_journal(ids)) return;  // they stay, and the status bar says why
     ListView_SetItemState(ListView1, -1, 0, LVIS_SELECTED);
     reload();
@@ -268,6 +288,17 @@ LRESULT TFJournal::on_notify(const NMHDR& header) {
 
 LRESULT TFJournal::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
+        case WM_SIZE:
+            OpenedWindow::on_message(message, wparam, lparam);
+            if (ListView1) widen_description();
+            return 0;
+        case WM_CTLCOLORSTATIC:  // the word lies on the list
+            if (reinterpret_cast<HWND>(lparam) == NothingFound) {
+                SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_WINDOW));
+                SetTextColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_GRAYTEXT));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+            }
+            break;
         case WM_NOTIFY:
             return on_notify(*reinterpret_cast<const NMHDR*>(lparam));
         case WM_COMMAND:

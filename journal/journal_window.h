@@ -24,6 +24,8 @@ class TFMain;
 inline constexpr wchar_t kJournalClass[] = L"TFJournal";
 inline constexpr wchar_t kJournalTitle[] = L"Журнал описаний";
 inline constexpr SIZE kJournalDesignClient = {620, 400};
+// The search box and five rows of the list.
+inline constexpr SIZE kJournalLeastClient = {400, 160};
 
 class TFJournal : public OpenedWindow {
 public:
@@ -34,7 +36,7 @@ public:
     // Reads the journal afresh and brings the window to the front.
     void show() override;
 
-    HWND Label1{}, Edit1{}, ListView1{};
+    HWND Label1{}, Edit1{}, NothingFound{}, ListView1{};
 
     // The entries the search leaves, newest first, as the list shows them.
     std::size_t shown_count() const { return shown_.size(); }
@@ -45,6 +47,7 @@ private:
     bool create();
     void lay_out() override;
     void add_columns();
+    void widen_description();
     void reload();
     void search();
     std::vector<std::size_t> found(const std::string& typed);

@@ -142,7 +142,7 @@ constexpr WindowRow<TFPreview> kRows[] = {
 
 // Esc reaches the post as a key: no dialog keys here.
 TFPreview::TFPreview(HWND main_window, HWND short_pane, HWND full_pane)
-    : OpenedWindow({kPreviewClass, kPreviewTitle, kPreviewStyle, 0, kPreviewDesignClient, false, false}),
+    : OpenedWindow({kPreviewClass, kPreviewTitle, kPreviewStyle, 0, kPreviewDesignClient, false, false, kPreviewLeastClient}),
       main_(main_window),
       short_pane_(short_pane),
       full_pane_(full_pane),
@@ -154,6 +154,7 @@ void TFPreview::show() {
     if (!window_ && !create()) return;
     if (stale_) render();
     if (!IsWindowVisible(window_)) {
+        tell_owner_showing();
         ShowWindow(window_, std::exchange(maximize_at_first_show_, false) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     }
     if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
@@ -177,10 +178,7 @@ bool TFPreview::create() {
     make_controls<TFPreview>(*this, kRows);
     fit_to_client();
     pictures_in_place_ = std::make_unique<PreviewPictures>(window_, kPostBackground);
-    // Where the user left it in an earlier run, else beside the main window.
-    const LRESULT kept = SendMessageW(main_, kOwnedWindowMade, 0, reinterpret_cast<LPARAM>(window_));
-    if (kept == kPlaceNotKept) place_beside_main_window();
-    maximize_at_first_show_ = kept == kPlaceKeptMaximized;
+    maximize_at_first_show_ = take_place() == kPlaceKeptMaximized;
     return true;
 }
 
@@ -220,24 +218,6 @@ std::uint32_t TFPreview::post_width() const {
     RECT text{};
     SendMessageW(RichEdit1, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
     return static_cast<std::uint32_t>(std::max<LONG>(1, text.right - text.left));
-}
-
-// To the right of the main window where the screen has room, else to its
-// left, else as far right as the screen allows; level with its top.
-void TFPreview::place_beside_main_window() {
-    RECT main, own;
-    GetWindowRect(main_, &main);
-    GetWindowRect(window_, &own);
-    const int width = own.right - own.left, height = own.bottom - own.top;
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(main_, MONITOR_DEFAULTTONEAREST), &monitor);
-    const RECT& work = monitor.rcWork;
-    int x = main.right;
-    if (x + width > work.right) x = main.left - width;
-    if (x < work.left) x = std::max<int>(work.left, work.right - width);
-    const int y = std::clamp<int>(main.top, work.top, std::max<int>(work.top, work.bottom - height));
-    SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The owner keeps where the window is.

@@ -17,6 +17,8 @@ namespace tessivar {
 inline constexpr wchar_t kPreviewClass[] = L"TFPreview";
 inline constexpr wchar_t kPreviewTitle[] = L"Предварительный просмотр";
 inline constexpr SIZE kPreviewDesignClient = {520, 589};
+// A few lines of the post, and the status bar whole.
+inline constexpr SIZE kPreviewLeastClient = {320, 200};
 // Read-only, wrapped, scrolled up and down; shown once filled.
 inline constexpr DWORD kPreviewRichEditStyle =
     WS_CHILD | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
@@ -70,7 +72,6 @@ private:
     void hide();
     std::uint32_t post_width() const;
     HWND new_rich_edit();
-    void place_beside_main_window();
     void tell_owner_moved() const;
     void fit_to_client();
     void fit_to_client(HWND rich_edit) const;

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "win32/centred.h"
 #include "win32/window_kit.h"
 
 namespace tessivar {
@@ -32,6 +33,7 @@ std::optional<std::wstring> ask_path(HWND owner, const char* dialog_name, const 
     request.lpstrTitle = title;
     request.lpstrDefExt = L"txt";
     request.Flags = flags | OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    const CentredOn centred(owner);
     if (!dialog(&request)) return std::nullopt;
     path.resize(path.find(L'\0'));
     return path;

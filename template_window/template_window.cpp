@@ -12,6 +12,7 @@
 #include "template_window/file_dialogs.h"
 #include "template_window/name_prompt.h"
 #include "templates/template_file.h"
+#include "win32/centred.h"
 #include "win32/messages.h"
 
 namespace tessivar {
@@ -109,7 +110,7 @@ std::wstring unwritten_text(TemplateWrite outcome, const std::string& name) {
 
 TFTemplates::TFTemplates(TFMain& main, TemplateStore* store)
     : OpenedWindow({kTemplateWindowClass, kTemplateWindowTitle, kWindowStyle, WS_EX_CONTROLPARENT,
-              kTemplateWindowDesignClient, true}),
+              kTemplateWindowDesignClient, true, true, kTemplateWindowLeastClient}),
       main_(main),
       store_(store) {}
 
@@ -121,6 +122,7 @@ TFTemplates::~TFTemplates() {
 void TFTemplates::show() {
     if (!window_ && !create()) return;
     if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
+    if (!IsWindowVisible(window_)) tell_owner_showing();
     ShowWindow(window_, SW_SHOWNORMAL);
     SetForegroundWindow(window_);
     SetFocus(TemplateList);
@@ -129,6 +131,7 @@ void TFTemplates::show() {
 bool TFTemplates::create() {
     if (!Window::create(main_.handle(), {CW_USEDEFAULT, CW_USEDEFAULT}, window_dpi(main_.handle()))) return false;
     make_controls<TFTemplates>(*this, kRows);
+    take_place();
     for (const auto& row : kRows) {  // no text is ever cut
         if (std::wstring_view(row.window_class) == WC_EDITW) SendMessageW(this->*row.member, EM_SETLIMITTEXT, 0, 0);
     }
@@ -324,7 +327,7 @@ void TFTemplates::rename_selected() {
 // Asks first: a template is the user's work, and nothing brings it back.
 void TFTemplates::delete_selected() {
     const std::wstring question = L"Удалить оформление «" + widen(selected_name()) + L"»?";
-    if (MessageBoxW(window_, question.c_str(), kTemplateWindowTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    if (ask(window_, question, kTemplateWindowTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     const std::string name = selected_name();
     if (store_->remove(tab_, name) != TemplateWrite::Done) {
         keep_typed();  // the template stays, and with it what was typed

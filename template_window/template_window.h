@@ -22,6 +22,8 @@ class TemplateStore;
 inline constexpr wchar_t kTemplateWindowClass[] = L"TFTemplates";
 inline constexpr wchar_t kTemplateWindowTitle[] = L"Оформление описаний";
 inline constexpr SIZE kTemplateWindowDesignClient = {760, 540};
+// The boxes and lists a few lines high, the labels whole.
+inline constexpr SIZE kTemplateWindowLeastClient = {480, 420};
 // Typing is saved, checked and shown this long after its last keystroke.
 inline constexpr UINT kTemplateEditDelayMs = 300;
 // A save the file refused is tried again after this long, twice as long

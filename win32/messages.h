@@ -11,10 +11,14 @@ inline constexpr UINT kPictureArrived = WM_APP + 17;
 inline constexpr UINT kRenderStep = WM_APP + 18;
 // A preview control no longer shown, to be destroyed (lparam: the control).
 inline constexpr UINT kRetire = WM_APP + 19;
-// An owned window, made after start-up, asks its owner for the place the
-// user left it in (lparam: the window). The answer is one of these.
+// An owned window, made after start-up, asks its owner for its place: the
+// one the user left it in, else beside the owner (lparam: the window). The
+// answer is one of these.
 inline constexpr UINT kOwnedWindowMade = WM_APP + 20;
 enum OwnedWindowPlace : LRESULT { kPlaceNotKept, kPlaceKept, kPlaceKeptMaximized };
+// An owned window is shown again (lparam: the window): its owner may move
+// it beside itself once more.
+inline constexpr UINT kOwnedWindowShown = WM_APP + 25;
 // An owned window was moved or sized (lparam: the window).
 inline constexpr UINT kOwnedWindowMoved = WM_APP + 21;
 // The main window shows another tab (wparam: its index), told to each

@@ -137,6 +137,15 @@ void ModalWindow::close() {
     focus_before_ = nullptr;
 }
 
+OwnedWindowPlace OpenedWindow::take_place() const {
+    return static_cast<OwnedWindowPlace>(
+        SendMessageW(GetWindow(window_, GW_OWNER), kOwnedWindowMade, 0, reinterpret_cast<LPARAM>(window_)));
+}
+
+void OpenedWindow::tell_owner_showing() const {
+    SendMessageW(GetWindow(window_, GW_OWNER), kOwnedWindowShown, 0, reinterpret_cast<LPARAM>(window_));
+}
+
 void tell_owned_windows(HWND owner, UINT message, WPARAM wparam) {
     struct Told {
         HWND owner;
@@ -158,6 +167,13 @@ LRESULT Window::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_SIZE:
             anchors_.apply(client_size(window_));
             return 0;
+        case WM_GETMINMAXINFO:
+            if (frame_.least_client.cx) {
+                const SIZE least =
+                    outer_size(scale_.size(frame_.least_client), frame_.style, frame_.ex_style, dpi_);
+                reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = {least.cx, least.cy};
+            }
+            return 0;
         case WM_DPICHANGED:
             change_density(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
             return 0;
@@ -167,6 +183,17 @@ LRESULT Window::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
         default:
             return DefWindowProcW(window_, message, wparam, lparam);
     }
+}
+
+// Moved and stretched controls keep what the old size drew (copied bits, a
+// background only they erase, a status bar's old grip): after a resize the
+// whole window is drawn again, as a fresh paint would draw it.
+LRESULT Window::receive(UINT message, WPARAM wparam, LPARAM lparam) {
+    const LRESULT result = on_message(message, wparam, lparam);
+    if (message == WM_SIZE && wparam != SIZE_MINIMIZED) {
+        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+    return result;
 }
 
 void Window::attach(HWND window) {

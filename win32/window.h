@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "win32/messages.h"
 #include "win32/window_kit.h"
 
 namespace tessivar {
@@ -52,6 +53,7 @@ protected:
         SIZE design_client;  // the client size the rows are laid out for, at 96 dpi
         bool fixed_pitch = false;  // a second font, fixed-pitch, for rows that ask for it
         bool dialog_keys = true;   // Tab, Enter and Esc as in a dialog
+        SIZE least_client{};       // at 96 dpi, below which the rows would overlap; none where empty
     };
     explicit Window(const Frame& frame) : frame_(frame) {}
     virtual ~Window();
@@ -99,6 +101,7 @@ private:
     friend LRESULT CALLBACK object_window_procedure(HWND, UINT, WPARAM, LPARAM);
     void attach(HWND window);
     void detach();
+    LRESULT receive(UINT message, WPARAM wparam, LPARAM lparam);
     void take_fonts(int dpi);
     void change_density(int dpi, const RECT& suggested);
     void place_control(HWND control, bool fixed_pitch, Bounds designed);
@@ -117,6 +120,10 @@ public:
 
 protected:
     using Window::Window;
+    // Asks the owner for the window's first place, once made.
+    OwnedWindowPlace take_place() const;
+    // Tells the owner it is about to be shown again.
+    void tell_owner_showing() const;
 };
 
 // A window shown over its caller, which waits for it: the caller and its

@@ -136,7 +136,11 @@ LRESULT CALLBACK object_window_procedure(HWND window, UINT message, WPARAM wpara
         self->detach();
         return DefWindowProcW(window, message, wparam, lparam);
     }
-    return self->on_message(message, wparam, lparam);
+    if constexpr (requires { self->receive(message, wparam, lparam); }) {
+        return self->receive(message, wparam, lparam);
+    } else {
+        return self->on_message(message, wparam, lparam);
+    }
 }
 
 // Whether the user has a high-contrast theme on.
