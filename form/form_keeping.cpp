@@ -74,9 +74,11 @@ constexpr wchar_t kWaitingNote[] = L"Введённое пока не сохра
 constexpr wchar_t kCaughtUpNote[] = L"Введённое сохранено.";
 constexpr wchar_t kNotForgottenNote[] = L"Введённое пока не забыто: файл базы данных не записывается.";
 constexpr wchar_t kForgottenNote[] =
-    L"Введённое больше не запоминается и забыто; журнал описаний хранится, пока его записи не удалены в его окне.";
+    L"Введённое больше не запоминается и забыто; журнал описаний остаётся.";
 constexpr wchar_t kNotOpenedNote[] = L"Запись не открыта: не удалось сохранить то, что она заменила бы.";
 constexpr wchar_t kNotRemovedNote[] = L"Записи журнала не удалены: файл базы данных не записывается.";
+constexpr const wchar_t* kNotes[] = {kWaitingNote,   kCaughtUpNote,   kNotForgottenNote,
+                                     kForgottenNote, kNotOpenedNote, kNotRemovedNote};
 constexpr wchar_t kNotRemembering[] = L"Запоминание введённого выключено";
 constexpr wchar_t kNotWritten[] = L"Файл базы данных не записывается";
 
@@ -499,5 +501,7 @@ void FormKeeping::turn_remembering(Histories& histories, bool on) {
     if (switch_unsaved_) return retry_later();
     tell(kForgottenNote);
 }
+
+std::span<const wchar_t* const> keeping_notes() { return kNotes; }
 
 }  // namespace tessivar

@@ -140,4 +140,7 @@ private:
     bool foreground_next_ = false;  // a save behind failed: the next one tells why
 };
 
+// Every note keeping may put in the status bar.
+std::span<const wchar_t* const> keeping_notes();
+
 }  // namespace tessivar

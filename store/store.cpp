@@ -59,7 +59,7 @@ std::string fault_text(Fault fault, const std::string& aside) {
     const std::string nothing = ": в этот раз ничего не сохраняется.";
     switch (fault) {
         case Fault::None: return {};
-        case Fault::PutAside: return "Файл базы данных был испорчен и отложен как " + aside + "; начат новый.";
+        case Fault::PutAside: return "Файл базы данных испорчен и отложен как " + aside + "; начат новый.";
         case Fault::Newer: return "Файл базы данных от более новой версии программы" + nothing;
         case Fault::Locked: return "Файл базы данных занят другой программой: сохранение ждёт.";
         case Fault::ReadOnly: return "Файл базы данных или его папка только для чтения" + nothing;

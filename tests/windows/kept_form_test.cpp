@@ -511,7 +511,7 @@ TEST_F(KeptForm, ANewFileInPlaceOfASpoiltOneGetsTheWholeForm) {
     form->keeping().save();
     ASSERT_EQ(kept("Memo1"), "Правила");
     ASSERT_TRUE(store::forget_kept_form(database));  // as the new file starts
-    form->keeping().told(store::Fault::PutAside, "Файл базы данных был испорчен и отложен как x; начат новый.");
+    form->keeping().told(store::Fault::PutAside, "Файл базы данных испорчен и отложен как x; начат новый.");
     EXPECT_TRUE(says(*form, L"отложен как x")) << status_note(*form);
     EXPECT_TRUE(pump_until([&] { return kept("Memo1") == "Правила"; }));
     EXPECT_EQ(kept("Edit2"), "Анна");

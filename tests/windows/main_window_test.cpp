@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../host/worked_examples.h"
+#include "store/store.h"
 
 namespace tessivar::testing {
 namespace {
@@ -88,6 +89,28 @@ TEST_F(MainWindow, WindowTabsAndStatusBar) {
     EXPECT_EQ(status.top, 570);
     EXPECT_EQ(status.right, 640);
     EXPECT_EQ(status.bottom, 589) << "19 high, not sized from its font";
+}
+
+// Every note the program may put in the middle panel fits it whole at the
+// window's designed size, in its font: a fault named with the longest
+// name a file put aside can have.
+TEST_F(MainWindow, EveryStatusNoteFitsItsPanelWhole) {
+    std::vector<std::wstring> notes(keeping_notes().begin(), keeping_notes().end());
+    for (int fault = 0; fault <= static_cast<int>(store::Fault::CaughtUp); ++fault) {
+        notes.push_back(widen(store::fault_text(static_cast<store::Fault>(fault), "Tessivar.db.bad-20261231-235959-99")));
+    }
+    RECT panel{};
+    SendMessageW(form->StatusBar1, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&panel));
+    const LONG room = panel.right - panel.left - 2 * GetSystemMetrics(SM_CXEDGE) - 2;
+    HDC dc = GetDC(form->StatusBar1);
+    HGDIOBJ before = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(form->StatusBar1, WM_GETFONT, 0, 0)));
+    for (const std::wstring& note : notes) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, note.c_str(), static_cast<int>(note.size()), &size);
+        EXPECT_LE(size.cx, room) << narrow(note);
+    }
+    SelectObject(dc, before);
+    ReleaseDC(form->StatusBar1, dc);
 }
 
 std::wstring window_text(HWND window) {

@@ -716,7 +716,7 @@ TEST(Program, StartsOverAGarbageFileSaysSoInTheStatusBarAndPutsTheFileAside) {
     Running running;
     start(running, SW_SHOWNORMAL);
     const std::wstring said = status_panel_text_of(running, 1);
-    EXPECT_EQ(said.rfind(L"Файл базы данных был испорчен и отложен как Tessivar.db.bad-", 0), 0u) << narrow(said);
+    EXPECT_EQ(said.rfind(L"Файл базы данных испорчен и отложен как Tessivar.db.bad-", 0), 0u) << narrow(said);
     std::vector<std::filesystem::path> aside;
     for (const auto& entry : std::filesystem::directory_iterator(appdata.database().parent_path())) {
         if (entry.path().filename().wstring().starts_with(L"Tessivar.db.bad-")) aside.push_back(entry.path());
