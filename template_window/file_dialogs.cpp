@@ -33,7 +33,7 @@ std::optional<std::wstring> ask_path(HWND owner, const char* dialog_name, const 
     request.lpstrTitle = title;
     request.lpstrDefExt = L"txt";
     request.Flags = flags | OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-    const CentredOn centred(owner);
+    const CentredOn centred(owner);  // the system's dialog may grow a little after
     if (!dialog(&request)) return std::nullopt;
     path.resize(path.find(L'\0'));
     return path;

@@ -69,10 +69,23 @@ Step answer_name(const std::string& name) {
                    });
 }
 
-// The system's dialog, answered as a user would: the file's name typed, then Open or Save.
+// Whether `dialog` is the layouts window's and stands over its middle: the
+// system places its own dialog, and may size it after placing it.
+bool over_the_middle_of(HWND owner, HWND dialog) {
+    RECT own, over;
+    if (GetWindow(dialog, GW_OWNER) != owner || !GetWindowRect(dialog, &own) || !GetWindowRect(owner, &over)) {
+        return false;
+    }
+    return std::abs((own.left + own.right) - (over.left + over.right)) / 2 <= 32 &&
+           std::abs((own.top + own.bottom) - (over.top + over.bottom)) / 2 <= 32;
+}
+
+// The system's dialog, answered as a user would: the file's name typed, then
+// Open or Save. It stands over the window that asked.
 Step answer_file_dialog(const wchar_t* title, const std::wstring& path) {
     return once_up([title] { return FindWindowW(L"#32770", title); },
                    [path](HWND dialog) {
+                       EXPECT_TRUE(over_the_middle_of(FindWindowW(kTemplateWindowClass, nullptr), dialog));
                        SetDlgItemTextW(dialog, cmb13, path.c_str());
                        SetDlgItemTextW(dialog, edt1, path.c_str());
                        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
