@@ -389,12 +389,15 @@ void TFTemplates::delete_selected() {
 }
 
 // What was typed first: the press writes with the template as the user sees it.
-// One with an error is refused, not taken: its press would write nothing.
+// One with an error is refused, not taken: its press would write nothing. The
+// built-in one is always taken, as its press has no budget to pass.
 void TFTemplates::use_selected() {
     if (!keep_typed()) return;
-    const Rendered rendered = typed_rendered();
-    if (const auto* error = std::get_if<TemplateError>(&rendered)) {
-        return say_error(L"Не используется: ошибка в оформлении. ", *error);
+    if (!builtin_selected()) {
+        const Rendered rendered = typed_rendered();
+        if (const auto* error = std::get_if<TemplateError>(&rendered)) {
+            return say_error(L"Не используется: ошибка в оформлении. ", *error);
+        }
     }
     const std::string name = selected_name();
     const TemplateWrite used = store_->use(tab_, name);
