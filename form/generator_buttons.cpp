@@ -30,6 +30,32 @@ void say(HWND status_bar, const std::wstring& text) {
     SendMessageW(status_bar, SB_SETTEXTW, kMessagePanel, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+std::wstring refused_press_text(const std::wstring& name, const TemplateError& error) {
+    return L"Описания не изменены: ошибка в оформлении «" + name + L"» (" + (error.in_full ? L"полное" : L"краткое") +
+           L", строка " + std::to_wstring(error.line) + L", знак " + std::to_wstring(error.column) + L").";
+}
+
+// A press refused for its layout's error: which layout, where the error
+// stands and that the panes are as they were. What the error is, the layouts
+// window says: here the panel's width allows no more, and a long name is
+// shortened until the text fits it.
+std::wstring refused_press_fitted(HWND status_bar, const std::string& layout, const TemplateError& error) {
+    RECT panel{};
+    SendMessageW(status_bar, SB_GETRECT, kMessagePanel, reinterpret_cast<LPARAM>(&panel));
+    int borders[3] = {};  // the text stands inside the panel's edges
+    SendMessageW(status_bar, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+    const LONG room = panel.right - panel.left - 2 * (borders[0] + borders[2]);
+    const TextMeasure measure(reinterpret_cast<HFONT>(SendMessageW(status_bar, WM_GETFONT, 0, 0)));
+    std::wstring name = widen(layout);
+    std::wstring text = refused_press_text(name, error);
+    while (!name.empty() && measure.size(text.c_str()).cx > room) {
+        name.pop_back();
+        if (!name.empty() && IS_HIGH_SURROGATE(name.back())) name.pop_back();
+        text = refused_press_text(name + L"…", error);
+    }
+    return text;
+}
+
 }  // namespace
 
 TabValues TFMain::tab_values(Tab tab) const {
@@ -51,7 +77,7 @@ TabValues TFMain::tab_values(Tab tab) const {
 Rendered TFMain::render_tab(Tab tab, const TemplateText& text) const { return render_template(text, tab_values(tab)); }
 
 // The user's own template where the tab uses one. One with an error writes
-// nothing: the panes keep what they held, and the status bar says why.
+// nothing: the panes keep what they held, and the status bar says so.
 bool TFMain::write_description(TabValues values) {
     const Tab tab = values.tab;
     const std::optional<TemplateText> own = template_store_ ? template_store_->in_use_text(tab) : std::nullopt;
@@ -61,7 +87,7 @@ bool TFMain::write_description(TabValues values) {
     }
     const Rendered rendered = render_template(*own, values);
     if (const auto* error = std::get_if<TemplateError>(&rendered)) {
-        say(StatusBar1, widen(template_error_text(*error)));
+        say(StatusBar1, refused_press_fitted(StatusBar1, template_store_->in_use(tab), *error));
         return false;
     }
     say(StatusBar1, status_note_);  // the error of a press before is gone

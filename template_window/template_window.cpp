@@ -28,6 +28,9 @@ constexpr DWORD kLayoutBox =
     kFocus | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL;
 constexpr DWORD kSunken = WS_EX_CLIENTEDGE;
 constexpr DWORD kLabel = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+// Drawn as a label, but it takes the focus, so that Enter on it goes to the
+// error's place; a long message scrolls rather than being cut.
+constexpr DWORD kErrorLine = kFocus | ES_READONLY | ES_AUTOHSCROLL;
 constexpr unsigned kLTB = kLeft | kTop | kBottom;
 constexpr unsigned kLTR = kLeft | kTop | kRight;
 constexpr unsigned kLRB = kLeft | kRight | kBottom;
@@ -48,7 +51,7 @@ constexpr WindowRow<TFTemplates> kRows[] = {
     {&TFTemplates::FieldList, WC_LISTBOXW, kList, kSunken, {8, 248, 200, 220}, L"", kLTB},
     {&TFTemplates::SaveButton, WC_BUTTONW, kFocus, 0, {8, 476, 200, 25}, L"Сохранить в файл…", kLeft | kBottom},
     {&TFTemplates::LoadButton, WC_BUTTONW, kFocus, 0, {8, 506, 200, 25}, L"Загрузить из файла…", kLeft | kBottom},
-    {&TFTemplates::ErrorLine, WC_STATICW, kLabel, 0, {216, 352, 536, 16}, L"Ошибок нет", kLRB},
+    {&TFTemplates::ErrorLine, WC_EDITW, kErrorLine, 0, {216, 352, 536, 16}, L"Ошибок нет", kLRB},
     {&TFTemplates::ResultLabel, WC_STATICW, kLabel, 0, {216, 374, 536, 13}, L"Что получится из полей вкладки:", kLRB},
     {&TFTemplates::ResultBox, WC_EDITW, kLayoutBox | ES_READONLY, kSunken, {216, 390, 536, 142}, L"", kLRB, true},
 };
@@ -90,6 +93,22 @@ bool in_open_tag(HWND box) {
     if (open == std::wstring::npos || (open > 0 && before[open - 1] == L'{')) return false;
     const std::size_t close = before.rfind(L'}');
     return close == std::wstring::npos || close < open;
+}
+
+// The box's character index of an error's line and column, which count a
+// character outside the BMP as one; past the box's end, its end.
+LRESULT character_index(HWND box, const TemplateError& error) {
+    const auto line = static_cast<WPARAM>(error.line - 1);
+    const LRESULT line_start = SendMessageW(box, EM_LINEINDEX, line, 0);
+    if (line_start < 0) return GetWindowTextLengthW(box);
+    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(SendMessageW(box, EM_LINELENGTH, line_start, 0), 1)), L'\0');
+    *reinterpret_cast<WORD*>(text.data()) = static_cast<WORD>(text.size());
+    text.resize(static_cast<std::size_t>(SendMessageW(box, EM_GETLINE, line, reinterpret_cast<LPARAM>(text.data()))));
+    std::size_t at = 0;
+    for (std::size_t characters = 1; characters < error.column && at < text.size(); ++characters) {
+        at += IS_HIGH_SURROGATE(text[at]) && at + 1 < text.size() ? 2 : 1;
+    }
+    return line_start + static_cast<LRESULT>(at);
 }
 
 // A name for a loaded file's template that no other of the tab's templates has.
@@ -135,6 +154,7 @@ bool TFTemplates::create() {
     for (const auto& row : kRows) {  // no text is ever cut
         if (std::wstring_view(row.window_class) == WC_EDITW) SendMessageW(this->*row.member, EM_SETLIMITTEXT, 0, 0);
     }
+    SetWindowSubclass(ErrorLine, on_error_line_message, 0, reinterpret_cast<DWORD_PTR>(this));
     last_layout_box_ = ShortBox;
     tab_ = main_.shown_tab();
     fill_fields();
@@ -266,17 +286,49 @@ void TFTemplates::forget_held(const std::string& name) {
 }
 
 // Some errors only rendering finds (output past its budget): both count.
-void TFTemplates::show_check_and_result() {
+Rendered TFTemplates::typed_rendered() const {
     const TemplateText text = typed();
     const std::optional<TemplateError> error = check_template(tab_, text);
-    const Rendered rendered = error ? Rendered(*error) : main_.render_tab(tab_, text);
+    return error ? Rendered(*error) : main_.render_tab(tab_, text);
+}
+
+void TFTemplates::show_check_and_result() {
+    const Rendered rendered = typed_rendered();
     const auto* found = std::get_if<TemplateError>(&rendered);
     write_text(ResultBox, found ? std::string() : result_text(std::get<Description>(rendered)));
     if (!held_.empty()) return say(kNotSaved);  // until the file takes the edit
-    say(found ? widen(template_error_text(*found)) : std::wstring(L"Ошибок нет"));
+    if (!found) return say(L"Ошибок нет");
+    say_error(L"", *found);
 }
 
-void TFTemplates::say(const std::wstring& text) { SetWindowTextW(ErrorLine, text.c_str()); }
+void TFTemplates::say(const std::wstring& text) {
+    shown_error_.reset();
+    SetWindowTextW(ErrorLine, text.c_str());
+}
+
+void TFTemplates::say_error(const std::wstring& before, const TemplateError& error) {
+    say(before + widen(template_error_text(error)));
+    shown_error_ = error;
+}
+
+void TFTemplates::go_to_error() {
+    if (!shown_error_) return;
+    HWND box = shown_error_->in_full ? FullBox : ShortBox;
+    const LRESULT at = character_index(box, *shown_error_);
+    SetFocus(box);
+    SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(at), at);
+    SendMessageW(box, EM_SCROLLCARET, 0, 0);
+}
+
+LRESULT CALLBACK TFTemplates::on_error_line_message(HWND line, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                                    DWORD_PTR self) {
+    if (message == WM_LBUTTONDBLCLK) {
+        reinterpret_cast<TFTemplates*>(self)->go_to_error();
+        return 0;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(line, on_error_line_message, 0);
+    return DefSubclassProc(line, message, wparam, lparam);
+}
 
 // `{Name}` at the caret of the layout box last in focus; where the caret
 // stands in a tag being typed, such as `{если `, the name closes that tag.
@@ -340,8 +392,16 @@ void TFTemplates::delete_selected() {
 }
 
 // What was typed first: the press writes with the template as the user sees it.
+// One with an error is refused, not taken: its press would write nothing. The
+// built-in one is always taken, as its press has no budget to pass.
 void TFTemplates::use_selected() {
     if (!keep_typed()) return;
+    if (!builtin_selected()) {
+        const Rendered rendered = typed_rendered();
+        if (const auto* error = std::get_if<TemplateError>(&rendered)) {
+            return say_error(L"Не используется: ошибка в оформлении. ", *error);
+        }
+    }
     const std::string name = selected_name();
     const TemplateWrite used = store_->use(tab_, name);
     if (used == TemplateWrite::Refused) return say(kNotSaved);
@@ -396,9 +456,11 @@ void TFTemplates::on_command(HWND control, int code) {
 LRESULT TFTemplates::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_COMMAND:
-            // Enter, through the dialog keys: on the field list it inserts the field.
+            // Enter, through the dialog keys: on the field list it inserts the
+            // field; on the error line it goes to the error.
             if (LOWORD(wparam) == IDOK && lparam == 0) {
                 if (GetFocus() == FieldList) insert_field();
+                if (GetFocus() == ErrorLine) go_to_error();
                 return 0;
             }
             if (LOWORD(wparam) == IDCANCEL && lparam == 0) {  // Esc

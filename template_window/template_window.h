@@ -73,9 +73,17 @@ private:
     bool write_held();
     void retry_later();
     void forget_held(const std::string& name);
+    // What the typing gives for the tab's fields as they are, or its error.
+    Rendered typed_rendered() const;
     void show_check_and_result();
     void insert_field();
     void say(const std::wstring& text);
+    // The error after `before`, its place kept for going there.
+    void say_error(const std::wstring& before, const TemplateError& error);
+    // The caret at the shown error's place in its box.
+    void go_to_error();
+    static LRESULT CALLBACK on_error_line_message(HWND line, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                                  DWORD_PTR self);
 
     void add_new();
     void rename_selected();
@@ -94,6 +102,7 @@ private:
     HWND last_layout_box_{};  // where a field's name goes
     bool filling_ = false;    // the program, not the user, is changing the boxes
     bool edit_pending_ = false;
+    std::optional<TemplateError> shown_error_;  // what the error line says, while it says it
     // Edits the file refused (another copy holds it, say): kept here and
     // retried until it takes them, also once the window is closed.
     struct HeldEdit {

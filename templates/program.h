@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -75,6 +76,10 @@ struct Program {
 
 using Compiled = std::variant<Program, TemplateError>;
 Compiled compile(Tab tab, const TemplateText& text);
+
+// Of a tab's field names, folded, the one a folded unknown name is near enough
+// to be its typo or its first words.
+std::optional<std::size_t> closest_field(std::span<const std::string> folded_names, std::string_view folded);
 
 // The error at a byte offset of a template's text, its line and column counted.
 TemplateError error_at(std::string_view text, bool in_full, std::size_t offset, std::string_view what);

@@ -60,11 +60,16 @@ std::string quoted(std::string_view words) {
     return end < words.size() ? std::string(words.substr(0, end)) + "…" : std::string(words);
 }
 
+// A character's column on its line, from 1.
+std::size_t column_of(std::string_view line_before) {
+    return 1 + static_cast<std::size_t>(
+                   std::count_if(line_before.begin(), line_before.end(), [](char c) { return !is_continuation(c); }));
+}
+
 // Where a tag stands; its column is counted only for an error.
 TemplateError error_at(bool in_full, std::size_t line_number, std::string_view line_before,
                        std::string_view what) {
-    const auto column = 1 + static_cast<std::size_t>(std::count_if(
-                                line_before.begin(), line_before.end(), [](char c) { return !is_continuation(c); }));
+    const std::size_t column = column_of(line_before);
     return {in_full, line_number, column,
             "Строка " + std::to_string(line_number) + ", знак " + std::to_string(column) + ": " + std::string(what)};
 }
@@ -73,6 +78,21 @@ struct Place {
     std::string_view line;
     std::size_t line_number, at;
 };
+
+// A second place an error points at, as its message names it.
+std::string place_text(std::size_t line_number, std::size_t column) {
+    return "строка " + std::to_string(line_number) + ", знак " + std::to_string(column);
+}
+
+std::string place_text(const Place& where) {
+    return place_text(where.line_number, column_of(where.line.substr(0, where.at)));
+}
+
+// The place just past a text's last character: where a missing {конец} was looked for last.
+std::string end_place_text(std::string_view text) {
+    const TemplateError end = templates::error_at(text, false, text.size(), "");
+    return place_text(end.line, end.column);
+}
 
 // An {если} or {для …} not yet closed.
 struct Block {
@@ -113,6 +133,7 @@ public:
         text_ = text;
         in_full_ = in_full;
         line_number_ = 0;
+        last_end_.reset();
         std::size_t start = 0;
         while (start < text.size()) {
             const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
@@ -120,7 +141,7 @@ public:
             if (!read_line(text.substr(start, end - start))) return error_;
             start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
         }
-        if (!open_.empty()) fail(open_.back().place, "нет {конец} для {" + quoted(open_.back().tag) + "}");
+        if (!open_.empty()) fail_unclosed(open_.back());
         return error_;
     }
 
@@ -238,8 +259,9 @@ private:
     }
 
     bool read_end(Place where) {
-        if (open_.empty()) return fail(where, "лишний {конец}: нечего закрывать");
+        if (open_.empty()) return fail_stray_end(where);
         const Block& block = open_.back();
+        last_end_ = {where, block.place, block.tag};
         if (block.is_loop) {
             --loops_open_;
             line_ops_.push_back({.kind = OpKind::LoopEnd, .field = block.field, .skip_first = block.skip_first,
@@ -251,10 +273,36 @@ private:
         return true;
     }
 
+    // The other end of a block left open: the last {конец}, which closed one
+    // inside it instead, or else the text's end.
+    void fail_unclosed(const Block& block) {
+        std::string what = "нет {конец} для {" + quoted(block.tag) + "}";
+        if (last_end_ && offset_of(last_end_->end) > offset_of(block.place)) {
+            what += "; последний {конец} (" + place_text(last_end_->end) + ") закрыл {" + quoted(last_end_->tag) + "}";
+        } else {
+            what += " до конца текста (" + end_place_text(text_) + ")";
+        }
+        fail(block.place, what);
+    }
+
+    // The other end of a stray {конец}: the opening tag the {конец} before it closed.
+    bool fail_stray_end(Place where) {
+        std::string what = "лишний {конец}: нечего закрывать";
+        if (last_end_) {
+            what += "; последний открытый {" + quoted(last_end_->tag) + "} (" + place_text(last_end_->opened) +
+                    ") уже закрыт";
+        }
+        return fail(where, what);
+    }
+
     std::optional<std::uint8_t> field_index(Name name, Place where) {
         const auto found = std::find(folded_names_.begin(), folded_names_.end(), name.key);
         if (found == folded_names_.end()) {
-            fail(where, "нет поля {" + quoted(name.words) + "}");
+            std::string what = "нет поля {" + quoted(name.words) + "}";
+            if (const auto near = closest_field(folded_names_, name.key)) {
+                what += "; может быть, {" + std::string(shapes_[*near].name) + "}?";
+            }
+            fail(where, what);
             return std::nullopt;
         }
         return static_cast<std::uint8_t>(found - folded_names_.begin());
@@ -344,6 +392,12 @@ private:
     std::string words_, key_;  // the tag being read
     bool has_text_ = false;
     std::vector<Block> open_;
+    // The last {конец} read in this text, and the block it closed.
+    struct ClosedBlock {
+        Place end, opened;
+        std::string tag;
+    };
+    std::optional<ClosedBlock> last_end_;
     std::vector<std::uint32_t> jumps_;
     std::size_t loops_open_ = 0;
     std::array<std::size_t, max_fields> reads_{};

@@ -1,7 +1,8 @@
 // The templates both ways. On arbitrary snapshots, the built-in templates
 // give the old code's bytes, whether the button renders them or a user's copy
 // does. On arbitrary template text, reading and rendering never fail but with
-// a template error; no line holds a break; text without tags is itself.
+// a template error; no line holds a break; text without tags is itself; a
+// suggested field is one of the tab's.
 // Under any budget the output stays within it, and so do the bytes held
 // while rendering: a budget passed is found before its output is made.
 #include <sanitizer/allocator_interface.h>
@@ -83,6 +84,26 @@ int fuzz_builtins(FuzzedDataProvider& in) {
     return 0;
 }
 
+// A field's name, or as a typo or a first word would give it: one byte lost or the name cut.
+std::string near_name(FuzzedDataProvider& in, std::string_view name) {
+    const auto at = in.ConsumeIntegralInRange<std::size_t>(0, name.size() - 1);
+    switch (in.ConsumeIntegralInRange(0, 2)) {
+        case 0: return std::string(name.substr(0, at)) + std::string(name.substr(at + 1));
+        case 1: return std::string(name.substr(0, at));
+        default: return std::string(name);
+    }
+}
+
+// What an unknown name's message suggests, if it does: it must be one of the tab's fields.
+void check_suggestion(Tab tab, const std::string& message) {
+    static constexpr std::string_view maybe = "; может быть, {";
+    const std::size_t from = message.rfind(maybe);
+    if (from == std::string::npos || !message.ends_with("}?")) return;  // a typed name may hold the words
+    const std::string_view named = std::string_view(message).substr(from + maybe.size());
+    const auto names = template_field_names(tab);
+    FUZZ_CHECK(std::find(names.begin(), names.end(), named.substr(0, named.size() - 2)) != names.end());
+}
+
 // Template text from tags more often than chance would make them.
 std::string template_text(FuzzedDataProvider& in, Tab tab) {
     static constexpr std::string_view named[] = {"{если ", "{для каждой строки ", "{для остальных строк ",
@@ -95,7 +116,7 @@ std::string template_text(FuzzedDataProvider& in, Tab tab) {
         switch (in.ConsumeIntegralInRange(0, 2)) {
             case 0:
                 text += named[in.ConsumeIntegralInRange<std::size_t>(0, std::size(named) - 1)];
-                text += in.ConsumeBool() ? std::string(names[in.ConsumeIntegralInRange<std::size_t>(0, names.size() - 1)])
+                text += in.ConsumeBool() ? near_name(in, names[in.ConsumeIntegralInRange<std::size_t>(0, names.size() - 1)])
                                          : in.ConsumeRandomLengthString(16);
                 text += '}';
                 break;
@@ -166,6 +187,7 @@ void check_any(Tab tab, const TemplateText& text, const Snapshot& snapshot, std:
         // Reading finds every error but an output past its budget.
         FUZZ_CHECK(error ? *error == *e : e->message.ends_with(templates::over_budget));
         FUZZ_CHECK(e->line > 0 && e->column > 0);
+        check_suggestion(tab, e->message);
         if (!error) check_small_budget(tab, text, snapshot, rendered, small_budget);
         return;
     }

@@ -11,7 +11,7 @@
 namespace tessivar {
 namespace {
 
-enum class Snapshot { Map, UndatedMap, Model };
+enum class Snapshot { Map, UndatedMap, Model, Textures };
 
 MapTab map(bool dated) {
     MapTab tab;
@@ -110,12 +110,36 @@ const Case cases[] = {
     {"any line break", Map, "a\r\nb\rc\n", Lines{"a", "b", "c"}},
     {"no text", Map, "", Lines{}},
     // Errors, the first one only, where it stands; columns count characters.
-    {"unknown name", Map, "Ж {Автор} {Нет}", Error{1, 3, "нет поля {Автор}"}},
+    // An unknown name, with the field it is near enough to mean: a typo in
+    // every fourth character and one more, against the whole name or its
+    // first words; case and ё folded.
+    {"a name's first word", Map, "Ж {Автор} {Нет}", Error{1, 3, "нет поля {Автор}; может быть, {Автор карты}?"}},
+    {"a typo", Map, "{Верися}", Error{1, 1, "нет поля {Верися}; может быть, {Версия}?"}},
+    {"ё and case folded", Map, "{ВЁРС}", Error{1, 1, "нет поля {ВЁРС}; может быть, {Версия}?"}},
+    {"in a condition", Map, "{если Автр карты}x{конец}",
+     Error{1, 1, "нет поля {Автр карты}; может быть, {Автор карты}?"}},
+    {"the nearest of two", Textures, "{Автор текстуры} {Использовать как модель}",
+     Error{1, 18, "нет поля {Использовать как модель}; может быть, {Использовать на модель}?"}},
+    {"a tie: the first in the tab's order", Textures, "{Использовать}",
+     Error{1, 1, "нет поля {Использовать}; может быть, {Использовать как текстуру}?"}},
+    {"far: no suggestion", Map, "{Нет}", Error{1, 1, "нет поля {Нет}"}},
+    {"two typos in three letters", Map, "{Дмт}", Error{1, 1, "нет поля {Дмт}"}},
+    {"one typo too many", Map, "{Вер}", Error{1, 1, "нет поля {Вер}"}},
     {"another tab's name", Map, "{Автор модели}", Error{1, 1, "нет поля {Автор модели}"}},
-    {"unclosed if", Map, "a\nb\nВерсия {Версия}{если Дата}", Error{3, 16, "нет {конец} для {если Дата}"}},
+    // A block left open, and where its {конец} was looked for: the last one,
+    // which closed a block inside it, or the text's end.
+    {"unclosed if", Map, "a\nb\nВерсия {Версия}{если Дата}",
+     Error{3, 16, "нет {конец} для {если Дата} до конца текста (строка 3, знак 27)"}},
+    {"unclosed after a closed one", Map, "{если Версия}{конец}{если Дата}",
+     Error{1, 21, "нет {конец} для {если Дата} до конца текста (строка 1, знак 32)"}},
+    {"unclosed, its end taken inside", Map, "{если Версия}\n {если Дата}x\n{конец}\n",
+     Error{1, 1, "нет {конец} для {если Версия}; последний {конец} (строка 3, знак 1) закрыл {если Дата}"}},
     {"unclosed loop", Model, "{для каждой строки " + shots + "}",
-     Error{1, 1, "нет {конец} для {для каждой строки " + shots + "}"}},
-    {"stray end", Map, "{если Версия}{конец}\n {конец}", Error{2, 2, "лишний {конец}: нечего закрывать"}},
+     Error{1, 1, "нет {конец} для {для каждой строки " + shots + "} до конца текста (строка 1, знак 57)"}},
+    // A stray {конец}, and the opening tag the {конец} before it closed.
+    {"stray end", Map, "{если Версия}{конец}\n {конец}",
+     Error{2, 2, "лишний {конец}: нечего закрывать; последний открытый {если Версия} (строка 1, знак 1) уже закрыт"}},
+    {"stray end, nothing opened", Map, "x {конец}", Error{1, 3, "лишний {конец}: нечего закрывать"}},
     {"stray else", Map, "x{иначе}", Error{1, 2, "{иначе} стоит вне {если …}"}},
     {"else in a loop", Model, "{для каждой строки Описание модели}{иначе}{конец}",
      Error{1, 36, "{иначе} стоит вне {если …}"}},
@@ -139,6 +163,7 @@ Rendered render_short(const Case& c) {
         case Map: return render_template(text, map(true));
         case UndatedMap: return render_template(text, map(false));
         case Model: break;
+        case Textures: return render_template(text, TextureTab{});
     }
     return render_template(text, model());
 }
@@ -159,6 +184,7 @@ TEST(Templates, TheLanguageCaseByCase) {
         const std::string message =
             "Строка " + std::to_string(e.line) + ", знак " + std::to_string(e.column) + ": " + e.message;
         const auto* error = std::get_if<TemplateError>(&rendered);
+        EXPECT_EQ(error ? error->message : "", message);
         EXPECT_EQ(error ? *error : TemplateError{}, (TemplateError{false, e.line, e.column, message}));
     }
 }
@@ -169,6 +195,29 @@ TEST(Templates, ErrorsSayWhichText) {
     EXPECT_TRUE(error->in_full);
     EXPECT_EQ(error->line, 2u);
     EXPECT_FALSE(check_template(Tab::Textures, {"{Версия}", "{Описание текстуры}"}));
+    // Each text's {конец} closes only its own blocks, and the other end is looked for in it.
+    const auto stray = check_template(Tab::Textures, {"{если Версия}x{конец}", "\n{конец}"});
+    ASSERT_TRUE(stray);
+    EXPECT_EQ(stray->message, "Строка 2, знак 1: лишний {конец}: нечего закрывать");
+    const auto unclosed = check_template(Tab::Textures, {"{конец}{если Версия}", "{если Версия}"});
+    ASSERT_TRUE(unclosed);
+    EXPECT_FALSE(unclosed->in_full);
+}
+
+// Every field's name with one letter lost or one wrong finds that field, on every tab.
+TEST(Templates, EveryNameMistypedOnceSuggestsItself) {
+    for (Tab tab : {Tab::Maps, Tab::Sounds, Tab::Models, Tab::Textures}) {
+        for (std::string_view name : template_field_names(tab)) {
+            const std::string suggestion = "; может быть, {" + std::string(name) + "}?";
+            const std::string lost = std::string(name.substr(0, 2)) + std::string(name.substr(4));  // its first letter is Cyrillic
+            const std::string wrong = "Ъ" + std::string(name.substr(2));
+            for (const std::string& typed : {lost, wrong}) {
+                const auto error = check_template(tab, {"{" + typed + "}", ""});
+                ASSERT_TRUE(error) << typed;
+                EXPECT_TRUE(error->message.ends_with(suggestion)) << error->message;
+            }
+        }
+    }
 }
 
 TEST(Templates, FieldNamesAreTheWindowsLabels) {

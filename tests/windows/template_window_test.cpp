@@ -4,6 +4,8 @@
 // nothing written, the built-in template unchangeable, what is kept across a
 // restart, edits the file refuses held and retried, and a template shared
 // through the system's file dialogs, its file written whole or not at all.
+// An error suggests its mend and leads to its place; a layout with one is
+// not used, and a press refused for it says so within its panel.
 #include "form_fixture.h"
 
 #include <commctrl.h>
@@ -145,6 +147,18 @@ protected:
     void select(int index) {
         SendMessageW(window->TemplateList, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
         SendMessageW(window->handle(), WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), reinterpret_cast<LPARAM>(window->TemplateList));
+    }
+    void select_named(const std::wstring& name) {
+        const auto index = SendMessageW(window->TemplateList, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                        reinterpret_cast<LPARAM>(name.c_str()));
+        ASSERT_GE(index, 0) << narrow(name);
+        select(static_cast<int>(index));
+    }
+    static std::size_t caret(HWND box) {
+        DWORD from = 0, to = 0;
+        SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        EXPECT_EQ(from, to);
+        return from;
     }
     void type_at_start(HWND box, std::wstring_view text) {
         SetFocus(box);
@@ -288,7 +302,92 @@ TEST_F(TemplateWindowTest, AnErrorIsShownAndThePressWritesNothing) {
     click(form->Button1);
     EXPECT_EQ(text_of(form->Disc1), short_before);
     EXPECT_EQ(text_of(form->Disc2), full_before);
-    EXPECT_EQ(status_panel_text(form->StatusBar1, 1), widen(error));
+    EXPECT_EQ(status_panel_text(form->StatusBar1, 1),
+              L"Описания не изменены: ошибка в оформлении «С ошибкой» (краткое, строка 1, знак 1).");
+}
+
+// An unknown field names the one it is nearest to; Enter or a double click
+// on the error line puts the caret at the error's place, in its box, with
+// characters outside the BMP counted as one.
+TEST_F(TemplateWindowTest, AnUnknownFieldSuggestsTheNearestAndTheErrorLineLeadsToItsPlace) {
+    ASSERT_EQ(templates->add(Tab::Maps, "С автором", {"{Версия}", "первая\n😀 {Автор}"}), TemplateWrite::Done);
+    ASSERT_EQ(templates->add(Tab::Maps, "Открытое", {"а\n{если Дата}", ""}), TemplateWrite::Done);
+    window->show();
+    select_named(L"С автором");
+    EXPECT_EQ(error_line(), "Полное описание. Строка 2, знак 3: нет поля {Автор}; может быть, {Автор карты}?");
+    press_key(window->ErrorLine, VK_RETURN);
+    EXPECT_EQ(GetFocus(), window->FullBox);
+    EXPECT_EQ(caret(window->FullBox), std::wstring(L"первая\r\n😀 ").size());
+
+    select_named(L"Открытое");
+    EXPECT_EQ(error_line(), "Краткое описание. Строка 2, знак 1: нет {конец} для {если Дата} до конца текста (строка 2, знак 12)");
+    SetFocus(window->TemplateList);
+    SendMessageW(window->ErrorLine, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
+    EXPECT_EQ(GetFocus(), window->ShortBox);
+    EXPECT_EQ(caret(window->ShortBox), std::wstring(L"а\r\n").size());
+
+    select(0);  // no error: the line leads nowhere
+    press_key(window->ErrorLine, VK_RETURN);
+    EXPECT_EQ(GetFocus(), window->ErrorLine);
+}
+
+// «Использовать» refuses a layout with an error, as its press would write
+// nothing: the error line says so and leads to the error; the one in use stays.
+TEST_F(TemplateWindowTest, UseRefusesALayoutWithAnErrorAndSaysWhy) {
+    ASSERT_EQ(templates->add(Tab::Maps, "С ошибкой", {"x {Автор}", ""}), TemplateWrite::Done);
+    window->show();
+    select_named(L"С ошибкой");
+    click(window->UseButton);
+    EXPECT_EQ(error_line(), "Не используется: ошибка в оформлении. Краткое описание. Строка 1, знак 3: нет поля {Автор}; "
+                            "может быть, {Автор карты}?");
+    EXPECT_EQ(templates->in_use(Tab::Maps), "");
+    EXPECT_EQ(list_item(window->TemplateList, 0), L"Стандартное (используется)");
+    press_key(window->ErrorLine, VK_RETURN);
+    EXPECT_EQ(GetFocus(), window->ShortBox);
+    EXPECT_EQ(caret(window->ShortBox), 2u);
+}
+
+// The text's width in the status bar's own font, which is the designed one.
+LONG width_in_font_of(HWND status_bar, const std::wstring& text) {
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(status_bar, WM_GETFONT, 0, 0));
+    LOGFONTW face{};
+    EXPECT_TRUE(GetObjectW(font, sizeof face, &face));
+    EXPECT_STREQ(face.lfFaceName, L"MS Sans Serif");
+    HDC dc = GetDC(status_bar);
+    const HGDIOBJ before = SelectObject(dc, font);
+    SIZE size{};
+    EXPECT_TRUE(GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size));
+    SelectObject(dc, before);
+    ReleaseDC(status_bar, dc);
+    return size.cx;
+}
+
+// A press refused for its layout's error names the layout, where the error
+// stands and that the panes are as they were, in the message panel's width
+// at the designed font: a long name is shortened, the rest kept.
+TEST_F(TemplateWindowTest, APressRefusedNamesTheLayoutSaysThePanesAreKeptAndFitsThePanel) {
+    const std::string long_name = "Оформление для турнирных карт сезона, с длинным именем, которое никак не поместится";
+    const std::wstring before = L"Описания не изменены: ошибка в оформлении «", after = L"» (полное, строка 2, знак 1).";
+    click(form->Button1);
+    const std::string short_before = text_of(form->Disc1), full_before = text_of(form->Disc2);
+    RECT panel{};
+    ASSERT_TRUE(SendMessageW(form->StatusBar1, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&panel)));
+    for (const std::string& name : {std::string("Турнир"), long_name}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(templates->add(Tab::Maps, name, {"{Версия}", "x\n{если Версия}"}), TemplateWrite::Done);
+        ASSERT_EQ(templates->use(Tab::Maps, name), TemplateWrite::Done);
+        click(form->Button1);
+        const std::wstring status = status_panel_text(form->StatusBar1, 1);
+        if (name == long_name) {
+            EXPECT_TRUE(status.starts_with(before + L"Оформление для")) << status;
+            EXPECT_TRUE(status.ends_with(L"…" + after)) << status;
+        } else {
+            EXPECT_EQ(status, before + L"Турнир" + after);
+        }
+        EXPECT_LE(width_in_font_of(form->StatusBar1, status), panel.right - panel.left) << status;
+        EXPECT_EQ(text_of(form->Disc1), short_before);
+        EXPECT_EQ(text_of(form->Disc2), full_before);
+    }
 }
 
 // A shared layout of 40 loops, each just under the budget alone: gigabytes
@@ -308,7 +407,8 @@ TEST_F(TemplateWindowTest, ALayoutThatWouldWriteGigabytesStopsAtItsBudget) {
 
     click(form->Button1);
     const std::wstring error = L"Краткое описание. Строка 2, знак 1: здесь текст описаний превышает 64 МиБ";
-    EXPECT_EQ(status_panel_text(form->StatusBar1, 1), error);
+    EXPECT_EQ(status_panel_text(form->StatusBar1, 1),
+              L"Описания не изменены: ошибка в оформлении «Гигабайты» (краткое, строка 2, знак 1).");
     EXPECT_EQ(text_of(form->Disc1), short_before);
     EXPECT_EQ(text_of(form->Disc2), full_before);
     window->show();
