@@ -43,7 +43,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     main_window.set_preview(&preview);
     tessivar::TFJournal journal(main_window, &store);
     main_window.set_journal(&journal);
-    tessivar::TemplateStore template_store(store);
+    tessivar::store::TemplateStore template_store(store);
     tessivar::TFTemplates templates(main_window, &template_store);
     main_window.set_templates(&template_store, &templates);
     main_window.keeping().set_store(&store);

@@ -19,7 +19,9 @@
 
 namespace tessivar {
 
+namespace store {
 class TemplateStore;
+}
 
 class TFMain : public Window {
 public:
@@ -74,7 +76,7 @@ public:
     void Action8Execute();  // the templates window
     // The templates the presses write with, and the window that edits them;
     // without a store, the built-in ones.
-    void set_templates(TemplateStore* store, OpenedWindow* window) {
+    void set_templates(store::TemplateStore* store, OpenedWindow* window) {
         template_store_ = store;
         templates_ = window;
     }
@@ -138,7 +140,7 @@ private:
     ModalWindow* about_{};
     QuickFill quick_fill_{*this};
     OpenedWindow* preview_{};
-    TemplateStore* template_store_{};
+    store::TemplateStore* template_store_{};
     OpenedWindow* templates_{};
     std::wstring status_note_;
     OpenedWindow* journal_{};

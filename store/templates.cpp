@@ -1,10 +1,7 @@
 #include "store/templates.h"
 
-namespace tessivar {
+namespace tessivar::store {
 namespace {
-
-using store::Database;
-using store::Statement;
 
 std::string setting_name(Tab tab) { return "template_in_use." + std::to_string(static_cast<int>(tab)); }
 
@@ -164,4 +161,4 @@ std::optional<TemplateText> TemplateStore::in_use_text(Tab tab) const {
     return text;
 }
 
-}  // namespace tessivar
+}  // namespace tessivar::store

@@ -13,7 +13,7 @@
 #include "store/store.h"
 #include "templates/template.h"
 
-namespace tessivar {
+namespace tessivar::store {
 
 // What the window lists first: the template the program comes with.
 inline constexpr std::string_view kBuiltinTemplateName = "Стандартное";
@@ -32,7 +32,7 @@ enum class TemplateWrite {
 class TemplateStore {
 public:
     // `file` outlives this; a file that is not there yet is made at the first write.
-    explicit TemplateStore(store::Store& file) : file_(file) {}
+    explicit TemplateStore(Store& file) : file_(file) {}
 
     // The tab's own templates, by name.
     std::vector<std::string> names(Tab tab) const;
@@ -58,9 +58,9 @@ public:
 private:
     // `body` in one transaction, committed only where it gives Done.
     // `at_once`: asked for in person, not a save of typing, which waits out a lock.
-    [[nodiscard]] TemplateWrite write(const std::function<TemplateWrite(store::Database&)>& body, bool at_once = true);
+    [[nodiscard]] TemplateWrite write(const std::function<TemplateWrite(Database&)>& body, bool at_once = true);
 
-    store::Store& file_;
+    Store& file_;
 };
 
-}  // namespace tessivar
+}  // namespace tessivar::store

@@ -114,20 +114,20 @@ LRESULT character_index(HWND box, const TemplateError& error) {
 // A name for a loaded file's template that no other of the tab's templates has.
 std::string free_name(const std::string& wanted, const std::vector<std::string>& taken) {
     std::string name = wanted.empty() ? std::string("Из файла") : wanted;
-    for (int n = 2; template_name_problem(name, taken); ++n) name = wanted + " (" + std::to_string(n) + ")";
+    for (int n = 2; store::template_name_problem(name, taken); ++n) name = wanted + " (" + std::to_string(n) + ")";
     return name;
 }
 
 // Why a write was not done, for the user: `name` is the template it did not find or the name taken.
-std::wstring unwritten_text(TemplateWrite outcome, const std::string& name) {
-    if (outcome == TemplateWrite::Gone) return L"Оформления «" + widen(name) + L"» больше нет: его переименовали или удалили.";
-    if (outcome == TemplateWrite::Taken) return widen(template_name_problem(name, {name}).value_or(""));
+std::wstring unwritten_text(store::TemplateWrite outcome, const std::string& name) {
+    if (outcome == store::TemplateWrite::Gone) return L"Оформления «" + widen(name) + L"» больше нет: его переименовали или удалили.";
+    if (outcome == store::TemplateWrite::Taken) return widen(store::template_name_problem(name, {name}).value_or(""));
     return kNotSaved;
 }
 
 }  // namespace
 
-TFTemplates::TFTemplates(TFMain& main, TemplateStore* store)
+TFTemplates::TFTemplates(TFMain& main, store::TemplateStore* store)
     : OpenedWindow({kTemplateWindowClass, kTemplateWindowTitle, kWindowStyle, WS_EX_CONTROLPARENT,
               kTemplateWindowDesignClient, true, true, kTemplateWindowLeastClient}),
       main_(main),
@@ -201,7 +201,7 @@ void TFTemplates::fill_list(const std::string& selected) {
     SendMessageW(TemplateList, LB_RESETCONTENT, 0, 0);
     std::size_t index = 0;
     for (std::size_t i = 0; i < names_.size(); ++i) {
-        std::wstring item = widen(i == 0 ? kBuiltinTemplateName : names_[i]);
+        std::wstring item = widen(i == 0 ? store::kBuiltinTemplateName : names_[i]);
         if (names_[i] == in_use) item += kInUseMark;
         SendMessageW(TemplateList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
         if (names_[i] == selected) index = i;
@@ -264,7 +264,7 @@ bool TFTemplates::keep_typed() {
 bool TFTemplates::write_held() {
     while (!held_.empty()) {
         const HeldEdit& edit = held_.front();
-        if (store_->save(edit.tab, edit.name, edit.text) != TemplateWrite::Done) {
+        if (store_->save(edit.tab, edit.name, edit.text) != store::TemplateWrite::Done) {
             say(kNotSaved);
             retry_later();
             return false;
@@ -355,9 +355,9 @@ void TFTemplates::add_new() {
     const std::optional<std::string> name =
         ask_name(L"Новое оформление", free_name(builtin_selected() ? "Моё оформление" : selected_name(), taken));
     if (!name) return;
-    if (const auto problem = template_name_problem(*name, taken)) return say(widen(*problem));
-    const TemplateWrite added = store_->add(tab_, *name, typed());
-    if (added != TemplateWrite::Done) return say(unwritten_text(added, *name));
+    if (const auto problem = store::template_name_problem(*name, taken)) return say(widen(*problem));
+    const store::TemplateWrite added = store_->add(tab_, *name, typed());
+    if (added != store::TemplateWrite::Done) return say(unwritten_text(added, *name));
     fill_list(*name);
     SetFocus(FullBox);
 }
@@ -368,12 +368,12 @@ void TFTemplates::rename_selected() {
     if (!name || *name == old_name) return;
     std::vector<std::string> others = user_names();
     std::erase(others, old_name);
-    if (const auto problem = template_name_problem(*name, others)) return say(widen(*problem));
+    if (const auto problem = store::template_name_problem(*name, others)) return say(widen(*problem));
     if (!keep_typed()) return;  // else the edit would be written under the old name again
-    const TemplateWrite renamed = store_->rename(tab_, old_name, *name);
-    if (renamed == TemplateWrite::Refused) return say(kNotSaved);
-    fill_list(renamed == TemplateWrite::Done ? *name : old_name);  // as the file has them now
-    if (renamed != TemplateWrite::Done) say(unwritten_text(renamed, renamed == TemplateWrite::Gone ? old_name : *name));
+    const store::TemplateWrite renamed = store_->rename(tab_, old_name, *name);
+    if (renamed == store::TemplateWrite::Refused) return say(kNotSaved);
+    fill_list(renamed == store::TemplateWrite::Done ? *name : old_name);  // as the file has them now
+    if (renamed != store::TemplateWrite::Done) say(unwritten_text(renamed, renamed == store::TemplateWrite::Gone ? old_name : *name));
 }
 
 // Asks first: a template is the user's work, and nothing brings it back.
@@ -381,7 +381,7 @@ void TFTemplates::delete_selected() {
     const std::wstring question = L"Удалить оформление «" + widen(selected_name()) + L"»?";
     if (ask(window_, question, kTemplateWindowTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     const std::string name = selected_name();
-    if (store_->remove(tab_, name) != TemplateWrite::Done) {
+    if (store_->remove(tab_, name) != store::TemplateWrite::Done) {
         keep_typed();  // the template stays, and with it what was typed
         return say(L"Не удалено: файл базы данных недоступен.");
     }
@@ -403,14 +403,14 @@ void TFTemplates::use_selected() {
         }
     }
     const std::string name = selected_name();
-    const TemplateWrite used = store_->use(tab_, name);
-    if (used == TemplateWrite::Refused) return say(kNotSaved);
+    const store::TemplateWrite used = store_->use(tab_, name);
+    if (used == store::TemplateWrite::Refused) return say(kNotSaved);
     fill_list(name);
-    if (used != TemplateWrite::Done) say(unwritten_text(used, name));
+    if (used != store::TemplateWrite::Done) say(unwritten_text(used, name));
 }
 
 void TFTemplates::save_to_file() {
-    const std::wstring suggested = widen(builtin_selected() ? kBuiltinTemplateName : selected_name()) + L".txt";
+    const std::wstring suggested = widen(builtin_selected() ? store::kBuiltinTemplateName : selected_name()) + L".txt";
     const std::optional<std::wstring> path = ask_save_path(window_, suggested);
     if (!path) return;
     if (!write_file(*path, write_template_file(typed()))) return say(L"Не удалось записать файл " + *path);
@@ -431,8 +431,8 @@ void TFTemplates::load_from_file() {
         return say(L"Не загружено: ошибка в оформлении. " + widen(template_error_text(*error)));
     }
     const std::string name = free_name(narrow(file_stem(*path)), user_names());
-    const TemplateWrite added = store_->add(tab_, name, text);
-    if (added != TemplateWrite::Done) return say(unwritten_text(added, name));
+    const store::TemplateWrite added = store_->add(tab_, name, text);
+    if (added != store::TemplateWrite::Done) return say(unwritten_text(added, name));
     fill_list(name);
 }
 

@@ -17,7 +17,9 @@
 namespace tessivar {
 
 class TFMain;
+namespace store {
 class TemplateStore;
+}
 
 inline constexpr wchar_t kTemplateWindowClass[] = L"TFTemplates";
 inline constexpr wchar_t kTemplateWindowTitle[] = L"Оформление описаний";
@@ -35,7 +37,7 @@ class TFTemplates : public OpenedWindow {
 public:
     // `store` may be null where the database file cannot be used: then only
     // the built-in templates are shown.
-    TFTemplates(TFMain& main, TemplateStore* store);
+    TFTemplates(TFMain& main, store::TemplateStore* store);
     ~TFTemplates() override;
 
     // Brings the window to the front with the main window's tab, which it
@@ -95,7 +97,7 @@ private:
     std::vector<std::string> user_names() const;
 
     TFMain& main_;
-    TemplateStore* store_;
+    store::TemplateStore* store_;
     Tab tab_ = Tab::Maps;
     std::vector<std::string> names_;  // as listed; the first, empty, is the built-in one
     std::size_t selected_ = 0;

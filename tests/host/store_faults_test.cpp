@@ -113,7 +113,7 @@ const std::vector<WritePath>& write_paths() {
          },
          false, true},
         {"a layout's save",
-         [](Store& store) { return TemplateStore(store).save(Tab::Maps, "Своё", kLayout) == TemplateWrite::Done; },
+         [](Store& store) { return store::TemplateStore(store).save(Tab::Maps, "Своё", kLayout) == store::TemplateWrite::Done; },
          [](Database& database) {
              Statement read = database.prepare("SELECT short_text FROM templates WHERE name = 'Своё'");
              return read.step() && read.text(0) == kLayout.short_text;

@@ -634,7 +634,7 @@ TEST_F(StoreTest, ASpoiltFileHasEveryTableThatStillReadsCopiedToTheNewOne) {
             return keep_form(database, form, author) &&
                    store_history(database, history::Meaning::Site, {u"сайт"});
         }));
-        ASSERT_EQ(TemplateStore(store).add(Tab::Maps, "Своё", {"кратко", "полно"}), TemplateWrite::Done);
+        ASSERT_EQ(store::TemplateStore(store).add(Tab::Maps, "Своё", {"кратко", "полно"}), store::TemplateWrite::Done);
         ASSERT_TRUE(store.write([](Database& database) {
             return database.exec("INSERT INTO journal_texts SELECT value, '', zeroblob(3000) "
                                  "FROM (WITH RECURSIVE n(value) AS (SELECT 1 UNION ALL SELECT value + 1 FROM n "
@@ -672,7 +672,7 @@ TEST_F(StoreTest, ASpoiltFileHasEveryTableThatStillReadsCopiedToTheNewOne) {
         EXPECT_EQ(journal.integer(0), 0);  // it did not read: it is only in the file put aside
         return true;
     }));
-    EXPECT_EQ(TemplateStore(store).find(Tab::Maps, "Своё"), (TemplateText{"кратко", "полно"}));
+    EXPECT_EQ(store::TemplateStore(store).find(Tab::Maps, "Своё"), (TemplateText{"кратко", "полно"}));
     std::string aside;
     for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
         const std::string name = entry.path().filename().string();

@@ -14,13 +14,13 @@ namespace tessivar {
 namespace {
 
 using Names = std::vector<std::string>;
-constexpr TemplateWrite kDone = TemplateWrite::Done;
+constexpr store::TemplateWrite kDone = store::TemplateWrite::Done;
 
 class TemplateStoreTest : public ::testing::Test {
 protected:
     TemporaryFolder folder;
     store::Store file{folder.file("Tessivar.db")};
-    TemplateStore templates{file};
+    store::TemplateStore templates{file};
     const TemplateText mine{"{Автор карты}", "[color=Grey]Режим игры:[/color]\n{Версия}"};
     const TemplateText other{"ещё", "другое"};
 };
@@ -30,7 +30,7 @@ TEST_F(TemplateStoreTest, KeptPerTabAndName) {
     EXPECT_EQ(templates.add(Tab::Maps, "Моё", mine), kDone);
     EXPECT_EQ(templates.add(Tab::Maps, "Ёлка", other), kDone);
     EXPECT_EQ(templates.add(Tab::Sounds, "Моё", other), kDone);
-    EXPECT_EQ(templates.add(Tab::Maps, "Моё", other), TemplateWrite::Taken) << "a name is the tab's once";
+    EXPECT_EQ(templates.add(Tab::Maps, "Моё", other), store::TemplateWrite::Taken) << "a name is the tab's once";
     EXPECT_EQ(templates.names(Tab::Maps), (Names{"Ёлка", "Моё"}));
     EXPECT_EQ(templates.names(Tab::Models), Names{});
     EXPECT_EQ(templates.find(Tab::Maps, "Моё"), mine);
@@ -39,7 +39,7 @@ TEST_F(TemplateStoreTest, KeptPerTabAndName) {
     EXPECT_EQ(templates.save(Tab::Maps, "Моё", other), kDone);
     EXPECT_EQ(templates.find(Tab::Maps, "Моё"), other);
     EXPECT_EQ(templates.find(Tab::Sounds, "Моё"), other);
-    EXPECT_EQ(templates.rename(Tab::Maps, "Моё", "Ёлка"), TemplateWrite::Taken) << "onto a name taken";
+    EXPECT_EQ(templates.rename(Tab::Maps, "Моё", "Ёлка"), store::TemplateWrite::Taken) << "onto a name taken";
     EXPECT_EQ(templates.rename(Tab::Maps, "Моё", "Новое имя"), kDone);
     EXPECT_EQ(templates.names(Tab::Maps), (Names{"Ёлка", "Новое имя"}));
     EXPECT_EQ(templates.remove(Tab::Maps, "Ёлка"), kDone);
@@ -72,7 +72,7 @@ TEST_F(TemplateStoreTest, TheTemplateInUseFollowsRenamesAndRemovals) {
 // templates between this one's writes: no write counts a row it did not find.
 TEST_F(TemplateStoreTest, WhatASecondCopyDidMeanwhileIsNeverTakenForAWrite) {
     store::Store second_file{file.path()};
-    TemplateStore second{second_file};
+    store::TemplateStore second{second_file};
     ASSERT_EQ(templates.add(Tab::Maps, "Моё", mine), kDone);
     ASSERT_EQ(templates.use(Tab::Maps, "Моё"), kDone);
 
@@ -83,15 +83,15 @@ TEST_F(TemplateStoreTest, WhatASecondCopyDidMeanwhileIsNeverTakenForAWrite) {
     EXPECT_EQ(templates.in_use(Tab::Maps), "Их");
 
     ASSERT_EQ(second.remove(Tab::Maps, "Моё"), kDone);
-    EXPECT_EQ(templates.rename(Tab::Maps, "Моё", "Третье"), TemplateWrite::Gone);
-    EXPECT_EQ(templates.use(Tab::Maps, "Моё"), TemplateWrite::Gone);
+    EXPECT_EQ(templates.rename(Tab::Maps, "Моё", "Третье"), store::TemplateWrite::Gone);
+    EXPECT_EQ(templates.use(Tab::Maps, "Моё"), store::TemplateWrite::Gone);
     EXPECT_EQ(templates.in_use(Tab::Maps), "Их") << "a use that found nothing changed nothing";
     EXPECT_EQ(templates.remove(Tab::Maps, "Моё"), kDone) << "not there, as asked";
     EXPECT_EQ(templates.names(Tab::Maps), Names{"Их"});
 
     ASSERT_EQ(second.add(Tab::Maps, "Новое", other), kDone);
-    EXPECT_EQ(templates.add(Tab::Maps, "Новое", mine), TemplateWrite::Taken);
-    EXPECT_EQ(templates.rename(Tab::Maps, "Их", "Новое"), TemplateWrite::Taken);
+    EXPECT_EQ(templates.add(Tab::Maps, "Новое", mine), store::TemplateWrite::Taken);
+    EXPECT_EQ(templates.rename(Tab::Maps, "Их", "Новое"), store::TemplateWrite::Taken);
     EXPECT_EQ(templates.find(Tab::Maps, "Новое"), other);
     EXPECT_EQ(templates.find(Tab::Maps, "Их"), mine);
 }
@@ -102,11 +102,11 @@ TEST_F(TemplateStoreTest, ALockHeldByAnotherConnectionRefusesEveryWriteUntilItGo
     ASSERT_EQ(templates.add(Tab::Maps, "Моё", mine), kDone);
     store::Database holder = store::Database::open(file.path(), store::Database::Mode::ReadWrite);
     ASSERT_TRUE(holder.exec("BEGIN IMMEDIATE"));
-    EXPECT_EQ(templates.save(Tab::Maps, "Моё", other), TemplateWrite::Refused);
-    EXPECT_EQ(templates.add(Tab::Maps, "Ещё", other), TemplateWrite::Refused);
-    EXPECT_EQ(templates.rename(Tab::Maps, "Моё", "Другое"), TemplateWrite::Refused);
-    EXPECT_EQ(templates.use(Tab::Maps, "Моё"), TemplateWrite::Refused);
-    EXPECT_EQ(templates.remove(Tab::Maps, "Моё"), TemplateWrite::Refused);
+    EXPECT_EQ(templates.save(Tab::Maps, "Моё", other), store::TemplateWrite::Refused);
+    EXPECT_EQ(templates.add(Tab::Maps, "Ещё", other), store::TemplateWrite::Refused);
+    EXPECT_EQ(templates.rename(Tab::Maps, "Моё", "Другое"), store::TemplateWrite::Refused);
+    EXPECT_EQ(templates.use(Tab::Maps, "Моё"), store::TemplateWrite::Refused);
+    EXPECT_EQ(templates.remove(Tab::Maps, "Моё"), store::TemplateWrite::Refused);
     ASSERT_TRUE(holder.exec("ROLLBACK"));
     file.attempt_now();  // the store's wait before it tries the file again, over
     EXPECT_EQ(templates.names(Tab::Maps), Names{"Моё"});
@@ -138,7 +138,7 @@ TEST(TemplateNames, WhatANewNameMustNotBe) {
         {"Другое", true}, {"моё", true}, {"Моё ", true},
         {"", false}, {"  \t", false}, {"Стандартное", false}, {"Моё", false}, {"Режим игры", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(!template_name_problem(c.name, taken), c.allowed) << c.name;
+    for (const auto& c : cases) EXPECT_EQ(!store::template_name_problem(c.name, taken), c.allowed) << c.name;
 }
 
 }  // namespace

@@ -647,7 +647,7 @@ TEST(Program, ASpoiltJournalPageMetInTheJournalWindowLeavesTheFormAndTheLayoutsI
     const std::string path(u8path.begin(), u8path.end());
     {
         store::Store file(path);
-        ASSERT_EQ(TemplateStore(file).add(Tab::Maps, "Своё", {"кратко", "полно"}), TemplateWrite::Done);
+        ASSERT_EQ(store::TemplateStore(file).add(Tab::Maps, "Своё", {"кратко", "полно"}), store::TemplateWrite::Done);
         ASSERT_TRUE(file.write([](store::Database& database) {
             for (int i = 0; i < 100; ++i) {
                 store::NewEntry entry{Tab::Maps, 1000 + i, true, {}, "кратко", "полно"};
@@ -680,7 +680,7 @@ TEST(Program, ASpoiltJournalPageMetInTheJournalWindowLeavesTheFormAndTheLayoutsI
     EXPECT_FALSE(aside.empty());
     EXPECT_EQ(kept_rules(appdata.database()), "Правило 1\r\nПравило 2");
     store::Store file(path);
-    EXPECT_EQ(TemplateStore(file).names(Tab::Maps), std::vector<std::string>{"Своё"});
+    EXPECT_EQ(store::TemplateStore(file).names(Tab::Maps), std::vector<std::string>{"Своё"});
 }
 
 TEST(Program, PortableBesideItsDatabaseWritesNothingToAppDataOrTheRegistry) {

@@ -116,9 +116,9 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring database = std::wstring(temporary) + L"tessivar-screenshot.db";
     DeleteFileW(database.c_str());
     store::Store file(narrow(database));
-    TemplateStore templates(file);
-    if (templates.add(Tab::Maps, "Режим игры", with_game_mode()) != TemplateWrite::Done ||
-        templates.use(Tab::Maps, "Режим игры") != TemplateWrite::Done) {
+    store::TemplateStore templates(file);
+    if (templates.add(Tab::Maps, "Режим игры", with_game_mode()) != store::TemplateWrite::Done ||
+        templates.use(Tab::Maps, "Режим игры") != store::TemplateWrite::Done) {
         std::fputs("the scene's layout was not kept\n", stderr);
         return 1;
     }

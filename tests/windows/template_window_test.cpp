@@ -124,7 +124,7 @@ protected:
     void open() {
         file = std::make_unique<store::Store>(narrow(path));
         file->open_existing();
-        templates = std::make_unique<TemplateStore>(*file);
+        templates = std::make_unique<store::TemplateStore>(*file);
         window = std::make_unique<TFTemplates>(*form, templates.get());
         form->set_templates(templates.get(), window.get());
     }
@@ -172,7 +172,7 @@ protected:
     const std::wstring path = temporary_path(
         widen(::testing::UnitTest::GetInstance()->current_test_info()->name()) + L".db");
     std::unique_ptr<store::Store> file;
-    std::unique_ptr<TemplateStore> templates;
+    std::unique_ptr<store::TemplateStore> templates;
     std::unique_ptr<TFTemplates> window;
 };
 
@@ -281,8 +281,8 @@ TEST_F(TemplateWindowTest, ANewTemplateWithALineAddedIsWrittenByTheNextPress) {
 }
 
 TEST_F(TemplateWindowTest, AnErrorIsShownAndThePressWritesNothing) {
-    ASSERT_EQ(templates->add(Tab::Maps, "С ошибкой", builtin_template(Tab::Maps)), TemplateWrite::Done);
-    ASSERT_EQ(templates->use(Tab::Maps, "С ошибкой"), TemplateWrite::Done);
+    ASSERT_EQ(templates->add(Tab::Maps, "С ошибкой", builtin_template(Tab::Maps)), store::TemplateWrite::Done);
+    ASSERT_EQ(templates->use(Tab::Maps, "С ошибкой"), store::TemplateWrite::Done);
     window->show();
     ASSERT_EQ(selected(), 1) << "the template in use is shown first";
     click(form->Button1);
@@ -310,8 +310,8 @@ TEST_F(TemplateWindowTest, AnErrorIsShownAndThePressWritesNothing) {
 // on the error line puts the caret at the error's place, in its box, with
 // characters outside the BMP counted as one.
 TEST_F(TemplateWindowTest, AnUnknownFieldSuggestsTheNearestAndTheErrorLineLeadsToItsPlace) {
-    ASSERT_EQ(templates->add(Tab::Maps, "С автором", {"{Версия}", "первая\n😀 {Автор}"}), TemplateWrite::Done);
-    ASSERT_EQ(templates->add(Tab::Maps, "Открытое", {"а\n{если Дата}", ""}), TemplateWrite::Done);
+    ASSERT_EQ(templates->add(Tab::Maps, "С автором", {"{Версия}", "первая\n😀 {Автор}"}), store::TemplateWrite::Done);
+    ASSERT_EQ(templates->add(Tab::Maps, "Открытое", {"а\n{если Дата}", ""}), store::TemplateWrite::Done);
     window->show();
     select_named(L"С автором");
     EXPECT_EQ(error_line(), "Полное описание. Строка 2, знак 3: нет поля {Автор}; может быть, {Автор карты}?");
@@ -334,7 +334,7 @@ TEST_F(TemplateWindowTest, AnUnknownFieldSuggestsTheNearestAndTheErrorLineLeadsT
 // «Использовать» refuses a layout with an error, as its press would write
 // nothing: the error line says so and leads to the error; the one in use stays.
 TEST_F(TemplateWindowTest, UseRefusesALayoutWithAnErrorAndSaysWhy) {
-    ASSERT_EQ(templates->add(Tab::Maps, "С ошибкой", {"x {Автор}", ""}), TemplateWrite::Done);
+    ASSERT_EQ(templates->add(Tab::Maps, "С ошибкой", {"x {Автор}", ""}), store::TemplateWrite::Done);
     window->show();
     select_named(L"С ошибкой");
     click(window->UseButton);
@@ -374,8 +374,8 @@ TEST_F(TemplateWindowTest, APressRefusedNamesTheLayoutSaysThePanesAreKeptAndFits
     ASSERT_TRUE(SendMessageW(form->StatusBar1, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&panel)));
     for (const std::string& name : {std::string("Турнир"), long_name}) {
         SCOPED_TRACE(name);
-        ASSERT_EQ(templates->add(Tab::Maps, name, {"{Версия}", "x\n{если Версия}"}), TemplateWrite::Done);
-        ASSERT_EQ(templates->use(Tab::Maps, name), TemplateWrite::Done);
+        ASSERT_EQ(templates->add(Tab::Maps, name, {"{Версия}", "x\n{если Версия}"}), store::TemplateWrite::Done);
+        ASSERT_EQ(templates->use(Tab::Maps, name), store::TemplateWrite::Done);
         click(form->Button1);
         const std::wstring status = status_panel_text(form->StatusBar1, 1);
         if (name == long_name) {
@@ -398,8 +398,8 @@ TEST_F(TemplateWindowTest, ALayoutThatWouldWriteGigabytesStopsAtItsBudget) {
     for (int i = 0; i < 40; ++i) {
         layout.short_text += "{для каждой строки Описание игры, правила}{Описание игры, правила}{конец}\n";
     }
-    ASSERT_EQ(templates->add(Tab::Maps, "Гигабайты", layout), TemplateWrite::Done);
-    ASSERT_EQ(templates->use(Tab::Maps, "Гигабайты"), TemplateWrite::Done);
+    ASSERT_EQ(templates->add(Tab::Maps, "Гигабайты", layout), store::TemplateWrite::Done);
+    ASSERT_EQ(templates->use(Tab::Maps, "Гигабайты"), store::TemplateWrite::Done);
     std::string rules;
     for (int i = 0; i < 250; ++i) rules += std::string(1000, 'x') + "\r\n";  // 61.5 MiB a loop
     type(form->Memo1, rules);
@@ -469,8 +469,8 @@ TEST_F(TemplateWindowTest, ATemplateAsTypedAndItsUseSurviveARestart) {
 // kept once the lock goes, the window closed meanwhile. Without a lock,
 // choosing another template keeps the typing at once.
 TEST_F(TemplateWindowTest, AnEditTheFileRefusesIsSaidHeldAndKeptOnceTheLockGoes) {
-    ASSERT_EQ(templates->add(Tab::Maps, "Другое", {"другое", ""}), TemplateWrite::Done);
-    ASSERT_EQ(templates->add(Tab::Maps, "Моё", {"краткое", "полное"}), TemplateWrite::Done);
+    ASSERT_EQ(templates->add(Tab::Maps, "Другое", {"другое", ""}), store::TemplateWrite::Done);
+    ASSERT_EQ(templates->add(Tab::Maps, "Моё", {"краткое", "полное"}), store::TemplateWrite::Done);
     window->show();
     select(2);
     ASSERT_EQ(list_item(window->TemplateList, selected()), L"Моё");
@@ -506,7 +506,7 @@ TEST_F(TemplateWindowTest, AnEditTheFileRefusesIsSaidHeldAndKeptOnceTheLockGoes)
 // The session's end reaches every top-level window, and the process may be
 // ended right after it: the typing is kept then, not at the window's end.
 TEST_F(TemplateWindowTest, TheSessionsEndKeepsWhatWasTyped) {
-    ASSERT_EQ(templates->add(Tab::Maps, "Моё", {"краткое", ""}), TemplateWrite::Done);
+    ASSERT_EQ(templates->add(Tab::Maps, "Моё", {"краткое", ""}), store::TemplateWrite::Done);
     window->show();
     select(1);
     type_at_start(window->ShortBox, L"А");
@@ -517,11 +517,11 @@ TEST_F(TemplateWindowTest, TheSessionsEndKeepsWhatWasTyped) {
 
 // A second copy of the program removed the template meanwhile: a rename finds nothing and says so.
 TEST_F(TemplateWindowTest, ARenameOfATemplateASecondCopyRemovedSaysItIsGone) {
-    ASSERT_EQ(templates->add(Tab::Maps, "Моё", {"краткое", ""}), TemplateWrite::Done);
+    ASSERT_EQ(templates->add(Tab::Maps, "Моё", {"краткое", ""}), store::TemplateWrite::Done);
     window->show();
     select(1);
     store::Store second_file(narrow(path));
-    ASSERT_EQ(TemplateStore(second_file).remove(Tab::Maps, "Моё"), TemplateWrite::Done);
+    ASSERT_EQ(store::TemplateStore(second_file).remove(Tab::Maps, "Моё"), store::TemplateWrite::Done);
     ASSERT_TRUE(run_steps({click_later(window->RenameButton), answer_name("Новое имя")}).all_ran);
     EXPECT_EQ(error_line(), "Оформления «Моё» больше нет: его переименовали или удалили.");
     EXPECT_EQ(SendMessageW(window->TemplateList, LB_GETCOUNT, 0, 0), 1) << "the list as the file has it";
@@ -531,7 +531,7 @@ TEST_F(TemplateWindowTest, ARenameOfATemplateASecondCopyRemovedSaysItIsGone) {
 TEST_F(TemplateWindowTest, ATemplateSavedToAFileAndLoadedBackIsTheSame) {
     const TemplateText mine{"{если Автор карты}[b]{Автор карты}[/b]{конец} {{в скобках}}", "ёлка\n\n{Версия}\n"};
     ASSERT_EQ(check_template(Tab::Maps, mine), std::nullopt);
-    ASSERT_EQ(templates->add(Tab::Maps, "Моё", mine), TemplateWrite::Done);
+    ASSERT_EQ(templates->add(Tab::Maps, "Моё", mine), store::TemplateWrite::Done);
     window->show();
     SendMessageW(window->TemplateList, LB_SETCURSEL, 1, 0);
     SendMessageW(window->handle(), WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), reinterpret_cast<LPARAM>(window->TemplateList));

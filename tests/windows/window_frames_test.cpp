@@ -109,7 +109,7 @@ protected:
         form->set_histories(&kept.histories);
         form->keeping().set_store(&kept.store);
         form->keeping().restore();
-        templates = std::make_unique<TemplateStore>(kept.store);
+        templates = std::make_unique<store::TemplateStore>(kept.store);
         template_window = std::make_unique<TFTemplates>(*form, templates.get());
         form->set_templates(templates.get(), template_window.get());
         journal = std::make_unique<TFJournal>(*form, &kept.store);
@@ -156,7 +156,7 @@ protected:
     }
 
     TestStore kept;
-    std::unique_ptr<TemplateStore> templates;
+    std::unique_ptr<store::TemplateStore> templates;
     std::unique_ptr<TFTemplates> template_window;
     std::unique_ptr<TFJournal> journal;
 };
