@@ -1,6 +1,6 @@
 // The program as the README shows it: the maps tab filled in and pressed,
 // the preview open beside it, its screenshot served from 127.0.0.1, the
-// templates window on a template of the user's own, and the journal with two
+// layouts window on a draft with a mistake in it, and the journal with two
 // earlier versions of the map. Writes the windows' rectangles to the file
 // named by its argument once they are painted, then waits to be photographed
 // (scripts/screenshots), for a minute at most.
@@ -62,6 +62,15 @@ TemplateText with_game_mode() {
     return text;
 }
 
+// The same, its condition naming a field the maps tab does not have: the
+// layouts window shows the nearest one.
+TemplateText with_a_typo() {
+    TemplateText text = with_game_mode();
+    text.full_text.replace(text.full_text.find("{если Автор карты}"), std::string_view("{если Автор карты}").size(),
+                           "{если Автор}");
+    return text;
+}
+
 // Versions of the same map pressed in earlier weeks, as the journal keeps
 // them: whether the file took them.
 bool press_earlier_versions(TFMain& form, store::Store& file) {
@@ -118,6 +127,7 @@ int wmain(int argc, wchar_t** argv) {
     store::Store file(narrow(database));
     store::TemplateStore templates(file);
     if (templates.add(Tab::Maps, "Режим игры", with_game_mode()) != store::TemplateWrite::Done ||
+        templates.add(Tab::Maps, "Черновик", with_a_typo()) != store::TemplateWrite::Done ||
         templates.use(Tab::Maps, "Режим игры") != store::TemplateWrite::Done) {
         std::fputs("the scene's layout was not kept\n", stderr);
         return 1;
@@ -138,6 +148,12 @@ int wmain(int argc, wchar_t** argv) {
     form.Action2Execute();
     form.Action8Execute();
     form.Action7Execute();
+    // The draft chosen in the layouts window, as a click would.
+    const LRESULT draft = SendMessageW(template_window.TemplateList, LB_FINDSTRING, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(L"Черновик"));
+    SendMessageW(template_window.TemplateList, LB_SETCURSEL, static_cast<WPARAM>(draft), 0);
+    SendMessageW(template_window.handle(), WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(template_window.TemplateList));
     // The templates window below the main one, the journal beside it, below
     // the preview: all four in view.
     RECT main, shown, templates_shown;
