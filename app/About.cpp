@@ -39,7 +39,7 @@ constexpr WindowRow<TFAbout> kRows[] = {
 const wchar_t* about_text() { return kText; }
 
 TFAbout::TFAbout(HWND owner)
-    : ModalWindow({kAboutClass, kAboutTitle, kAboutStyle, 0, kAboutDesignClient}) {
+    : ModalWindow({kAboutClass, kAboutTitle, kAboutStyle, 0, kAboutDesignClient, false, true, kAboutLeastClient}) {
     create(owner, kAboutPlace, window_dpi(nullptr));
     make_controls<TFAbout>(*this, kRows);
 }

@@ -15,6 +15,8 @@ inline constexpr DWORD kAboutStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 // frame adding whatever the system's metrics give.
 inline constexpr POINT kAboutPlace = {192, 113};
 inline constexpr SIZE kAboutDesignClient = {632, 447};
+// A few lines of the text, wide enough for its scroll bars.
+inline constexpr SIZE kAboutLeastClient = {240, 120};
 inline constexpr Bounds kAboutMemoBounds = {0, 0, 626, 445};
 // Read-only but selectable, wrapped at the window's width, no border, no bars.
 inline constexpr DWORD kAboutMemoStyle =
