@@ -1,5 +1,7 @@
 #include "bbcode/markup_check.h"
 
+#include <algorithm>
+
 namespace tessivar::bbcode {
 namespace {
 
@@ -92,9 +94,17 @@ CheckedPane check_pane(std::u16string_view start, std::size_t length) {
     CheckedPane pane{pane_head(start, length), {}, {}};
     std::vector<Noted> notes;
     pane.post = parse_post(pane.head.shown, notes);
-    pane.findings.reserve(notes.size() + 1);
-    for (const Noted& n : notes) {
+    const std::size_t listed = std::min(notes.size(), kMaxFindings);
+    pane.findings.reserve(listed + 2);
+    for (std::size_t i = 0; i < listed; ++i) {
+        const Noted& n = notes[i];
         pane.findings.push_back({kind_of(n.remark), 0, 0, n.begin, n.end - n.begin, message(pane.head.shown, n)});
+    }
+    if (notes.size() > listed) {
+        const Noted& next = notes[listed];
+        pane.findings.push_back({Problem::Unlisted, 0, 0, next.begin, next.end - next.begin,
+                                 u"дальше ещё замечаний: " + number(notes.size() - listed) + u" — перечислены первые " +
+                                     number(listed)});
     }
     const std::size_t shown = pane.head.shown.size();
     if (length > shown) {

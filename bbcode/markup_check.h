@@ -21,7 +21,12 @@ enum class Problem : std::uint8_t {
     UnknownColour,
     PastLimit,      // tags open at once, links, a tag's length
     PastShown,      // the pane goes on past what is shown
+    Unlisted,       // findings past kMaxFindings, in one, at the first of them
 };
+
+// A pane's findings listed one by one, at most: no one reads more, and each
+// costs a rendering its message.
+inline constexpr std::size_t kMaxFindings = 1000;
 
 // Lines and characters as the pane counts them, from 1: a line ends at
 // CR LF (a lone CR or LF is a character of the line, as the pane shows

@@ -24,7 +24,7 @@ constexpr std::u16string_view kShortHeading = u"Краткое описание"
 constexpr std::u16string_view kFullHeading = u"Полное описание";
 // Lines of the findings list measured for its column's width: past them a
 // longer line is cut, and none costs a rendering more.
-constexpr std::size_t kMeasuredFindings = 256;
+constexpr std::size_t kMeasuredFindings = 32;
 constexpr int kFindingPadding = 12;
 constexpr DWORD kPreviewStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 

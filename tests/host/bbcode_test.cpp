@@ -324,7 +324,7 @@ TEST(RichText, APaneShownUpToItsHeadWithWhatFollowsCounted) {
 // One finding as "kind line:character @offset+length".
 std::string place_of(const Finding& f) {
     static const char* const kKinds[] = {"unclosed", "unopened", "crossed", "unknown",
-                                         "address",  "colour",   "limit",   "past"};
+                                         "address",  "colour",   "limit",   "past", "unlisted"};
     return std::string(kKinds[static_cast<int>(f.kind)]) + " " + std::to_string(f.line) + ":" +
            std::to_string(f.character) + " @" + std::to_string(f.offset) + "+" + std::to_string(f.length);
 }
@@ -469,7 +469,15 @@ TEST(MarkupCheck, HostileTextsAreCheckedInTimeLinearInTheirLength) {
     notes.clear();
     parse_post(u"[url=" + std::u16string(1 << 20, u'x') + u"][" + std::u16string(1 << 20, u'y') + u"]", notes);
     EXPECT_EQ(notes.size(), 2u);  // too long, and a word no tag is named
-    EXPECT_EQ(check_markup(unclosed.substr(0, kShownUnits - kShownUnits % 17)).size(), 3 * (kShownUnits / 17));
+    const std::vector<Finding> listed = check_markup(unclosed.substr(0, kShownUnits - kShownUnits % 17));
+    ASSERT_EQ(listed.size(), kMaxFindings + 1);
+    // The first not listed: [b] and [foo] of the triple kMaxFindings falls in.
+    static_assert(kMaxFindings % 3 == 1);
+    const std::size_t next = 17 * (kMaxFindings / 3) + 3;
+    EXPECT_EQ(place_of(listed.back()), "unlisted 1:" + std::to_string(next + 1) + " @" + std::to_string(next) + "+5");
+    EXPECT_EQ(utf8(listed.back().message), utf8(u"дальше ещё замечаний: " +
+                                                utf16(std::to_string(3 * (kShownUnits / 17) - kMaxFindings)) +
+                                                u" — перечислены первые 1000"));
 }
 
 }  // namespace
