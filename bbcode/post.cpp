@@ -72,7 +72,7 @@ struct Token {
     std::size_t partner = kNone;
     bool dead = false;  // inside a verbatim tag's content
     bool closed_on_another_line = false;  // a verbatim tag whose closing tag is on a later line
-    bool past_limit = false;  // a closing tag left as typed with its opening one, too deep
+    bool past_limit = false;  // left as typed, with its partner, past the depth limit
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 };
 
