@@ -71,6 +71,8 @@ struct Token {
     // Set while pairing: the partner's index, or none when the tag stays as typed.
     std::size_t partner = kNone;
     bool dead = false;  // inside a verbatim tag's content
+    bool closed_on_another_line = false;  // a verbatim tag whose closing tag is on a later line
+    bool past_limit = false;  // left as typed, with its partner, past the depth limit
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 };
 
@@ -101,9 +103,43 @@ std::optional<Token> read_tag(std::u16string_view text, std::size_t open, std::s
     return std::nullopt;
 }
 
+bool is_latin_letter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// A word of Latin letters and digits, the first a letter: bracketed words of
+// the post's own language are text, not tags.
+bool is_tag_name(std::u16string_view name) {
+    return name == u"*" || (!name.empty() && is_latin_letter(name.front()) &&
+                            std::all_of(name.begin(), name.end(), [](char16_t c) { return is_latin_letter(c) || is_digit(c); }));
+}
+
+// Why a bracketed text that read_tag refused is no tag, where it is written as one.
+std::optional<Remark> why_not_a_tag(std::u16string_view inside) {
+    const bool closing = !inside.empty() && inside.front() == u'/';
+    if (closing) inside.remove_prefix(1);
+    const std::size_t equals = inside.find(u'=');
+    const std::u16string_view name = inside.substr(0, equals);
+    if (!is_tag_name(name)) return std::nullopt;
+    const auto known = std::find_if(std::begin(kTagNames), std::end(kTagNames),
+                                    [&](const TagName& t) { return same_letters(name, t.name); });
+    if (known == std::end(kTagNames) || (closing && known->tag == Tag::Item)) return Remark::UnknownTag;
+    return equals != std::u16string_view::npos ? Remark::ValueNotTaken : Remark::ValueMissing;
+}
+
+// What between `open` and `close` would be a tag but for its length, or is
+// written as one but is none: only looked for where `odd` is given.
+void note_odd(std::u16string_view text, std::size_t open, std::size_t close, std::vector<Noted>& odd) {
+    const std::u16string_view inside = text.substr(open + 1, close - open - 1);
+    const bool too_long = close - open + 1 > kMaxTagLength;
+    std::optional<Remark> remark = why_not_a_tag(inside);
+    if (too_long && read_tag(text, open, close, 0)) remark = Remark::TagTooLong;
+    if (remark) odd.push_back({*remark, open, close + 1});
+}
+
 // Every tag we know, in order. A tag's inside holds no '[' and no break, so
-// each character is looked at a bounded number of times.
-std::vector<Token> find_tags(std::u16string_view text) {
+// each character is looked at a bounded number of times; where `odd` is
+// given, the bracketed texts that are no tag are added to it, in order.
+std::vector<Token> find_tags(std::u16string_view text, std::vector<Noted>* odd) {
     std::vector<Token> tokens;
     std::size_t line = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -112,16 +148,35 @@ std::vector<Token> find_tags(std::u16string_view text) {
             continue;
         }
         if (text[i] != u'[') continue;
-        const std::size_t limit = std::min(text.size(), i + kMaxTagLength);
+        // A tag too long is looked at to its end only to be remarked.
+        const std::size_t limit = odd ? text.size() : std::min(text.size(), i + kMaxTagLength);
         std::size_t j = i + 1;
         while (j < limit && text[j] != u']' && text[j] != u'[' && !is_break(text[j])) ++j;
         if (j >= limit || text[j] != u']') continue;
-        if (auto token = read_tag(text, i, j, line)) {
+        std::optional<Token> token;
+        if (j < i + kMaxTagLength) token = read_tag(text, i, j, line);
+        if (token) {
             tokens.push_back(*token);
             i = j;
+        } else if (odd) {
+            note_odd(text, i, j, *odd);
         }
     }
     return tokens;
+}
+
+bool starts_verbatim(const Token& token) {
+    return !token.closing && token.partner != Token::kNone && is_verbatim(token.tag, token.has_value);
+}
+
+// Text written as a tag inside a verbatim tag's content is that content.
+// Both come in order, so one walk leaves the rest.
+void drop_verbatim(std::vector<Noted>& odd, const std::vector<Token>& tokens) {
+    std::size_t t = 0;
+    std::erase_if(odd, [&](const Noted& n) {
+        while (t < tokens.size() && !(starts_verbatim(tokens[t]) && tokens[tokens[t].partner].begin > n.begin)) ++t;
+        return t < tokens.size() && tokens[t].end <= n.begin;
+    });
 }
 
 // A tag opens only where its closing tag follows: each closing tag takes the
@@ -149,7 +204,10 @@ void pair_tags(std::vector<Token>& tokens) {
         } else if (is_verbatim(token.tag, token.has_value)) {
             const std::size_t j = closing_after(i);
             if (j == tokens.size()) continue;
-            if (stays_on_its_line(token.tag) && tokens[j].line != token.line) continue;
+            if (stays_on_its_line(token.tag) && tokens[j].line != token.line) {
+                token.closed_on_another_line = true;
+                continue;
+            }
             token.partner = j;
             tokens[j].partner = i;
             for (std::size_t k = i + 1; k < j; ++k) tokens[k].dead = true;
@@ -180,7 +238,12 @@ int point_size(std::u16string_view value) {
 
 class Reader {
 public:
-    explicit Reader(std::u16string_view text) : text_(text), tokens_(find_tags(text)) { pair_tags(tokens_); }
+    // Where `notes` is given, what differs from the text as written is noted in it.
+    Reader(std::u16string_view text, std::vector<Noted>* notes)
+        : text_(text), tokens_(find_tags(text, notes ? &odd_ : nullptr)), notes_(notes) {
+        pair_tags(tokens_);
+        drop_verbatim(odd_, tokens_);
+    }
 
     Post read() {
         std::size_t next = 0;  // the next token to meet
@@ -204,14 +267,35 @@ public:
             ++next;
         }
         if (!text_.empty() && !is_break(text_.back())) end_line();
+        if (notes_) merge_notes();
         return std::move(post_);
     }
 
 private:
+    void note(const Noted& noted) {
+        if (notes_) met_.push_back(noted);
+    }
+    void note(Remark remark, std::size_t begin, std::size_t end) { note({remark, begin, end}); }
+    void note(Remark remark, const Token& token) { note(remark, token.begin, token.end); }
+
+    // What the reading met and the bracketed texts that are no tag, each in order.
+    void merge_notes() {
+        std::merge(met_.begin(), met_.end(), odd_.begin(), odd_.end(), std::back_inserter(*notes_),
+                   [](const Noted& a, const Noted& b) { return a.begin < b.begin; });
+    }
+
+    // Why a tag without its partner shows as typed.
+    Remark alone(const Token& token) const {
+        if (token.tag == Tag::Item) return Remark::ItemOutsideList;
+        if (token.closing) return Remark::NeverOpened;
+        return token.closed_on_another_line ? Remark::ClosedOnAnotherLine : Remark::NeverClosed;
+    }
+
     // Returns where the text goes on after the tag.
     std::size_t take_tag(std::size_t index) {
         Token& token = tokens_[index];
         const auto as_typed = [&] {
+            if (!token.past_limit) note(alone(token), token);
             add_text(text_.substr(token.begin, token.end - token.begin));
             return token.end;
         };
@@ -223,11 +307,14 @@ private:
         }
         if (token.partner == Token::kNone) return as_typed();
         if (token.closing) {
-            close(token.partner);
+            close(token.partner, token);
             return token.end;
         }
         if (open_.size() >= kMaxDepth) {
+            note(Remark::TooDeep, token);
+            token.past_limit = true;
             tokens_[token.partner].partner = Token::kNone;  // its closing tag shows as typed too
+            tokens_[token.partner].past_limit = true;
             return as_typed();
         }
         const Token& closing = tokens_[token.partner];
@@ -243,6 +330,7 @@ private:
             add_text(text_.substr(token.begin, closing.end - token.begin));
             return closing.end;
         }
+        if (!is_web_address(address) && !is_site_path(address)) note(Remark::NotAPictureAddress, token.end, closing.begin);
         Run run{{}, style_, static_cast<int>(post_.pictures.size())};
         post_.pictures.push_back(address);
         paragraph().runs.push_back(run);
@@ -251,18 +339,26 @@ private:
 
     std::size_t bare_link(const Token& token, const Token& closing) {
         const std::u16string_view address = text_.substr(token.end, closing.begin - token.end);
-        Style style = style_;
-        style.link = new_link(address);
         if (address.empty()) {
             add_text(text_.substr(token.begin, closing.end - token.begin));
-        } else {
-            add_run(address, style);
+            return closing.end;
         }
+        Style style = style_;
+        style.link = new_link(address, token.end, closing.begin);
+        add_run(address, style);
         return closing.end;
     }
 
-    int new_link(std::u16string_view address) {
-        if (!is_web_address(address) || post_.links.size() >= kMaxLinks) return -1;
+    // `begin` and `end` say where the address was written, for the notes.
+    int new_link(std::u16string_view address, std::size_t begin, std::size_t end) {
+        if (!is_web_address(address)) {
+            if (!is_site_path(address)) note(Remark::NotALinkAddress, begin, end);
+            return -1;
+        }
+        if (post_.links.size() >= kMaxLinks) {
+            note(Remark::TooManyLinks, begin, end);
+            return -1;
+        }
         post_.links.push_back(address);
         return static_cast<int>(post_.links.size() - 1);
     }
@@ -278,13 +374,14 @@ private:
             case Tag::Colour:
                 entry.style.colour = colour_value(token.value);
                 if (entry.style.colour != kDefaultColour) entry.sets = kSetsColour;
+                else note(Remark::UnknownColour, token);
                 break;
             case Tag::Size:
                 entry.style.points = point_size(token.value);
                 if (entry.style.points) entry.sets = kSetsSize;
                 break;
             case Tag::Url:
-                entry.style.link = new_link(token.value);
+                entry.style.link = new_link(token.value, token.begin, token.end);
                 entry.sets = kSetsLink;  // a refused address is plain text, even inside a link
                 break;
             case Tag::Quote:
@@ -303,9 +400,14 @@ private:
 
     // Tags opened inside and still open are closed with it and reopened
     // after it: removing it from the stack does just that.
-    void close(std::size_t opening) {
+    void close(std::size_t opening, const Token& closing) {
         const auto it = std::find_if(open_.begin(), open_.end(), [&](const Open& o) { return o.token == opening; });
         if (it == open_.end()) return;
+        if (it + 1 != open_.end()) {
+            const Token& inner = tokens_[(it + 1)->token];
+            note({Remark::Crossed, closing.begin, closing.end, inner.begin, inner.end,
+                  static_cast<std::size_t>(open_.end() - (it + 1))});
+        }
         const Tag tag = it->tag;
         open_.erase(it);
         if (is_block(tag)) block_tag();
@@ -389,7 +491,10 @@ private:
     };
 
     std::u16string_view text_;
+    std::vector<Noted> odd_;  // bracketed texts that are no tag, found before the tags are read
     std::vector<Token> tokens_;
+    std::vector<Noted>* notes_;
+    std::vector<Noted> met_;  // what the reading noted, in order
     std::vector<Open> open_;
     Style style_;
     Post post_;
@@ -427,13 +532,14 @@ int hex_digit(char16_t c) {
 
 }  // namespace
 
-Post parse_post(std::u16string_view text) { return Reader(text).read(); }
+Post parse_post(std::u16string_view text) { return Reader(text, nullptr).read(); }
 
-bool is_web_address(std::u16string_view address) {
-    std::size_t scheme = 0;
-    if (address.size() > 7 && same_letters(address.substr(0, 7), u"http://")) scheme = 7;
-    if (address.size() > 8 && same_letters(address.substr(0, 8), u"https://")) scheme = 8;
-    if (scheme == 0 || address[scheme] == u'/') return false;
+Post parse_post(std::u16string_view text, std::vector<Noted>& notes) { return Reader(text, &notes).read(); }
+
+namespace {
+
+// No blank, control character, quote or angle bracket, and no lone half of a surrogate pair.
+bool clean_address(std::u16string_view address) {
     for (std::size_t i = 0; i < address.size(); ++i) {
         const char16_t c = address[i];
         if (is_control(c) || c == u' ' || c == 0x3000 || c == 0xA0 || c == u'"' || c == u'<' || c == u'>') {
@@ -448,6 +554,21 @@ bool is_web_address(std::u16string_view address) {
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool is_web_address(std::u16string_view address) {
+    std::size_t scheme = 0;
+    if (address.size() > 7 && same_letters(address.substr(0, 7), u"http://")) scheme = 7;
+    if (address.size() > 8 && same_letters(address.substr(0, 8), u"https://")) scheme = 8;
+    return scheme != 0 && address[scheme] != u'/' && clean_address(address);
+}
+
+bool is_site_path(std::u16string_view address) {
+    const std::size_t scheme_end = address.find_first_of(u":/?#");
+    return !address.empty() && (scheme_end == std::u16string_view::npos || address[scheme_end] != u':') &&
+           address.find(u'\\') == std::u16string_view::npos && clean_address(address);
 }
 
 std::uint32_t colour_value(std::u16string_view name) {

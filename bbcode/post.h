@@ -70,6 +70,41 @@ struct Post {
 // into `text`, which must outlive it. Time and memory linear in the text.
 Post parse_post(std::u16string_view text);
 
+// Where the reader shows the text otherwise than it is written.
+enum class Remark : std::uint8_t {
+    NeverClosed,          // an opening tag without its closing one: as typed
+    ClosedOnAnotherLine,  // a picture's or a bare address's closing tag not on its line
+    NeverOpened,          // a closing tag without its opening one: as typed
+    ItemOutsideList,      // [*] with no [list] open: as typed
+    Crossed,              // closed while tags opened inside it were open: they go on after it
+    UnknownTag,           // written as a tag, but none we know: as typed
+    ValueNotTaken,        // a tag we know with a value it never takes: as typed
+    ValueMissing,         // a tag we know without the value it needs: as typed
+    TagTooLong,           // longer than kMaxTagLength: as typed
+    TooDeep,              // opened with kMaxDepth tags open: as typed, its closing tag too
+    NotALinkAddress,      // neither an absolute http(s) address nor a path on the forum's site
+    NotAPictureAddress,
+    TooManyLinks,         // past kMaxLinks: plain text
+    UnknownColour,        // the text keeps its colour
+};
+
+struct Noted {
+    Remark remark;
+    std::size_t begin, end;  // the tag, or the address between a tag and its closing one
+    // Crossed: the first tag opened inside and still open, and how many are.
+    std::size_t inner_begin = 0, inner_end = 0, crossed = 0;
+};
+
+// parse_post, adding to `notes`, in the order of the text, each place
+// where the post differs from the text as written. Text written as a tag
+// inside a tag that takes its content as it stands ([code], [img], [url])
+// is that content, never remarked.
+Post parse_post(std::u16string_view text, std::vector<Noted>& notes);
+
+// An address the forum takes relative to its own site: no scheme, no
+// backslash, no blanks or control characters; never empty.
+bool is_site_path(std::u16string_view address);
+
 // Only an absolute http:// or https:// address, with a host and without
 // blanks or control characters, is ever offered as a link.
 bool is_web_address(std::u16string_view address);

@@ -11,7 +11,6 @@
 #include "win32/browser.h"
 #include "win32/messages.h"
 #include "bbcode/pane_head.h"
-#include "bbcode/post.h"
 #include "output/win32_text.h"
 #include "pictures/picture_rules.h"
 
@@ -21,6 +20,12 @@ namespace {
 constexpr UINT_PTR kFollowTimer = 1;
 constexpr UINT_PTR kStepTimer = 2;
 constexpr int kPostMargin = 6;
+constexpr std::u16string_view kShortHeading = u"Краткое описание";
+constexpr std::u16string_view kFullHeading = u"Полное описание";
+// Lines of the findings list measured for its column's width: past them a
+// longer line is cut, and none costs a rendering more.
+constexpr std::size_t kMeasuredFindings = 32;
+constexpr int kFindingPadding = 12;
 constexpr DWORD kPreviewStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 // The forum's dark page: light grey text, and what the program writes in
@@ -135,8 +140,12 @@ struct TFPreview::Filling {
     bool filled = false;
 };
 
-// The status bar takes its own size; the post, made for each rendering, fills the rest.
+// The status bar takes its own size, the findings their height above it;
+// the post, made for each rendering, fills the rest.
 constexpr WindowRow<TFPreview> kRows[] = {
+    {&TFPreview::ListView1, WC_LISTVIEWW,
+     WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
+     WS_EX_CLIENTEDGE, {0, 0, 0, 0}},
     {&TFPreview::StatusBar1, STATUSCLASSNAMEW, SBARS_SIZEGRIP, 0, {0, 0, 0, 0}},
 };
 
@@ -176,6 +185,7 @@ bool TFPreview::create() {
     if (!load_rich_edit()) return false;
     if (!Window::create(main_, {CW_USEDEFAULT, CW_USEDEFAULT}, window_dpi(main_))) return false;
     make_controls<TFPreview>(*this, kRows);
+    make_findings_list();
     fit_to_client();
     pictures_in_place_ = std::make_unique<PreviewPictures>(window_, kPostBackground);
     maximize_at_first_show_ = take_place() == kPlaceKeptMaximized;
@@ -185,7 +195,7 @@ bool TFPreview::create() {
 // Each rendering fills a new control, shown once filled: emptying a full
 // one costs Wine's rich edit time that grows with the square of its
 // paragraphs, where destroying it is linear.
-HWND TFPreview::new_rich_edit() {
+HWND TFPreview::new_rich_edit(bool with_findings) {
     HWND made = CreateWindowExW(0, MSFTEDIT_CLASS, L"", kPreviewRichEditStyle, 0, 0, 0, 0, window_, nullptr,
                                 instance(), nullptr);
     SetWindowSubclass(made, on_rich_edit_message, 0, reinterpret_cast<DWORD_PTR>(this));
@@ -196,7 +206,7 @@ HWND TFPreview::new_rich_edit() {
     SendMessageW(made, EM_SETUNDOLIMIT, 0, 0);
     SendMessageW(made, EM_SETBKGNDCOLOR, 0, kPostBackground);
     take_post_format(made, theme());
-    fit_to_client(made);
+    fit_to_client(made, with_findings);
     return made;
 }
 
@@ -232,16 +242,27 @@ void TFPreview::lay_out() {
 
 void TFPreview::fit_to_client() {
     SendMessageW(StatusBar1, WM_SIZE, 0, 0);
-    if (RichEdit1) fit_to_client(RichEdit1);
-    if (filling_) fit_to_client(filling_->control);
+    place_findings();
+    if (RichEdit1) fit_to_client(RichEdit1, with_findings_);
+    if (filling_) fit_to_client(filling_->control, filling_->panes->findings() != 0);
 }
 
-// The status bar takes its own height for its font; the post takes the rest.
-void TFPreview::fit_to_client(HWND rich_edit) const {
+// What the status bar leaves, at its own height for its font.
+int TFPreview::post_and_findings_height() const {
     RECT bar;
     GetWindowRect(StatusBar1, &bar);
+    return std::max<int>(0, client_size(window_).cy - (bar.bottom - bar.top));
+}
+
+int TFPreview::findings_height(bool with_findings) const {
+    return with_findings ? std::min(scale_.y(kFindingsDesignHeight), post_and_findings_height() / 2) : 0;
+}
+
+// The post takes what the status bar and the findings leave: a control
+// filled for a rendering with findings is made for the list it will show.
+void TFPreview::fit_to_client(HWND rich_edit, bool with_findings) const {
     const SIZE client = client_size(window_);
-    const int height = std::max<int>(0, client.cy - (bar.bottom - bar.top));
+    const int height = post_and_findings_height() - findings_height(with_findings);
     MoveWindow(rich_edit, 0, 0, client.cx, height, IsWindowVisible(rich_edit));
     // A margin, so that no line touches the frame; at the density like the rest.
     RECT text{scale_.x(kPostMargin), scale_.y(kPostMargin), client.cx - scale_.x(kPostMargin), height};
@@ -258,16 +279,17 @@ void TFPreview::render() {
     auto panes = std::make_unique<Panes>();
     panes->short_text = read_wide_text(short_pane_, bbcode::kShownUnits + 1);
     panes->full_text = read_wide_text(full_pane_, bbcode::kShownUnits + 1);
-    const bbcode::PaneHead short_head = bbcode::pane_head(utf16(panes->short_text), pane_length(short_pane_));
-    const bbcode::PaneHead full_head = bbcode::pane_head(utf16(panes->full_text), pane_length(full_pane_));
-    const bbcode::Post short_post = bbcode::parse_post(short_head.shown);
-    const bbcode::Post full_post = bbcode::parse_post(full_head.shown);
-    const bbcode::Section sections[] = {{u"Краткое описание", &short_post, short_head.left_out},
-                                        {u"Полное описание", &full_post, full_head.left_out}};
+    bbcode::CheckedPane short_pane = bbcode::check_pane(utf16(panes->short_text), pane_length(short_pane_));
+    bbcode::CheckedPane full_pane = bbcode::check_pane(utf16(panes->full_text), pane_length(full_pane_));
+    const bbcode::Section sections[] = {{kShortHeading, &short_pane.post, short_pane.head.left_out},
+                                        {kFullHeading, &full_pane.post, full_pane.head.left_out}};
     static const std::wstring beyond_limit =
         L" — " + widen(pictures::reason_text({pictures::Failure::TooManyInPreview, {}}));
     panes->rendering = bbcode::write_rtf(sections, theme(), {pictures::kMaxPerPreview, utf16(beyond_limit)});
-    filling_ = std::make_unique<Filling>(Filling{std::move(panes), new_rich_edit()});
+    panes->short_findings = std::move(short_pane.findings);
+    panes->full_findings = std::move(full_pane.findings);
+    HWND control = new_rich_edit(panes->findings() != 0);
+    filling_ = std::make_unique<Filling>(Filling{std::move(panes), control});
     stale_ = false;
     longest_step_ms_ = ms_since(start);
     next_step();
@@ -337,6 +359,7 @@ void TFPreview::finish() {
     shown_ = std::move(filling_->panes);
     filling_.reset();
     shown_->rendering.rtf = std::string();  // streamed: no longer needed
+    show_findings();
     SendMessageW(RichEdit1, EM_SETEVENTMASK, 0, ENM_LINK | ENM_MOUSEEVENTS | ENM_KEYEVENTS);
     pictures_in_place_->rendered(RichEdit1, pictures(), post_width(), dpi_);
     SendMessageW(RichEdit1, EM_SETSEL, 0, 0);
@@ -394,7 +417,86 @@ LRESULT CALLBACK TFPreview::on_rich_edit_message(HWND rich_edit, UINT message, W
     return DefSubclassProc(rich_edit, message, wparam, lparam);
 }
 
+// One column, as wide as the list or its longest line measured.
+void TFPreview::make_findings_list() {
+    ShowWindow(ListView1, SW_HIDE);
+    SendMessageW(ListView1, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH;
+    SendMessageW(ListView1, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+}
+
+// The rendering just shown: its findings listed, the list shown only if it has some.
+void TFPreview::show_findings() {
+    with_findings_ = shown_->findings() != 0;
+    SendMessageW(ListView1, LVM_SETITEMCOUNT, shown_->findings(), 0);
+    InvalidateRect(ListView1, nullptr, TRUE);
+    place_findings();
+    ShowWindow(ListView1, with_findings_ ? SW_SHOWNA : SW_HIDE);
+    if (!with_findings_ && GetFocus() == ListView1) SetFocus(RichEdit1);
+}
+
+void TFPreview::place_findings() {
+    const int bottom = post_and_findings_height(), height = findings_height(with_findings_);
+    MoveWindow(ListView1, 0, bottom - height, client_size(window_).cx, height, TRUE);
+    RECT inside;
+    GetClientRect(ListView1, &inside);
+    int widest = inside.right;
+    const TextMeasure measure(font_);
+    for (std::size_t row = 0; row < std::min(shown_->findings(), kMeasuredFindings); ++row) {
+        widest = std::max<int>(widest, measure.size(finding_line(row).c_str()).cx + scale_.x(kFindingPadding));
+    }
+    SendMessageW(ListView1, LVM_SETCOLUMNWIDTH, 0, widest);
+}
+
+// «Полное описание, строка 3, знак 7: …»
+std::wstring TFPreview::finding_line(std::size_t row) const {
+    const bbcode::Finding& f = shown_->finding(row);
+    const std::u16string_view heading = shown_->in_short(row) ? kShortHeading : kFullHeading;
+    return std::wstring(heading.begin(), heading.end()) + L", строка " + std::to_wstring(f.line) + L", знак " +
+           std::to_wstring(f.character) + L": " + std::wstring(f.message.begin(), f.message.end());
+}
+
+// The place selected in the main window's pane, which comes to the front.
+void TFPreview::go_to_finding(int row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= shown_->findings()) return;
+    const bbcode::Finding& f = shown_->finding(static_cast<std::size_t>(row));
+    HWND pane = shown_->in_short(static_cast<std::size_t>(row)) ? short_pane_ : full_pane_;
+    if (IsIconic(main_)) ShowWindow(main_, SW_RESTORE);
+    SetForegroundWindow(main_);
+    SetFocus(pane);
+    SendMessageW(pane, EM_SETSEL, f.offset, f.offset + f.length);
+    SendMessageW(pane, EM_SCROLLCARET, 0, 0);
+}
+
+LRESULT TFPreview::on_findings_notify(const NMHDR& header) {
+    switch (header.code) {
+        case LVN_GETDISPINFOW: {
+            LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(const_cast<NMHDR&>(header)).item;
+            if ((item.mask & LVIF_TEXT) && item.iItem >= 0 && static_cast<std::size_t>(item.iItem) < shown_->findings()) {
+                lstrcpynW(item.pszText, finding_line(static_cast<std::size_t>(item.iItem)).c_str(), item.cchTextMax);
+            }
+            return 0;
+        }
+        case NM_RETURN:
+            go_to_finding(static_cast<int>(SendMessageW(ListView1, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
+            return 0;
+        case NM_DBLCLK:
+            go_to_finding(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
+            return 0;
+        case LVN_KEYDOWN: {
+            const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey;
+            if (key == VK_ESCAPE) hide();
+            if (key == VK_TAB) SetFocus(RichEdit1);
+            return 0;
+        }
+        default:
+            return 0;
+    }
+}
+
 LRESULT TFPreview::on_notify(const NMHDR& header) {
+    if (header.hwndFrom == ListView1) return on_findings_notify(header);
     if (header.hwndFrom != RichEdit1) return 0;
     if (header.code == EN_LINK) {
         const auto& link = reinterpret_cast<const ENLINK&>(header);
@@ -405,6 +507,10 @@ LRESULT TFPreview::on_notify(const NMHDR& header) {
         if (filter.msg == WM_MOUSEMOVE) show_status(L"");
         if (filter.msg == WM_KEYDOWN && filter.wParam == VK_ESCAPE) {
             hide();
+            return 1;
+        }
+        if (filter.msg == WM_KEYDOWN && filter.wParam == VK_TAB && with_findings_) {
+            SetFocus(ListView1);
             return 1;
         }
     }

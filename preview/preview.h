@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "preview/preview_pictures.h"
+#include "bbcode/markup_check.h"
 #include "bbcode/rtf.h"
 #include "win32/window.h"
 
@@ -27,6 +28,9 @@ inline constexpr UINT kFollowDelayMs = 100;
 // A rendering fills its control in steps between messages, each ending
 // before this much time would pass: the windows answer throughout.
 inline constexpr double kRenderStepMs = 30;
+// The list of what the forum will not show as written, under the post, at
+// 96 dpi: at most half of the room the post and it share.
+inline constexpr int kFindingsDesignHeight = 88;
 
 class TFPreview : public OpenedWindow {
 public:
@@ -42,6 +46,9 @@ public:
 
     // Made anew for each rendering, shown once filled.
     HWND RichEdit1{};
+    // One line a finding of the rendering shown, hidden when it has none;
+    // Enter or a double click selects the place in its pane.
+    HWND ListView1{};
     HWND StatusBar1{};
 
     // Where each link and picture placeholder stands in the rich edit's
@@ -65,16 +72,31 @@ private:
     struct Panes {
         std::wstring short_text, full_text;
         bbcode::Rendering rendering;
+        std::vector<bbcode::Finding> short_findings, full_findings;
+        std::size_t findings() const { return short_findings.size() + full_findings.size(); }
+        // The list's rows: the short pane's findings, then the full one's.
+        bool in_short(std::size_t row) const { return row < short_findings.size(); }
+        const bbcode::Finding& finding(std::size_t row) const {
+            return in_short(row) ? short_findings[row] : full_findings[row - short_findings.size()];
+        }
     };
     struct Filling;
 
     bool create();
     void hide();
     std::uint32_t post_width() const;
-    HWND new_rich_edit();
+    HWND new_rich_edit(bool with_findings);
     void tell_owner_moved() const;
     void fit_to_client();
-    void fit_to_client(HWND rich_edit) const;
+    void fit_to_client(HWND rich_edit, bool with_findings) const;
+    int post_and_findings_height() const;
+    int findings_height(bool with_findings) const;
+    void make_findings_list();
+    void show_findings();
+    void place_findings();
+    std::wstring finding_line(std::size_t row) const;
+    void go_to_finding(int row) const;
+    LRESULT on_findings_notify(const NMHDR& header);
     void render();
     void fill_for_a_while();
     void step();
@@ -102,6 +124,7 @@ private:
     std::wstring status_;
     POINT scrolled_{};  // where the reader was, kept across renderings
     bool maximize_at_first_show_ = false;  // left maximised in an earlier run
+    bool with_findings_ = false;  // the rendering shown has some
 };
 
 }  // namespace tessivar

@@ -1,12 +1,14 @@
 // The markup reader and the rich text writer together on any UTF-16 text:
 // runs lie inside the text, links are web addresses and within their limit,
 // the rich text is 7-bit with balanced groups, and the link and picture
-// spans come in order without overlapping.
+// spans come in order without overlapping; the check of the same text finds
+// its places inside it, in order, and in time linear in its length.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 
+#include "bbcode/markup_check.h"
 #include "bbcode/post.h"
 #include "bbcode/rtf.h"
 #include "fuzz_checks.h"
@@ -47,6 +49,24 @@ bool in_order(const std::vector<Span>& spans) {
     return true;
 }
 
+// Each finding inside the text, in order; its line and character those of its offset.
+void check_places(std::u16string_view text, std::size_t length, const std::vector<Finding>& findings) {
+    std::size_t last = 0;
+    for (const Finding& f : findings) {
+        FUZZ_CHECK(f.offset >= last && f.offset + f.length <= length && !f.message.empty());
+        FUZZ_CHECK(f.kind == Problem::PastShown ? f.offset + f.length == length : f.length > 0 && f.offset < text.size());
+        last = f.offset;
+        const std::u16string_view before = text.substr(0, std::min(f.offset, text.size()));
+        std::size_t line = 1, from = 0;
+        for (std::size_t at = before.find(u"\r\n"); at != std::u16string_view::npos && at + 1 < before.size();
+             at = before.find(u"\r\n", at + 2)) {
+            ++line;
+            from = at + 2;
+        }
+        FUZZ_CHECK(f.line == line && f.character >= 1 && f.character <= f.offset - from + 1);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -74,5 +94,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(balanced_windows_1251(rendering.rtf));
     FUZZ_CHECK(in_order(rendering.links) && in_order(rendering.pictures));
     for (const Span& link : rendering.links) FUZZ_CHECK(is_web_address(link.address));
+
+    // As a pane of twice its length: the rest past the head is one finding.
+    const CheckedPane pane = check_pane(text, 2 * text.size());
+    check_places(text, 2 * text.size(), pane.findings);
+    FUZZ_CHECK(text.empty() || pane.findings.back().kind == Problem::PastShown);
+    check_places(text, text.size(), check_markup(text));
+    if (!text.empty() && data[0] % 16 == 0) {  // one input in 16: each costs a few checks of 64 Ki units
+        FUZZ_CHECK(tessivar::fuzz::linear_in_copies(text, kShownUnits, [](std::u16string_view t) { check_markup(t); }));
+    }
     return 0;
 }

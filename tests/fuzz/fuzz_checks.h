@@ -4,6 +4,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
@@ -21,6 +22,36 @@ namespace tessivar::fuzz {
 [[noreturn]] inline void broken(const char* rule, const char* file, int line) {
     std::fprintf(stderr, "%s:%d: broken: %s\n", file, line, rule);
     std::abort();
+}
+
+// Whether `run` takes time linear in its input's length: eight times as many
+// copies of `piece` (up to `most` units in all) take at most three times
+// eight as long as one lot, with room for a busy machine; a quadratic step
+// would take sixty-four.
+template <class Text, class Run>
+bool linear_in_copies(const Text& piece, std::size_t most, Run run) {
+    using Clock = std::chrono::steady_clock;
+    Text one;
+    while ((one.size() + piece.size()) * 8 <= most) one += piece;
+    if (one.empty()) return true;
+    Text eight;
+    for (int i = 0; i < 8; ++i) eight += one;
+    // The quickest of a few runs: the machine's hiccups only ever add.
+    const auto seconds = [&](const Text& text) {
+        double quickest = 1e9;
+        for (int i = 0; i < 5; ++i) {
+            const Clock::time_point start = Clock::now();
+            run(text);
+            quickest = std::min(quickest, std::chrono::duration<double>(Clock::now() - start).count());
+        }
+        return quickest;
+    };
+    // A machine shared with others may stall any run: a step quadratic in
+    // 64 Ki units takes seconds each time, a stall not three times over.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (seconds(eight) < 24 * seconds(one) + 0.02) return true;
+    }
+    return false;
 }
 
 // A one-line field: any bytes but line breaks, which a one-line box does not keep.

@@ -1,16 +1,20 @@
 // The markup as the preview reads it, one table of cases: the program's own
 // lines, the forum tags, nesting repair, text that stays as typed, link
-// schemes and limits; then the rich text written from it.
+// schemes and limits; then the rich text written from it, and the check of
+// what the forum will not show as written.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "bbcode/markup_check.h"
 #include "bbcode/pane_head.h"
 #include "bbcode/post.h"
 #include "bbcode/rtf.h"
 #include "expected.h"
 #include "output/description.h"
+#include "tests/host/tab_snapshots.h"
 #include "tests/utf16.h"
+#include "worked_examples.h"
 
 namespace tessivar::bbcode {
 namespace {
@@ -315,6 +319,165 @@ TEST(RichText, APaneShownUpToItsHeadWithWhatFollowsCounted) {
                   {5, u"5 знаков"},     {11, u"11 знаков"},   {12, u"12 знаков"},       {21, u"21 знак"},
                   {114, u"114 знаков"}, {1'022, u"1\u00A0022 знака"}, {123'456'789, u"123\u00A0456\u00A0789 знаков"}};
     for (const auto& [count, words] : counts) EXPECT_EQ(characters_in_words(count), words) << count;
+}
+
+// One finding as "kind line:character @offset+length".
+std::string place_of(const Finding& f) {
+    static const char* const kKinds[] = {"unclosed", "unopened", "crossed", "unknown",
+                                         "address",  "colour",   "limit",   "past", "unlisted"};
+    return std::string(kKinds[static_cast<int>(f.kind)]) + " " + std::to_string(f.line) + ":" +
+           std::to_string(f.character) + " @" + std::to_string(f.offset) + "+" + std::to_string(f.length);
+}
+
+std::string places(std::u16string_view text) {
+    std::string out;
+    for (const Finding& f : check_markup(text)) out += (out.empty() ? "" : ", ") + place_of(f);
+    return out;
+}
+
+std::string places(std::string_view markup) { return places(utf16(markup)); }
+
+const Case kChecked[] = {
+    {"[b]x", "unclosed 1:1 @0+3"},
+    {"x[/b]", "unopened 1:2 @1+4"},
+    {"a [*] b", "unopened 1:3 @2+3"},
+    {"[b]1[b]2[/b]", "unclosed 1:1 @0+3"},
+    {"[b][i]x[/b]y[/i]", "crossed 1:8 @7+4"},
+    {"[b][i][u]x[/b][/u][/i]", "crossed 1:11 @10+4"},
+    {"[foo]x[/foo] [H1]", "unknown 1:1 @0+5, unknown 1:7 @6+6, unknown 1:14 @13+4"},
+    {"[b=1]y[/b] [color]z[/color] [/*]", "unknown 1:1 @0+5, unopened 1:7 @6+4, unknown 1:12 @11+7, "
+                                          "unopened 1:20 @19+8, unknown 1:29 @28+4"},
+    // Brackets that are no tag's: words of the post's language, numbers, blanks.
+    {"[Обновлено] [1] [2x] a [ b ] c [] [/] [=x] [b ]", ""},
+    // A verbatim tag's content is what it is.
+    {"[code][foo][b]x[/code] [url]http://a.example/[x][/url]", ""},
+    {"[img]a.png\r\n[/img]", "unclosed 1:1 @0+5, unopened 2:1 @12+6"},
+    {"[url]http://a.example/\r\n[/url]", "unclosed 1:1 @0+5, unopened 2:1 @24+6"},
+    {"[url=javascript:alert(1)]a[/url] [url]file:///c:/x[/url]", "address 1:1 @0+25, address 1:39 @38+12"},
+    {"[img]C:\\x.png[/img] [img]http:///x.png[/img] [url=]a[/url]",
+     "address 1:6 @5+8, address 1:26 @25+13, address 1:46 @45+6"},
+    // Addresses on the forum's own site, and nothing to show, are as written.
+    {"[img]images/td-logo.jpg[/img] [url=maps/td-page.html]x[/url] [img][/img] [url][/url]", ""},
+    {"[color=bogus]x[/color] [color=#12]y[/color] [color=Orange]z[/color]", "colour 1:1 @0+13, colour 1:24 @23+11"},
+    // Lines end at CR LF only, as the pane shows them; a surrogate pair is one character.
+    {"ab\r\n\xF0\x9F\x98\x80" "c[b]", "unclosed 2:3 @7+3"},
+    {"a\nb\rc[/i]", "unopened 1:6 @5+4"},
+    {"\r\n\r\n  [/quote]", "unopened 3:3 @6+8"},
+};
+
+TEST(MarkupCheck, EachKindAtItsPlace) {
+    for (const Case& c : kChecked) EXPECT_EQ(places(c.markup), c.shows) << c.markup;
+}
+
+TEST(MarkupCheck, SaysWhatIsWrongAndHowItIsShown) {
+    const struct {
+        const char* markup;
+        const char16_t* message;
+    } cases[] = {
+        {"[b]x", u"[b] не закрыт — показан как есть"},
+        {"[img]a.png\r\n", u"[img] не закрыт — показан как есть"},
+        {"x[/b]", u"[/b] без открывающего тега — показан как есть"},
+        {"[b][i]x[/b]y[/i]", u"теги пересекаются: [/b] закрывает и [i], он продолжается после него"},
+        {"[b][i][u]x[/b][/u][/i]", u"теги пересекаются: [/b] закрывает и [i] с ещё 1 открытыми внутри, они продолжаются после него"},
+        {"[foo]", u"[foo] — такого тега нет, показан как есть"},
+        {"[url=ftp://a.example/a-very-long-address-indeed]a[/url]",
+         u"«[url=ftp://a.example/a-very-lo…]» — не адрес http(s), ссылки не будет"},
+        {"[color=bogus]x[/color]", u"[color=bogus] — такого цвета форум не знает, текст своего цвета"},
+    };
+    for (const auto& c : cases) {
+        const std::vector<Finding> found = check_markup(utf16(c.markup));
+        ASSERT_FALSE(found.empty()) << c.markup;
+        EXPECT_EQ(utf8(found[0].message), utf8(c.message)) << c.markup;
+    }
+}
+
+TEST(MarkupCheck, LimitsPassedAreFound) {
+    std::string deep;
+    for (std::size_t i = 0; i <= kMaxDepth; ++i) deep += "[b]";
+    deep += "x";
+    for (std::size_t i = 0; i <= kMaxDepth; ++i) deep += "[/b]";
+    const std::size_t at = 3 * kMaxDepth;
+    EXPECT_EQ(places(deep), "limit 1:" + std::to_string(at + 1) + " @" + std::to_string(at) + "+3");
+
+    std::string many;
+    for (std::size_t i = 0; i <= kMaxLinks; ++i) many += "[url=http://a.example]a[/url]";
+    const std::size_t last = many.size() - 29;
+    EXPECT_EQ(places(many), "limit 1:" + std::to_string(last + 1) + " @" + std::to_string(last) + "+22");
+
+    const std::string long_tag = "[color=#" + std::string(kMaxTagLength, 'F') + "]x[/color]";
+    EXPECT_EQ(places(long_tag), "limit 1:1 @0+" + std::to_string(kMaxTagLength + 9) + ", unopened 1:" +
+                                    std::to_string(kMaxTagLength + 11) + " @" + std::to_string(kMaxTagLength + 10) + "+8");
+    const std::string longest = "[color=#" + std::string(kMaxTagLength - 9, 'F') + "]x[/color]";
+    EXPECT_EQ(places(longest), "colour 1:1 @0+" + std::to_string(kMaxTagLength));
+}
+
+// What follows the head is one finding, at the head's end; the rest never read.
+TEST(MarkupCheck, APanePastWhatIsShownSaysHowMuchFollows) {
+    const std::u16string start = u"[b]x\r\n" + std::u16string(kShownUnits, u'a');
+    const CheckedPane pane = check_pane(start, 1'000'000);
+    ASSERT_EQ(pane.findings.size(), 2u);
+    EXPECT_EQ(place_of(pane.findings[1]),
+              "past 2:" + std::to_string(kShownUnits - 6 + 1) + " @" + std::to_string(kShownUnits) + "+" +
+                  std::to_string(1'000'000 - kShownUnits));
+    EXPECT_EQ(utf8(pane.findings[1].message), utf8(u"показаны первые 65\u00A0536 знаков, ещё 934\u00A0464 знака не показано"));
+    EXPECT_EQ(pane.head.shown.size(), kShownUnits);
+    EXPECT_EQ(check_pane(start.substr(0, 100), 100).findings.size(), 1u);
+}
+
+// The program's own descriptions have nothing to remark: the worked examples,
+// every tab as it starts, and with the fields left empty.
+TEST(MarkupCheck, TheProgramsOwnDescriptionsHaveNoFindings) {
+    MapTab map = examples::map();
+    MapTab starting;
+    starting.Edit2 = "Неизвестен";
+    starting.Edit1 = "1.00";
+    const Description descriptions[] = {
+        describe_map(map),   describe_sound(examples::sound()), describe_model(examples::model()),
+        describe_texture(examples::texture()), describe_map(starting),
+        describe_sound({}),  describe_model({}),                describe_texture({}),
+    };
+    for (const Description& d : descriptions) {
+        for (const Lines* lines : {&d.short_lines, &d.full_lines}) {
+            const std::string pane = pane_text(*lines);
+            EXPECT_EQ(places(pane), "") << pane;
+        }
+    }
+    // One field holding [b] without [/b]: one finding, at its place.
+    map.Edit2 = "Ив[b]ан";
+    const std::u16string pane = utf16(pane_text(describe_map(map).full_lines));
+    const std::size_t at = pane.find(u"[b]ан"), line_start = pane.rfind(u"\r\n", at) + 2;
+    std::size_t line = 1;
+    for (std::size_t i = pane.find(u"\r\n"); i < at; i = pane.find(u"\r\n", i + 2)) ++line;
+    EXPECT_EQ(places(pane), "unclosed " + std::to_string(line) + ":" + std::to_string(at - line_start + 1) + " @" +
+                                std::to_string(at) + "+3");
+}
+
+// Sizes that would take minutes were any step quadratic; sanitizers on. The
+// reader notes any length; a pane is checked up to its head.
+TEST(MarkupCheck, HostileTextsAreCheckedInTimeLinearInTheirLength) {
+    std::u16string unclosed;
+    for (int i = 0; i < 100'000; ++i) unclosed += u"[b][foo][color=x]";
+    std::vector<Noted> notes;
+    parse_post(unclosed, notes);
+    EXPECT_EQ(notes.size(), 300'000u);
+    std::u16string crossed;
+    for (int i = 0; i < 60; ++i) crossed += u"[i]";
+    for (int i = 0; i < 50'000; ++i) crossed += u"[b][u][/b][/u]";
+    notes.clear();
+    parse_post(crossed, notes);
+    EXPECT_EQ(notes.size(), 60u + 50'000u);  // each [/b] crosses [u], and each [i] never closes
+    notes.clear();
+    parse_post(u"[url=" + std::u16string(1 << 20, u'x') + u"][" + std::u16string(1 << 20, u'y') + u"]", notes);
+    EXPECT_EQ(notes.size(), 2u);  // too long, and a word no tag is named
+    const std::vector<Finding> listed = check_markup(unclosed.substr(0, kShownUnits - kShownUnits % 17));
+    ASSERT_EQ(listed.size(), kMaxFindings + 1);
+    // The first not listed: [b] and [foo] of the triple kMaxFindings falls in.
+    static_assert(kMaxFindings % 3 == 1);
+    const std::size_t next = 17 * (kMaxFindings / 3) + 3;
+    EXPECT_EQ(place_of(listed.back()), "unlisted 1:" + std::to_string(next + 1) + " @" + std::to_string(next) + "+5");
+    EXPECT_EQ(utf8(listed.back().message), utf8(u"дальше ещё замечаний: " +
+                                                utf16(std::to_string(3 * (kShownUnits / 17) - kMaxFindings)) +
+                                                u" — перечислены первые 1000"));
 }
 
 }  // namespace

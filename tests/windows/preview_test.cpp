@@ -2,6 +2,8 @@
 // panes, its links, Esc, and its layout at the density.
 #include "preview_fixture.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -296,6 +298,102 @@ TEST_F(PreviewTest, CtrlACtrlCCopyWithFormattingAndEscHidesIt) {
     pump();
     EXPECT_FALSE(IsWindowVisible(preview->handle()));
     EXPECT_TRUE(IsWindow(preview->handle()));
+}
+
+std::wstring list_line(HWND list, int row) {
+    wchar_t line[512] = {};
+    LVITEMW item{};
+    item.iSubItem = 0;
+    item.pszText = line;
+    item.cchTextMax = 512;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return line;
+}
+
+int list_count(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+// «строка L, знак C» of a place in a pane, counted as the pane counts: lines end at CR LF.
+std::wstring line_and_character(const std::wstring& pane, std::size_t at) {
+    std::size_t line = 1, from = 0;
+    for (std::size_t i = pane.find(L"\r\n"); i < at; i = pane.find(L"\r\n", i + 2)) {
+        ++line;
+        from = i + 2;
+    }
+    return L"строка " + std::to_wstring(line) + L", знак " + std::to_wstring(at - from + 1);
+}
+
+// Under the post, above the status bar, across the window: nothing over anything.
+void expect_findings_between_post_and_bar(const TFPreview& preview) {
+    RECT post, list, bar;
+    GetWindowRect(preview.RichEdit1, &post);
+    GetWindowRect(preview.ListView1, &list);
+    GetWindowRect(preview.StatusBar1, &bar);
+    EXPECT_EQ(post.bottom, list.top);
+    EXPECT_EQ(list.bottom, bar.top);
+    EXPECT_GT(list.bottom - list.top, 0);
+    EXPECT_EQ(list.right - list.left, client_size(preview.handle()).cx);
+}
+
+// A field holding [b] without [/b]: one line under the post, at its place in
+// its pane; Enter on it selects that place in the main window. Fields free of
+// markup: no list.
+TEST_F(PreviewTest, ListsWhatTheForumWillNotShowAsWrittenAndEnterSelectsItsPlace) {
+    open_preview();
+    EXPECT_FALSE(IsWindowVisible(preview->ListView1));  // the placeholder lines have nothing
+    type(form->Edit2, "Иван");
+    type(form->Memo1, "Правила [b]жирным\r\nи дальше");
+    click(form->Button1);
+    ASSERT_TRUE(pump_until([&] { return shows(L"Правила") && IsWindowVisible(preview->ListView1); }));
+    const HWND list = preview->ListView1;
+    ASSERT_EQ(list_count(list), 1);
+    const std::wstring full = widen(text_of(form->Disc2));
+    const std::size_t at = full.find(L"[b]жирным");
+    ASSERT_NE(at, std::wstring::npos);
+    EXPECT_EQ(list_line(list, 0),
+              L"Полное описание, " + line_and_character(full, at) + L": [b] не закрыт — показан как есть");
+    expect_findings_between_post_and_bar(*preview);
+
+    // Tab from the post reaches the list; Enter there, the main window's pane.
+    SetFocus(shown());
+    EXPECT_TRUE(run_steps({press(VK_TAB)}).all_ran);
+    ASSERT_EQ(GetFocus(), list);
+    ListView_SetItemState(list, 0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    EXPECT_TRUE(run_steps({press(VK_RETURN)}).all_ran);
+    EXPECT_EQ(GetActiveWindow(), form->handle());
+    EXPECT_EQ(GetFocus(), form->Disc2);
+    DWORD start = 0, end = 0;
+    SendMessageW(form->Disc2, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, at);
+    EXPECT_EQ(end, at + 3);
+
+    // A double click does the same, from the short pane's line.
+    paste_over(form->Disc1, "a\r\nb[/i]");
+    ASSERT_TRUE(pump_until([&] { return list_count(list) == 2; }));
+    EXPECT_EQ(list_line(list, 0), L"Краткое описание, строка 2, знак 2: [/i] без открывающего тега — показан как есть");
+    RECT row{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    SetActiveWindow(preview->handle());
+    const LPARAM point = MAKELPARAM(row.left + 4, (row.top + row.bottom) / 2);
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageW(list, WM_LBUTTONUP, 0, point);
+    SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+    SendMessageW(list, WM_LBUTTONUP, 0, point);
+    pump();
+    EXPECT_EQ(GetActiveWindow(), form->handle());
+    EXPECT_EQ(GetFocus(), form->Disc1);
+    SendMessageW(form->Disc1, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 4u);
+    EXPECT_EQ(end, 8u);
+
+    // Fields free of markup: the list goes, and the post takes its room.
+    type(form->Memo1, "Правила без разметки");
+    click(form->Button1);
+    ASSERT_TRUE(pump_until([&] { return shows(L"без разметки") && !IsWindowVisible(list); }));
+    EXPECT_EQ(list_count(list), 0);
+    RECT post, bar;
+    GetWindowRect(shown(), &post);
+    GetWindowRect(preview->StatusBar1, &bar);
+    EXPECT_EQ(post.bottom, bar.top);
 }
 
 // Run again at 120, 144 and 192 dpi.
