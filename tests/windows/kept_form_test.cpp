@@ -368,7 +368,7 @@ TEST_F(KeptForm, TurnedOffNothingIsKeptTheFormIsForgottenTheJournalStays) {
     form->Action6Execute();
     EXPECT_FALSE(histories.remembering());
     EXPECT_EQ(store::read_kept_form(database), snapshot::Snapshot{});
-    EXPECT_NE(status_panel_text(form->StatusBar1, 1).find(L"журнал описаний хранится"), std::wstring::npos);
+    EXPECT_NE(status_panel_text(form->StatusBar1, 1).find(L"журнал описаний остаётся"), std::wstring::npos);
     type_into(form->Edit2, L"Борис");
     click(form->Button1);
     pump_for(std::chrono::milliseconds(kKeepDelayMs * 3 / 2));

@@ -1,7 +1,8 @@
-// The program as the README shows it: the maps tab filled in and pressed,
-// the preview open beside it, its screenshot served from 127.0.0.1, the
-// layouts window on a draft with a mistake in it, and the journal with two
-// earlier versions of the map. Writes the windows' rectangles to the file
+// The program as the README shows it: the maps tab filled in, a tag in it
+// left open, and pressed; the preview open beside it, its screenshot served
+// from 127.0.0.1 and the open tag listed under the post; the layouts window
+// on a draft with a mistake in it; and the journal with two earlier versions
+// of the map. Writes the windows' rectangles to the file
 // named by its argument once they are painted, then waits to be photographed
 // (scripts/screenshots), for a minute at most.
 #include <windows.h>
@@ -49,7 +50,8 @@ void fill_maps_tab(const TFMain& form, const std::string& screenshot) {
     write_text(form.ComboBox5, "64х64");
     write_text(form.ComboBox6, "Летний Лордерон");
     write_text(form.LabeledEdit2, screenshot);
-    write_text(form.Memo1, "Защитите замок от [b]30 волн[/b] врагов.\r\n\r\nИзменения: первый выпуск.");
+    // A tag left open: the preview lists it under the post.
+    write_text(form.Memo1, "Защитите замок от [b]30 волн[/b] врагов.\r\n\r\nИзменения: [i]первый выпуск.");
     write_text(form.Edit7, "https://rts-content.example/maps/td");
 }
 
