@@ -186,12 +186,17 @@ LRESULT Window::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 // Moved and stretched controls keep what the old size drew (copied bits, a
-// background only they erase, a status bar's old grip): after a resize the
-// whole window is drawn again, as a fresh paint would draw it.
+// background only they erase, a status bar's old grip): after a resize on
+// screen the whole window is drawn again, as a fresh paint would draw it. A
+// window not yet shown, or shown at the size it had, has nothing stale.
 LRESULT Window::receive(UINT message, WPARAM wparam, LPARAM lparam) {
     const LRESULT result = on_message(message, wparam, lparam);
     if (message == WM_SIZE && wparam != SIZE_MINIMIZED) {
-        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        const SIZE now{LOWORD(lparam), HIWORD(lparam)};
+        if (IsWindowVisible(window_) && (now.cx != sized_.cx || now.cy != sized_.cy)) {
+            RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        }
+        sized_ = now;
     }
     return result;
 }

@@ -109,6 +109,7 @@ private:
                       int id);
 
     Frame frame_;
+    SIZE sized_{};  // the client size the last resize gave
 };
 
 // Made at their places at once: a memo moved later wraps its text again.
