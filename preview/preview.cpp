@@ -359,7 +359,7 @@ void TFPreview::finish() {
     shown_ = std::move(filling_->panes);
     filling_.reset();
     shown_->rendering.rtf = std::string();  // streamed: no longer needed
-    show_findings();
+    show_findings();  // before the post shows: a sibling shown would be drawn again with it
     SendMessageW(RichEdit1, EM_SETEVENTMASK, 0, ENM_LINK | ENM_MOUSEEVENTS | ENM_KEYEVENTS);
     pictures_in_place_->rendered(RichEdit1, pictures(), post_width(), dpi_);
     SendMessageW(RichEdit1, EM_SETSEL, 0, 0);
@@ -370,7 +370,7 @@ void TFPreview::finish() {
         PostMessageW(window_, kRetire, 0, reinterpret_cast<LPARAM>(old));
     }
     finish_ms_ = ms_since(start);
-    longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));
+    longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));    next_step();
 }
 
 const bbcode::Span* TFPreview::link_at(LONG position) const {
@@ -429,9 +429,13 @@ void TFPreview::make_findings_list() {
 // The rendering just shown: its findings listed, the list shown only if it has some.
 void TFPreview::show_findings() {
     with_findings_ = shown_->findings() != 0;
+    // Its drawing held off, the list lays itself out once for the count and
+    // the column's width, not once for each.
+    SendMessageW(ListView1, WM_SETREDRAW, FALSE, 0);
     SendMessageW(ListView1, LVM_SETITEMCOUNT, shown_->findings(), 0);
-    InvalidateRect(ListView1, nullptr, TRUE);
     place_findings();
+    SendMessageW(ListView1, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(ListView1, nullptr, TRUE);
     ShowWindow(ListView1, with_findings_ ? SW_SHOWNA : SW_HIDE);
     if (!with_findings_ && GetFocus() == ListView1) SetFocus(RichEdit1);
 }
