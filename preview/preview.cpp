@@ -305,7 +305,10 @@ void TFPreview::fill_for_a_while() {
         filling_->filled = !fill_one(*filling_);
         filling_->slowest_ms = std::max(filling_->slowest_ms, ms_since(one));
     } while (!filling_->filled && ms_since(start) + filling_->slowest_ms < kRenderStepMs);
-    const bool in_time = filling_->filled && ms_since(start) + finish_ms_ < kRenderStepMs;
+    // A showing that lays the findings' list out costs more than the last
+    // one without: it takes a step of its own.
+    const bool lists_findings = filling_->panes->findings() != 0 || with_findings_;
+    const bool in_time = filling_->filled && !lists_findings && ms_since(start) + finish_ms_ < kRenderStepMs;
     if (in_time) finish();
     else next_step();
     longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));

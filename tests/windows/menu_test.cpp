@@ -338,8 +338,14 @@ TEST_F(MenuBarTest, AColourOrThemeChangeRepaintsTheBarAndTheHeading) {
 
 TEST_F(FormTest, WithoutAMenuTheBarIsABareBandThatF10PassesBy) {
     EXPECT_EQ(GetMenuItemCount(menu_bar_menu(form->ActionMainMenuBar1)), 0);
-    SetFocus(form->Edit2);
-    const Outcome outcome = run_steps({press_menu_key(VK_F10), until_focus_on(form->Edit2)});
+    // The focus first on the box, again where a late word from the X server
+    // on the window before took it away (Wine's focus follows X's).
+    const Step focus_on_the_box = [this] {
+        if (GetFocus() == form->Edit2) return;
+        SetFocus(form->Edit2);
+        --detail::g_script->next;
+    };
+    const Outcome outcome = run_steps({focus_on_the_box, press_menu_key(VK_F10), until_focus_on(form->Edit2)});
     EXPECT_TRUE(outcome.all_ran);
 }
 
