@@ -56,10 +56,7 @@ std::string read_placement(HWND window) {
 void show_placement(HWND window, snapshot::Placement kept) {
     RECT rect{kept.left, kept.top, kept.right, kept.bottom};
     if (!MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) {
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor);
-        const RECT& work = monitor.rcWork;
+        const RECT work = work_area_of(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST));
         kept = snapshot::onto_screen(kept, {work.left, work.top, work.right, work.bottom, false});
     }
     WINDOWPLACEMENT placement{};

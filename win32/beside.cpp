@@ -2,15 +2,10 @@
 
 #include <algorithm>
 
+#include "win32/window_kit.h"
+
 namespace tessivar {
 namespace {
-
-RECT work_area_of(HWND window) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
-    return monitor.rcWork;
-}
 
 // To the right of `main` where the screen has room, else to its left, level
 // with its top; else over it, at its right edge, below its menu. Shortened
@@ -34,7 +29,7 @@ void Beside::place(HWND window, HWND main, LONG menu_bottom) {
     RECT own, over;
     GetWindowRect(window, &own);
     GetWindowRect(main, &over);
-    const RECT r = beside(over, menu_bottom, {own.right - own.left, own.bottom - own.top}, work_area_of(main));
+    const RECT r = beside(over, menu_bottom, {own.right - own.left, own.bottom - own.top}, work_area_of(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST)));
     SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
     GetWindowRect(window, &own);  // as the window took it, its least size kept
     std::erase_if(placed_, [&](const auto& p) { return p.first == window; });

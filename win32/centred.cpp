@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "win32/window_kit.h"
+
 namespace tessivar {
 namespace {
 
@@ -13,10 +15,7 @@ void centre(HWND dialog, HWND owner) {
     RECT own, over;
     GetWindowRect(dialog, &own);
     GetWindowRect(owner, &over);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
-    const RECT& work = monitor.rcWork;
+    const RECT work = work_area_of(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST));
     const int width = own.right - own.left, height = own.bottom - own.top;
     const int x = std::clamp<int>((over.left + over.right - width) / 2, work.left, std::max(work.left, work.right - width));
     const int y =

@@ -189,6 +189,13 @@ SIZE client_size(HWND window) {
     return {r.right - r.left, r.bottom - r.top};
 }
 
+RECT work_area_of(HMONITOR monitor) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(monitor, &info);
+    return info.rcWork;
+}
+
 bool high_contrast_on() {
     HIGHCONTRASTW setting{};
     setting.cbSize = sizeof setting;

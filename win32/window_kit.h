@@ -104,6 +104,9 @@ bool is_exactly(HFONT font, const wchar_t* face);
 
 SIZE client_size(HWND window);
 
+// What a monitor leaves to windows: all of it but the taskbar and the like.
+RECT work_area_of(HMONITOR monitor);
+
 // Draws a window again after its drawing was held off (WM_SETREDRAW): its
 // frame too, where a scroll bar may have come meanwhile over old pixels.
 void redraw_all_of(HWND window);
