@@ -17,7 +17,7 @@ void empty(HWND field, Input input) {
 
 void empty_fields(TFMain& form, Tab tab) {
     for (const TabField& field : fields_of(tab)) {
-        if (field.cleared) empty(form.*main_window_row(field.control)->member, field.input);
+        if (field.cleared) empty(form.control(field.control), field.input);
     }
 }
 

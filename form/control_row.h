@@ -34,11 +34,11 @@ inline constexpr int kPagesTabOrder = 1;
 
 struct ControlRow {
     Kind kind;
-    HWND TFMain::*member;
-    std::string_view name = {};  // fields: the control's name in its tab's table and the kept form
-    // Labels: the control this one names. Screen readers take a field's name
-    // from the label just before it in z-order, so it is created right before.
-    HWND TFMain::*names = nullptr;
+    HWND TFMain::*member = nullptr;  // the window's own controls; a tab's fields are found by name
+    std::string_view name = {};  // the control's name in its tab's table and the kept form
+    // Labels: the row of the control this one names. Screen readers take a
+    // field's name from the label just before it in z-order, so it is created right before.
+    std::string_view names = {};
     Parent parent;
     Bounds bounds;               // at 96 dpi, in the parent's client area
     const wchar_t* text = L"";   // caption, or starting content with CR LF after each line

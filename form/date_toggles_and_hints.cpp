@@ -7,19 +7,10 @@
 
 #include <string>
 
+#include "tabs/fields.h"
+
 namespace tessivar {
 namespace {
-
-struct DateToggle {
-    HWND TFMain::*toggle;
-    HWND TFMain::*picker;
-};
-
-constexpr DateToggle kDateToggles[] = {
-    {&TFMain::CheckBox1, &TFMain::DateTimePicker1},
-    {&TFMain::CheckBox2, &TFMain::DateTimePicker2},
-    {&TFMain::CheckBox3, &TFMain::DateTimePicker3},
-};
 
 constexpr int kHintPanel = 1;
 constexpr wchar_t kToggleHint[] = L"Если вы не знаете дату выхода версии то снимите галочку.";
@@ -33,9 +24,15 @@ void show_hint(HWND status_bar, const wchar_t* hint) {
 
 }  // namespace
 
+// A tab has one date at most, with its toggle.
 void TFMain::CheckBox1Click() {
-    for (const auto& [toggle, picker] : kDateToggles) {
-        EnableWindow(this->*picker, checked(this->*toggle));
+    for (Tab tab : kTabs) {
+        HWND toggle = nullptr, picker = nullptr;
+        for (const TabField& field : fields_of(tab)) {
+            if (field.input == Input::DateToggle) toggle = control(field.control);
+            if (field.input == Input::DatePicker) picker = control(field.control);
+        }
+        if (picker) EnableWindow(picker, checked(toggle));
     }
 }
 

@@ -16,7 +16,7 @@ void add_item(HWND box, std::string_view item) {
 
 void TFMain::FormCreate() {
     for (const ChoiceList& list : choice_lists()) {
-        HWND box = this->*main_window_row(list.combo)->member;
+        HWND box = control(list.combo);
         for (std::string_view item : list.items) add_item(box, item);
     }
 }

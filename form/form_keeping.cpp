@@ -137,7 +137,7 @@ FormKeeping::~FormKeeping() {
 bool FormKeeping::keeping() const { return store_ && form_.Action6Checked(); }
 
 HWND FormKeeping::control_of(std::size_t field) const {
-    if (const ControlRow* row = rows_by_field()[field]) return form_.*row->member;
+    if (const ControlRow* row = rows_by_field()[field]) return form_.control(*row);
     return form_fields()[field].name == "FPreview" ? form_.preview_window() : form_.handle();
 }
 

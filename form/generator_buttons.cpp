@@ -62,7 +62,7 @@ TabValues TFMain::tab_values(Tab tab) const {
     TabValues values(tab);
     const auto fields = fields_of(tab);
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        HWND control = this->*main_window_row(fields[i].control)->member;
+        HWND control = this->control(fields[i].control);
         TabValue& value = values.values[i];
         switch (fields[i].input) {
             case Input::Memo: value.lines = memo_lines(read_text(control)); break;

@@ -169,6 +169,7 @@ void TFMain::build() {
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                window_, nullptr, instance(), nullptr);
     const auto rows = main_window_rows();
+    controls_.resize(rows.size());
     start_layout();
     const TextMeasure measure(font_);  // one screen DC for every label
     for (int index : creation_order(rows)) {
@@ -211,7 +212,8 @@ void TFMain::create_control(const ControlRow& row, Bounds b, int id) {
                               b.width, b.height + drop_down_room(row, scale_), parent_of(row),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(),
                               nullptr);
-    this->*row.member = control;
+    controls_[static_cast<std::size_t>(id - kFirstControlId)] = control;
+    if (row.member) this->*row.member = control;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     if (is_combo(row)) fit_combo_height(control, b.height);
     fill_control(control, row);
@@ -238,7 +240,7 @@ void TFMain::lay_out() {
     const TextMeasure measure(font_);
     for (int index : creation_order(rows)) {
         const ControlRow& row = rows[static_cast<std::size_t>(index)];
-        HWND control = this->*row.member;
+        HWND control = controls_[static_cast<std::size_t>(index)];
         const Bounds b = place(row, measure);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         SetWindowPos(control, nullptr, b.left, b.top, b.width, b.height + drop_down_room(row, scale_),
@@ -272,6 +274,15 @@ LONG TFMain::menu_bottom() const {
     RECT bar{};
     GetWindowRect(ActionMainMenuBar1, &bar);
     return bar.bottom;
+}
+
+HWND TFMain::control(std::string_view name) const {
+    const ControlRow* row = main_window_row(name);
+    return row ? control(*row) : nullptr;
+}
+
+HWND TFMain::control(const ControlRow& row) const {
+    return controls_.at(static_cast<std::size_t>(&row - main_window_rows().data()));
 }
 
 HWND TFMain::parent_of(const ControlRow& row) const {
@@ -332,21 +343,22 @@ void TFMain::on_command(int id, int code) {
     const int index = id - kFirstControlId;
     if (index < 0 || index >= static_cast<int>(rows.size())) return;
     const ControlRow& row = rows[static_cast<std::size_t>(index)];
+    HWND control = controls_[static_cast<std::size_t>(index)];
     switch (code) {
         case BN_CLICKED:
             if (row.on_click) (this->*row.on_click)();
-            keeping_.on_click(this->*row.member);
+            keeping_.on_click(control);
             break;
         case EN_SETFOCUS:
-            quick_fill_.on_focus(this->*row.member, row);
+            quick_fill_.on_focus(control, row);
             break;
         case EN_CHANGE:
-            quick_fill_.on_change(this->*row.member);
-            keeping_.on_change(this->*row.member);
+            quick_fill_.on_change(control);
+            keeping_.on_change(control);
             break;
         case CBN_EDITCHANGE:
         case CBN_SELCHANGE:
-            keeping_.on_change(this->*row.member);
+            keeping_.on_change(control);
             break;
         default:
             break;

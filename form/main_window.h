@@ -1,12 +1,14 @@
 #pragma once
 // The main window: four content tabs on the left, the two description panes
-// on the right, the status bar below. Every control is a member by name.
+// on the right, the status bar below. The window's own controls are members
+// by name; a tab's fields are found by theirs.
 #include <windows.h>
 
 #include <array>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "form/control_row.h"
 #include "form/form_keeping.h"
@@ -91,21 +93,12 @@ public:
 
     HWND Label12{}, PageControl1{}, Disc1{}, Button7{}, Label13{}, Disc2{}, Button8{}, StatusBar1{};
     HWND TabSheet1{}, TabSheet2{}, TabSheet3{}, TabSheet4{};
-    // maps
-    HWND Label11{}, Edit2{}, Label1{}, ComboBox1{}, Label2{}, Edit1{}, Label3{}, DateTimePicker1{},
-        CheckBox1{}, Label4{}, ComboBox2{}, Label5{}, ComboBox3{}, Label6{}, ComboBox4{}, Label7{},
-        ComboBox5{}, Label8{}, ComboBox6{}, LabeledEdit2Label{}, LabeledEdit2{}, Label10{},
-        Label9{}, Memo1{}, Label27{}, Edit7{}, Button1{}, Button4{};
-    // sounds
-    HWND Label14{}, Edit8{}, Label28{}, Edit9{}, Label29{}, ComboBox12{}, Label30{}, ComboBox9{},
-        Label31{}, ComboBox10{}, Label32{}, ComboBox11{}, Label34{}, Memo6{}, Label33{}, Edit11{},
-        Button9{}, Button10{};
-    // models
-    HWND Label16{}, Edit4{}, Label17{}, Edit5{}, Label18{}, DateTimePicker2{}, CheckBox2{},
-        Label21{}, Memo2{}, Label25{}, Memo5{}, Label22{}, Memo3{}, Button3{}, Button5{};
-    // textures
-    HWND Label15{}, Edit3{}, Label19{}, Edit6{}, Label20{}, DateTimePicker3{}, CheckBox3{},
-        Label24{}, ComboBox7{}, Label26{}, ComboBox8{}, Label23{}, Memo4{}, Button2{}, Button6{};
+    HWND Label10{};
+    HWND Button1{}, Button4{}, Button9{}, Button10{}, Button3{}, Button5{}, Button2{}, Button6{};
+    // A control by its name: a tab's field (`Edit2`), the label naming one
+    // (`Label11`); none for a name no row has.
+    HWND control(std::string_view name) const;
+    HWND control(const ControlRow& row) const;
 
 private:
     static LRESULT CALLBACK page_proc(HWND, UINT, WPARAM, LPARAM);
@@ -134,6 +127,7 @@ private:
     void press(Tab tab);
 
     std::span<const MenuTitle> menu_;
+    std::vector<HWND> controls_;  // one for each row of the definition, in its order
     HWND tooltip_{};
     SIZE laid_out_for_{};  // the client size the window's controls stand for
     std::array<Anchoring, kTabCount> page_anchors_;

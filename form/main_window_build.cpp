@@ -13,9 +13,9 @@ namespace {
 // z-order; the dialog keys follow the z-order of the focusable controls. The
 // heading lying over the menu bar's band is thus above it.
 int creation_rank(const ControlRow& row, std::span<const ControlRow> rows) {
-    if (row.names) {
+    if (!row.names.empty()) {
         const auto named = std::find_if(rows.begin(), rows.end(),
-                                        [&](const ControlRow& r) { return r.member == row.names; });
+                                        [&](const ControlRow& r) { return r.name == row.names; });
         return 2 * named->tab_order;
     }
     return row.tab_order == kNoFocus ? 100'000 : 2 * row.tab_order + 1;

@@ -31,7 +31,7 @@ std::vector<QuickFillBox> all_boxes() {
     std::vector<QuickFillBox> boxes;
     for (Tab tab : kTabs) {
         for (const TabField& field : fields_of(tab)) {
-            if (field.history) boxes.push_back({main_window_row(field.control)->member, *field.history});
+            if (field.history) boxes.push_back({field.control, *field.history});
         }
     }
     return boxes;
@@ -239,7 +239,7 @@ void QuickFill::on_focus(HWND box, const ControlRow& row) {
         return;
     }
     for (const QuickFillBox& one : quick_fill_boxes()) {
-        if (one.box == row.member) attach(box, one.meaning, row.text);
+        if (one.control == row.name) attach(box, one.meaning, row.text);
     }
 }
 
@@ -277,12 +277,11 @@ void QuickFill::record(Tab tab) {
     if (!histories_) return;
     for (const TabField& field : fields_of(tab)) {
         if (!field.history) continue;
-        const ControlRow& row = *main_window_row(field.control);
-        HWND box = form_.*row.member;
+        HWND box = form_.control(field.control);
         // A pasted book is not read again just to be refused.
         if (GetWindowTextLengthW(box) > static_cast<int>(2 * history::kMaxLength)) continue;
         const std::u16string value = box_text(box);
-        if (history::worth_keeping(value, as_units(row.text))) histories_->record(*field.history, value);
+        if (history::worth_keeping(value, as_units(field.text))) histories_->record(*field.history, value);
     }
 }
 

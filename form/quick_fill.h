@@ -16,7 +16,7 @@ namespace tessivar {
 
 // A box that remembers, and the history it shares with boxes of its meaning.
 struct QuickFillBox {
-    HWND TFMain::*box;
+    std::string_view control;
     history::Meaning meaning;
 };
 std::span<const QuickFillBox> quick_fill_boxes();

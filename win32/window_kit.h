@@ -7,20 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "tabs/design.h"
+
 namespace tessivar {
-
-struct Bounds {
-    int left, top, width, height;
-};
-
-enum Anchor : unsigned {
-    kLeft = 1,
-    kTop = 2,
-    kRight = 4,
-    kBottom = 8,
-    kTopLeft = kLeft | kTop,
-    kAllEdges = kLeft | kTop | kRight | kBottom,
-};
 
 // The design's pixels are those of 96 dpi. A window lays them out at its
 // own density, each axis with its pixels per 96 of the design; a substitute

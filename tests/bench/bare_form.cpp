@@ -118,17 +118,13 @@ private:
         }
     }
 
-    HWND control_of(HWND TFMain::*member) const {
-        const auto rows = main_window_rows();
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (rows[i].member == member) return controls_[i];
-        }
-        return nullptr;
+    HWND control_of(const ControlRow& row) const {
+        return controls_[static_cast<std::size_t>(&row - main_window_rows().data())];
     }
 
     void fill_choice_lists() const {
         for (const ChoiceList& list : choice_lists()) {
-            HWND box = control_of(main_window_row(list.combo)->member);
+            HWND box = control_of(*main_window_row(list.combo));
             for (std::string_view item : list.items) {
                 SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
             }

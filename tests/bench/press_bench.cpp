@@ -80,7 +80,7 @@ void clear_panes(const TFMain& form) {
 }
 
 Figures measure(TFMain& form, const std::string& memo) {
-    write_text(form.Memo1, memo);
+    write_text(form.control("Memo1"), memo);
     form.Button1Click();
     const std::wstring final_text = wide_text(form.Disc2);
     std::vector<double> press, read, write, floor;
@@ -88,7 +88,7 @@ Figures measure(TFMain& form, const std::string& memo) {
         clear_panes(form);
         press.push_back(time_ms([&] { form.Button1Click(); }));
         clear_panes(form);
-        read.push_back(time_ms([&] { wide_text(form.Memo1); }));
+        read.push_back(time_ms([&] { wide_text(form.control("Memo1")); }));
         write.push_back(time_ms([&] { SetWindowTextW(form.Disc2, final_text.c_str()); }));
         floor.push_back(read.back() + write.back());
     }
@@ -261,17 +261,17 @@ double keystroke_ms(HWND memo) {
 void measure_keystroke(TFMain& form, store::Store& file) {
     std::string text;
     while (text.size() < (16u << 20)) text += std::string(78, 'x') + "\r\n";
-    write_text(form.Memo1, text);
+    write_text(form.control("Memo1"), text);
     form.keeping().save();
-    SendMessageW(form.Memo1, EM_SETSEL, 0, 0);
+    SendMessageW(form.control("Memo1"), EM_SETSEL, 0, 0);
     std::vector<double> kept, floor, saves, reads;
     for (int i = 0; i < 7; ++i) {
         form.keeping().set_store(nullptr);
-        floor.push_back(keystroke_ms(form.Memo1));
+        floor.push_back(keystroke_ms(form.control("Memo1")));
         form.keeping().set_store(&file);
-        kept.push_back(keystroke_ms(form.Memo1));
+        kept.push_back(keystroke_ms(form.control("Memo1")));
         saves.push_back(longest_hold([&] { form.keeping().save_changed(); }, [&] { return !form.keeping().saving_behind(); }));
-        reads.push_back(time_ms([&] { read_text(form.Memo1); }));
+        reads.push_back(time_ms([&] { read_text(form.control("Memo1")); }));
     }
     form.keeping().set_store(nullptr);
     const double ratio = bench::median(kept) / bench::median(floor);

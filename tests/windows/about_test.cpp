@@ -175,7 +175,7 @@ TEST_F(AboutTest, Memo6ShowsTheMenuBarColour) {
 }
 
 TEST_F(AboutTest, ShowsModallyAndGivesTheMainWindowBackWhenClosed) {
-    SetFocus(form->Edit2);
+    SetFocus(form->control("Edit2"));
     bool returned = false, checked = false;
     const Outcome outcome = run_steps({
         [&] {
@@ -200,7 +200,7 @@ TEST_F(AboutTest, ShowsModallyAndGivesTheMainWindowBackWhenClosed) {
     EXPECT_TRUE(IsWindowEnabled(form->handle()));
     EXPECT_TRUE(IsWindowEnabled(application->handle()));
     EXPECT_EQ(GetActiveWindow(), form->handle());
-    EXPECT_EQ(GetFocus(), form->Edit2);
+    EXPECT_EQ(GetFocus(), form->control("Edit2"));
 
     const std::string before = text_of(form->Disc1);
     click(form->Button1);

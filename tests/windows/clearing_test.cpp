@@ -6,13 +6,14 @@
 #include <algorithm>
 #include <array>
 #include <ostream>
+#include <string_view>
 #include <vector>
 
 
 namespace tessivar::testing {
 namespace {
 
-using Field = HWND TFMain::*;
+using Field = std::string_view;
 
 std::vector<std::string> items_of(HWND combo) {
     std::vector<std::string> items;
@@ -73,7 +74,7 @@ Look look_of(HWND control, Kind kind) {
 // Every control of the window, in the order of its definition.
 std::vector<Look> looks(const TFMain& form) {
     std::vector<Look> all;
-    for (const ControlRow& row : main_window_rows()) all.push_back(look_of(form.*row.member, row.kind));
+    for (const ControlRow& row : main_window_rows()) all.push_back(look_of(form.control(row), row.kind));
     return all;
 }
 
@@ -82,18 +83,18 @@ std::vector<Look> looks(const TFMain& form) {
 void fill_every_tab(TFMain& form) {
     int n = 0;
     for (const ControlRow& row : main_window_rows()) {
-        HWND control = form.*row.member;
+        HWND control = form.control(row);
         if (row.kind == Kind::Edit || row.kind == Kind::Memo) type(control, "поле " + std::to_string(++n));
         if (row.kind == Kind::Combo || row.kind == Kind::DropList) SendMessageW(control, CB_SETCURSEL, 1, 0);
     }
-    click(form.CheckBox1);
-    click(form.CheckBox3);
+    click(form.control("CheckBox1"));
+    click(form.control("CheckBox3"));
 }
 
 struct ClearButton {
     const char* name;
     int page;
-    Field button;
+    HWND TFMain::*button;
     std::vector<Field> emptied;
 };
 
@@ -101,15 +102,15 @@ void PrintTo(const ClearButton& button, std::ostream* os) { *os << button.name; 
 
 const ClearButton kClearButtons[] = {
     {"Maps", 0, &TFMain::Button4,
-     {&TFMain::Edit2, &TFMain::ComboBox1, &TFMain::Edit1, &TFMain::ComboBox2, &TFMain::ComboBox3,
-      &TFMain::ComboBox4, &TFMain::ComboBox5, &TFMain::LabeledEdit2, &TFMain::Memo1, &TFMain::Edit7}},
+     {"Edit2", "ComboBox1", "Edit1", "ComboBox2", "ComboBox3",
+      "ComboBox4", "ComboBox5", "LabeledEdit2", "Memo1", "Edit7"}},
     {"Sounds", 1, &TFMain::Button10,
-     {&TFMain::Edit8, &TFMain::Edit9, &TFMain::ComboBox9, &TFMain::ComboBox10, &TFMain::ComboBox11,
-      &TFMain::ComboBox12, &TFMain::Memo6}},
+     {"Edit8", "Edit9", "ComboBox9", "ComboBox10", "ComboBox11",
+      "ComboBox12", "Memo6"}},
     {"Models", 2, &TFMain::Button5,
-     {&TFMain::Edit4, &TFMain::Edit5, &TFMain::Memo2, &TFMain::Memo5, &TFMain::Memo3}},
+     {"Edit4", "Edit5", "Memo2", "Memo5", "Memo3"}},
     {"Textures", 3, &TFMain::Button6,
-     {&TFMain::Memo4, &TFMain::Edit3, &TFMain::Edit6, &TFMain::ComboBox7, &TFMain::ComboBox8}},
+     {"Memo4", "Edit3", "Edit6", "ComboBox7", "ComboBox8"}},
 };
 
 class ClearButtons : public FormTest, public ::testing::WithParamInterface<ClearButton> {
@@ -129,7 +130,7 @@ TEST_P(ClearButtons, EmptyTheirOwnFieldsOnlyAndTwiceIsOnce) {
     std::vector<Look> expected = looks(*form);
     const auto rows = main_window_rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (!emptied(rows[i].member)) continue;
+        if (!emptied(rows[i].name)) continue;
         expected[i].text.clear();
         expected[i].chosen = CB_ERR;
     }
@@ -150,7 +151,7 @@ TEST_F(ClearedTabs, MapDescriptionNamesNoAuthorAndTheGenresStay) {
     click(form->Button4);
     click(form->Button1);
     EXPECT_EQ(memo_lines(text_of(form->Disc1))[0], "[color=Grey]Автор карты:[/color] [color=red][/color]");
-    const auto genres = items_of(form->ComboBox1);
+    const auto genres = items_of(form->control("ComboBox1"));
     ASSERT_EQ(genres.size(), 10u);
     EXPECT_EQ(genres[0], "AoS");
 }
@@ -168,28 +169,28 @@ using ComboLists = FormTest;
 
 TEST_F(ComboLists, FilledAtStartKeptWhenTypingAndTheLandscapeTakesOnlyItsItems) {
     const std::pair<Field, std::size_t> sizes[] = {
-        {&TFMain::ComboBox1, 10}, {&TFMain::ComboBox2, 9},  {&TFMain::ComboBox3, 18},
-        {&TFMain::ComboBox4, 4},  {&TFMain::ComboBox5, 5},  {&TFMain::ComboBox6, 18},
-        {&TFMain::ComboBox7, 2},  {&TFMain::ComboBox8, 2},  {&TFMain::ComboBox9, 5},
-        {&TFMain::ComboBox10, 9}, {&TFMain::ComboBox11, 7}, {&TFMain::ComboBox12, 4},
+        {"ComboBox1", 10}, {"ComboBox2", 9},  {"ComboBox3", 18},
+        {"ComboBox4", 4},  {"ComboBox5", 5},  {"ComboBox6", 18},
+        {"ComboBox7", 2},  {"ComboBox8", 2},  {"ComboBox9", 5},
+        {"ComboBox10", 9}, {"ComboBox11", 7}, {"ComboBox12", 4},
     };
     for (const auto& [combo, size] : sizes) {
-        EXPECT_EQ(text_of(form.get()->*combo), "");
-        EXPECT_EQ(items_of(form.get()->*combo).size(), size);
+        EXPECT_EQ(text_of(form->control(combo)), "");
+        EXPECT_EQ(items_of(form->control(combo)).size(), size);
     }
 
-    SendMessageW(form->ComboBox11, CB_SETCURSEL, 0, 0);
-    EXPECT_EQ(text_of(form->ComboBox11), "8 000 Hz)");
-    SendMessageW(form->ComboBox5, CB_SETCURSEL, 0, 0);
-    EXPECT_EQ(widen(text_of(form->ComboBox5)), L"32\u044532") << "a Cyrillic х";
+    SendMessageW(form->control("ComboBox11"), CB_SETCURSEL, 0, 0);
+    EXPECT_EQ(text_of(form->control("ComboBox11")), "8 000 Hz)");
+    SendMessageW(form->control("ComboBox5"), CB_SETCURSEL, 0, 0);
+    EXPECT_EQ(widen(text_of(form->control("ComboBox5"))), L"32\u044532") << "a Cyrillic х";
 
-    type(form->ComboBox1, "Своя игра");
-    EXPECT_EQ(text_of(form->ComboBox1), "Своя игра");
-    EXPECT_EQ(items_of(form->ComboBox1).size(), 10u);
+    type(form->control("ComboBox1"), "Своя игра");
+    EXPECT_EQ(text_of(form->control("ComboBox1")), "Своя игра");
+    EXPECT_EQ(items_of(form->control("ComboBox1")).size(), 10u);
 
-    EXPECT_EQ(GetWindowLongW(form->ComboBox6, GWL_STYLE) & CBS_DROPDOWNLIST, CBS_DROPDOWNLIST);
-    type(form->ComboBox6, "Марс");
-    EXPECT_EQ(text_of(form->ComboBox6), "");
+    EXPECT_EQ(GetWindowLongW(form->control("ComboBox6"), GWL_STYLE) & CBS_DROPDOWNLIST, CBS_DROPDOWNLIST);
+    type(form->control("ComboBox6"), "Марс");
+    EXPECT_EQ(text_of(form->control("ComboBox6")), "");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 namespace tessivar::testing {
@@ -18,15 +19,15 @@ constexpr wchar_t kToggleHint[] = L"Если вы не знаете дату в�
 constexpr wchar_t kToggleName[] = L"Если вы не знаете дату выхода версии то снимите галочку";
 
 struct DateRow {
-    HWND TFMain::*toggle;
-    HWND TFMain::*picker;
+    std::string_view toggle;
+    std::string_view picker;
     int page;
 };
 
 constexpr DateRow kDateRows[] = {
-    {&TFMain::CheckBox1, &TFMain::DateTimePicker1, 0},
-    {&TFMain::CheckBox2, &TFMain::DateTimePicker2, 2},
-    {&TFMain::CheckBox3, &TFMain::DateTimePicker3, 3},
+    {"CheckBox1", "DateTimePicker1", 0},
+    {"CheckBox2", "DateTimePicker2", 2},
+    {"CheckBox3", "DateTimePicker3", 3},
 };
 
 bool shows_the_start_date(HWND picker) {
@@ -44,8 +45,8 @@ void move_mouse_over(HWND control) { SendMessageW(control, WM_MOUSEMOVE, 0, MAKE
 
 class DateToggles : public FormTest {
 protected:
-    HWND picker(const DateRow& row) const { return form.get()->*row.picker; }
-    HWND toggle(const DateRow& row) const { return form.get()->*row.toggle; }
+    HWND picker(const DateRow& row) const { return form->control(row.picker); }
+    HWND toggle(const DateRow& row) const { return form->control(row.toggle); }
 
     // Only the picker whose toggle is off is greyed.
     void expect_only_greyed(const DateRow* off) const {
@@ -230,9 +231,9 @@ protected:
 TEST_F(StatusHint, EveryDateToggleExplainsItselfUntilTheMapsPageFreeArea) {
     for (const DateRow& row : kDateRows) {
         form->select_page(row.page);
-        move_mouse_over(form.get()->*row.toggle);
+        move_mouse_over(form->control(row.toggle));
         EXPECT_EQ(hint(), kToggleHint) << "toggle on page " << row.page;
-        move_mouse_over(form.get()->*row.picker);
+        move_mouse_over(form->control(row.picker));
         EXPECT_EQ(hint(), kToggleHint) << "the picker beside it keeps the hint";
         move_mouse_over(form->TabSheet1);
         EXPECT_EQ(hint(), L"");
@@ -241,12 +242,13 @@ TEST_F(StatusHint, EveryDateToggleExplainsItselfUntilTheMapsPageFreeArea) {
 }
 
 TEST_F(StatusHint, OtherControlsAndOtherPagesLeaveTheHintAsItIs) {
-    move_mouse_over(form->Edit1);
+    move_mouse_over(form->control("Edit1"));
     EXPECT_EQ(hint(), L"") << "nothing to explain over the version";
 
-    move_mouse_over(form->CheckBox1);
-    for (HWND elsewhere : {form->Edit1, form->Memo1, form->Button4, form->TabSheet2, form->Edit8,
-                           form->TabSheet3, form->Memo3, form->TabSheet4, form->PageControl1, form->Disc2}) {
+    move_mouse_over(form->control("CheckBox1"));
+    for (HWND elsewhere :
+         {form->control("Edit1"), form->control("Memo1"), form->Button4, form->TabSheet2, form->control("Edit8"),
+          form->TabSheet3, form->control("Memo3"), form->TabSheet4, form->PageControl1, form->Disc2}) {
         move_mouse_over(elsewhere);
         EXPECT_EQ(hint(), kToggleHint);
     }

@@ -113,15 +113,15 @@ TEST_F(KeptForm, EveryKindOfFieldComesBackInANewWindow) {
         form->keeping().save();  // the move alone is the change
         SetWindowPos(preview.handle(), nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         ShowWindow(preview.handle(), SW_MAXIMIZE);
-        type_into(form->Edit2, L"Пётр 😀");
-        type_into(form->Memo3, L"строка 1\r\nстрока 2");
-        type_into_combo(form->ComboBox3, L'Ж');
-        SendMessageW(form->ComboBox6, CB_SETCURSEL, 2, 0);
-        SendMessageW(form->TabSheet1, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->ComboBox6), CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(form->ComboBox6));
-        click(form->CheckBox2);
-        pick_date(form->DateTimePicker3, 2019, 11, 30);
-        type_into(form->Edit8, L"Гром");
+        type_into(form->control("Edit2"), L"Пётр 😀");
+        type_into(form->control("Memo3"), L"строка 1\r\nстрока 2");
+        type_into_combo(form->control("ComboBox3"), L'Ж');
+        SendMessageW(form->control("ComboBox6"), CB_SETCURSEL, 2, 0);
+        SendMessageW(form->TabSheet1, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->control("ComboBox6")), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(form->control("ComboBox6")));
+        click(form->control("CheckBox2"));
+        pick_date(form->control("DateTimePicker3"), 2019, 11, 30);
+        type_into(form->control("Edit8"), L"Гром");
         click(form->Button9);  // both panes
         SendMessageW(form->PageControl1, TCM_SETCURFOCUS, 3, 0);
         SetWindowPos(form->handle(), nullptr, 40, 30, 700, 650, SWP_NOZORDER);
@@ -131,14 +131,14 @@ TEST_F(KeptForm, EveryKindOfFieldComesBackInANewWindow) {
     TFPreview preview(form->handle(), form->Disc1, form->Disc2);
     form->set_preview(&preview);
     form->Action2Execute();
-    EXPECT_EQ(text_of(form->Edit2), "Пётр 😀");
-    EXPECT_EQ(text_of(form->Memo3), "строка 1\r\nстрока 2");
-    EXPECT_EQ(text_of(form->ComboBox3), "Ж");
-    EXPECT_EQ(SendMessageW(form->ComboBox6, CB_GETCURSEL, 0, 0), 2);
-    EXPECT_FALSE(is_checked(form->CheckBox2));
-    EXPECT_FALSE(IsWindowEnabled(form->DateTimePicker2));
-    EXPECT_EQ(date_of(form->DateTimePicker3).wYear, 2019);
-    EXPECT_EQ(date_of(form->DateTimePicker3).wDay, 30);
+    EXPECT_EQ(text_of(form->control("Edit2")), "Пётр 😀");
+    EXPECT_EQ(text_of(form->control("Memo3")), "строка 1\r\nстрока 2");
+    EXPECT_EQ(text_of(form->control("ComboBox3")), "Ж");
+    EXPECT_EQ(SendMessageW(form->control("ComboBox6"), CB_GETCURSEL, 0, 0), 2);
+    EXPECT_FALSE(is_checked(form->control("CheckBox2")));
+    EXPECT_FALSE(IsWindowEnabled(form->control("DateTimePicker2")));
+    EXPECT_EQ(date_of(form->control("DateTimePicker3")).wYear, 2019);
+    EXPECT_EQ(date_of(form->control("DateTimePicker3")).wDay, 30);
     EXPECT_NE(text_of(form->Disc1).find("Гром"), std::string::npos);
     EXPECT_EQ(text_of(form->Disc2), kept("Disc2"));
     EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 3);
@@ -158,10 +158,10 @@ TEST_F(KeptForm, EveryKindOfFieldComesBackInANewWindow) {
 // the save comes no earlier than the wait after the last change.
 TEST_F(KeptForm, AMomentAfterTheLastChangeOnlyWhatChangedAndNothingWhileNothingChanges) {
     auto form = started();
-    type_into(form->Edit4, L"Анна");
+    type_into(form->control("Edit4"), L"Анна");
     pump_for(std::chrono::milliseconds(kKeepDelayMs / 2));
     const auto retyped = std::chrono::steady_clock::now();
-    type_into(form->Edit4, L"Анна Б");  // the wait starts again
+    type_into(form->control("Edit4"), L"Анна Б");  // the wait starts again
     for (const auto start = retyped; kept("Edit4") == "<none>" && std::chrono::steady_clock::now() - start < 60s;) {
         pump_for(10ms);
     }
@@ -173,7 +173,7 @@ TEST_F(KeptForm, AMomentAfterTheLastChangeOnlyWhatChangedAndNothingWhileNothingC
     const auto before = commits_seen();
     pump_for(std::chrono::milliseconds(kKeepDelayMs * 2));
     EXPECT_EQ(commits_seen(), before);
-    type_into(form->Edit4, L"Анна Б");  // the same text again: nothing to write
+    type_into(form->control("Edit4"), L"Анна Б");  // the same text again: nothing to write
     pump_for(std::chrono::milliseconds(kKeepDelayMs * 3 / 2));
     EXPECT_EQ(commits_seen(), before);
 }
@@ -204,13 +204,13 @@ TEST_F(KeptForm, AKeystrokeBesideAMegabyteReadsNothingAndWritesNothing) {
     auto form = started();
     std::string megabyte;
     while (megabyte.size() < (1u << 20)) megabyte += std::string(78, 'x') + "\r\n";
-    write_text(form->Memo1, megabyte);
+    write_text(form->control("Memo1"), megabyte);
     form->keeping().save();
-    SendMessageW(form->Memo1, EM_SETSEL, 0, 0);
+    SendMessageW(form->control("Memo1"), EM_SETSEL, 0, 0);
     const auto before = commits_seen();
-    const TextReads reads(form->Memo1);
+    const TextReads reads(form->control("Memo1"));
     // No messages pumped: the keep timer waits, however slow the keystrokes.
-    for (int i = 0; i < 30; ++i) SendMessageW(form->Memo1, WM_CHAR, L'я', 0);
+    for (int i = 0; i < 30; ++i) SendMessageW(form->control("Memo1"), WM_CHAR, L'я', 0);
     EXPECT_EQ(reads.count(), 0);
     EXPECT_EQ(commits_seen(), before);
     form->keeping().save();
@@ -223,8 +223,8 @@ TEST_F(KeptForm, ThreePressesMakeAJournalThatFindsAndOpensThem) {
     TFJournal journal(*form, &kept_in);
     form->set_journal(&journal);
     for (const wchar_t* author : {L"Анна", L"Борис", L"Вера"}) {
-        type_into(form->Edit2, author);
-        type_into(form->Memo1, std::wstring(L"Правила ") + author);
+        type_into(form->control("Edit2"), author);
+        type_into(form->control("Memo1"), std::wstring(L"Правила ") + author);
         click(form->Button1);
     }
     click(form->Button1);  // the same fields: only its time moves
@@ -251,14 +251,14 @@ TEST_F(KeptForm, ThreePressesMakeAJournalThatFindsAndOpensThem) {
     EXPECT_EQ(ListView_GetColumnWidth(journal.ListView1, 4), description + 150);
     EXPECT_EQ(ListView_GetColumnWidth(journal.ListView1, 2), author);
 
-    type_into(form->Edit2, L"никогда не нажато");
+    type_into(form->control("Edit2"), L"никогда не нажато");
     ListView_SetItemState(journal.ListView1, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SetFocus(journal.ListView1);
     MSG enter{journal.ListView1, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
     dispatch_message(enter);
     pump();
-    EXPECT_EQ(text_of(form->Edit2), "Борис");
-    EXPECT_EQ(text_of(form->Memo1), "Правила Борис");
+    EXPECT_EQ(text_of(form->control("Edit2")), "Борис");
+    EXPECT_EQ(text_of(form->control("Memo1")), "Правила Борис");
     EXPECT_NE(text_of(form->Disc2).find("Борис"), std::string::npos);
     EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 0);
 
@@ -334,7 +334,7 @@ TEST_F(KeptForm, AJournalLongerThanAScreenfulShowsEachEntryInItsPlace) {
     MSG enter{journal.ListView1, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
     dispatch_message(enter);
     pump();
-    EXPECT_EQ(text_of(form->Edit2), "Автор 4");
+    EXPECT_EQ(text_of(form->control("Edit2")), "Автор 4");
 
     // Delete on the row found removes that entry, not the one in the same
     // row of the whole journal («Автор 89»), once the question is answered.
@@ -362,14 +362,14 @@ TEST_F(KeptForm, AJournalLongerThanAScreenfulShowsEachEntryInItsPlace) {
 
 TEST_F(KeptForm, TurnedOffNothingIsKeptTheFormIsForgottenTheJournalStays) {
     auto form = started();
-    type_into(form->Edit2, L"Анна");
+    type_into(form->control("Edit2"), L"Анна");
     click(form->Button1);
     ASSERT_EQ(kept("Edit2"), "Анна");
     form->Action6Execute();
     EXPECT_FALSE(histories.remembering());
     EXPECT_EQ(store::read_kept_form(database), snapshot::Snapshot{});
     EXPECT_NE(status_panel_text(form->StatusBar1, 1).find(L"журнал описаний остаётся"), std::wstring::npos);
-    type_into(form->Edit2, L"Борис");
+    type_into(form->control("Edit2"), L"Борис");
     click(form->Button1);
     pump_for(std::chrono::milliseconds(kKeepDelayMs * 3 / 2));
     EXPECT_EQ(kept("Edit2"), "<none>");
@@ -397,20 +397,20 @@ TEST_F(KeptForm, WhatACloseAndTheEndOfASessionKeepIsWhatTheWindowHolds) {
     for (int line = 1; line <= 60; ++line) rules += L"Правило " + std::to_wstring(line) + L"\r\n";
     {
         auto form = started();
-        set_from_outside(form->Memo1, rules);
-        SendMessageW(form->ComboBox6, CB_SETCURSEL, 2, 0);
+        set_from_outside(form->control("Memo1"), rules);
+        SendMessageW(form->control("ComboBox6"), CB_SETCURSEL, 2, 0);
         pump_for(std::chrono::milliseconds(kKeepDelayMs * 3 / 2));
         ASSERT_EQ(kept("Memo1"), "<none>");  // no notification came
         SendMessageW(form->handle(), WM_CLOSE, 0, 0);
     }
     auto form = started();
-    EXPECT_EQ(text_of(form->Memo1), narrow(rules));
-    EXPECT_EQ(SendMessageW(form->ComboBox6, CB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(text_of(form->control("Memo1")), narrow(rules));
+    EXPECT_EQ(SendMessageW(form->control("ComboBox6"), CB_GETCURSEL, 0, 0), 2);
 
-    set_from_outside(form->Memo3, L"до конца сеанса");
+    set_from_outside(form->control("Memo3"), L"до конца сеанса");
     SendMessageW(form->handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
     EXPECT_EQ(kept("Memo3"), "до конца сеанса");
-    set_from_outside(form->Memo2, L"и после");
+    set_from_outside(form->control("Memo2"), L"и после");
     SendMessageW(form->handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_EQ(kept("Memo2"), "и после");
 }
@@ -420,7 +420,7 @@ TEST_F(KeptForm, WhatACloseAndTheEndOfASessionKeepIsWhatTheWindowHolds) {
 // forgetting completes by itself and says so.
 TEST_F(KeptForm, UntickedUnderAnotherCopysLockForgetsOnceTheLockGoesAndKeepsNothingMeanwhile) {
     auto form = started();
-    type_into(form->Edit2, L"Анна");
+    type_into(form->control("Edit2"), L"Анна");
     click(form->Button1);
     ASSERT_EQ(kept("Edit2"), "Анна");
     ASSERT_EQ(store::stored_history(database, history::Meaning::Author), history::Values{u"Анна"});
@@ -430,7 +430,7 @@ TEST_F(KeptForm, UntickedUnderAnotherCopysLockForgetsOnceTheLockGoesAndKeepsNoth
     form->Action6Execute();
     EXPECT_FALSE(form->Action6Checked());
     EXPECT_TRUE(says(*form, L"Введённое пока не забыто")) << status_note(*form);
-    type_into(form->Edit2, L"Борис");
+    type_into(form->control("Edit2"), L"Борис");
     click(form->Button1);
     pump_for(std::chrono::milliseconds(kKeepDelayMs * 2));  // a try or two, refused
     EXPECT_EQ(kept("Edit2"), "Анна");
@@ -452,10 +452,10 @@ TEST_F(KeptForm, APressUnderAnotherCopysLockIsHeldAndKeptOnceTheLockGoes) {
     auto form = started();
     store::Database another_copy = store::Database::open(folder.file("Tessivar.db"), store::Database::Mode::ReadWrite);
     ASSERT_TRUE(another_copy.exec("BEGIN IMMEDIATE"));
-    type_into(form->Edit2, L"Анна");
+    type_into(form->control("Edit2"), L"Анна");
     click(form->Button1);
     EXPECT_TRUE(says(*form, L"Введённое пока не сохранено")) << status_note(*form);
-    type_into(form->Memo1, L"Правила");
+    type_into(form->control("Memo1"), L"Правила");
     pump_for(std::chrono::milliseconds(kKeepDelayMs * 2));
     ASSERT_TRUE(another_copy.exec("COMMIT"));
 
@@ -477,24 +477,24 @@ TEST_F(KeptForm, APressUnderAnotherCopysLockIsHeldAndKeptOnceTheLockGoes) {
 TEST_F(KeptForm, ABoxOfMegabytesIsSavedBehindTheWindowAndKeptWhole) {
     auto form = started();
     const std::wstring megabytes(kBehindUnits, L'ж');
-    const auto kept_whole = [&] { return kept("Memo1") == text_of(form->Memo1); };
-    type_into(form->Memo1, megabytes);
+    const auto kept_whole = [&] { return kept("Memo1") == text_of(form->control("Memo1")); };
+    type_into(form->control("Memo1"), megabytes);
     form->keeping().save_changed();
     EXPECT_TRUE(form->keeping().saving_behind());
     EXPECT_TRUE(pump_until([&] { return !form->keeping().saving_behind(); }));
     EXPECT_TRUE(kept_whole());
 
-    type_into(form->Memo1, megabytes + L"!");
+    type_into(form->control("Memo1"), megabytes + L"!");
     form->keeping().save_changed();
     EXPECT_TRUE(form->keeping().saving_behind());
-    SendMessageW(form->Memo1, WM_CHAR, L'ё', 0);
+    SendMessageW(form->control("Memo1"), WM_CHAR, L'ё', 0);
     form->keeping().save();  // the close
     EXPECT_FALSE(form->keeping().saving_behind());
     EXPECT_TRUE(kept_whole());
 
     store::Database another_copy = store::Database::open(folder.file("Tessivar.db"), store::Database::Mode::ReadWrite);
     ASSERT_TRUE(another_copy.exec("BEGIN IMMEDIATE"));
-    type_into(form->Memo1, megabytes + L"?");
+    type_into(form->control("Memo1"), megabytes + L"?");
     form->keeping().save_changed();
     EXPECT_TRUE(form->keeping().saving_behind());
     EXPECT_TRUE(pump_until([&] { return says(*form, L"Введённое пока не сохранено"); }));
@@ -506,8 +506,8 @@ TEST_F(KeptForm, ABoxOfMegabytesIsSavedBehindTheWindowAndKeptWhole) {
 // memory goes into it, not only what changes next.
 TEST_F(KeptForm, ANewFileInPlaceOfASpoiltOneGetsTheWholeForm) {
     auto form = started();
-    type_into(form->Edit2, L"Анна");
-    type_into(form->Memo1, L"Правила");
+    type_into(form->control("Edit2"), L"Анна");
+    type_into(form->control("Memo1"), L"Правила");
     form->keeping().save();
     ASSERT_EQ(kept("Memo1"), "Правила");
     ASSERT_TRUE(store::forget_kept_form(database));  // as the new file starts
@@ -558,7 +558,7 @@ TEST_F(KeptForm, OpeningAnEntryKeepsWhatItReplacesPanesIncludedOrReplacesNothing
     TFJournal journal(*form, &kept_in);
     form->set_journal(&journal);
     for (const wchar_t* author : {L"Анна", L"Борис"}) {
-        type_into(form->Edit2, author);
+        type_into(form->control("Edit2"), author);
         click(form->Button1);
     }
     type_into(form->Disc1, L"кратко, рукой");
@@ -572,7 +572,7 @@ TEST_F(KeptForm, OpeningAnEntryKeepsWhatItReplacesPanesIncludedOrReplacesNothing
     store::Database another_copy = store::Database::open(folder.file("Tessivar.db"), store::Database::Mode::ReadWrite);
     ASSERT_TRUE(another_copy.exec("BEGIN IMMEDIATE"));
     open_item(journal, 1);
-    EXPECT_EQ(text_of(form->Edit2), "Борис");
+    EXPECT_EQ(text_of(form->control("Edit2")), "Борис");
     EXPECT_EQ(text_of(form->Disc2), "полно, рукой");
     EXPECT_TRUE(says(*form, L"Запись не открыта")) << status_note(*form);
     MSG del{journal.ListView1, WM_KEYDOWN, VK_DELETE, 0, 0, {}};
@@ -583,23 +583,23 @@ TEST_F(KeptForm, OpeningAnEntryKeepsWhatItReplacesPanesIncludedOrReplacesNothing
     ASSERT_TRUE(another_copy.exec("COMMIT"));
 
     open_item(journal, 1);
-    EXPECT_EQ(text_of(form->Edit2), "Анна");
+    EXPECT_EQ(text_of(form->control("Edit2")), "Анна");
     ASSERT_EQ(journal.shown_count(), 3u);
     EXPECT_EQ(journal.cell(0, 1), L"Карты, не сформировано");
     open_item(journal, 0);
-    EXPECT_EQ(text_of(form->Edit2), "Борис");
+    EXPECT_EQ(text_of(form->control("Edit2")), "Борис");
     EXPECT_EQ(text_of(form->Disc1), "кратко, рукой");
     EXPECT_EQ(text_of(form->Disc2), "полно, рукой");
 
     form->Action6Execute();  // off: nothing may be kept
-    type_into(form->Edit2, L"не сохранится");
+    type_into(form->control("Edit2"), L"не сохранится");
     const std::size_t entries = store::journal_order(database).size();
     Outcome outcome = run_steps({[&] { open_item(journal, 2); }, answer(IDNO)});
     EXPECT_TRUE(outcome.all_ran);
-    EXPECT_EQ(text_of(form->Edit2), "не сохранится");
+    EXPECT_EQ(text_of(form->control("Edit2")), "не сохранится");
     outcome = run_steps({[&] { open_item(journal, 2); }, answer(IDYES)});
     EXPECT_TRUE(outcome.all_ran);
-    EXPECT_EQ(text_of(form->Edit2), "Анна");
+    EXPECT_EQ(text_of(form->control("Edit2")), "Анна");
     EXPECT_EQ(store::journal_order(database).size(), entries);
 }
 
@@ -609,9 +609,9 @@ TEST_F(KeptForm, OpeningAnEntryKeepsWhatItReplacesPanesIncludedOrReplacesNothing
 TEST_F(KeptForm, AFileHeldAsTheProgramStartsComesBackOnceItIsLetGo) {
     {
         auto form = started();
-        type_into(form->Edit2, L"Анна");
-        type_into(form->Memo1, L"Правила");
-        type_into(form->Edit4, L"Вера");
+        type_into(form->control("Edit2"), L"Анна");
+        type_into(form->control("Memo1"), L"Правила");
+        type_into(form->control("Edit4"), L"Вера");
         SendMessageW(form->handle(), WM_CLOSE, 0, 0);
     }
     ASSERT_TRUE(database.exec(testing::kBackToVersionTwo));
@@ -621,13 +621,13 @@ TEST_F(KeptForm, AFileHeldAsTheProgramStartsComesBackOnceItIsLetGo) {
     ASSERT_TRUE(next_run.waiting());
     store::StoreHistories next_histories(next_run);
     auto form = started_on(next_run, next_histories);
-    EXPECT_EQ(text_of(form->Edit2), "Неизвестен");  // nothing could be read
-    type_into(form->Edit4, L"Борис");
+    EXPECT_EQ(text_of(form->control("Edit2")), "Неизвестен");  // nothing could be read
+    type_into(form->control("Edit4"), L"Борис");
     ASSERT_TRUE(database.exec("COMMIT"));
 
-    EXPECT_TRUE(pump_until([&] { return text_of(form->Edit2) == "Анна"; }));
-    EXPECT_EQ(text_of(form->Memo1), "Правила");
-    EXPECT_EQ(text_of(form->Edit4), "Борис");
+    EXPECT_TRUE(pump_until([&] { return text_of(form->control("Edit2")) == "Анна"; }));
+    EXPECT_EQ(text_of(form->control("Memo1")), "Правила");
+    EXPECT_EQ(text_of(form->control("Edit4")), "Борис");
     EXPECT_TRUE(pump_until([&] { return kept("Edit4") == "Борис"; }));
     EXPECT_EQ(kept("Edit2"), "Анна");
 }
@@ -649,7 +649,7 @@ TEST(FirstStart, WithNothingKeptMakesNoFileUntilSomethingChanges) {
     }
     EXPECT_TRUE(std::filesystem::is_empty(empty.path()));  // nor -wal nor -shm
     auto form = started();
-    type_into(form->Edit4, L"Анна");
+    type_into(form->control("Edit4"), L"Анна");
     EXPECT_TRUE(pump_until([&] { return std::filesystem::exists(empty.path() / "Tessivar.db"); }));
 }
 
@@ -703,7 +703,7 @@ protected:
     }
     static const ControlRow* label_of(const ControlRow& control) {
         for (const ControlRow& row : main_window_rows()) {
-            if (row.kind == Kind::Label && row.names == control.member) return &row;
+            if (row.kind == Kind::Label && row.names == control.name) return &row;
         }
         return nullptr;
     }
@@ -714,7 +714,7 @@ protected:
         return f.row->kind == Kind::Memo ? L"первая " + own + L"\r\nвторая " + own + L" ё" : L"значение " + own;
     }
 
-    HWND control(const TFMain& form, const Field& f) const { return form.*f.row->member; }
+    HWND control(const TFMain& form, const Field& f) const { return form.control(*f.row); }
 
     void give_values(TFMain& form, Tab tab) {
         form.select_page(static_cast<int>(index_of(tab)));
@@ -746,8 +746,8 @@ protected:
         }
         const ControlRow* label = label_of(*f.row);
         ASSERT_TRUE(label) << "field " << f.name << " has no label";
-        EXPECT_TRUE(IsWindowVisible(form.*label->member)) << "field " << f.name;
-        EXPECT_EQ(text_of(form.*label->member), narrow(label->text)) << "field " << f.name;
+        EXPECT_TRUE(IsWindowVisible(form.control(*label))) << "field " << f.name;
+        EXPECT_EQ(text_of(form.control(*label)), narrow(label->text)) << "field " << f.name;
         const std::string layout_name(f.field->layout_name);
         if (f.row->kind == Kind::DatePicker) {
             EXPECT_EQ(layout_name, "Дата") << "field " << f.name;

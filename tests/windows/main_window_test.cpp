@@ -156,31 +156,26 @@ std::wstring accessible_name(HWND control) {
     return text;
 }
 
-const ControlRow& row_of(HWND TFMain::*member) {
-    const auto rows = main_window_rows();
-    return *std::find_if(rows.begin(), rows.end(), [&](const ControlRow& row) { return row.member == member; });
-}
-
 TEST_F(MainWindow, EveryFieldIsNamedByItsOwnLabel) {
     ComApartment apartment;
     int named = 0, asked = 0;
     for (const ControlRow& row : main_window_rows()) {
-        if (!row.names) continue;
-        HWND field = form.get()->*row.names;
+        if (row.names.empty()) continue;
+        HWND field = form->control(row.names);
         EXPECT_EQ(label_before(field), row.text) << narrow(row.text);
         ++named;
         // Wine's proxy names only the text boxes by their label; for combo
         // boxes and date pickers the z-order walk above is what is checked.
-        const Kind kind = row_of(row.names).kind;
+        const Kind kind = main_window_row(row.names)->kind;
         if (kind != Kind::Edit && kind != Kind::Memo) continue;
         EXPECT_EQ(accessible_name(field), row.text) << narrow(row.text);
         ++asked;
     }
     EXPECT_EQ(named, 34);
     EXPECT_EQ(asked, 19);
-    EXPECT_EQ(label_before(form->LabeledEdit2), L"Ссылка на скриншот или логотип карты:");
+    EXPECT_EQ(label_before(form->control("LabeledEdit2")), L"Ссылка на скриншот или логотип карты:");
     EXPECT_EQ(label_before(form->Disc2), L"Полное описание материала:");
-    EXPECT_EQ(label_before(form->ComboBox6), L"Ландшафт:");
+    EXPECT_EQ(label_before(form->control("ComboBox6")), L"Ландшафт:");
 
     EXPECT_TRUE(IsWindowVisible(form->Label12));
     HWND above = GetWindow(form->ActionMainMenuBar1, GW_HWNDPREV);
@@ -189,33 +184,35 @@ TEST_F(MainWindow, EveryFieldIsNamedByItsOwnLabel) {
 }
 
 TEST_F(MainWindow, StartingTextsAndPlaceholders) {
-    EXPECT_EQ(text_of(form->Edit2), "Неизвестен");
-    EXPECT_EQ(text_of(form->Edit1), "1.00");
-    EXPECT_EQ(text_of(form->LabeledEdit2), "");
-    EXPECT_EQ(text_of(form->Edit7), "");
-    EXPECT_EQ(memo_lines(text_of(form->Memo1)),
+    EXPECT_EQ(text_of(form->control("Edit2")), "Неизвестен");
+    EXPECT_EQ(text_of(form->control("Edit1")), "1.00");
+    EXPECT_EQ(text_of(form->control("LabeledEdit2")), "");
+    EXPECT_EQ(text_of(form->control("Edit7")), "");
+    EXPECT_EQ(memo_lines(text_of(form->control("Memo1"))),
               (Lines{"Здесь напишите правила игры, лог изменений ", "или отличия от предыдущей версии."}));
-    EXPECT_EQ(text_of(form->Edit8), "Неизвестено");
-    EXPECT_EQ(text_of(form->Edit9), "0:00:00");
-    EXPECT_EQ(text_of(form->Edit11), "");
-    EXPECT_EQ(memo_lines(text_of(form->Memo6)),
+    EXPECT_EQ(text_of(form->control("Edit8")), "Неизвестено");
+    EXPECT_EQ(text_of(form->control("Edit9")), "0:00:00");
+    EXPECT_EQ(text_of(form->control("Edit11")), "");
+    EXPECT_EQ(memo_lines(text_of(form->control("Memo6"))),
               (Lines{"Здесь напишите описание звка, лог изменений ", "или отличия от предыдущей версии."}));
-    EXPECT_EQ(text_of(form->Edit4), "Неизвестен");
-    EXPECT_EQ(text_of(form->Edit5), "1.00");
-    EXPECT_EQ(memo_lines(text_of(form->Memo2)),
+    EXPECT_EQ(text_of(form->control("Edit4")), "Неизвестен");
+    EXPECT_EQ(text_of(form->control("Edit5")), "1.00");
+    EXPECT_EQ(memo_lines(text_of(form->control("Memo2"))),
               (Lines{"Если импортируемых текстур нет, ", "очистите это поле.", "", "Пример пути к текстуре:",
                      "Textures\\Primer.blp"}));
-    EXPECT_EQ(memo_lines(text_of(form->Memo5)),
+    EXPECT_EQ(memo_lines(text_of(form->control("Memo5"))),
               (Lines{"HTTP://Скриншот_по_центру_320\u0445200.jpg", "HTTP://Скриншот_Как_ссылка1.jpg ",
                      "HTTP://Скриншот_Как_ссылка2.jpg", "...", "HTTP://Скриншот_Как_ссылка9.jpg"}));
-    EXPECT_EQ(text_of(form->Memo3), "");
-    EXPECT_EQ(text_of(form->Edit3), "Неизвестен");
-    EXPECT_EQ(text_of(form->Edit6), "1.00");
-    EXPECT_EQ(text_of(form->Memo4), "");
-    for (HWND toggle : {form->CheckBox1, form->CheckBox2, form->CheckBox3}) EXPECT_TRUE(is_checked(toggle));
-    for (HWND combo : {form->ComboBox1, form->ComboBox2, form->ComboBox3, form->ComboBox4, form->ComboBox5,
-                       form->ComboBox6, form->ComboBox7, form->ComboBox8, form->ComboBox9, form->ComboBox10,
-                       form->ComboBox11, form->ComboBox12}) {
+    EXPECT_EQ(text_of(form->control("Memo3")), "");
+    EXPECT_EQ(text_of(form->control("Edit3")), "Неизвестен");
+    EXPECT_EQ(text_of(form->control("Edit6")), "1.00");
+    EXPECT_EQ(text_of(form->control("Memo4")), "");
+    for (HWND toggle : {form->control("CheckBox1"), form->control("CheckBox2"), form->control("CheckBox3")})
+        EXPECT_TRUE(is_checked(toggle));
+    for (HWND combo : {form->control("ComboBox1"), form->control("ComboBox2"), form->control("ComboBox3"),
+                       form->control("ComboBox4"), form->control("ComboBox5"), form->control("ComboBox6"),
+                       form->control("ComboBox7"), form->control("ComboBox8"), form->control("ComboBox9"),
+                       form->control("ComboBox10"), form->control("ComboBox11"), form->control("ComboBox12")}) {
         EXPECT_EQ(text_of(combo), "");
     }
 
@@ -237,7 +234,8 @@ TEST_F(MainWindow, StartingTextsAndPlaceholders) {
 }
 
 TEST_F(MainWindow, DatePickersStartOnTheSecondOfNovember2009WithTheirHints) {
-    for (HWND picker : {form->DateTimePicker1, form->DateTimePicker2, form->DateTimePicker3}) {
+    for (HWND picker :
+         {form->control("DateTimePicker1"), form->control("DateTimePicker2"), form->control("DateTimePicker3")}) {
         SYSTEMTIME t{};
         ASSERT_EQ(DateTime_GetSystemtime(picker, &t), GDT_VALID);
         EXPECT_EQ(t.wYear, 2009);
@@ -270,27 +268,28 @@ TEST_F(MainWindow, DatePickersStartOnTheSecondOfNovember2009WithTheirHints) {
         SendMessageW(tooltip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
         return std::wstring(text);
     };
-    for (HWND picker : {form->DateTimePicker1, form->DateTimePicker2, form->DateTimePicker3}) {
+    for (HWND picker :
+         {form->control("DateTimePicker1"), form->control("DateTimePicker2"), form->control("DateTimePicker3")}) {
         EXPECT_EQ(hint_of(picker), L"Дата выпуска этой версии карты.");
     }
-    for (HWND toggle : {form->CheckBox1, form->CheckBox2, form->CheckBox3}) {
+    for (HWND toggle : {form->control("CheckBox1"), form->control("CheckBox2"), form->control("CheckBox3")}) {
         EXPECT_EQ(hint_of(toggle), L"Если вы не знаете дату выхода версии то снимите галочку");
     }
-    EXPECT_EQ(hint_of(form->Edit1), L"");
+    EXPECT_EQ(hint_of(form->control("Edit1")), L"");
 }
 
 void type_map(TFMain& form, const MapTab& tab) {
-    type(form.Edit2, tab.Edit2);
-    type(form.ComboBox1, tab.ComboBox1);
-    type(form.Edit1, tab.Edit1);
-    type(form.ComboBox2, tab.ComboBox2);
-    type(form.ComboBox3, tab.ComboBox3);
-    type(form.ComboBox4, tab.ComboBox4);
-    type(form.ComboBox5, tab.ComboBox5);
-    choose(form.ComboBox6, tab.ComboBox6);
-    type(form.LabeledEdit2, tab.LabeledEdit2);
-    type(form.Memo1, joined(tab.Memo1));
-    type(form.Edit7, tab.Edit7);
+    type(form.control("Edit2"), tab.Edit2);
+    type(form.control("ComboBox1"), tab.ComboBox1);
+    type(form.control("Edit1"), tab.Edit1);
+    type(form.control("ComboBox2"), tab.ComboBox2);
+    type(form.control("ComboBox3"), tab.ComboBox3);
+    type(form.control("ComboBox4"), tab.ComboBox4);
+    type(form.control("ComboBox5"), tab.ComboBox5);
+    choose(form.control("ComboBox6"), tab.ComboBox6);
+    type(form.control("LabeledEdit2"), tab.LabeledEdit2);
+    type(form.control("Memo1"), joined(tab.Memo1));
+    type(form.control("Edit7"), tab.Edit7);
 }
 
 void expect_panes(const TFMain& form, const Description& d) {
@@ -310,51 +309,52 @@ std::string set_day(HWND picker, WORD day) {
 TEST_F(MainWindow, EachGeneratorButtonWritesItsWorkedExampleIntoBothPanes) {
     const ShortDateFormat russian(L"dd.MM.yyyy");
     const auto set_toggles = [&](HWND own, bool checked) {
-        for (HWND t : {form->CheckBox1, form->CheckBox2, form->CheckBox3}) set_checked(t, (t == own) == checked);
+        for (HWND t : {form->control("CheckBox1"), form->control("CheckBox2"), form->control("CheckBox3")})
+            set_checked(t, (t == own) == checked);
     };
 
     auto map = examples::map();
-    map.DateTimePicker1 = set_day(form->DateTimePicker1, 5);
+    map.DateTimePicker1 = set_day(form->control("DateTimePicker1"), 5);
     for (bool dated : {true, false}) {
         map.CheckBox1 = dated;
         type_map(*form, map);
-        set_toggles(form->CheckBox1, dated);
+        set_toggles(form->control("CheckBox1"), dated);
         click(form->Button1);
         expect_panes(*form, describe_map(map));
     }
 
     const auto sound = examples::sound();
-    type(form->Edit8, sound.Edit8);
-    type(form->Edit9, sound.Edit9);
-    type(form->ComboBox12, sound.ComboBox12);
-    type(form->ComboBox9, sound.ComboBox9);
-    type(form->ComboBox10, sound.ComboBox10);
-    choose(form->ComboBox11, sound.ComboBox11);
-    type(form->Memo6, joined(sound.Memo6));
+    type(form->control("Edit8"), sound.Edit8);
+    type(form->control("Edit9"), sound.Edit9);
+    type(form->control("ComboBox12"), sound.ComboBox12);
+    type(form->control("ComboBox9"), sound.ComboBox9);
+    type(form->control("ComboBox10"), sound.ComboBox10);
+    choose(form->control("ComboBox11"), sound.ComboBox11);
+    type(form->control("Memo6"), joined(sound.Memo6));
     click(form->Button9);
     expect_panes(*form, describe_sound(sound));
 
     auto model = examples::model();
-    model.DateTimePicker2 = set_day(form->DateTimePicker2, 16);
-    type(form->Edit4, model.Edit4);
-    type(form->Edit5, model.Edit5);
-    type(form->Memo2, joined(model.Memo2));
-    type(form->Memo5, joined(model.Memo5));
-    type(form->Memo3, joined(model.Memo3));
-    set_toggles(form->CheckBox2, model.CheckBox2);
+    model.DateTimePicker2 = set_day(form->control("DateTimePicker2"), 16);
+    type(form->control("Edit4"), model.Edit4);
+    type(form->control("Edit5"), model.Edit5);
+    type(form->control("Memo2"), joined(model.Memo2));
+    type(form->control("Memo5"), joined(model.Memo5));
+    type(form->control("Memo3"), joined(model.Memo3));
+    set_toggles(form->control("CheckBox2"), model.CheckBox2);
     click(form->Button3);
     expect_panes(*form, describe_model(model));
 
     auto texture = examples::texture();
-    texture.DateTimePicker3 = set_day(form->DateTimePicker3, 27);
-    type(form->Edit3, texture.Edit3);
-    type(form->Edit6, texture.Edit6);
-    choose(form->ComboBox7, texture.ComboBox7);
-    choose(form->ComboBox8, texture.ComboBox8);
-    type(form->Memo4, joined(texture.Memo4));
+    texture.DateTimePicker3 = set_day(form->control("DateTimePicker3"), 27);
+    type(form->control("Edit3"), texture.Edit3);
+    type(form->control("Edit6"), texture.Edit6);
+    choose(form->control("ComboBox7"), texture.ComboBox7);
+    choose(form->control("ComboBox8"), texture.ComboBox8);
+    type(form->control("Memo4"), joined(texture.Memo4));
     for (bool dated : {false, true}) {
         texture.CheckBox3 = dated;
-        set_toggles(form->CheckBox3, dated);
+        set_toggles(form->control("CheckBox3"), dated);
         click(form->Button2);
         expect_panes(*form, describe_texture(texture));
     }
@@ -398,7 +398,7 @@ TEST_F(MainWindow, DateTextFollowsTheShortDateFormatAtEachPress) {
         click(form->Button1);
         EXPECT_EQ(version_line(), "[color=Grey]Версия: [/color] [i]1.00 [/i] от [i]2009-11-02[/i]");
     }
-    click(form->CheckBox1);
+    click(form->control("CheckBox1"));
     click(form->Button1);
     EXPECT_EQ(version_line(), "[color=Grey]Версия:[/color] [i]1.00 [/i]");
 }
@@ -435,11 +435,31 @@ protected:
 };
 
 TEST_F(Anchors, TallerWindowStretchesTheTallControlsAndMovesTheBottomRows) {
-    const std::vector<HWND> controls = {
-        form->PageControl1, form->Disc2, form->Memo1, form->Memo6, form->Memo3, form->Memo4,
-        form->Edit7, form->Label27, form->Button1, form->Button4, form->Edit11, form->Button9, form->Button10,
-        form->Button3, form->Button5, form->Button2, form->Button6, form->Button8, form->StatusBar1,
-        form->Disc1, form->Button7, form->Edit2, form->Memo2, form->Memo5, form->ComboBox7};
+    const std::vector<HWND> controls = {form->PageControl1,
+                                        form->Disc2,
+                                        form->control("Memo1"),
+                                        form->control("Memo6"),
+                                        form->control("Memo3"),
+                                        form->control("Memo4"),
+                                        form->control("Edit7"),
+                                        form->control("Label27"),
+                                        form->Button1,
+                                        form->Button4,
+                                        form->control("Edit11"),
+                                        form->Button9,
+                                        form->Button10,
+                                        form->Button3,
+                                        form->Button5,
+                                        form->Button2,
+                                        form->Button6,
+                                        form->Button8,
+                                        form->StatusBar1,
+                                        form->Disc1,
+                                        form->Button7,
+                                        form->control("Edit2"),
+                                        form->control("Memo2"),
+                                        form->control("Memo5"),
+                                        form->control("ComboBox7")};
     const auto moved = grow(controls, 0, 100);
     const Moved taller{0, 0, 0, 100}, down{0, 100, 0, 0}, still{0, 0, 0, 0};
     const std::vector<Moved> expected = {
@@ -456,7 +476,7 @@ TEST_F(Anchors, TallerWindowStretchesTheTallControlsAndMovesTheBottomRows) {
 
 TEST_F(Anchors, WiderWindowWidensThePanesAndMovesTheCopyButtons) {
     const std::vector<HWND> controls = {form->Disc1, form->Disc2, form->StatusBar1, form->Button7, form->Button8,
-                                        form->PageControl1, form->Memo1, form->Label12, form->Label13};
+                                        form->PageControl1, form->control("Memo1"), form->Label12, form->Label13};
     const auto moved = grow(controls, 100, 0);
     const Moved wider{0, 0, 100, 0}, right{100, 0, 0, 0}, still{0, 0, 0, 0};
     EXPECT_EQ(moved, (std::vector<Moved>{wider, wider, wider, right, right, still, still, still, still}));
@@ -486,12 +506,12 @@ TEST_F(Anchors, ShrinkingBelowTheStartingSizeLosesNothingForGood) {
 
 TEST_F(MainWindow, TabOrderFollowsTheDefinition) {
     const auto next = [&](HWND from) { return GetNextDlgTabItem(form->handle(), from, FALSE); };
-    EXPECT_EQ(next(form->ComboBox1), form->Edit1);
-    EXPECT_EQ(next(form->Edit1), form->DateTimePicker1);
-    EXPECT_EQ(next(form->DateTimePicker1), form->ComboBox2);
-    EXPECT_EQ(next(form->LabeledEdit2), form->Edit2) << "the author box comes twelfth";
-    EXPECT_EQ(next(form->Edit2), form->CheckBox1);
-    EXPECT_EQ(next(form->PageControl1), form->ComboBox1);
+    EXPECT_EQ(next(form->control("ComboBox1")), form->control("Edit1"));
+    EXPECT_EQ(next(form->control("Edit1")), form->control("DateTimePicker1"));
+    EXPECT_EQ(next(form->control("DateTimePicker1")), form->control("ComboBox2"));
+    EXPECT_EQ(next(form->control("LabeledEdit2")), form->control("Edit2")) << "the author box comes twelfth";
+    EXPECT_EQ(next(form->control("Edit2")), form->control("CheckBox1"));
+    EXPECT_EQ(next(form->PageControl1), form->control("ComboBox1"));
     EXPECT_EQ(next(form->Button4), form->Disc1);
     EXPECT_EQ(next(form->Disc1), form->Disc2);
     EXPECT_EQ(next(form->Disc2), form->Button7);
@@ -499,10 +519,10 @@ TEST_F(MainWindow, TabOrderFollowsTheDefinition) {
     EXPECT_EQ(next(form->Button8), form->PageControl1);
 
     form->select_page(1);
-    EXPECT_EQ(next(form->PageControl1), form->Edit8);
-    EXPECT_EQ(next(form->ComboBox12), form->Disc1) << "the type box comes last";
+    EXPECT_EQ(next(form->PageControl1), form->control("Edit8"));
+    EXPECT_EQ(next(form->control("ComboBox12")), form->Disc1) << "the type box comes last";
     form->select_page(3);
-    EXPECT_EQ(next(form->Edit3), form->CheckBox3) << "the toggle comes second";
+    EXPECT_EQ(next(form->control("Edit3")), form->control("CheckBox3")) << "the toggle comes second";
 }
 
 // Each kind of control as the form describes it, written out apart from the
@@ -536,12 +556,13 @@ Look designed_look(Kind kind) {
 
 TEST_F(MainWindow, EachControlIsOfItsKindWithItsScrollBarsAndAlignmentAndShows) {
     // Every memo has both scroll bars but these.
-    const std::vector<std::pair<HWND, DWORD>> bars = {{form->Disc1, WS_HSCROLL}, {form->Memo5, WS_VSCROLL}};
-    const std::vector<HWND> aligned_right = {form->Label1,  form->Label2,  form->Label4,  form->Label5,
-                                             form->Label6,  form->Label7,  form->Label8,  form->Label27,
-                                             form->Label33, form->Label17, form->Label19};
+    const std::vector<std::pair<HWND, DWORD>> bars = {{form->Disc1, WS_HSCROLL}, {form->control("Memo5"), WS_VSCROLL}};
+    const std::vector<HWND> aligned_right = {
+        form->control("Label1"),  form->control("Label2"),  form->control("Label4"), form->control("Label5"),
+        form->control("Label6"),  form->control("Label7"),  form->control("Label8"), form->control("Label27"),
+        form->control("Label33"), form->control("Label17"), form->control("Label19")};
     for (const ControlRow& row : main_window_rows()) {
-        HWND control = form.get()->*row.member;
+        HWND control = form->control(row);
         const auto style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
         const bool hidden_page = row.kind == Kind::TabSheet && control != form->TabSheet1;
         EXPECT_EQ((style & WS_VISIBLE) == 0, hidden_page) << narrow(row.text);
@@ -576,14 +597,14 @@ void press_key(HWND window, HWND focus, UINT key) {
 }
 
 TEST_F(MainWindow, TabMovesOnFromAMultiLineBoxAndEnterBreaksTheLine) {
-    SetFocus(form->Memo1);
-    type(form->Memo1, "");
-    press_key(form->handle(), form->Memo1, VK_TAB);
+    SetFocus(form->control("Memo1"));
+    type(form->control("Memo1"), "");
+    press_key(form->handle(), form->control("Memo1"), VK_TAB);
     EXPECT_EQ(GetFocus(), form->Button1) << "the next control in the tab order";
-    EXPECT_EQ(text_of(form->Memo1), "");
-    SetFocus(form->Memo1);
-    press_key(form->handle(), form->Memo1, VK_RETURN);
-    EXPECT_EQ(text_of(form->Memo1), "\r\n");
+    EXPECT_EQ(text_of(form->control("Memo1")), "");
+    SetFocus(form->control("Memo1"));
+    press_key(form->handle(), form->control("Memo1"), VK_RETURN);
+    EXPECT_EQ(text_of(form->control("Memo1")), "\r\n");
 }
 
 HFONT font_of(HWND control) { return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)); }
@@ -599,10 +620,10 @@ RECT rect_of(Bounds b) { return {b.left, b.top, b.left + b.width, b.top + b.heig
 // whole inside its parent, and no two controls overlap that do not overlap
 // in the design.
 void expect_whole_and_apart(const TFMain& form) {
-    const HFONT font = font_of(form.Label1);
+    const HFONT font = font_of(form.control("Label1"));
     const auto rows = main_window_rows();
     for (const ControlRow& row : rows) {
-        HWND control = form.*row.member;
+        HWND control = form.control(row);
         const RECT r = bounds_in_parent(control);
         if (row.kind == Kind::Label && *row.text) {
             EXPECT_GE(r.left, 0) << narrow(row.text);
@@ -618,7 +639,7 @@ void expect_whole_and_apart(const TFMain& form) {
             if (&other == &row || other.parent != row.parent || intersect(rect_of(row.bounds), rect_of(other.bounds))) {
                 continue;
             }
-            EXPECT_FALSE(intersect(r, bounds_in_parent(form.*other.member)))
+            EXPECT_FALSE(intersect(r, bounds_in_parent(form.control(other))))
                 << narrow(row.text) << " runs into " << narrow(other.text) << " at " << r.left << "," << r.top;
         }
     }
@@ -641,7 +662,7 @@ TEST_F(MainWindow, EveryLabelAndCaptionReadsWholeAndNothingRunsIntoItsNeighbour)
 // client area, which must be at least the density's.
 void expect_laid_out(const TFMain& form, int dpi) {
     LOGFONTW chosen{};
-    GetObjectW(font_of(form.Label1), sizeof chosen, &chosen);
+    GetObjectW(font_of(form.control("Label1")), sizeof chosen, &chosen);
     const bool designed = lstrcmpiW(chosen.lfFaceName, L"MS Sans Serif") == 0;
     const SIZE client = client_size(form.handle());
     const double density = dpi / 96.0;
@@ -656,7 +677,7 @@ void expect_laid_out(const TFMain& form, int dpi) {
             << client.cx << " x " << client.cy;
     }
     for (const ControlRow& row : main_window_rows()) {
-        const RECT r = bounds_in_parent(form.*row.member);
+        const RECT r = bounds_in_parent(form.control(row));
         const Bounds& d = row.bounds;
         const std::string name = narrow(row.text) + " designed at " + std::to_string(d.left) + "," + std::to_string(d.top);
         EXPECT_TRUE(within(r.top, d.top * sy)) << name << ": top " << r.top;
@@ -676,7 +697,7 @@ void expect_laid_out(const TFMain& form, int dpi) {
     int edges[3] = {};
     SendMessageW(form.StatusBar1, SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges));
     EXPECT_TRUE(within(edges[0], 50 * sx) && within(edges[1], 550 * sx)) << edges[0] << ", " << edges[1];
-    for (HWND control : {form.Label1, form.ActionMainMenuBar1}) {
+    for (HWND control : {form.control("Label1"), form.ActionMainMenuBar1}) {
         LOGFONTW font{};
         GetObjectW(font_of(control), sizeof font, &font);
         EXPECT_EQ(font.lfHeight, -MulDiv(8, dpi, 72)) << "8 pt at " << dpi << " dpi";
@@ -689,7 +710,7 @@ void expect_laid_out(const TFMain& form, int dpi) {
 TEST_F(MainWindow, LaidOutAtTheSystemsDensity) {
     const int dpi = window_dpi(form->handle());
     if (dpi == 96) {
-        ASSERT_TRUE(is_exactly(font_of(form->Label1), L"MS Sans Serif")) << "the program's home";
+        ASSERT_TRUE(is_exactly(font_of(form->control("Label1")), L"MS Sans Serif")) << "the program's home";
     }
     expect_laid_out(*form, dpi);
     RECT outer;
@@ -715,20 +736,20 @@ TEST_F(MainWindow, LaidOutAgainOnAMonitorOfAnotherDensityKeepingWhatWasTyped) {
     const int dpi = window_dpi(form->handle());
     // Up from the design's density, down from any other; within the screen.
     const int other = dpi == 96 ? 144 : 96;
-    type(form->Edit2, "Автор");
-    type(form->Memo1, "первая\r\nвторая\r\n");
-    choose(form->ComboBox1, "Кампания");
+    type(form->control("Edit2"), "Автор");
+    type(form->control("Memo1"), "первая\r\nвторая\r\n");
+    choose(form->control("ComboBox1"), "Кампания");
     move_to_density(form->handle(), other);
     expect_laid_out(*form, other);
     expect_whole_and_apart(*form);
-    EXPECT_EQ(text_of(form->Edit2), "Автор");
-    EXPECT_EQ(text_of(form->Memo1), "первая\r\nвторая\r\n");
-    EXPECT_EQ(text_of(form->ComboBox1), "Кампания");
+    EXPECT_EQ(text_of(form->control("Edit2")), "Автор");
+    EXPECT_EQ(text_of(form->control("Memo1")), "первая\r\nвторая\r\n");
+    EXPECT_EQ(text_of(form->control("ComboBox1")), "Кампания");
 
     move_to_density(form->handle(), dpi);
     expect_laid_out(*form, dpi);
     expect_whole_and_apart(*form);
-    EXPECT_EQ(text_of(form->Edit2), "Автор");
+    EXPECT_EQ(text_of(form->control("Edit2")), "Автор");
 }
 
 // Holds Ctrl (and Shift) down for this thread's keyboard state while alive.
@@ -756,24 +777,25 @@ void press_through_loop(UINT key, bool shift = false) {
 }
 
 TEST_F(MainWindow, CtrlTabAndCtrlPageKeysSwitchPagesRoundAndFocusTheirFirstField) {
-    SetFocus(form->Memo1);
+    SetFocus(form->control("Memo1"));
     press_through_loop(VK_TAB);
     EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 1);
     EXPECT_TRUE(IsWindowVisible(form->TabSheet2));
     EXPECT_FALSE(IsWindowVisible(form->TabSheet1));
-    EXPECT_EQ(GetFocus(), form->Edit8);
-    EXPECT_EQ(text_of(form->Memo1), "Здесь напишите правила игры, лог изменений \r\nили отличия от предыдущей версии.\r\n")
+    EXPECT_EQ(GetFocus(), form->control("Edit8"));
+    EXPECT_EQ(text_of(form->control("Memo1")),
+              "Здесь напишите правила игры, лог изменений \r\nили отличия от предыдущей версии.\r\n")
         << "the key is not typed into the box";
     press_through_loop(VK_NEXT);
     EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 2);
-    EXPECT_EQ(GetFocus(), form->Edit4);
+    EXPECT_EQ(GetFocus(), form->control("Edit4"));
     press_through_loop(VK_TAB, true);
     press_through_loop(VK_PRIOR);
     EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 0);
-    EXPECT_TRUE(IsChild(form->ComboBox1, GetFocus())) << "the maps page starts at the genre box";
+    EXPECT_TRUE(IsChild(form->control("ComboBox1"), GetFocus())) << "the maps page starts at the genre box";
     press_through_loop(VK_PRIOR);
     EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 3) << "wraps round";
-    EXPECT_EQ(GetFocus(), form->Edit3);
+    EXPECT_EQ(GetFocus(), form->control("Edit3"));
     press_through_loop(VK_TAB);
     EXPECT_EQ(TabCtrl_GetCurSel(form->PageControl1), 0);
 }

@@ -109,7 +109,7 @@ protected:
         form->set_about(about.get());
         form->set_histories(&histories);
         SetCursorPos(0, 0);  // away from the bar and its drop-downs
-        SetFocus(form->Edit2);
+        SetFocus(form->control("Edit2"));
         pump();
     }
 
@@ -194,7 +194,7 @@ TEST_F(MenuBarTest, AltHighlightsTheBarAndEscapeClosesTheDropDownThenLeavesTheBa
         press_menu_key(VK_MENU), expect_focus_on(bar()),
         press(VK_RETURN), expect_open(main_items(), 0),
         press(VK_ESCAPE), [] { EXPECT_FALSE(drop_down_shown()); }, expect_focus_on(bar()),
-        press(VK_ESCAPE), expect_focus_on(form->Edit2),
+        press(VK_ESCAPE), expect_focus_on(form->control("Edit2")),
     });
     EXPECT_TRUE(outcome.all_ran);
     EXPECT_FALSE(outcome.quit);
@@ -331,8 +331,8 @@ TEST_F(FormTest, WithoutAMenuTheBarIsABareBandThatF10PassesBy) {
     EXPECT_EQ(GetMenuItemCount(menu_bar_menu(form->ActionMainMenuBar1)), 0);
     // The focus first on the box, set again until it holds.
     const Step focus_on_the_box = [this] {
-        if (GetFocus() == form->Edit2) return;
-        SetFocus(form->Edit2);
+        if (GetFocus() == form->control("Edit2")) return;
+        SetFocus(form->control("Edit2"));
         --detail::g_script->next;
     };
     // Back on the box once F10 has passed by; Wine's look for a menu may
@@ -340,8 +340,8 @@ TEST_F(FormTest, WithoutAMenuTheBarIsABareBandThatF10PassesBy) {
     // window's activation, the focus went with it, not to the bar, and is
     // given back as a click would; on the bar, the steps never all run.
     const Step back_on_the_box = [this] {
-        if (GetFocus() == form->Edit2) return;
-        if (GetActiveWindow() != form->handle()) SetFocus(form->Edit2);
+        if (GetFocus() == form->control("Edit2")) return;
+        if (GetActiveWindow() != form->handle()) SetFocus(form->control("Edit2"));
         --detail::g_script->next;
     };
     const Outcome outcome = run_steps({focus_on_the_box, press_menu_key(VK_F10), back_on_the_box});

@@ -49,7 +49,7 @@ protected:
 };
 
 TEST_F(PreviewPicturesTest, AMapsPressShowsItsScreenshotCentredAndEveryFailureItsReason) {
-    type(form->LabeledEdit2, site.address("/red.png"));
+    type(form->control("LabeledEdit2"), site.address("/red.png"));
     click(form->Button1);
     const std::vector<std::string> more = {"/green.jpg", "/blue.gif", "/missing.png", "/page.html",
                                            "/picture.webp", "/huge.png", "/endless", "/loop"};

@@ -111,8 +111,8 @@ TEST_F(PreviewTest, TheMenuItemOpensItBesideTheMainWindowWithBothSections) {
 
 TEST_F(PreviewTest, FollowsAPressAnEditAndAClearOnlyWhileOpen) {
     open_preview();
-    type(form->Edit2, "Иван");
-    type(form->LabeledEdit2, "images/td-logo.jpg");
+    type(form->control("Edit2"), "Иван");
+    type(form->control("LabeledEdit2"), "images/td-logo.jpg");
     click(form->Button1);
     ASSERT_TRUE(pump_until([&] { return shows(L"Автор карты:"); }));
 
@@ -340,8 +340,8 @@ void expect_findings_between_post_and_bar(const TFPreview& preview) {
 TEST_F(PreviewTest, ListsWhatTheForumWillNotShowAsWrittenAndEnterSelectsItsPlace) {
     open_preview();
     EXPECT_FALSE(IsWindowVisible(preview->ListView1));  // the placeholder lines have nothing
-    type(form->Edit2, "Иван");
-    type(form->Memo1, "Правила [b]жирным\r\nи дальше");
+    type(form->control("Edit2"), "Иван");
+    type(form->control("Memo1"), "Правила [b]жирным\r\nи дальше");
     click(form->Button1);
     ASSERT_TRUE(pump_until([&] { return shows(L"Правила") && IsWindowVisible(preview->ListView1); }));
     const HWND list = preview->ListView1;
@@ -386,7 +386,7 @@ TEST_F(PreviewTest, ListsWhatTheForumWillNotShowAsWrittenAndEnterSelectsItsPlace
     EXPECT_EQ(end, 8u);
 
     // Fields free of markup: the list goes, and the post takes its room.
-    type(form->Memo1, "Правила без разметки");
+    type(form->control("Memo1"), "Правила без разметки");
     click(form->Button1);
     ASSERT_TRUE(pump_until([&] { return shows(L"без разметки") && !IsWindowVisible(list); }));
     EXPECT_EQ(list_count(list), 0);

@@ -3,6 +3,7 @@
 #include "form_fixture.h"
 
 #include <map>
+#include <string_view>
 #include <vector>
 
 #include "app/actions.h"
@@ -75,7 +76,7 @@ protected:
 
     void press_maps_with_author(const wchar_t* author) {
         form->select_page(0);
-        SetWindowTextW(form->Edit2, author);
+        SetWindowTextW(form->control("Edit2"), author);
         click(form->Button1);
     }
 
@@ -99,16 +100,16 @@ TEST_F(QuickFill, AnAuthorPressedOnTheMapsTabIsOfferedOnEveryTabAndInANewWindow)
         EXPECT_EQ(offered(box), std::vector<std::string>{"Anna Petrova"});
         EXPECT_EQ(text_of(box), "pet");
     };
-    expect_offered(*form, 0, form->Edit2);
-    expect_offered(*form, 2, form->Edit4);
-    expect_offered(*form, 3, form->Edit3);
+    expect_offered(*form, 0, form->control("Edit2"));
+    expect_offered(*form, 2, form->control("Edit4"));
+    expect_offered(*form, 3, form->control("Edit3"));
 
     TFMain next_run(nullptr);
     store::Store its_file(kept.path);
     store::StoreHistories its_store(its_file);
     next_run.set_histories(&its_store);
     ShowWindow(next_run.handle(), SW_SHOWNORMAL);
-    expect_offered(next_run, 2, next_run.Edit4);
+    expect_offered(next_run, 2, next_run.control("Edit4"));
 }
 
 void shift_delete(HWND box) {
@@ -125,23 +126,23 @@ void shift_delete(HWND box) {
 TEST_F(QuickFill, ShiftDeleteForgetsTheHighlightedValueAndOtherwiseCutsAsEver) {
     press_maps_with_author(L"Пётр Иванов");
     press_maps_with_author(L"Павел");
-    type_afresh(form->Edit2, L"п");
+    type_afresh(form->control("Edit2"), L"п");
     EXPECT_EQ(shown_count(), 2);
-    type_keys(form->Edit2, L"ё");
+    type_keys(form->control("Edit2"), L"ё");
     EXPECT_EQ(shown_count(), 1);  // the list follows each letter typed
-    type_afresh(form->Edit2, L"п");
-    press_key(form->Edit2, VK_DOWN);
-    ASSERT_EQ(text_of(form->Edit2), "Павел");
-    shift_delete(form->Edit2);
+    type_afresh(form->control("Edit2"), L"п");
+    press_key(form->control("Edit2"), VK_DOWN);
+    ASSERT_EQ(text_of(form->control("Edit2")), "Павел");
+    shift_delete(form->control("Edit2"));
     EXPECT_EQ(histories.values(Meaning::Author), Values{u"Пётр Иванов"});
-    EXPECT_EQ(text_of(form->Edit2), "п");  // what was typed, with what is left
-    EXPECT_EQ(offered(form->Edit2), std::vector<std::string>{"Пётр Иванов"});
+    EXPECT_EQ(text_of(form->control("Edit2")), "п");  // what was typed, with what is left
+    EXPECT_EQ(offered(form->control("Edit2")), std::vector<std::string>{"Пётр Иванов"});
 
     // Nothing highlighted: the selection is cut, and the history stays.
-    SendMessageW(form->Edit2, WM_KEYDOWN, VK_ESCAPE, 1);
-    SendMessageW(form->Edit2, EM_SETSEL, 0, -1);
-    shift_delete(form->Edit2);
-    EXPECT_EQ(text_of(form->Edit2), "");
+    SendMessageW(form->control("Edit2"), WM_KEYDOWN, VK_ESCAPE, 1);
+    SendMessageW(form->control("Edit2"), EM_SETSEL, 0, -1);
+    shift_delete(form->control("Edit2"));
+    EXPECT_EQ(text_of(form->control("Edit2")), "");
     EXPECT_EQ(clipboard_text(), L"п");
     EXPECT_EQ(histories.values(Meaning::Author), Values{u"Пётр Иванов"});
 }
@@ -157,25 +158,25 @@ void press_in_the_loop(HWND box, WORD key) {
 TEST_F(QuickFill, EnterTakesTheHighlightedValueAndEscClosesTheListWithTheWindowsKeysAround) {
     press_maps_with_author(L"Пётр Иванов");
     const std::string panes = text_of(form->Disc1);
-    type_afresh(form->Edit2, L"п");
+    type_afresh(form->control("Edit2"), L"п");
     ASSERT_TRUE(shown_list());
-    press_in_the_loop(form->Edit2, VK_ESCAPE);
+    press_in_the_loop(form->control("Edit2"), VK_ESCAPE);
     EXPECT_FALSE(shown_list());
-    EXPECT_EQ(text_of(form->Edit2), "п");
+    EXPECT_EQ(text_of(form->control("Edit2")), "п");
 
-    press_in_the_loop(form->Edit2, VK_DOWN);  // opens the list, nothing highlighted yet
-    EXPECT_EQ(text_of(form->Edit2), "п");
-    press_in_the_loop(form->Edit2, VK_DOWN);
-    press_in_the_loop(form->Edit2, VK_RETURN);
+    press_in_the_loop(form->control("Edit2"), VK_DOWN);  // opens the list, nothing highlighted yet
+    EXPECT_EQ(text_of(form->control("Edit2")), "п");
+    press_in_the_loop(form->control("Edit2"), VK_DOWN);
+    press_in_the_loop(form->control("Edit2"), VK_RETURN);
     EXPECT_FALSE(shown_list());
-    EXPECT_EQ(text_of(form->Edit2), "Пётр Иванов");
-    EXPECT_EQ(GetFocus(), form->Edit2);
+    EXPECT_EQ(text_of(form->control("Edit2")), "Пётр Иванов");
+    EXPECT_EQ(GetFocus(), form->control("Edit2"));
     EXPECT_EQ(text_of(form->Disc1), panes);
 }
 
 TEST_F(QuickFill, TurnedOffItForgetsEveryHistoryAndRecordsNothingUntilTurnedOnAgain) {
     press_maps_with_author(L"Пётр Иванов");
-    SetWindowTextW(form->Edit8, L"Гром");
+    SetWindowTextW(form->control("Edit8"), L"Гром");
     click(form->Button9);
     EXPECT_TRUE(form->Action6Checked());
 
@@ -186,7 +187,7 @@ TEST_F(QuickFill, TurnedOffItForgetsEveryHistoryAndRecordsNothingUntilTurnedOnAg
     for (Meaning meaning : history::kMeanings) EXPECT_EQ(histories.values(meaning), Values{});
     press_maps_with_author(L"Anna");
     EXPECT_EQ(histories.values(Meaning::Author), Values{});
-    type_afresh(form->Edit2, L"п");
+    type_afresh(form->control("Edit2"), L"п");
     EXPECT_FALSE(shown_list());
 
     form->Action6Execute();
@@ -230,10 +231,10 @@ TEST_F(QuickFill, WhatAStoreHoldsNeverStopsTheProgramAndABadValueIsWrittenAnewAt
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         plant(kept.path, c.sql_value, c.units);
-        type_afresh(form->Edit2, L"п");
+        type_afresh(form->control("Edit2"), L"п");
         EXPECT_FALSE(shown_list());
-        press_key(form->Edit2, VK_DOWN);
-        EXPECT_EQ(text_of(form->Edit2), "п");
+        press_key(form->control("Edit2"), VK_DOWN);
+        EXPECT_EQ(text_of(form->control("Edit2")), "п");
         press_maps_with_author(L"Пётр Иванов");
         EXPECT_NE(text_of(form->Disc1), "");
         EXPECT_EQ(histories.values(Meaning::Author), Values{u"Пётр Иванов"});
@@ -252,7 +253,7 @@ TEST_F(QuickFill, WhatAStoreHoldsNeverStopsTheProgramAndABadValueIsWrittenAnewAt
     store::Store nowhere_file(kept.folder.file(""));
     store::StoreHistories nowhere(nowhere_file);
     form->set_histories(&nowhere);
-    type_afresh(form->Edit2, L"п");
+    type_afresh(form->control("Edit2"), L"п");
     EXPECT_FALSE(shown_list());
     form->Action6Execute();
     press_maps_with_author(L"Anna");
@@ -265,22 +266,22 @@ TEST_F(QuickFill, WhatAStoreHoldsNeverStopsTheProgramAndABadValueIsWrittenAnewAt
 // in no other.
 TEST_F(QuickFill, EveryBoxRecordsIntoTheHistoryOfItsOwnMeaningAlone) {
     const struct {
-        HWND TFMain::*box;
+        std::string_view box;
         int page;
         HWND TFMain::*button;
         Meaning meaning;
     } boxes[] = {
-        {&TFMain::Edit2, 0, &TFMain::Button1, Meaning::Author},
-        {&TFMain::Edit1, 0, &TFMain::Button1, Meaning::Version},
-        {&TFMain::LabeledEdit2, 0, &TFMain::Button1, Meaning::Screenshot},
-        {&TFMain::Edit7, 0, &TFMain::Button1, Meaning::Site},
-        {&TFMain::Edit8, 1, &TFMain::Button9, Meaning::SoundTitle},
-        {&TFMain::Edit9, 1, &TFMain::Button9, Meaning::Duration},
-        {&TFMain::Edit11, 1, &TFMain::Button9, Meaning::Site},
-        {&TFMain::Edit4, 2, &TFMain::Button3, Meaning::Author},
-        {&TFMain::Edit5, 2, &TFMain::Button3, Meaning::Version},
-        {&TFMain::Edit3, 3, &TFMain::Button2, Meaning::Author},
-        {&TFMain::Edit6, 3, &TFMain::Button2, Meaning::Version},
+        {"Edit2", 0, &TFMain::Button1, Meaning::Author},
+        {"Edit1", 0, &TFMain::Button1, Meaning::Version},
+        {"LabeledEdit2", 0, &TFMain::Button1, Meaning::Screenshot},
+        {"Edit7", 0, &TFMain::Button1, Meaning::Site},
+        {"Edit8", 1, &TFMain::Button9, Meaning::SoundTitle},
+        {"Edit9", 1, &TFMain::Button9, Meaning::Duration},
+        {"Edit11", 1, &TFMain::Button9, Meaning::Site},
+        {"Edit4", 2, &TFMain::Button3, Meaning::Author},
+        {"Edit5", 2, &TFMain::Button3, Meaning::Version},
+        {"Edit3", 3, &TFMain::Button2, Meaning::Author},
+        {"Edit6", 3, &TFMain::Button2, Meaning::Version},
     };
     EXPECT_EQ(quick_fill_boxes().size(), std::size(boxes));  // no box left out here
     int n = 0;
@@ -288,7 +289,7 @@ TEST_F(QuickFill, EveryBoxRecordsIntoTheHistoryOfItsOwnMeaningAlone) {
         const std::u16string value = u"значение " + std::u16string(1, static_cast<char16_t>(u'А' + n++));
         SCOPED_TRACE(narrow(as_wide(value)));
         form->select_page(b.page);
-        SetWindowTextW(form.get()->*b.box, as_wide(value).c_str());
+        SetWindowTextW(form->control(b.box), as_wide(value).c_str());
         click(form.get()->*b.button);
         for (Meaning meaning : history::kMeanings) {
             const Values now = histories.values(meaning);
@@ -367,19 +368,17 @@ TEST(QuickFillStart, TheWindowStartsAsEverAndAsksNothingBeforeABoxIsFocused) {
     ShowWindow(form.handle(), SW_SHOWNORMAL);
     pump();
     for (const QuickFillBox& box : quick_fill_boxes()) {
-        const auto rows = main_window_rows();
-        const auto row = std::find_if(rows.begin(), rows.end(), [&](const ControlRow& r) { return r.member == box.box; });
-        EXPECT_EQ(text_of(form.*box.box), narrow(row->text));
+        EXPECT_EQ(text_of(form.control(box.control)), narrow(main_window_row(box.control)->text));
     }
     EXPECT_FALSE(shown_list());
-    SetFocus(form.ComboBox1);
+    SetFocus(form.control("ComboBox1"));
     pump();
     EXPECT_EQ(histories.asked, 0);
 
-    SetFocus(form.Edit1);  // "1.00", its starting text, offers all it has
+    SetFocus(form.control("Edit1"));  // "1.00", its starting text, offers all it has
     EXPECT_GT(histories.asked, 0);
     EXPECT_FALSE(shown_list());
-    press_key(form.Edit1, VK_DOWN);
+    press_key(form.control("Edit1"), VK_DOWN);
     EXPECT_EQ(shown_count(), 3);
 }
 

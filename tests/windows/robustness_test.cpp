@@ -34,58 +34,59 @@ using BigInputs = FormTest;
 
 TEST_F(BigInputs, SixteenMebibytesInEveryMemoAndOneInEveryFieldComeOutWhole) {
     constexpr std::size_t kMemo = 16u << 20, kField = 1u << 20;
-    for (HWND box : {form->Memo1, form->Edit2, form->Disc2}) {  // nor does the user's typing or pasting
+    for (HWND box :
+         {form->control("Memo1"), form->control("Edit2"), form->Disc2}) {  // nor does the user's typing or pasting
         EXPECT_GE(SendMessageW(box, EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE) << "no length limit";
     }
     const auto fill = [](HWND control, const std::string& text) { type(control, text); return text; };
 
     MapTab map;
-    map.Edit2 = fill(form->Edit2, one_line(kField, 'a'));
-    map.ComboBox1 = fill(form->ComboBox1, one_line(kField, 'b'));
-    map.Edit1 = fill(form->Edit1, one_line(kField, 'c'));
+    map.Edit2 = fill(form->control("Edit2"), one_line(kField, 'a'));
+    map.ComboBox1 = fill(form->control("ComboBox1"), one_line(kField, 'b'));
+    map.Edit1 = fill(form->control("Edit1"), one_line(kField, 'c'));
     map.CheckBox1 = false;
-    click(form->CheckBox1);
-    map.ComboBox2 = fill(form->ComboBox2, one_line(kField, 'd'));
-    map.ComboBox3 = fill(form->ComboBox3, one_line(kField, 'e'));
-    map.ComboBox4 = fill(form->ComboBox4, one_line(kField, 'f'));
-    map.ComboBox5 = fill(form->ComboBox5, one_line(kField, 'g'));
-    map.LabeledEdit2 = fill(form->LabeledEdit2, one_line(kField, 'h'));
-    map.Memo1 = memo_lines(fill(form->Memo1, memo_text(kMemo, 'm')));
-    map.Edit7 = fill(form->Edit7, one_line(kField, 'i'));
+    click(form->control("CheckBox1"));
+    map.ComboBox2 = fill(form->control("ComboBox2"), one_line(kField, 'd'));
+    map.ComboBox3 = fill(form->control("ComboBox3"), one_line(kField, 'e'));
+    map.ComboBox4 = fill(form->control("ComboBox4"), one_line(kField, 'f'));
+    map.ComboBox5 = fill(form->control("ComboBox5"), one_line(kField, 'g'));
+    map.LabeledEdit2 = fill(form->control("LabeledEdit2"), one_line(kField, 'h'));
+    map.Memo1 = memo_lines(fill(form->control("Memo1"), memo_text(kMemo, 'm')));
+    map.Edit7 = fill(form->control("Edit7"), one_line(kField, 'i'));
     click(form->Button1);
     expect_panes(*form, describe_map(map));
 
     SoundTab sound;
-    sound.Edit8 = fill(form->Edit8, one_line(kField, 'j'));
-    sound.Edit9 = fill(form->Edit9, one_line(kField, 'k'));
-    sound.ComboBox12 = fill(form->ComboBox12, one_line(kField, 'l'));
-    sound.ComboBox9 = fill(form->ComboBox9, one_line(kField, 'n'));
-    sound.ComboBox10 = fill(form->ComboBox10, one_line(kField, 'o'));
-    sound.ComboBox11 = fill(form->ComboBox11, one_line(kField, 'p'));
-    sound.Edit11 = fill(form->Edit11, one_line(kField, 'q'));
-    sound.Memo6 = memo_lines(fill(form->Memo6, memo_text(kMemo, 's')));
+    sound.Edit8 = fill(form->control("Edit8"), one_line(kField, 'j'));
+    sound.Edit9 = fill(form->control("Edit9"), one_line(kField, 'k'));
+    sound.ComboBox12 = fill(form->control("ComboBox12"), one_line(kField, 'l'));
+    sound.ComboBox9 = fill(form->control("ComboBox9"), one_line(kField, 'n'));
+    sound.ComboBox10 = fill(form->control("ComboBox10"), one_line(kField, 'o'));
+    sound.ComboBox11 = fill(form->control("ComboBox11"), one_line(kField, 'p'));
+    sound.Edit11 = fill(form->control("Edit11"), one_line(kField, 'q'));
+    sound.Memo6 = memo_lines(fill(form->control("Memo6"), memo_text(kMemo, 's')));
     click(form->Button9);
     expect_panes(*form, describe_sound(sound));
 
     ModelTab model;
-    model.Edit4 = fill(form->Edit4, one_line(kField, 'r'));
-    model.Edit5 = fill(form->Edit5, one_line(kField, 't'));
+    model.Edit4 = fill(form->control("Edit4"), one_line(kField, 'r'));
+    model.Edit5 = fill(form->control("Edit5"), one_line(kField, 't'));
     model.CheckBox2 = false;
-    click(form->CheckBox2);
-    model.Memo2 = memo_lines(fill(form->Memo2, memo_text(kMemo, '2')));
-    model.Memo5 = memo_lines(fill(form->Memo5, memo_text(kMemo, '5')));
-    model.Memo3 = memo_lines(fill(form->Memo3, memo_text(kMemo, '3')));
+    click(form->control("CheckBox2"));
+    model.Memo2 = memo_lines(fill(form->control("Memo2"), memo_text(kMemo, '2')));
+    model.Memo5 = memo_lines(fill(form->control("Memo5"), memo_text(kMemo, '5')));
+    model.Memo3 = memo_lines(fill(form->control("Memo3"), memo_text(kMemo, '3')));
     click(form->Button3);
     expect_panes(*form, describe_model(model));
 
     TextureTab texture;
-    texture.Edit3 = fill(form->Edit3, one_line(kField, 'u'));
-    texture.Edit6 = fill(form->Edit6, one_line(kField, 'v'));
+    texture.Edit3 = fill(form->control("Edit3"), one_line(kField, 'u'));
+    texture.Edit6 = fill(form->control("Edit6"), one_line(kField, 'v'));
     texture.CheckBox3 = false;
-    click(form->CheckBox3);
-    texture.ComboBox7 = fill(form->ComboBox7, one_line(kField, 'w'));
-    texture.ComboBox8 = fill(form->ComboBox8, one_line(kField, 'x'));
-    texture.Memo4 = memo_lines(fill(form->Memo4, memo_text(kMemo, '4')));
+    click(form->control("CheckBox3"));
+    texture.ComboBox7 = fill(form->control("ComboBox7"), one_line(kField, 'w'));
+    texture.ComboBox8 = fill(form->control("ComboBox8"), one_line(kField, 'x'));
+    texture.Memo4 = memo_lines(fill(form->control("Memo4"), memo_text(kMemo, '4')));
     click(form->Button2);
     expect_panes(*form, describe_texture(texture));
 }
@@ -105,9 +106,10 @@ TEST_F(TextFidelity, EveryKindOfCharacterReachesTheClipboardUnchanged) {
     };
     MapTab tab;
     tab.CheckBox1 = false;
-    click(form->CheckBox1);
-    HWND fields[] = {form->Edit2, form->ComboBox1, form->Edit1, form->ComboBox2, form->ComboBox3,
-                            form->ComboBox4, form->ComboBox5, form->LabeledEdit2, form->Edit7};
+    click(form->control("CheckBox1"));
+    HWND fields[] = {form->control("Edit2"),     form->control("ComboBox1"),    form->control("Edit1"),
+                     form->control("ComboBox2"), form->control("ComboBox3"),    form->control("ComboBox4"),
+                     form->control("ComboBox5"), form->control("LabeledEdit2"), form->control("Edit7")};
     std::string* values[] = {&tab.Edit2, &tab.ComboBox1, &tab.Edit1, &tab.ComboBox2, &tab.ComboBox3,
                              &tab.ComboBox4, &tab.ComboBox5, &tab.LabeledEdit2, &tab.Edit7};
     for (std::size_t i = 0; i < std::size(values); ++i) {
@@ -116,7 +118,7 @@ TEST_F(TextFidelity, EveryKindOfCharacterReachesTheClipboardUnchanged) {
     }
     std::string memo;
     for (const auto& sample : samples) memo += sample + "\r\n";
-    type(form->Memo1, memo);
+    type(form->control("Memo1"), memo);
     tab.Memo1 = samples;
 
     click(form->Button1);

@@ -42,17 +42,17 @@ std::string map_screenshot() {
 }
 
 void fill_maps_tab(const TFMain& form, const std::string& screenshot) {
-    write_text(form.Edit2, "Иван");
-    write_text(form.ComboBox1, "Tower Defence");
-    write_text(form.ComboBox2, "Русский");
-    write_text(form.ComboBox3, "1-4");
-    write_text(form.ComboBox4, "Нет");
-    write_text(form.ComboBox5, "64х64");
-    write_text(form.ComboBox6, "Летний Лордерон");
-    write_text(form.LabeledEdit2, screenshot);
+    write_text(form.control("Edit2"), "Иван");
+    write_text(form.control("ComboBox1"), "Tower Defence");
+    write_text(form.control("ComboBox2"), "Русский");
+    write_text(form.control("ComboBox3"), "1-4");
+    write_text(form.control("ComboBox4"), "Нет");
+    write_text(form.control("ComboBox5"), "64х64");
+    write_text(form.control("ComboBox6"), "Летний Лордерон");
+    write_text(form.control("LabeledEdit2"), screenshot);
     // A tag left open: the preview lists it under the post.
-    write_text(form.Memo1, "Защитите замок от [b]30 волн[/b] врагов.\r\n\r\nИзменения: [i]первый выпуск.");
-    write_text(form.Edit7, "https://rts-content.example/maps/td");
+    write_text(form.control("Memo1"), "Защитите замок от [b]30 волн[/b] врагов.\r\n\r\nИзменения: [i]первый выпуск.");
+    write_text(form.control("Edit7"), "https://rts-content.example/maps/td");
 }
 
 // The built-in maps template with the line the README's example adds.
@@ -81,12 +81,12 @@ bool press_earlier_versions(TFMain& form, store::Store& file) {
         int days_ago;
     } earlier[] = {{"0.8", 40}, {"0.9", 12}};
     for (const auto& press : earlier) {
-        write_text(form.Edit1, press.version);
+        write_text(form.control("Edit1"), press.version);
         const store::NewEntry entry{Tab::Maps, std::time(nullptr) - press.days_ago * 86'400, true,
                                     form.keeping().read_tab(Tab::Maps), {}, {}};
         if (!file.write([&](store::Database& database) { return store::add_to_journal(database, entry); })) return false;
     }
-    write_text(form.Edit1, "1.00");
+    write_text(form.control("Edit1"), "1.00");
     return true;
 }
 

@@ -178,7 +178,7 @@ protected:
 
 TEST_F(TemplateWindowTest, TheMenuItemOpensItOnTheShownTabWhichFollowsTheMainWindowAndEscCloses) {
     form->select_page(1);
-    SetFocus(form->Edit8);
+    SetFocus(form->control("Edit8"));
     const Outcome outcome = run_steps({press_menu_key(VK_F10), press(VK_DOWN), press(VK_DOWN), press(VK_DOWN), press(VK_RETURN)});
     ASSERT_TRUE(outcome.all_ran);
     ASSERT_TRUE(window->handle() && IsWindowVisible(window->handle()));
@@ -267,7 +267,7 @@ TEST_F(TemplateWindowTest, ANewTemplateWithALineAddedIsWrittenByTheNextPress) {
     click(window->UseButton);
     EXPECT_EQ(list_item(window->TemplateList, 1), L"Режим игры (используется)");
 
-    type(form->Edit2, "Иван");
+    type(form->control("Edit2"), "Иван");
     click(form->Button1);
     const Description built_in = std::get<Description>(form->render_tab(Tab::Maps, builtin_template(Tab::Maps)));
     Lines expected = built_in.full_lines;
@@ -275,7 +275,7 @@ TEST_F(TemplateWindowTest, ANewTemplateWithALineAddedIsWrittenByTheNextPress) {
     EXPECT_EQ(text_of(form->Disc2), pane(expected));
     EXPECT_EQ(text_of(form->Disc1), pane(built_in.short_lines));
 
-    type(form->Edit2, "");
+    type(form->control("Edit2"), "");
     click(form->Button1);
     EXPECT_EQ(text_of(form->Disc2).find("Режим игры"), std::string::npos);
 }
@@ -298,7 +298,7 @@ TEST_F(TemplateWindowTest, AnErrorIsShownAndThePressWritesNothing) {
     EXPECT_NE(error.find("{конец}"), std::string::npos) << error;
     EXPECT_EQ(text_of(window->ResultBox), "");
 
-    type(form->Edit2, "Иван");
+    type(form->control("Edit2"), "Иван");
     click(form->Button1);
     EXPECT_EQ(text_of(form->Disc1), short_before);
     EXPECT_EQ(text_of(form->Disc2), full_before);
@@ -402,7 +402,7 @@ TEST_F(TemplateWindowTest, ALayoutThatWouldWriteGigabytesStopsAtItsBudget) {
     ASSERT_EQ(templates->use(Tab::Maps, "Гигабайты"), store::TemplateWrite::Done);
     std::string rules;
     for (int i = 0; i < 250; ++i) rules += std::string(1000, 'x') + "\r\n";  // 61.5 MiB a loop
-    type(form->Memo1, rules);
+    type(form->control("Memo1"), rules);
     const std::string short_before = text_of(form->Disc1), full_before = text_of(form->Disc2);
 
     click(form->Button1);

@@ -259,7 +259,7 @@ TEST_F(EveryWindow, HasALeastSizeAtWhichNothingOverlapsOrIsCut) {
 // The journal's question about deleting is owned by the journal and stands
 // over its middle, wherever the journal is.
 TEST_F(EveryWindow, AQuestionStandsOverTheWindowThatAsks) {
-    type(form->Edit2, "Анна");
+    type(form->control("Edit2"), "Анна");
     click(form->Button1);
     HWND window = opened_windows()[2].open();
     const RECT work = work_area();
