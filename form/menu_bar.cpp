@@ -329,11 +329,11 @@ void MenuBar::set_open(int index) {
 
 // The bar takes the focus only while highlighted, to have the arrow keys.
 void MenuBar::enter_keyboard(int index) {
+    set_selected(index);
     if (GetFocus() != window_) {
         focus_before_ = GetFocus();
         SetFocus(window_);
     }
-    set_selected(index);
 }
 
 void MenuBar::leave_keyboard() {
@@ -497,6 +497,9 @@ LRESULT MenuBar::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             return DLGC_WANTARROWS | DLGC_WANTALLKEYS;
         case WM_KILLFOCUS:
             if (open_ < 0 && selected_ >= 0) set_selected(-1);
+            return 0;
+        case WM_SETFOCUS:  // given back as the window is activated again, nothing highlighted
+            if (selected_ < 0 && IsChild(GetParent(window_), focus_before_)) SetFocus(focus_before_);
             return 0;
         case WM_MEASUREITEM:
             measure_item(*reinterpret_cast<MEASUREITEMSTRUCT*>(lparam));

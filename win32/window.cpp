@@ -85,6 +85,7 @@ void Window::change_density(int dpi, const RECT& suggested) {
     if (previous_fixed) DeleteObject(previous_fixed);
 }
 
+// Made at its place at once: a memo moved later wraps its text again.
 HWND Window::make_control(const wchar_t* window_class, const wchar_t* text, DWORD style, DWORD ex_style,
                           Bounds designed, int id) {
     const Bounds b = scale_.bounds(designed);
@@ -180,6 +181,9 @@ LRESULT Window::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_CLOSE:
             close();
             return 0;
+        case WM_ACTIVATE:
+            if (give_focus_back(wparam)) return 0;
+            return DefWindowProcW(window_, message, wparam, lparam);
         default:
             return DefWindowProcW(window_, message, wparam, lparam);
     }
@@ -199,6 +203,24 @@ LRESULT Window::receive(UINT message, WPARAM wparam, LPARAM lparam) {
         sized_ = now;
     }
     return result;
+}
+
+// A window the user comes back to has the focus where they left it, as a
+// dialog has; the system would put it on the window itself, and typing
+// would go nowhere.
+bool Window::give_focus_back(WPARAM activation) {
+    HWND focus = GetFocus();
+    if (LOWORD(activation) == WA_INACTIVE) {
+        if (focus && IsChild(window_, focus)) focus_left_ = focus;
+        return false;
+    }
+    const bool minimized = HIWORD(activation) != 0;
+    if (minimized || !IsWindow(focus_left_) || !IsChild(window_, focus_left_) || !IsWindowVisible(focus_left_) ||
+        !IsWindowEnabled(focus_left_)) {
+        return false;
+    }
+    SetFocus(focus_left_);
+    return true;
 }
 
 void Window::attach(HWND window) {

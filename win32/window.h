@@ -108,11 +108,13 @@ private:
     HWND make_control(const wchar_t* window_class, const wchar_t* text, DWORD style, DWORD ex_style, Bounds designed,
                       int id);
 
+    bool give_focus_back(WPARAM activation);
+
     Frame frame_;
     SIZE sized_{};  // the client size the last resize gave
+    HWND focus_left_{};  // the control that had the focus as the window was last deactivated
 };
 
-// Made at their places at once: a memo moved later wraps its text again.
 // A window opened beside the main one: made the first time it is asked
 // for, brought to the front each time.
 class OpenedWindow : public Window {

@@ -1,7 +1,7 @@
 // What every window of the program shares as a window: drawn whole after a
 // resize, opened first beside the main one and wholly on its screen, a
 // least size at which nothing overlaps or is cut, questions over the window
-// that asks.
+// that asks, the focus given back where it was.
 #include "preview_fixture.h"
 
 #include <commctrl.h>
@@ -258,6 +258,44 @@ TEST_F(EveryWindow, HasALeastSizeAtWhichNothingOverlapsOrIsCut) {
 
 // The journal's question about deleting is owned by the journal and stands
 // over its middle, wherever the journal is.
+// Another program's window taken to the front and left again: the focus is
+// back in the control the user left, not on the window, where typing would
+// go nowhere.
+TEST_F(EveryWindow, GivesTheFocusBackToTheControlTheUserLeft) {
+    HWND elsewhere = CreateWindowExW(0, L"Static", L"elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                     nullptr, nullptr, nullptr, nullptr);
+    const auto leave_and_come_back = [&](HWND window) {
+        SetForegroundWindow(elsewhere);
+        ASSERT_TRUE(pump_until([&] { return GetActiveWindow() == elsewhere; }));
+        SetForegroundWindow(window);
+        ASSERT_TRUE(pump_until([&] { return GetActiveWindow() == window; }));
+    };
+    // Not the preview: its post always has the focus.
+    const std::vector<std::pair<Opened, HWND*>> left_in = {
+        {every_resizable_window()[0], nullptr},
+        {opened_windows()[1], &template_window->FullBox},
+        {opened_windows()[2], &journal->ListView1},
+    };
+    for (const auto& [o, made] : left_in) {
+        HWND window = o.open();
+        HWND control = made ? *made : form->control("Memo1");
+        SetForegroundWindow(window);
+        SetFocus(control);
+        ASSERT_TRUE(pump_until([&] { return GetFocus() == control; })) << o.name;
+        leave_and_come_back(window);
+        EXPECT_EQ(GetFocus(), control) << o.name;
+    }
+    // Left from the menu bar, highlighted by F10: back in the box it was entered from.
+    SetForegroundWindow(form->handle());
+    SetFocus(form->control("Memo1"));
+    ASSERT_TRUE(pump_until([&] { return GetFocus() == form->control("Memo1"); }));
+    SendMessageW(form->handle(), WM_SYSCOMMAND, SC_KEYMENU, 0);
+    ASSERT_EQ(GetFocus(), form->ActionMainMenuBar1);
+    leave_and_come_back(form->handle());
+    EXPECT_EQ(GetFocus(), form->control("Memo1"));
+    DestroyWindow(elsewhere);
+}
+
 TEST_F(EveryWindow, AQuestionStandsOverTheWindowThatAsks) {
     type(form->control("Edit2"), "Анна");
     click(form->Button1);
