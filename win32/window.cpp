@@ -57,6 +57,9 @@ bool Window::create(HWND owner, POINT place, int dpi) {
     };
     CreateWindowExW(frame_.ex_style, frame_.class_name, frame_.title, frame_.style, at(place.x), at(place.y), outer.cx,
                     outer.cy, owner, nullptr, instance(), this);
+    // Wine tells a window made hidden its size only as it is first shown:
+    // that is no resize, and needs no second drawing.
+    if (window_) sized_ = client_size(window_);
     return window_ != nullptr;
 }
 

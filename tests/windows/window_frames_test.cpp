@@ -184,6 +184,27 @@ TEST_F(EveryWindow, IsDrawnAfterEachResizeAsAFreshPaintWouldDrawIt) {
     }
 }
 
+LRESULT CALLBACK count_frame_paints(HWND control, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                    DWORD_PTR count) {
+    if (message == WM_NCPAINT) ++*reinterpret_cast<int*>(count);
+    return DefSubclassProc(control, message, wparam, lparam);
+}
+
+// Shown for the first time, a window is drawn once: its first showing is
+// no resize to draw again after, which would paint every frame twice and
+// cost start-up its time.
+TEST(FirstShowing, DrawsEachControlsFrameOnce) {
+    init_common_controls();
+    TFMain shown(nullptr);
+    int frames = 0;
+    SetWindowSubclass(shown.Disc2, count_frame_paints, 0, reinterpret_cast<DWORD_PTR>(&frames));
+    ShowWindow(shown.handle(), SW_SHOWNORMAL);
+    ASSERT_TRUE(pump_until([&] { return frames > 0 && !GetUpdateRect(shown.Disc2, nullptr, FALSE); }));
+    pump();
+    EXPECT_EQ(frames, 1);
+    RemoveWindowSubclass(shown.Disc2, count_frame_paints, 0);
+}
+
 bool wholly_within(const RECT& inner, const RECT& outer) {
     RECT both;
     IntersectRect(&both, &inner, &outer);
