@@ -98,7 +98,7 @@ public:
     // A control by its name: a tab's field (`Edit2`), the label naming one
     // (`Label11`); none for a name no row has.
     HWND control(std::string_view name) const;
-    HWND control(const ControlRow& row) const;
+    HWND control(const ControlRow& row) const;  // a row of main_window_rows()
 
 private:
     static LRESULT CALLBACK page_proc(HWND, UINT, WPARAM, LPARAM);
