@@ -93,7 +93,6 @@ public:
 
     HWND Label12{}, PageControl1{}, Disc1{}, Button7{}, Label13{}, Disc2{}, Button8{}, StatusBar1{};
     HWND TabSheet1{}, TabSheet2{}, TabSheet3{}, TabSheet4{};
-    HWND Label10{};
     HWND Button1{}, Button4{}, Button9{}, Button10{}, Button3{}, Button5{}, Button2{}, Button6{};
     // A control by its name: a tab's field (`Edit2`), the label naming one
     // (`Label11`); none for a name no row has.

@@ -73,7 +73,7 @@ constexpr ControlRow kRows[] = {
      .bounds = {0, 570, 640, 19}, .anchors = kLeft | kRight | kBottom},
 
     // maps
-    {.kind = K::Label, .member = &TFMain::Label10, .parent = P::TabSheet1,
+    {.kind = K::Label, .name = "Label10", .parent = P::TabSheet1,
      .bounds = {96, 280, 3, 13}},
     {.kind = K::Button, .member = &TFMain::Button1, .parent = P::TabSheet1,
      .bounds = {0, 484, 147, 25}, .text = kGenerate, .tab_order = 9, .anchors = kLB,

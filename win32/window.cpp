@@ -212,9 +212,8 @@ LRESULT Window::receive(UINT message, WPARAM wparam, LPARAM lparam) {
 // dialog has; the system would put it on the window itself, and typing
 // would go nowhere.
 bool Window::give_focus_back(WPARAM activation) {
-    HWND focus = GetFocus();
     if (LOWORD(activation) == WA_INACTIVE) {
-        if (focus && IsChild(window_, focus)) focus_left_ = focus;
+        if (HWND focus = GetFocus(); focus && IsChild(window_, focus)) focus_left_ = focus;
         return false;
     }
     const bool minimized = HIWORD(activation) != 0;
