@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
 
 #include "tabs/fields.h"
 
@@ -179,16 +180,9 @@ std::vector<std::size_t> changed_fields(const Snapshot& before, const Snapshot& 
 }
 
 std::string stored_date(Date date) {
-    char text[16];
-    const auto put = [&](char* at, int value, int width) {
-        for (int i = width - 1; i >= 0; --i, value /= 10) at[i] = static_cast<char>('0' + value % 10);
-    };
-    put(text, date.year, 4);
-    text[4] = '-';
-    put(text + 5, date.month, 2);
-    text[7] = '-';
-    put(text + 8, date.day, 2);
-    return std::string(text, 10);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
 }
 
 // The pickers' own range: the Gregorian years they can show.

@@ -2,18 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 
 #include "store/files.h"
 
 namespace tessivar::store {
 namespace {
-
-// `number` in `digits` decimal digits, zeros in front.
-std::string padded(long long number, int digits) {
-    std::string text(static_cast<std::size_t>(digits), '0');
-    for (int i = digits - 1; i >= 0 && number > 0; --i, number /= 10) text[i] = static_cast<char>('0' + number % 10);
-    return text;
-}
 
 bool spoilt(Result result) { return result == Result::Corrupt || result == Result::NotADatabase; }
 
@@ -77,9 +71,12 @@ std::string aside_name(const std::string& path, long long seconds) {
     const sys_days day = floor<days>(at);
     const year_month_day date{day};
     const hh_mm_ss time{at - day};
-    return path + ".bad-" + padded(static_cast<int>(date.year()), 4) + padded(static_cast<unsigned>(date.month()), 2) +
-           padded(static_cast<unsigned>(date.day()), 2) + "-" + padded(time.hours().count(), 2) +
-           padded(time.minutes().count(), 2) + padded(time.seconds().count(), 2);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, ".bad-%04d%02u%02u-%02d%02d%02d", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                  static_cast<int>(time.seconds().count()));
+    return path + stamp;
 }
 
 void Store::open_existing() {

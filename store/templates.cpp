@@ -1,5 +1,7 @@
 #include "store/templates.h"
 
+#include "store/histories.h"
+
 namespace tessivar::store {
 namespace {
 
@@ -14,24 +16,18 @@ std::optional<TemplateText> find_in(Database& database, Tab tab, std::string_vie
     return TemplateText{read.text(0), read.text(1)};
 }
 
-// The name the setting holds, whether or not its template is there.
-std::optional<std::string> setting_in(Database& database, Tab tab) {
-    Statement read = database.prepare("SELECT value FROM settings WHERE name = ?");
-    read.bind(1, setting_name(tab));
-    if (!read.step() || !read.is_text(0)) return std::nullopt;
-    return read.text(0);
-}
+// The name the setting holds, whether or not its template is there; empty for none.
+std::string in_use_name(Database& database, Tab tab) { return setting(database, setting_name(tab)); }
 
+// No name, no setting: the built-in template.
 bool put_in_use(Database& database, Tab tab, std::string_view name) {
-    if (name.empty()) {
-        Statement forget = database.prepare("DELETE FROM settings WHERE name = ?");
-        return forget.bind(1, setting_name(tab)).run();
-    }
-    Statement write = database.prepare("INSERT OR REPLACE INTO settings(name, value) VALUES(?, ?)");
-    return write.bind(1, setting_name(tab)).bind(2, name).run();
+    if (!name.empty()) return store_setting(database, setting_name(tab), name);
+    return database.prepare("DELETE FROM settings WHERE name = ?").bind(1, setting_name(tab)).run();
 }
 
-bool is_in_use(Database& database, Tab tab, std::string_view name) { return setting_in(database, tab) == name; }
+bool is_in_use(Database& database, Tab tab, std::string_view name) {
+    return !name.empty() && in_use_name(database, tab) == name;
+}
 
 // How many rows the connection's last statement changed; none where that cannot be read.
 std::optional<std::int64_t> rows_changed(Database& database) {
@@ -136,8 +132,8 @@ TemplateWrite TemplateStore::remove(Tab tab, std::string_view name) {
 std::string TemplateStore::in_use(Tab tab) const {
     std::string name;
     const bool read = file_.read([&](Database& database) {
-        const std::optional<std::string> setting = setting_in(database, tab);
-        if (setting && find_in(database, tab, *setting)) name = *setting;
+        const std::string setting = in_use_name(database, tab);
+        if (find_in(database, tab, setting)) name = setting;
         return true;
     });
     if (!read) return {};
@@ -154,7 +150,7 @@ TemplateWrite TemplateStore::use(Tab tab, std::string_view name) {
 std::optional<TemplateText> TemplateStore::in_use_text(Tab tab) const {
     std::optional<TemplateText> text;
     const bool read = file_.read([&](Database& database) {
-        if (const std::optional<std::string> setting = setting_in(database, tab)) text = find_in(database, tab, *setting);
+        text = find_in(database, tab, in_use_name(database, tab));
         return true;
     });
     if (!read) return {};
