@@ -45,12 +45,7 @@ bool begins_by_locale(std::u16string_view text, std::u16string_view prefix) {
            CSTR_EQUAL;
 }
 
-std::u16string box_text(HWND box) {
-    const int length = GetWindowTextLengthW(box);
-    std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(box, text.data(), length + 1), 0)));
-    return as_units(text);
-}
+std::u16string box_text(HWND box) { return as_units(read_wide_text(box)); }
 
 // The suggestions the autocomplete shows, handed out a copy at a time. The
 // system may enumerate on a thread of its own, hence the lock.
