@@ -77,6 +77,15 @@ std::string result_text(const Description& description) {
     return pane_text(description.short_lines) + "\r\n" + pane_text(description.full_lines);
 }
 
+// The first `most` units of the box's line, at least one asked for: the
+// buffer's first unit tells EM_GETLINE its room.
+std::wstring line_head(HWND box, WPARAM line, std::size_t most) {
+    std::wstring text(std::max<std::size_t>(most, 1), L'\0');
+    *reinterpret_cast<WORD*>(text.data()) = static_cast<WORD>(text.size());
+    text.resize(static_cast<std::size_t>(SendMessageW(box, EM_GETLINE, line, reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
 // Whether the text before the caret, on its line, opens a tag it has not
 // closed: a brace that is not a literal `{{`.
 bool in_open_tag(HWND box) {
@@ -84,10 +93,7 @@ bool in_open_tag(HWND box) {
     SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
     const auto line = SendMessageW(box, EM_LINEFROMCHAR, caret, 0);
     const auto line_start = static_cast<DWORD>(SendMessageW(box, EM_LINEINDEX, line, 0));
-    std::wstring before(std::max<std::size_t>(caret - line_start, 1), L'\0');
-    *reinterpret_cast<WORD*>(before.data()) = static_cast<WORD>(before.size());
-    before.resize(static_cast<std::size_t>(
-        SendMessageW(box, EM_GETLINE, line, reinterpret_cast<LPARAM>(before.data()))));
+    std::wstring before = line_head(box, line, caret - line_start);
     before.resize(std::min<std::size_t>(before.size(), caret - line_start));
     const std::size_t open = before.rfind(L'{');
     if (open == std::wstring::npos || (open > 0 && before[open - 1] == L'{')) return false;
@@ -101,9 +107,8 @@ LRESULT character_index(HWND box, const TemplateError& error) {
     const auto line = static_cast<WPARAM>(error.line - 1);
     const LRESULT line_start = SendMessageW(box, EM_LINEINDEX, line, 0);
     if (line_start < 0) return GetWindowTextLengthW(box);
-    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(SendMessageW(box, EM_LINELENGTH, line_start, 0), 1)), L'\0');
-    *reinterpret_cast<WORD*>(text.data()) = static_cast<WORD>(text.size());
-    text.resize(static_cast<std::size_t>(SendMessageW(box, EM_GETLINE, line, reinterpret_cast<LPARAM>(text.data()))));
+    const auto length = static_cast<std::size_t>(SendMessageW(box, EM_LINELENGTH, line_start, 0));
+    const std::wstring text = line_head(box, line, length);
     std::size_t at = 0;
     for (std::size_t characters = 1; characters < error.column && at < text.size(); ++characters) {
         at += IS_HIGH_SURROGATE(text[at]) && at + 1 < text.size() ? 2 : 1;
@@ -346,14 +351,10 @@ void TFTemplates::insert_field() {
     SetFocus(last_layout_box_);
 }
 
-std::optional<std::string> TFTemplates::ask_name(const wchar_t* title, const std::string& suggested) {
-    return ask_template_name(window_, title, suggested, dpi_);
-}
-
 void TFTemplates::add_new() {
     const std::vector<std::string> taken = user_names();
-    const std::optional<std::string> name =
-        ask_name(L"Новое оформление", free_name(builtin_selected() ? "Моё оформление" : selected_name(), taken));
+    const std::string suggested = free_name(builtin_selected() ? "Моё оформление" : selected_name(), taken);
+    const std::optional<std::string> name = ask_template_name(window_, L"Новое оформление", suggested, dpi_);
     if (!name) return;
     if (const auto problem = store::template_name_problem(*name, taken)) return say(widen(*problem));
     const store::TemplateWrite added = store_->add(tab_, *name, typed());
@@ -364,7 +365,7 @@ void TFTemplates::add_new() {
 
 void TFTemplates::rename_selected() {
     const std::string old_name = selected_name();
-    const std::optional<std::string> name = ask_name(L"Переименовать оформление", old_name);
+    const std::optional<std::string> name = ask_template_name(window_, L"Переименовать оформление", old_name, dpi_);
     if (!name || *name == old_name) return;
     std::vector<std::string> others = user_names();
     std::erase(others, old_name);
