@@ -126,7 +126,8 @@ void TFJournal::lay_out() {
     lay_out_controls<TFJournal>(*this, kRows);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
         ListView_SetColumnWidth(ListView1, i, scale_.x(kColumns[i].width));
-    }    widen_description();
+    }
+    widen_description();
 }
 
 // «Описание» takes what the list has left beside the other columns, so that
