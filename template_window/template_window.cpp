@@ -58,16 +58,6 @@ constexpr WindowRow<TFTemplates> kRows[] = {
 
 constexpr std::wstring_view kInUseMark = L" (используется)";
 
-std::wstring page_caption(HWND page_control, Tab tab) {
-    wchar_t caption[64] = {};
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = caption;
-    item.cchTextMax = static_cast<int>(std::size(caption));
-    TabCtrl_GetItem(page_control, static_cast<int>(tab), &item);
-    return caption;
-}
-
 void write_box(HWND box, std::string_view template_text) { write_text(box, lines_with_crlf(template_text)); }
 
 std::string read_box(HWND box) { return lines_with_lf(read_text(box)); }
@@ -180,7 +170,7 @@ void TFTemplates::show_tab(Tab tab) {
 }
 
 void TFTemplates::fill_fields() {
-    SetWindowTextW(ListLabel, (L"Оформления вкладки «" + page_caption(main_.PageControl1, tab_) + L"»:").c_str());
+    SetWindowTextW(ListLabel, (L"Оформления вкладки «" + std::wstring(page_caption(tab_)) + L"»:").c_str());
     SendMessageW(FieldList, LB_RESETCONTENT, 0, 0);
     const TextMeasure measure(font_);
     LONG widest = 0;
