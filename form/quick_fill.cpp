@@ -83,8 +83,7 @@ public:
             const std::size_t bytes = (value.size() + 1) * sizeof(wchar_t);
             auto* copy = static_cast<wchar_t*>(system ? system->task_alloc(bytes) : nullptr);
             if (!copy) break;
-            std::copy(value.begin(), value.end(), copy);
-            copy[value.size()] = L'\0';
+            std::copy_n(value.c_str(), value.size() + 1, copy);  // with its terminator
             strings[given] = copy;
         }
         ReleaseSRWLockExclusive(&lock_);
