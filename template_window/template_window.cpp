@@ -67,12 +67,13 @@ std::string result_text(const Description& description) {
     return pane_text(description.short_lines) + "\r\n" + pane_text(description.full_lines);
 }
 
-// The first `most` units of the box's line, at least one asked for: the
-// buffer's first unit tells EM_GETLINE its room.
+// The first `most` units of the box's line. EM_GETLINE reads its room from
+// the buffer's first unit, so the buffer holds one unit at least.
 std::wstring line_head(HWND box, WPARAM line, std::size_t most) {
     std::wstring text(std::max<std::size_t>(most, 1), L'\0');
     *reinterpret_cast<WORD*>(text.data()) = static_cast<WORD>(text.size());
-    text.resize(static_cast<std::size_t>(SendMessageW(box, EM_GETLINE, line, reinterpret_cast<LPARAM>(text.data()))));
+    const LRESULT copied = SendMessageW(box, EM_GETLINE, line, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(std::min(static_cast<std::size_t>(copied), most));
     return text;
 }
 
@@ -83,8 +84,7 @@ bool in_open_tag(HWND box) {
     SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
     const auto line = SendMessageW(box, EM_LINEFROMCHAR, caret, 0);
     const auto line_start = static_cast<DWORD>(SendMessageW(box, EM_LINEINDEX, line, 0));
-    std::wstring before = line_head(box, line, caret - line_start);
-    before.resize(std::min<std::size_t>(before.size(), caret - line_start));
+    const std::wstring before = line_head(box, line, caret - line_start);
     const std::size_t open = before.rfind(L'{');
     if (open == std::wstring::npos || (open > 0 && before[open - 1] == L'{')) return false;
     const std::size_t close = before.rfind(L'}');
@@ -331,10 +331,7 @@ void TFTemplates::insert_field() {
     const auto index = SendMessageW(FieldList, LB_GETCURSEL, 0, 0);
     const auto names = template_field_names(tab_);
     if (index < 0 || static_cast<std::size_t>(index) >= names.size()) return;
-    if (builtin_selected()) {
-        say(L"«Стандартное» не меняется: сделайте его копию кнопкой «Новое».");
-        return;
-    }
+    if (builtin_selected()) return say(L"«Стандартное» не меняется: сделайте его копию кнопкой «Новое».");
     const std::wstring name = widen(names[static_cast<std::size_t>(index)]);
     const std::wstring field = in_open_tag(last_layout_box_) ? name + L"}" : L"{" + name + L"}";
     SendMessageW(last_layout_box_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(field.c_str()));
