@@ -268,10 +268,7 @@ void FormKeeping::on_change(HWND control) {
 }
 
 void FormKeeping::on_click(HWND control) {
-    if (field_of(control)) {
-        on_change(control);
-        return;
-    }
+    if (field_of(control)) return on_change(control);
     HWND page = GetParent(control);
     for (std::size_t field = 0; field < form_fields().size(); ++field) {
         HWND kept = control_of(field);

@@ -335,10 +335,8 @@ void TFMain::step_page(int step) {
 
 void TFMain::on_command(int id, int code) {
     constexpr int kFromAccelerator = 1;
-    if (code == kFromAccelerator && (id == kNextPage || id == kPreviousPage)) {
-        step_page(id == kNextPage ? 1 : -1);
-        return;
-    }
+    const bool page_key = code == kFromAccelerator && (id == kNextPage || id == kPreviousPage);
+    if (page_key) return step_page(id == kNextPage ? 1 : -1);
     const auto rows = main_window_rows();
     const int index = id - kFirstControlId;
     if (index < 0 || index >= static_cast<int>(rows.size())) return;
