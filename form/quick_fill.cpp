@@ -238,10 +238,9 @@ void QuickFill::on_focus(HWND box, const ControlRow& row) {
 }
 
 void QuickFill::attach(HWND box, Meaning meaning, const wchar_t* starting_text) {
-    auto one = std::make_unique<Attached>(
-        Attached{.owner = *this, .box = box, .meaning = meaning, .starting_text = starting_text});
-    Attached& made = *one;
-    attached_.push_back(std::move(one));  // tried once, whatever the result
+    // Tried once, whatever the result.
+    Attached& made = *attached_.emplace_back(std::make_unique<Attached>(
+        Attached{.owner = *this, .box = box, .meaning = meaning, .starting_text = starting_text}));
     const Com* const system = com();
     IAutoComplete2* autocomplete = nullptr;
     if (!system || FAILED(system->create(kAutoCompleteClass, nullptr, CLSCTX_INPROC_SERVER,
