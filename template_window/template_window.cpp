@@ -151,9 +151,7 @@ bool TFTemplates::create() {
     }
     SetWindowSubclass(ErrorLine, on_error_line_message, 0, reinterpret_cast<DWORD_PTR>(this));
     last_layout_box_ = ShortBox;
-    tab_ = main_.shown_tab();
-    fill_fields();
-    fill_list(store_ ? store_->in_use(tab_) : std::string());
+    show_tab(main_.shown_tab());
     return true;
 }
 
@@ -162,7 +160,6 @@ void TFTemplates::lay_out() { lay_out_controls<TFTemplates>(*this, kRows); }
 void TFTemplates::density_taken() { fill_fields(); }  // the names' widths at the new density
 
 void TFTemplates::show_tab(Tab tab) {
-    if (!window_ || tab == tab_) return;
     if (edit_pending_) keep_typed();
     tab_ = tab;
     fill_fields();
@@ -471,7 +468,7 @@ LRESULT TFTemplates::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             if (LOWORD(wparam) != WA_INACTIVE && !edit_pending_) show_check_and_result();
             break;
         case kTabShown:
-            show_tab(static_cast<Tab>(wparam));
+            if (static_cast<Tab>(wparam) != tab_) show_tab(static_cast<Tab>(wparam));
             return 0;
         // Every top-level window hears of the session's end, and the process
         // may be ended right after: the owner's saving does not reach here.
