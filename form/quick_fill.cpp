@@ -238,7 +238,7 @@ void QuickFill::on_focus(HWND box, const ControlRow& row) {
 }
 
 void QuickFill::attach(HWND box, Meaning meaning, const wchar_t* starting_text) {
-    // Tried once, whatever the result.
+    // Kept whatever the result: a box is tried once.
     Attached& made = *attached_.emplace_back(std::make_unique<Attached>(
         Attached{.owner = *this, .box = box, .meaning = meaning, .starting_text = starting_text}));
     const Com* const system = com();
