@@ -34,7 +34,6 @@ Annotations annotations() {
 
 constexpr DWORD kClient = static_cast<DWORD>(OBJID_CLIENT);
 
-
 // The system keeps an annotation past the window: a later window given the
 // same handle would inherit the name.
 LRESULT CALLBACK clear_name_on_destroy(HWND control, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,

@@ -5,19 +5,14 @@
 #include "tabs/choice_lists.h"
 
 namespace tessivar {
-namespace {
-
-void add_item(HWND box, std::string_view item) {
-    const std::wstring text = widen(item);
-    SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-}  // namespace
 
 void TFMain::FormCreate() {
     for (const ChoiceList& list : choice_lists()) {
         HWND box = control(list.combo);
-        for (std::string_view item : list.items) add_item(box, item);
+        for (std::string_view item : list.items) {
+            const std::wstring text = widen(item);
+            SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        }
     }
 }
 

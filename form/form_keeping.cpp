@@ -81,11 +81,9 @@ constexpr wchar_t kNotWritten[] = L"Файл базы данных не запи
 
 // Asked over `window`, under its own title.
 bool may_be_lost(HWND window, const wchar_t* why) {
-    wchar_t title[128] = {};
-    GetWindowTextW(window, title, 128);
     const std::wstring question =
         std::wstring(why) + L", и то, что сейчас на вкладке и в описаниях, не сохранится. Открыть запись?";
-    return ask(window, question, title, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return ask(window, question, read_wide_text(window).c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 // Nothing where the field was never kept and shows what it showed at start:
@@ -270,10 +268,7 @@ void FormKeeping::on_change(HWND control) {
 }
 
 void FormKeeping::on_click(HWND control) {
-    if (field_of(control)) {
-        on_change(control);
-        return;
-    }
+    if (field_of(control)) return on_change(control);
     HWND page = GetParent(control);
     for (std::size_t field = 0; field < form_fields().size(); ++field) {
         HWND kept = control_of(field);
@@ -374,12 +369,7 @@ std::optional<std::wstring> FormKeeping::long_text(std::size_t field) const {
 // `now` and `texts` handed to the writing thread, which reads saved_ and
 // started_ meanwhile; left as they were where it could not start.
 bool FormKeeping::keep_behind(snapshot::Snapshot& now, WideTexts& texts, const std::vector<bool>& fields) {
-    auto job = std::make_shared<Behind>();
-    job->store = store_;
-    job->now = std::move(now);
-    job->texts = std::move(texts);
-    job->held = held_;
-    job->fields = fields;
+    auto job = std::make_shared<Behind>(store_, std::move(now), std::move(texts), held_, fields);
     const auto write = [job, &saved = saved_, &started = started_](store::Database& database) {
         take_texts(saved, started, job->texts, job->now);
         job->texts.clear();

@@ -48,7 +48,6 @@ public:
 
     // None: nothing is kept or read.
     void set_store(store::Store* store) { store_ = store; }
-    store::Store* kept_in() const { return store_; }
     // The store's word on a fault, said in the status bar. A new file started
     // in place of a spoilt one holds nothing yet: the whole form goes into it.
     void told(store::Fault fault, const std::string& text);

@@ -335,10 +335,8 @@ void TFMain::step_page(int step) {
 
 void TFMain::on_command(int id, int code) {
     constexpr int kFromAccelerator = 1;
-    if (code == kFromAccelerator && (id == kNextPage || id == kPreviousPage)) {
-        step_page(id == kNextPage ? 1 : -1);
-        return;
-    }
+    const bool page_key = code == kFromAccelerator && (id == kNextPage || id == kPreviousPage);
+    if (page_key) return step_page(id == kNextPage ? 1 : -1);
     const auto rows = main_window_rows();
     const int index = id - kFirstControlId;
     if (index < 0 || index >= static_cast<int>(rows.size())) return;
@@ -353,6 +351,7 @@ void TFMain::on_command(int id, int code) {
             quick_fill_.on_focus(control, row);
             break;
         case EN_CHANGE:
+            if (control == Disc1 || control == Disc2) return Disc1Change();
             quick_fill_.on_change(control);
             keeping_.on_change(control);
             break;
@@ -368,11 +367,6 @@ void TFMain::on_command(int id, int code) {
 LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_COMMAND:
-            if (HIWORD(wparam) == EN_CHANGE && (reinterpret_cast<HWND>(lparam) == Disc1 ||
-                                                reinterpret_cast<HWND>(lparam) == Disc2)) {
-                Disc1Change();
-                return 0;
-            }
             on_command(LOWORD(wparam), HIWORD(wparam));
             return 0;
         case WM_NOTIFY: {
@@ -397,8 +391,7 @@ LRESULT TFMain::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             break;
         case WM_SIZE:
             if (PageControl1) on_resize();
-            if (IsWindowVisible(window_)) keeping_.on_change(window_);
-            return 0;
+            [[fallthrough]];
         case WM_MOVE:  // however it moved: a drag, the keyboard, a snap to another screen
             if (IsWindowVisible(window_)) keeping_.on_change(window_);
             return 0;
@@ -455,13 +448,9 @@ LRESULT TFMain::on_page_message(HWND page, UINT message, WPARAM wparam, LPARAM l
         case WM_COMMAND:
         case WM_NOTIFY:
             return SendMessageW(window_, message, wparam, lparam);
-        case WM_SIZE: {
-            const auto all = pages();
-            for (std::size_t i = 0; i < all.size(); ++i) {
-                if (all[i] == page) page_anchors_[i].apply(client_size(page));
-            }
+        case WM_SIZE:
+            page_anchors_[page_index(page)].apply(client_size(page));
             return 0;
-        }
         default:
             return DefWindowProcW(page, message, wparam, lparam);
     }

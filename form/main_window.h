@@ -145,5 +145,7 @@ private:
 std::span<const ControlRow> main_window_rows();
 // The row of the control a tab's table or the kept form names; none for a window.
 const ControlRow* main_window_row(std::string_view name);
+// The caption of the tab's page.
+const wchar_t* page_caption(Tab tab);
 
 }  // namespace tessivar

@@ -23,6 +23,7 @@ constexpr const wchar_t* kToggleHint = L"Если вы не знаете дат�
 constexpr const wchar_t* kGenerate = L"Сформировать код";
 constexpr const wchar_t* kClear = L"Очистить";
 constexpr const wchar_t* kCopy = L"Копировать в буфер обмена";
+constexpr const wchar_t* kPageCaptions[kTabCount] = {L"Карты", L"Звуки", L"Модели", L"Текстуры"};
 
 constexpr ControlRow kRows[] = {
     // the window itself
@@ -34,14 +35,14 @@ constexpr ControlRow kRows[] = {
     {.kind = K::PageControl, .member = &TFMain::PageControl1, .name = "PageControl1", .parent = P::Window,
      .bounds = {0, 22, 289, 541}, .tab_order = 0, .anchors = kLTB},
     {.kind = K::TabSheet, .member = &TFMain::TabSheet1, .parent = P::Window,
-     .bounds = {4, 46, 281, 513}, .text = L"Карты", .tab_order = kPagesTabOrder, .anchors = kLTB,
+     .bounds = {4, 46, 281, 513}, .text = kPageCaptions[0], .tab_order = kPagesTabOrder, .anchors = kLTB,
      .on_mouse_move = &TFMain::TabSheet1MouseMove},
     {.kind = K::TabSheet, .member = &TFMain::TabSheet2, .parent = P::Window,
-     .bounds = {4, 46, 281, 513}, .text = L"Звуки", .tab_order = kPagesTabOrder, .anchors = kLTB},
+     .bounds = {4, 46, 281, 513}, .text = kPageCaptions[1], .tab_order = kPagesTabOrder, .anchors = kLTB},
     {.kind = K::TabSheet, .member = &TFMain::TabSheet3, .parent = P::Window,
-     .bounds = {4, 46, 281, 513}, .text = L"Модели", .tab_order = kPagesTabOrder, .anchors = kLTB},
+     .bounds = {4, 46, 281, 513}, .text = kPageCaptions[2], .tab_order = kPagesTabOrder, .anchors = kLTB},
     {.kind = K::TabSheet, .member = &TFMain::TabSheet4, .parent = P::Window,
-     .bounds = {4, 46, 281, 513}, .text = L"Текстуры", .tab_order = kPagesTabOrder, .anchors = kLTB},
+     .bounds = {4, 46, 281, 513}, .text = kPageCaptions[3], .tab_order = kPagesTabOrder, .anchors = kLTB},
     {.kind = K::Memo, .member = &TFMain::Disc1, .name = "Disc1", .parent = P::Window,
      .bounds = {296, 24, 337, 121}, .text = L"Здесь будет краткое описание материала.\r\n",
      .tab_order = 2, .anchors = kLTR, .style = WS_HSCROLL},
@@ -163,6 +164,8 @@ std::vector<ControlRow> all_rows() {
 }
 
 }  // namespace
+
+const wchar_t* page_caption(Tab tab) { return kPageCaptions[index_of(tab)]; }
 
 std::span<const ControlRow> main_window_rows() {
     static const std::vector<ControlRow> rows = all_rows();

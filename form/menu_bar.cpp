@@ -101,44 +101,29 @@ void insert_item(HMENU menu, MENUITEMINFOW& item) {
     InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &item);
 }
 
-// Items are numbered on from `first_id` in the order of the commands.
-HMENU build_drop_down(std::span<const MenuCommand> commands, UINT first_id) {
-    HMENU drop_down = CreatePopupMenu();
-    UINT id = first_id;
-    for (const MenuCommand& command : commands) {
-        MENUITEMINFOW item{};
-        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
-        item.fType = MFT_OWNERDRAW;
-        item.fState = command.execute ? MFS_ENABLED : MFS_GRAYED;
-        item.wID = id++;
-        item.dwTypeData = const_cast<wchar_t*>(command.caption.c_str());
-        insert_item(drop_down, item);
-    }
-    return drop_down;
-}
-
 // An item's id is its command's place among all the menu's commands plus
-// one, so that 0 stays "nothing chosen".
-HMENU build_menu(std::span<const MenuTitle> titles) {
+// one, so that 0 stays "nothing chosen": `commands` gets each command at its id, less one.
+HMENU build_menu(std::span<const MenuTitle> titles, std::vector<const MenuCommand*>& commands) {
     HMENU menu = CreateMenu();
-    UINT first_id = 1;
     for (const MenuTitle& title : titles) {
+        HMENU drop_down = CreatePopupMenu();
+        for (const MenuCommand& command : title.commands) {
+            commands.push_back(&command);
+            MENUITEMINFOW item{};
+            item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+            item.fType = MFT_OWNERDRAW;
+            item.fState = command.execute ? MFS_ENABLED : MFS_GRAYED;
+            item.wID = static_cast<UINT>(commands.size());
+            item.dwTypeData = const_cast<wchar_t*>(command.caption.c_str());
+            insert_item(drop_down, item);
+        }
         MENUITEMINFOW item{};
         item.fMask = MIIM_STRING | MIIM_SUBMENU;
-        item.hSubMenu = build_drop_down(title.commands, first_id);
+        item.hSubMenu = drop_down;
         item.dwTypeData = const_cast<wchar_t*>(title.caption.c_str());
         insert_item(menu, item);
-        first_id += static_cast<UINT>(title.commands.size());
     }
     return menu;
-}
-
-std::vector<const MenuCommand*> commands_by_id(std::span<const MenuTitle> titles) {
-    std::vector<const MenuCommand*> commands;
-    for (const MenuTitle& title : titles) {
-        for (const MenuCommand& command : title.commands) commands.push_back(&command);
-    }
-    return commands;
 }
 
 // The drop-down's margins around its items.
@@ -153,7 +138,7 @@ void set_margin_brush(HMENU drop_down, HBRUSH brush) {
 class MenuBar {
 public:
     MenuBar(TFMain& form, std::span<const MenuTitle> titles, int dpi, int height)
-        : form_(form), titles_(titles), commands_(commands_by_id(titles)), menu_(build_menu(titles)) {
+        : form_(form), titles_(titles), menu_(build_menu(titles, commands_)) {
         set_dpi(dpi, height);
     }
     ~MenuBar() {
@@ -229,7 +214,7 @@ private:
 
     TFMain& form_;
     std::span<const MenuTitle> titles_;
-    std::vector<const MenuCommand*> commands_;  // by item id, less one
+    std::vector<const MenuCommand*> commands_;  // by item id, less one; made before menu_, whose building fills it
     HWND window_{};
     HFONT font_{};
     LayoutScale scale_;

@@ -45,12 +45,7 @@ bool begins_by_locale(std::u16string_view text, std::u16string_view prefix) {
            CSTR_EQUAL;
 }
 
-std::u16string box_text(HWND box) {
-    const int length = GetWindowTextLengthW(box);
-    std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(std::max(GetWindowTextW(box, text.data(), length + 1), 0)));
-    return as_units(text);
-}
+std::u16string box_text(HWND box) { return as_units(read_wide_text(box)); }
 
 // The suggestions the autocomplete shows, handed out a copy at a time. The
 // system may enumerate on a thread of its own, hence the lock.
@@ -88,8 +83,7 @@ public:
             const std::size_t bytes = (value.size() + 1) * sizeof(wchar_t);
             auto* copy = static_cast<wchar_t*>(system ? system->task_alloc(bytes) : nullptr);
             if (!copy) break;
-            std::copy(value.begin(), value.end(), copy);
-            copy[value.size()] = L'\0';
+            std::copy_n(value.c_str(), value.size() + 1, copy);  // with its terminator
             strings[given] = copy;
         }
         ReleaseSRWLockExclusive(&lock_);
@@ -244,10 +238,9 @@ void QuickFill::on_focus(HWND box, const ControlRow& row) {
 }
 
 void QuickFill::attach(HWND box, Meaning meaning, const wchar_t* starting_text) {
-    auto one = std::make_unique<Attached>(
-        Attached{.owner = *this, .box = box, .meaning = meaning, .starting_text = starting_text});
-    Attached& made = *one;
-    attached_.push_back(std::move(one));  // tried once, whatever the result
+    // Kept whatever the result: a box is tried once.
+    Attached& made = *attached_.emplace_back(std::make_unique<Attached>(
+        Attached{.owner = *this, .box = box, .meaning = meaning, .starting_text = starting_text}));
     const Com* const system = com();
     IAutoComplete2* autocomplete = nullptr;
     if (!system || FAILED(system->create(kAutoCompleteClass, nullptr, CLSCTX_INPROC_SERVER,

@@ -26,7 +26,6 @@ struct Column {
 constexpr Column kColumns[] = {
     {L"Когда", 110}, {L"Вкладка", 125}, {L"Автор / название", 115}, {L"Версия / длительность", 140}, {L"Описание", 110},
 };
-constexpr const wchar_t* kTabNames[] = {L"Карты", L"Звуки", L"Модели", L"Текстуры"};
 
 std::wstring when(std::int64_t at) {
     const std::time_t seconds = static_cast<std::time_t>(at);
@@ -126,7 +125,8 @@ void TFJournal::lay_out() {
     lay_out_controls<TFJournal>(*this, kRows);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
         ListView_SetColumnWidth(ListView1, i, scale_.x(kColumns[i].width));
-    }    widen_description();
+    }
+    widen_description();
 }
 
 // «Описание» takes what the list has left beside the other columns, so that
@@ -215,7 +215,7 @@ std::wstring TFJournal::cell(std::size_t item, int column) {
     switch (column) {
         case 0: return when(entry->at);
         case 1:
-            return std::wstring(kTabNames[static_cast<int>(entry->tab)]) + (entry->pressed ? L"" : L", не сформировано");
+            return std::wstring(page_caption(entry->tab)) + (entry->pressed ? L"" : L", не сформировано");
         case 2: return field_text(*entry, shown_field(entry->tab, history::Meaning::Author, history::Meaning::SoundTitle));
         case 3: return field_text(*entry, shown_field(entry->tab, history::Meaning::Version, history::Meaning::Duration));
         default: return field_text(*entry, snapshot::first_memo_field(entry->tab));

@@ -58,16 +58,6 @@ constexpr WindowRow<TFTemplates> kRows[] = {
 
 constexpr std::wstring_view kInUseMark = L" (используется)";
 
-std::wstring page_caption(HWND page_control, Tab tab) {
-    wchar_t caption[64] = {};
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = caption;
-    item.cchTextMax = static_cast<int>(std::size(caption));
-    TabCtrl_GetItem(page_control, static_cast<int>(tab), &item);
-    return caption;
-}
-
 void write_box(HWND box, std::string_view template_text) { write_text(box, lines_with_crlf(template_text)); }
 
 std::string read_box(HWND box) { return lines_with_lf(read_text(box)); }
@@ -77,6 +67,16 @@ std::string result_text(const Description& description) {
     return pane_text(description.short_lines) + "\r\n" + pane_text(description.full_lines);
 }
 
+// The first `most` units of the box's line. EM_GETLINE reads its room from
+// the buffer's first unit, so the buffer holds one unit at least.
+std::wstring line_head(HWND box, WPARAM line, std::size_t most) {
+    std::wstring text(std::max<std::size_t>(most, 1), L'\0');
+    *reinterpret_cast<WORD*>(text.data()) = static_cast<WORD>(text.size());
+    const LRESULT copied = SendMessageW(box, EM_GETLINE, line, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(std::min(static_cast<std::size_t>(copied), most));
+    return text;
+}
+
 // Whether the text before the caret, on its line, opens a tag it has not
 // closed: a brace that is not a literal `{{`.
 bool in_open_tag(HWND box) {
@@ -84,11 +84,7 @@ bool in_open_tag(HWND box) {
     SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
     const auto line = SendMessageW(box, EM_LINEFROMCHAR, caret, 0);
     const auto line_start = static_cast<DWORD>(SendMessageW(box, EM_LINEINDEX, line, 0));
-    std::wstring before(std::max<std::size_t>(caret - line_start, 1), L'\0');
-    *reinterpret_cast<WORD*>(before.data()) = static_cast<WORD>(before.size());
-    before.resize(static_cast<std::size_t>(
-        SendMessageW(box, EM_GETLINE, line, reinterpret_cast<LPARAM>(before.data()))));
-    before.resize(std::min<std::size_t>(before.size(), caret - line_start));
+    const std::wstring before = line_head(box, line, caret - line_start);
     const std::size_t open = before.rfind(L'{');
     if (open == std::wstring::npos || (open > 0 && before[open - 1] == L'{')) return false;
     const std::size_t close = before.rfind(L'}');
@@ -101,9 +97,8 @@ LRESULT character_index(HWND box, const TemplateError& error) {
     const auto line = static_cast<WPARAM>(error.line - 1);
     const LRESULT line_start = SendMessageW(box, EM_LINEINDEX, line, 0);
     if (line_start < 0) return GetWindowTextLengthW(box);
-    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(SendMessageW(box, EM_LINELENGTH, line_start, 0), 1)), L'\0');
-    *reinterpret_cast<WORD*>(text.data()) = static_cast<WORD>(text.size());
-    text.resize(static_cast<std::size_t>(SendMessageW(box, EM_GETLINE, line, reinterpret_cast<LPARAM>(text.data()))));
+    const auto length = static_cast<std::size_t>(SendMessageW(box, EM_LINELENGTH, line_start, 0));
+    const std::wstring text = line_head(box, line, length);
     std::size_t at = 0;
     for (std::size_t characters = 1; characters < error.column && at < text.size(); ++characters) {
         at += IS_HIGH_SURROGATE(text[at]) && at + 1 < text.size() ? 2 : 1;
@@ -156,9 +151,7 @@ bool TFTemplates::create() {
     }
     SetWindowSubclass(ErrorLine, on_error_line_message, 0, reinterpret_cast<DWORD_PTR>(this));
     last_layout_box_ = ShortBox;
-    tab_ = main_.shown_tab();
-    fill_fields();
-    fill_list(store_ ? store_->in_use(tab_) : std::string());
+    show_tab(main_.shown_tab());
     return true;
 }
 
@@ -167,7 +160,6 @@ void TFTemplates::lay_out() { lay_out_controls<TFTemplates>(*this, kRows); }
 void TFTemplates::density_taken() { fill_fields(); }  // the names' widths at the new density
 
 void TFTemplates::show_tab(Tab tab) {
-    if (!window_ || tab == tab_) return;
     if (edit_pending_) keep_typed();
     tab_ = tab;
     fill_fields();
@@ -175,7 +167,7 @@ void TFTemplates::show_tab(Tab tab) {
 }
 
 void TFTemplates::fill_fields() {
-    SetWindowTextW(ListLabel, (L"Оформления вкладки «" + page_caption(main_.PageControl1, tab_) + L"»:").c_str());
+    SetWindowTextW(ListLabel, (L"Оформления вкладки «" + std::wstring(page_caption(tab_)) + L"»:").c_str());
     SendMessageW(FieldList, LB_RESETCONTENT, 0, 0);
     const TextMeasure measure(font_);
     LONG widest = 0;
@@ -336,24 +328,17 @@ void TFTemplates::insert_field() {
     const auto index = SendMessageW(FieldList, LB_GETCURSEL, 0, 0);
     const auto names = template_field_names(tab_);
     if (index < 0 || static_cast<std::size_t>(index) >= names.size()) return;
-    if (builtin_selected()) {
-        say(L"«Стандартное» не меняется: сделайте его копию кнопкой «Новое».");
-        return;
-    }
+    if (builtin_selected()) return say(L"«Стандартное» не меняется: сделайте его копию кнопкой «Новое».");
     const std::wstring name = widen(names[static_cast<std::size_t>(index)]);
     const std::wstring field = in_open_tag(last_layout_box_) ? name + L"}" : L"{" + name + L"}";
     SendMessageW(last_layout_box_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(field.c_str()));
     SetFocus(last_layout_box_);
 }
 
-std::optional<std::string> TFTemplates::ask_name(const wchar_t* title, const std::string& suggested) {
-    return ask_template_name(window_, title, suggested, dpi_);
-}
-
 void TFTemplates::add_new() {
     const std::vector<std::string> taken = user_names();
-    const std::optional<std::string> name =
-        ask_name(L"Новое оформление", free_name(builtin_selected() ? "Моё оформление" : selected_name(), taken));
+    const std::string suggested = free_name(builtin_selected() ? "Моё оформление" : selected_name(), taken);
+    const std::optional<std::string> name = ask_template_name(window_, L"Новое оформление", suggested, dpi_);
     if (!name) return;
     if (const auto problem = store::template_name_problem(*name, taken)) return say(widen(*problem));
     const store::TemplateWrite added = store_->add(tab_, *name, typed());
@@ -364,7 +349,7 @@ void TFTemplates::add_new() {
 
 void TFTemplates::rename_selected() {
     const std::string old_name = selected_name();
-    const std::optional<std::string> name = ask_name(L"Переименовать оформление", old_name);
+    const std::optional<std::string> name = ask_template_name(window_, L"Переименовать оформление", old_name, dpi_);
     if (!name || *name == old_name) return;
     std::vector<std::string> others = user_names();
     std::erase(others, old_name);
@@ -483,7 +468,7 @@ LRESULT TFTemplates::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             if (LOWORD(wparam) != WA_INACTIVE && !edit_pending_) show_check_and_result();
             break;
         case kTabShown:
-            show_tab(static_cast<Tab>(wparam));
+            if (static_cast<Tab>(wparam) != tab_) show_tab(static_cast<Tab>(wparam));
             return 0;
         // Every top-level window hears of the session's end, and the process
         // may be ended right after: the owner's saving does not reach here.

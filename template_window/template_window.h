@@ -93,7 +93,6 @@ private:
     void use_selected();
     void save_to_file();
     void load_from_file();
-    std::optional<std::string> ask_name(const wchar_t* title, const std::string& suggested);
     std::vector<std::string> user_names() const;
 
     TFMain& main_;
