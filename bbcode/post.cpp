@@ -317,35 +317,29 @@ private:
             tokens_[token.partner].past_limit = true;
             return as_typed();
         }
-        const Token& closing = tokens_[token.partner];
-        if (token.tag == Tag::Image) return picture(token, closing);
-        if (token.tag == Tag::Url && !token.has_value) return bare_link(token, closing);
+        if (token.tag == Tag::Image || (token.tag == Tag::Url && !token.has_value)) {
+            return address_tag(token, tokens_[token.partner]);
+        }
         open(index, token);
         return token.end;
     }
 
-    std::size_t picture(const Token& token, const Token& closing) {
+    // A picture, or a link that is its own address; with no address, both tags show as typed.
+    std::size_t address_tag(const Token& token, const Token& closing) {
         const std::u16string_view address = text_.substr(token.end, closing.begin - token.end);
         if (address.empty()) {
             add_text(text_.substr(token.begin, closing.end - token.begin));
-            return closing.end;
+        } else if (token.tag == Tag::Image) {
+            if (!is_web_address(address) && !is_site_path(address)) {
+                note(Remark::NotAPictureAddress, token.end, closing.begin);
+            }
+            paragraph().runs.push_back({{}, style_, static_cast<int>(post_.pictures.size())});
+            post_.pictures.push_back(address);
+        } else {
+            Style style = style_;
+            style.link = new_link(address, token.end, closing.begin);
+            add_run(address, style);
         }
-        if (!is_web_address(address) && !is_site_path(address)) note(Remark::NotAPictureAddress, token.end, closing.begin);
-        Run run{{}, style_, static_cast<int>(post_.pictures.size())};
-        post_.pictures.push_back(address);
-        paragraph().runs.push_back(run);
-        return closing.end;
-    }
-
-    std::size_t bare_link(const Token& token, const Token& closing) {
-        const std::u16string_view address = text_.substr(token.end, closing.begin - token.end);
-        if (address.empty()) {
-            add_text(text_.substr(token.begin, closing.end - token.begin));
-            return closing.end;
-        }
-        Style style = style_;
-        style.link = new_link(address, token.end, closing.begin);
-        add_run(address, style);
         return closing.end;
     }
 
