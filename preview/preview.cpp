@@ -52,9 +52,7 @@ bbcode::Theme theme() {
 // The rich edit lives in msftedit.dll, loaded from the system folder the
 // first time a preview is shown: start-up never pays for it.
 bool load_rich_edit() {
-    static const bool loaded = [] {
-        return system_library(L"msftedit.dll") != nullptr;
-    }();
+    static const bool loaded = system_library(L"msftedit.dll") != nullptr;
     return loaded;
 }
 
@@ -373,7 +371,8 @@ void TFPreview::finish() {
         PostMessageW(window_, kRetire, 0, reinterpret_cast<LPARAM>(old));
     }
     finish_ms_ = ms_since(start);
-    longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));    next_step();
+    longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));
+    next_step();
 }
 
 const bbcode::Span* TFPreview::link_at(LONG position) const {
@@ -394,7 +393,7 @@ void TFPreview::on_link(UINT mouse_message, LPARAM mouse_position, LONG first_ch
     const bbcode::Span* link = link_at(pictures_in_place_->rendering_position(under));
     if (!link) link = link_at(pictures_in_place_->rendering_position(first_char));
     if (!link) return;
-    const std::wstring address(link->address.begin(), link->address.end());
+    const std::wstring address = as_wide(link->address);
     if (mouse_message == WM_MOUSEMOVE) show_status(address);
     if (mouse_message != WM_LBUTTONUP) return;
     CHARRANGE selected{};
@@ -460,8 +459,8 @@ void TFPreview::place_findings() {
 std::wstring TFPreview::finding_line(std::size_t row) const {
     const bbcode::Finding& f = shown_->finding(row);
     const std::u16string_view heading = shown_->in_short(row) ? kShortHeading : kFullHeading;
-    return std::wstring(heading.begin(), heading.end()) + L", строка " + std::to_wstring(f.line) + L", знак " +
-           std::to_wstring(f.character) + L": " + std::wstring(f.message.begin(), f.message.end());
+    return as_wide(heading) + L", строка " + std::to_wstring(f.line) + L", знак " + std::to_wstring(f.character) +
+           L": " + as_wide(f.message);
 }
 
 // The place selected in the main window's pane, which comes to the front.
