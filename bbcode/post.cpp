@@ -7,6 +7,7 @@
 namespace tessivar::bbcode {
 namespace {
 
+// The block tags, which give a whole paragraph its shape, are the last, from Centre on.
 enum class Tag : std::uint8_t {
     Bold, Italic, Underline, Strike, Colour, Size, Url, Image,
     Centre, Right, Left, Quote, Code, List, Item, Spoiler,
@@ -33,15 +34,7 @@ constexpr TagName kTagNames[] = {
     {u"*", Tag::Item, Value::None},          {u"spoiler", Tag::Spoiler, Value::Optional},
 };
 
-bool is_block(Tag tag) {
-    switch (tag) {
-        case Tag::Centre: case Tag::Right: case Tag::Left: case Tag::Quote:
-        case Tag::Code: case Tag::List: case Tag::Item: case Tag::Spoiler:
-            return true;
-        default:
-            return false;
-    }
-}
+bool is_block(Tag tag) { return tag >= Tag::Centre; }
 
 // Their content is taken as it stands: no tags inside.
 bool is_verbatim(Tag tag, bool has_value) {

@@ -228,11 +228,6 @@ std::uint32_t TFPreview::post_width() const {
     return static_cast<std::uint32_t>(std::max<LONG>(1, text.right - text.left));
 }
 
-// The owner keeps where the window is.
-void TFPreview::tell_owner_moved() const {
-    SendMessageW(main_, kOwnedWindowMoved, 0, reinterpret_cast<LPARAM>(window_));
-}
-
 void TFPreview::lay_out() {
     lay_out_controls<TFPreview>(*this, kRows);
     fit_to_client();
@@ -527,10 +522,9 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_SIZE:
             fit_to_client();
-            if (IsWindowVisible(window_)) tell_owner_moved();
-            return 0;
-        case WM_MOVE:
-            if (IsWindowVisible(window_)) tell_owner_moved();
+            [[fallthrough]];
+        case WM_MOVE:  // the owner keeps where the window is
+            if (IsWindowVisible(window_)) SendMessageW(main_, kOwnedWindowMoved, 0, reinterpret_cast<LPARAM>(window_));
             return 0;
         case WM_NOTIFY:
             return on_notify(*reinterpret_cast<const NMHDR*>(lparam));

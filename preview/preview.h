@@ -86,7 +86,6 @@ private:
     void hide();
     std::uint32_t post_width() const;
     HWND new_rich_edit(bool with_findings);
-    void tell_owner_moved() const;
     void fit_to_client();
     void fit_to_client(HWND rich_edit, bool with_findings) const;
     int post_and_findings_height() const;
