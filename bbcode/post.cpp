@@ -223,7 +223,7 @@ int point_size(std::u16string_view value) {
     if (value.empty() || value.size() > 4) return 0;
     int n = 0;
     for (char16_t c : value) {
-        if (c < u'0' || c > u'9') return 0;
+        if (!is_digit(c)) return 0;
         n = n * 10 + (c - u'0');
     }
     return std::clamp(n, kMinPointSize, kMaxPointSize);
@@ -511,7 +511,7 @@ constexpr NamedColour kColourNames[] = {
 };
 
 int hex_digit(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (is_digit(c)) return c - u'0';
     const char16_t l = lower(c);
     if (l >= u'a' && l <= u'f') return l - u'a' + 10;
     return -1;
