@@ -236,7 +236,7 @@ void TFPreview::lay_out() {
 void TFPreview::fit_to_client() {
     SendMessageW(StatusBar1, WM_SIZE, 0, 0);
     place_findings();
-    if (RichEdit1) fit_to_client(RichEdit1, with_findings_);
+    if (RichEdit1) fit_to_client(RichEdit1, with_findings());
     if (filling_) fit_to_client(filling_->control, filling_->panes->findings() != 0);
 }
 
@@ -300,7 +300,7 @@ void TFPreview::fill_for_a_while() {
     } while (!filling_->filled && ms_since(start) + filling_->slowest_ms < kRenderStepMs);
     // A showing that lays the findings' list out costs more than the last
     // one without: it takes a step of its own.
-    const bool lists_findings = filling_->panes->findings() != 0 || with_findings_;
+    const bool lists_findings = filling_->panes->findings() != 0 || with_findings();
     const bool in_time = filling_->filled && !lists_findings && ms_since(start) + finish_ms_ < kRenderStepMs;
     if (in_time) finish();
     else next_step();
@@ -425,7 +425,6 @@ void TFPreview::make_findings_list() {
 
 // The rendering just shown: its findings listed, the list shown only if it has some.
 void TFPreview::show_findings() {
-    with_findings_ = shown_->findings() != 0;
     // Its drawing held off, the list lays itself out once for the count and
     // the column's width, not once for each.
     SendMessageW(ListView1, WM_SETREDRAW, FALSE, 0);
@@ -433,12 +432,12 @@ void TFPreview::show_findings() {
     place_findings();
     SendMessageW(ListView1, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(ListView1, nullptr, TRUE);
-    ShowWindow(ListView1, with_findings_ ? SW_SHOWNA : SW_HIDE);
-    if (!with_findings_ && GetFocus() == ListView1) SetFocus(RichEdit1);
+    ShowWindow(ListView1, with_findings() ? SW_SHOWNA : SW_HIDE);
+    if (!with_findings() && GetFocus() == ListView1) SetFocus(RichEdit1);
 }
 
 void TFPreview::place_findings() {
-    const int bottom = post_and_findings_height(), height = findings_height(with_findings_);
+    const int bottom = post_and_findings_height(), height = findings_height(with_findings());
     MoveWindow(ListView1, 0, bottom - height, client_size(window_).cx, height, TRUE);
     RECT inside;
     GetClientRect(ListView1, &inside);
@@ -510,7 +509,7 @@ LRESULT TFPreview::on_notify(const NMHDR& header) {
             hide();
             return 1;
         }
-        if (filter.msg == WM_KEYDOWN && filter.wParam == VK_TAB && with_findings_) {
+        if (filter.msg == WM_KEYDOWN && filter.wParam == VK_TAB && with_findings()) {
             SetFocus(ListView1);
             return 1;
         }
