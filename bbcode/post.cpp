@@ -41,9 +41,6 @@ bool is_verbatim(Tag tag, bool has_value) {
     return tag == Tag::Code || tag == Tag::Image || (tag == Tag::Url && !has_value);
 }
 
-// An address or a picture stays on its line.
-bool stays_on_its_line(Tag tag) { return tag != Tag::Code; }
-
 char16_t lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
 
 bool same_letters(std::u16string_view a, std::u16string_view b) {
@@ -197,7 +194,7 @@ void pair_tags(std::vector<Token>& tokens) {
         } else if (is_verbatim(token.tag, token.has_value)) {
             const std::size_t j = closing_after(i);
             if (j == tokens.size()) continue;
-            if (stays_on_its_line(token.tag) && tokens[j].line != token.line) {
+            if (token.tag != Tag::Code && tokens[j].line != token.line) {  // an address or a picture stays on its line
                 token.closed_on_another_line = true;
                 continue;
             }

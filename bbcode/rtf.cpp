@@ -46,15 +46,12 @@ public:
     void section(const Section& s, bool first) {
         if (!first) next_paragraph(Align::Left, 0);  // an empty line between sections
         next_paragraph(Align::Left, 0);
-        Style heading;
-        heading.effects = kBold;
-        heading.points = theme_.points + 2;
+        const Style heading{.effects = kBold, .points = theme_.points + 2};
         run(s.heading, heading, theme_.heading, true, theme_.heading_back);
         for (const Paragraph& p : s.post->paragraphs) paragraph(p, *s.post);
         if (s.left_out.empty()) return;
         next_paragraph(Align::Left, 0);
-        Style note;
-        note.effects = kItalic;
+        const Style note{.effects = kItalic};
         run(s.left_out, note, theme_.text, true, theme_.block_back);
     }
 
@@ -87,8 +84,7 @@ private:
         const bool shaded = p.framed > 0;
         if (p.caption != Caption::None) {
             next_paragraph(Align::Left, indent);
-            Style bold;
-            bold.effects = kBold;
+            const Style bold{.effects = kBold};
             if (p.caption == Caption::Spoiler) {
                 run(kSpoilerCaption, bold, theme_.text, true, theme_.block_back);
                 if (!p.caption_text.empty()) run(u": ", bold, theme_.text, true, theme_.block_back);
