@@ -226,6 +226,76 @@ int point_size(std::u16string_view value) {
     return std::clamp(n, kMinPointSize, kMaxPointSize);
 }
 
+bool is_control(char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+// No blank, control character, quote or angle bracket, and no lone half of a surrogate pair.
+bool clean_address(std::u16string_view address) {
+    for (std::size_t i = 0; i < address.size(); ++i) {
+        const char16_t c = address[i];
+        if (is_control(c) || c == u' ' || c == 0x3000 || c == 0xA0 || c == u'"' || c == u'<' || c == u'>') {
+            return false;
+        }
+        // A lone half of a surrogate pair reaches the shell as garbage.
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 >= address.size() || address[i + 1] < 0xDC00 || address[i + 1] > 0xDFFF) return false;
+            ++i;
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// An address the forum takes relative to its own site: no scheme, no
+// backslash, no blanks or control characters; never empty.
+bool is_site_path(std::u16string_view address) {
+    const std::size_t scheme_end = address.find_first_of(u":/?#");
+    return !address.empty() && (scheme_end == std::u16string_view::npos || address[scheme_end] != u':') &&
+           address.find(u'\\') == std::u16string_view::npos && clean_address(address);
+}
+
+struct NamedColour {
+    std::u16string_view name;
+    std::uint32_t rgb;
+};
+
+// The names the program writes (Grey, Yellow, Orange, red) and the usual
+// ones users type.
+constexpr NamedColour kColourNames[] = {
+    {u"black", 0x000000},  {u"white", 0xFFFFFF},  {u"grey", 0x808080},   {u"gray", 0x808080},
+    {u"silver", 0xC0C0C0}, {u"red", 0xFF0000},    {u"maroon", 0x800000}, {u"orange", 0xFFA500},
+    {u"yellow", 0xFFFF00}, {u"olive", 0x808000},  {u"lime", 0x00FF00},   {u"green", 0x008000},
+    {u"aqua", 0x00FFFF},   {u"cyan", 0x00FFFF},   {u"teal", 0x008080},   {u"blue", 0x0000FF},
+    {u"navy", 0x000080},   {u"fuchsia", 0xFF00FF}, {u"magenta", 0xFF00FF}, {u"purple", 0x800080},
+    {u"pink", 0xFFC0CB},   {u"brown", 0xA52A2A},  {u"gold", 0xFFD700},   {u"violet", 0xEE82EE},
+};
+
+int hex_digit(char16_t c) {
+    if (is_digit(c)) return c - u'0';
+    const char16_t l = lower(c);
+    if (l >= u'a' && l <= u'f') return l - u'a' + 10;
+    return -1;
+}
+
+// A colour name (case-insensitive) or #RGB / #RRGGBB as 0xRRGGBB, or
+// kDefaultColour for anything else.
+std::uint32_t colour_value(std::u16string_view name) {
+    if (!name.empty() && name.front() == u'#' && (name.size() == 4 || name.size() == 7)) {
+        std::uint32_t rgb = 0;
+        for (char16_t c : name.substr(1)) {
+            const int d = hex_digit(c);
+            if (d < 0) return kDefaultColour;
+            rgb = rgb << 4 | static_cast<std::uint32_t>(d);
+            if (name.size() == 4) rgb = rgb << 4 | static_cast<std::uint32_t>(d);  // #RGB is #RRGGBB
+        }
+        return rgb;
+    }
+    for (const NamedColour& c : kColourNames) {
+        if (same_letters(name, c.name)) return c.rgb;
+    }
+    return kDefaultColour;
+}
+
 class Reader {
 public:
     // Where `notes` is given, what differs from the text as written is noted in it.
@@ -489,87 +559,17 @@ private:
     PendingCaption caption_;
 };
 
-bool is_control(char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
-
-struct NamedColour {
-    std::u16string_view name;
-    std::uint32_t rgb;
-};
-
-// The names the program writes (Grey, Yellow, Orange, red) and the usual
-// ones users type.
-constexpr NamedColour kColourNames[] = {
-    {u"black", 0x000000},  {u"white", 0xFFFFFF},  {u"grey", 0x808080},   {u"gray", 0x808080},
-    {u"silver", 0xC0C0C0}, {u"red", 0xFF0000},    {u"maroon", 0x800000}, {u"orange", 0xFFA500},
-    {u"yellow", 0xFFFF00}, {u"olive", 0x808000},  {u"lime", 0x00FF00},   {u"green", 0x008000},
-    {u"aqua", 0x00FFFF},   {u"cyan", 0x00FFFF},   {u"teal", 0x008080},   {u"blue", 0x0000FF},
-    {u"navy", 0x000080},   {u"fuchsia", 0xFF00FF}, {u"magenta", 0xFF00FF}, {u"purple", 0x800080},
-    {u"pink", 0xFFC0CB},   {u"brown", 0xA52A2A},  {u"gold", 0xFFD700},   {u"violet", 0xEE82EE},
-};
-
-int hex_digit(char16_t c) {
-    if (is_digit(c)) return c - u'0';
-    const char16_t l = lower(c);
-    if (l >= u'a' && l <= u'f') return l - u'a' + 10;
-    return -1;
-}
-
 }  // namespace
 
 Post parse_post(std::u16string_view text) { return Reader(text, nullptr).read(); }
 
 Post parse_post(std::u16string_view text, std::vector<Noted>& notes) { return Reader(text, &notes).read(); }
 
-namespace {
-
-// No blank, control character, quote or angle bracket, and no lone half of a surrogate pair.
-bool clean_address(std::u16string_view address) {
-    for (std::size_t i = 0; i < address.size(); ++i) {
-        const char16_t c = address[i];
-        if (is_control(c) || c == u' ' || c == 0x3000 || c == 0xA0 || c == u'"' || c == u'<' || c == u'>') {
-            return false;
-        }
-        // A lone half of a surrogate pair reaches the shell as garbage.
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 >= address.size() || address[i + 1] < 0xDC00 || address[i + 1] > 0xDFFF) return false;
-            ++i;
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
-            return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
-
 bool is_web_address(std::u16string_view address) {
     std::size_t scheme = 0;
     if (address.size() > 7 && same_letters(address.substr(0, 7), u"http://")) scheme = 7;
     if (address.size() > 8 && same_letters(address.substr(0, 8), u"https://")) scheme = 8;
     return scheme != 0 && address[scheme] != u'/' && clean_address(address);
-}
-
-bool is_site_path(std::u16string_view address) {
-    const std::size_t scheme_end = address.find_first_of(u":/?#");
-    return !address.empty() && (scheme_end == std::u16string_view::npos || address[scheme_end] != u':') &&
-           address.find(u'\\') == std::u16string_view::npos && clean_address(address);
-}
-
-std::uint32_t colour_value(std::u16string_view name) {
-    if (!name.empty() && name.front() == u'#' && (name.size() == 4 || name.size() == 7)) {
-        std::uint32_t rgb = 0;
-        for (char16_t c : name.substr(1)) {
-            const int d = hex_digit(c);
-            if (d < 0) return kDefaultColour;
-            rgb = rgb << 4 | static_cast<std::uint32_t>(d);
-            if (name.size() == 4) rgb = rgb << 4 | static_cast<std::uint32_t>(d);  // #RGB is #RRGGBB
-        }
-        return rgb;
-    }
-    for (const NamedColour& c : kColourNames) {
-        if (same_letters(name, c.name)) return c.rgb;
-    }
-    return kDefaultColour;
 }
 
 }  // namespace tessivar::bbcode
