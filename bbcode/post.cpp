@@ -7,6 +7,7 @@
 namespace tessivar::bbcode {
 namespace {
 
+// The block tags, which give a whole paragraph its shape, are the last, from Centre on.
 enum class Tag : std::uint8_t {
     Bold, Italic, Underline, Strike, Colour, Size, Url, Image,
     Centre, Right, Left, Quote, Code, List, Item, Spoiler,
@@ -33,23 +34,12 @@ constexpr TagName kTagNames[] = {
     {u"*", Tag::Item, Value::None},          {u"spoiler", Tag::Spoiler, Value::Optional},
 };
 
-bool is_block(Tag tag) {
-    switch (tag) {
-        case Tag::Centre: case Tag::Right: case Tag::Left: case Tag::Quote:
-        case Tag::Code: case Tag::List: case Tag::Item: case Tag::Spoiler:
-            return true;
-        default:
-            return false;
-    }
-}
+bool is_block(Tag tag) { return tag >= Tag::Centre; }
 
 // Their content is taken as it stands: no tags inside.
 bool is_verbatim(Tag tag, bool has_value) {
     return tag == Tag::Code || tag == Tag::Image || (tag == Tag::Url && !has_value);
 }
-
-// An address or a picture stays on its line.
-bool stays_on_its_line(Tag tag) { return tag != Tag::Code; }
 
 char16_t lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
 
@@ -204,7 +194,7 @@ void pair_tags(std::vector<Token>& tokens) {
         } else if (is_verbatim(token.tag, token.has_value)) {
             const std::size_t j = closing_after(i);
             if (j == tokens.size()) continue;
-            if (stays_on_its_line(token.tag) && tokens[j].line != token.line) {
+            if (token.tag != Tag::Code && tokens[j].line != token.line) {  // an address or a picture stays on its line
                 token.closed_on_another_line = true;
                 continue;
             }
@@ -230,10 +220,80 @@ int point_size(std::u16string_view value) {
     if (value.empty() || value.size() > 4) return 0;
     int n = 0;
     for (char16_t c : value) {
-        if (c < u'0' || c > u'9') return 0;
+        if (!is_digit(c)) return 0;
         n = n * 10 + (c - u'0');
     }
     return std::clamp(n, kMinPointSize, kMaxPointSize);
+}
+
+bool is_control(char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+// No blank, control character, quote or angle bracket, and no lone half of a surrogate pair.
+bool clean_address(std::u16string_view address) {
+    for (std::size_t i = 0; i < address.size(); ++i) {
+        const char16_t c = address[i];
+        if (is_control(c) || c == u' ' || c == 0x3000 || c == 0xA0 || c == u'"' || c == u'<' || c == u'>') {
+            return false;
+        }
+        // A lone half of a surrogate pair reaches the shell as garbage.
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 >= address.size() || address[i + 1] < 0xDC00 || address[i + 1] > 0xDFFF) return false;
+            ++i;
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// An address the forum takes relative to its own site: no scheme, no
+// backslash, no blanks or control characters; never empty.
+bool is_site_path(std::u16string_view address) {
+    const std::size_t scheme_end = address.find_first_of(u":/?#");
+    return !address.empty() && (scheme_end == std::u16string_view::npos || address[scheme_end] != u':') &&
+           address.find(u'\\') == std::u16string_view::npos && clean_address(address);
+}
+
+struct NamedColour {
+    std::u16string_view name;
+    std::uint32_t rgb;
+};
+
+// The names the program writes (Grey, Yellow, Orange, red) and the usual
+// ones users type.
+constexpr NamedColour kColourNames[] = {
+    {u"black", 0x000000},  {u"white", 0xFFFFFF},  {u"grey", 0x808080},   {u"gray", 0x808080},
+    {u"silver", 0xC0C0C0}, {u"red", 0xFF0000},    {u"maroon", 0x800000}, {u"orange", 0xFFA500},
+    {u"yellow", 0xFFFF00}, {u"olive", 0x808000},  {u"lime", 0x00FF00},   {u"green", 0x008000},
+    {u"aqua", 0x00FFFF},   {u"cyan", 0x00FFFF},   {u"teal", 0x008080},   {u"blue", 0x0000FF},
+    {u"navy", 0x000080},   {u"fuchsia", 0xFF00FF}, {u"magenta", 0xFF00FF}, {u"purple", 0x800080},
+    {u"pink", 0xFFC0CB},   {u"brown", 0xA52A2A},  {u"gold", 0xFFD700},   {u"violet", 0xEE82EE},
+};
+
+int hex_digit(char16_t c) {
+    if (is_digit(c)) return c - u'0';
+    const char16_t l = lower(c);
+    if (l >= u'a' && l <= u'f') return l - u'a' + 10;
+    return -1;
+}
+
+// A colour name (case-insensitive) or #RGB / #RRGGBB as 0xRRGGBB, or
+// kDefaultColour for anything else.
+std::uint32_t colour_value(std::u16string_view name) {
+    if (!name.empty() && name.front() == u'#' && (name.size() == 4 || name.size() == 7)) {
+        std::uint32_t rgb = 0;
+        for (char16_t c : name.substr(1)) {
+            const int d = hex_digit(c);
+            if (d < 0) return kDefaultColour;
+            rgb = rgb << 4 | static_cast<std::uint32_t>(d);
+            if (name.size() == 4) rgb = rgb << 4 | static_cast<std::uint32_t>(d);  // #RGB is #RRGGBB
+        }
+        return rgb;
+    }
+    for (const NamedColour& c : kColourNames) {
+        if (same_letters(name, c.name)) return c.rgb;
+    }
+    return kDefaultColour;
 }
 
 class Reader {
@@ -317,35 +377,29 @@ private:
             tokens_[token.partner].past_limit = true;
             return as_typed();
         }
-        const Token& closing = tokens_[token.partner];
-        if (token.tag == Tag::Image) return picture(token, closing);
-        if (token.tag == Tag::Url && !token.has_value) return bare_link(token, closing);
+        if (token.tag == Tag::Image || (token.tag == Tag::Url && !token.has_value)) {
+            return address_tag(token, tokens_[token.partner]);
+        }
         open(index, token);
         return token.end;
     }
 
-    std::size_t picture(const Token& token, const Token& closing) {
+    // A picture, or a link that is its own address; with no address, both tags show as typed.
+    std::size_t address_tag(const Token& token, const Token& closing) {
         const std::u16string_view address = text_.substr(token.end, closing.begin - token.end);
         if (address.empty()) {
             add_text(text_.substr(token.begin, closing.end - token.begin));
-            return closing.end;
+        } else if (token.tag == Tag::Image) {
+            if (!is_web_address(address) && !is_site_path(address)) {
+                note(Remark::NotAPictureAddress, token.end, closing.begin);
+            }
+            paragraph().runs.push_back({{}, style_, static_cast<int>(post_.pictures.size())});
+            post_.pictures.push_back(address);
+        } else {
+            Style style = style_;
+            style.link = new_link(address, token.end, closing.begin);
+            add_run(address, style);
         }
-        if (!is_web_address(address) && !is_site_path(address)) note(Remark::NotAPictureAddress, token.end, closing.begin);
-        Run run{{}, style_, static_cast<int>(post_.pictures.size())};
-        post_.pictures.push_back(address);
-        paragraph().runs.push_back(run);
-        return closing.end;
-    }
-
-    std::size_t bare_link(const Token& token, const Token& closing) {
-        const std::u16string_view address = text_.substr(token.end, closing.begin - token.end);
-        if (address.empty()) {
-            add_text(text_.substr(token.begin, closing.end - token.begin));
-            return closing.end;
-        }
-        Style style = style_;
-        style.link = new_link(address, token.end, closing.begin);
-        add_run(address, style);
         return closing.end;
     }
 
@@ -505,87 +559,17 @@ private:
     PendingCaption caption_;
 };
 
-bool is_control(char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
-
-struct NamedColour {
-    std::u16string_view name;
-    std::uint32_t rgb;
-};
-
-// The names the program writes (Grey, Yellow, Orange, red) and the usual
-// ones users type.
-constexpr NamedColour kColourNames[] = {
-    {u"black", 0x000000},  {u"white", 0xFFFFFF},  {u"grey", 0x808080},   {u"gray", 0x808080},
-    {u"silver", 0xC0C0C0}, {u"red", 0xFF0000},    {u"maroon", 0x800000}, {u"orange", 0xFFA500},
-    {u"yellow", 0xFFFF00}, {u"olive", 0x808000},  {u"lime", 0x00FF00},   {u"green", 0x008000},
-    {u"aqua", 0x00FFFF},   {u"cyan", 0x00FFFF},   {u"teal", 0x008080},   {u"blue", 0x0000FF},
-    {u"navy", 0x000080},   {u"fuchsia", 0xFF00FF}, {u"magenta", 0xFF00FF}, {u"purple", 0x800080},
-    {u"pink", 0xFFC0CB},   {u"brown", 0xA52A2A},  {u"gold", 0xFFD700},   {u"violet", 0xEE82EE},
-};
-
-int hex_digit(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    const char16_t l = lower(c);
-    if (l >= u'a' && l <= u'f') return l - u'a' + 10;
-    return -1;
-}
-
 }  // namespace
 
 Post parse_post(std::u16string_view text) { return Reader(text, nullptr).read(); }
 
 Post parse_post(std::u16string_view text, std::vector<Noted>& notes) { return Reader(text, &notes).read(); }
 
-namespace {
-
-// No blank, control character, quote or angle bracket, and no lone half of a surrogate pair.
-bool clean_address(std::u16string_view address) {
-    for (std::size_t i = 0; i < address.size(); ++i) {
-        const char16_t c = address[i];
-        if (is_control(c) || c == u' ' || c == 0x3000 || c == 0xA0 || c == u'"' || c == u'<' || c == u'>') {
-            return false;
-        }
-        // A lone half of a surrogate pair reaches the shell as garbage.
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 >= address.size() || address[i + 1] < 0xDC00 || address[i + 1] > 0xDFFF) return false;
-            ++i;
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
-            return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
-
 bool is_web_address(std::u16string_view address) {
     std::size_t scheme = 0;
     if (address.size() > 7 && same_letters(address.substr(0, 7), u"http://")) scheme = 7;
     if (address.size() > 8 && same_letters(address.substr(0, 8), u"https://")) scheme = 8;
     return scheme != 0 && address[scheme] != u'/' && clean_address(address);
-}
-
-bool is_site_path(std::u16string_view address) {
-    const std::size_t scheme_end = address.find_first_of(u":/?#");
-    return !address.empty() && (scheme_end == std::u16string_view::npos || address[scheme_end] != u':') &&
-           address.find(u'\\') == std::u16string_view::npos && clean_address(address);
-}
-
-std::uint32_t colour_value(std::u16string_view name) {
-    if (!name.empty() && name.front() == u'#' && (name.size() == 4 || name.size() == 7)) {
-        std::uint32_t rgb = 0;
-        for (char16_t c : name.substr(1)) {
-            const int d = hex_digit(c);
-            if (d < 0) return kDefaultColour;
-            rgb = rgb << 4 | static_cast<std::uint32_t>(d);
-            if (name.size() == 4) rgb = rgb << 4 | static_cast<std::uint32_t>(d);  // #RGB is #RRGGBB
-        }
-        return rgb;
-    }
-    for (const NamedColour& c : kColourNames) {
-        if (same_letters(name, c.name)) return c.rgb;
-    }
-    return kDefaultColour;
 }
 
 }  // namespace tessivar::bbcode

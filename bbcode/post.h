@@ -101,16 +101,8 @@ struct Noted {
 // is that content, never remarked.
 Post parse_post(std::u16string_view text, std::vector<Noted>& notes);
 
-// An address the forum takes relative to its own site: no scheme, no
-// backslash, no blanks or control characters; never empty.
-bool is_site_path(std::u16string_view address);
-
 // Only an absolute http:// or https:// address, with a host and without
 // blanks or control characters, is ever offered as a link.
 bool is_web_address(std::u16string_view address);
-
-// A colour name (case-insensitive) or #RGB / #RRGGBB as 0xRRGGBB, or
-// kDefaultColour for anything else.
-std::uint32_t colour_value(std::u16string_view name);
 
 }  // namespace tessivar::bbcode

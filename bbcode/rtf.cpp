@@ -46,15 +46,12 @@ public:
     void section(const Section& s, bool first) {
         if (!first) next_paragraph(Align::Left, 0);  // an empty line between sections
         next_paragraph(Align::Left, 0);
-        Style heading;
-        heading.effects = kBold;
-        heading.points = theme_.points + 2;
+        const Style heading{.effects = kBold, .points = theme_.points + 2};
         run(s.heading, heading, theme_.heading, true, theme_.heading_back);
         for (const Paragraph& p : s.post->paragraphs) paragraph(p, *s.post);
         if (s.left_out.empty()) return;
         next_paragraph(Align::Left, 0);
-        Style note;
-        note.effects = kItalic;
+        const Style note{.effects = kItalic};
         run(s.left_out, note, theme_.text, true, theme_.block_back);
     }
 
@@ -87,16 +84,13 @@ private:
         const bool shaded = p.framed > 0;
         if (p.caption != Caption::None) {
             next_paragraph(Align::Left, indent);
-            Style bold;
-            bold.effects = kBold;
+            const Style bold{.effects = kBold};
             if (p.caption == Caption::Spoiler) {
                 run(kSpoilerCaption, bold, theme_.text, true, theme_.block_back);
                 if (!p.caption_text.empty()) run(u": ", bold, theme_.text, true, theme_.block_back);
-                run(p.caption_text, bold, theme_.text, true, theme_.block_back);
-            } else {
-                run(p.caption_text, bold, theme_.text, true, theme_.block_back);
-                run(kQuoteCaptionSuffix, bold, theme_.text, true, theme_.block_back);
             }
+            run(p.caption_text, bold, theme_.text, true, theme_.block_back);
+            if (p.caption == Caption::Quote) run(kQuoteCaptionSuffix, bold, theme_.text, true, theme_.block_back);
         }
         next_paragraph(p.align, indent);
         if (p.bullet) run(kBullet, {}, theme_.text, shaded, theme_.block_back);
@@ -197,15 +191,12 @@ private:
             } else if (c == u'\t') {
                 body_ += "\\tab ";
             } else {
-                if (c < 0x20 || c == 0x7F) c = kReplacement;
-                if (c >= 0xD800 && c <= 0xDBFF) {
-                    if (i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-                        append_unicode(c);
-                        c = text[++i];
-                    } else {
-                        c = kReplacement;
-                    }
-                } else if (c >= 0xDC00 && c <= 0xDFFF) {
+                const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                                  text[i + 1] <= 0xDFFF;
+                if (pair) {
+                    append_unicode(c);
+                    c = text[++i];
+                } else if (c < 0x20 || c == 0x7F || (c >= 0xD800 && c <= 0xDFFF)) {
                     c = kReplacement;
                 }
                 if (const unsigned char byte = cp1251_byte(c)) {

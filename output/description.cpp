@@ -46,10 +46,7 @@ std::string pane_text(const Lines& lines) {
     for (const auto& line : lines) size += line.size() + 2;
     std::string text;
     text.reserve(size);
-    for (const auto& line : lines) {
-        text += line;
-        text += "\r\n";
-    }
+    for (const auto& line : lines) text.append(line).append("\r\n");
     return text;
 }
 

@@ -5,7 +5,6 @@
 
 namespace tessivar::links {
 
-inline constexpr std::string_view maker_site = "https://varnhold.example";
 inline constexpr std::string_view maker_forum = "https://varnhold.example/forum/66";
 inline constexpr std::string_view program_page = "https://varnhold.example/programs/quillmark";
 inline constexpr std::string_view content_site = "https://rts-content.example";

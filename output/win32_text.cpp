@@ -137,9 +137,6 @@ std::wstring read_wide_text(HWND control, std::size_t most) {
 
 std::string read_text(HWND control) { return narrow(read_wide_text(control)); }
 
-void write_text(HWND control, std::string_view utf8) {
-    const std::wstring text = widen(utf8);
-    SetWindowTextW(control, text.c_str());
-}
+void write_text(HWND control, std::string_view utf8) { SetWindowTextW(control, widen(utf8).c_str()); }
 
 }  // namespace tessivar

@@ -1,7 +1,6 @@
 #include "pictures/picture_rules.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
 
 namespace tessivar::pictures {
@@ -38,25 +37,23 @@ std::optional<AddressParts> read_authority(std::string_view authority, bool secu
     AddressParts parts;
     parts.secure = secure;
     parts.port = secure ? 443 : 80;
-    std::string_view host = authority, port;
+    std::string_view host = authority, port;  // the port with its ':', if any
     if (host.starts_with('[')) {
         const auto close = host.find(']');
         if (close == std::string_view::npos || close == 1) return std::nullopt;
-        if (!std::all_of(host.begin() + 1, host.begin() + static_cast<std::ptrdiff_t>(close), is_ipv6_char)) return std::nullopt;
-        const std::string_view rest = host.substr(close + 1);
-        if (!rest.empty() && !rest.starts_with(':')) return std::nullopt;
-        port = rest.empty() ? rest : rest.substr(1);
+        port = host.substr(close + 1);
         host = host.substr(1, close - 1);  // WinHTTP takes the literal without brackets
-        if (!rest.empty()) {
-            if (auto number = port_number(port)) parts.port = *number; else return std::nullopt;
-        }
+        if (!std::all_of(host.begin(), host.end(), is_ipv6_char)) return std::nullopt;
+        if (!port.empty() && !port.starts_with(':')) return std::nullopt;
     } else {
-        const auto colon = host.find(':');
-        if (colon != std::string_view::npos) {
-            if (auto number = port_number(host.substr(colon + 1))) parts.port = *number; else return std::nullopt;
-            host = host.substr(0, colon);
-        }
+        port = host.substr(std::min(host.find(':'), host.size()));
+        host = host.substr(0, host.size() - port.size());
         if (host.empty() || !std::all_of(host.begin(), host.end(), is_host_char)) return std::nullopt;
+    }
+    if (!port.empty()) {
+        const auto number = port_number(port.substr(1));
+        if (!number) return std::nullopt;
+        parts.port = *number;
     }
     parts.host = std::string(host);
     return parts;
@@ -289,15 +286,9 @@ std::string reason_text(const Refusal& refusal) {
 }
 
 std::optional<AddressParts> split_address(std::string_view address) {
-    bool secure = false;
-    if (starts_with_nocase(address, "https://")) {
-        secure = true;
-        address.remove_prefix(8);
-    } else if (starts_with_nocase(address, "http://")) {
-        address.remove_prefix(7);
-    } else {
-        return std::nullopt;
-    }
+    const bool secure = starts_with_nocase(address, "https://");
+    if (!secure && !starts_with_nocase(address, "http://")) return std::nullopt;
+    address.remove_prefix(secure ? 8 : 7);
     const bool visible = std::all_of(address.begin(), address.end(), [](char c) {
         return is_visible_ascii(c) || static_cast<unsigned char>(c) >= 0x80;
     });

@@ -392,17 +392,14 @@ private:
     bool start(Load& load) {
         if (!session_ && winhttp()) session_ = open_session(*winhttp());
         if (!session_) {
-            finish_all(Refusal{Failure::NetworkError, "нет WinHTTP"});
+            const Refusal refusal{Failure::NetworkError, "нет WinHTTP"};  // for every load: none can start
+            for (const Load& each : loads_) shared_->post(each.address, nullptr, refusal);
+            loads_.clear();
             return false;
         }
         load.transfer_id = ++last_transfer_;
         load.transfer = Transfer::start(*winhttp(), session_, load.at, shared_, load.transfer_id);
         return true;
-    }
-
-    void finish_all(const Refusal& refusal) {
-        for (Load& load : loads_) shared_->post(load.address, nullptr, refusal);
-        loads_.clear();
     }
 
     void expire() {

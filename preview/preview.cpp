@@ -52,9 +52,7 @@ bbcode::Theme theme() {
 // The rich edit lives in msftedit.dll, loaded from the system folder the
 // first time a preview is shown: start-up never pays for it.
 bool load_rich_edit() {
-    static const bool loaded = [] {
-        return system_library(L"msftedit.dll") != nullptr;
-    }();
+    static const bool loaded = system_library(L"msftedit.dll") != nullptr;
     return loaded;
 }
 
@@ -230,11 +228,6 @@ std::uint32_t TFPreview::post_width() const {
     return static_cast<std::uint32_t>(std::max<LONG>(1, text.right - text.left));
 }
 
-// The owner keeps where the window is.
-void TFPreview::tell_owner_moved() const {
-    SendMessageW(main_, kOwnedWindowMoved, 0, reinterpret_cast<LPARAM>(window_));
-}
-
 void TFPreview::lay_out() {
     lay_out_controls<TFPreview>(*this, kRows);
     fit_to_client();
@@ -243,7 +236,7 @@ void TFPreview::lay_out() {
 void TFPreview::fit_to_client() {
     SendMessageW(StatusBar1, WM_SIZE, 0, 0);
     place_findings();
-    if (RichEdit1) fit_to_client(RichEdit1, with_findings_);
+    if (RichEdit1) fit_to_client(RichEdit1, with_findings());
     if (filling_) fit_to_client(filling_->control, filling_->panes->findings() != 0);
 }
 
@@ -307,7 +300,7 @@ void TFPreview::fill_for_a_while() {
     } while (!filling_->filled && ms_since(start) + filling_->slowest_ms < kRenderStepMs);
     // A showing that lays the findings' list out costs more than the last
     // one without: it takes a step of its own.
-    const bool lists_findings = filling_->panes->findings() != 0 || with_findings_;
+    const bool lists_findings = filling_->panes->findings() != 0 || with_findings();
     const bool in_time = filling_->filled && !lists_findings && ms_since(start) + finish_ms_ < kRenderStepMs;
     if (in_time) finish();
     else next_step();
@@ -373,7 +366,8 @@ void TFPreview::finish() {
         PostMessageW(window_, kRetire, 0, reinterpret_cast<LPARAM>(old));
     }
     finish_ms_ = ms_since(start);
-    longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));    next_step();
+    longest_step_ms_ = std::max(longest_step_ms_, ms_since(start));
+    next_step();
 }
 
 const bbcode::Span* TFPreview::link_at(LONG position) const {
@@ -394,7 +388,7 @@ void TFPreview::on_link(UINT mouse_message, LPARAM mouse_position, LONG first_ch
     const bbcode::Span* link = link_at(pictures_in_place_->rendering_position(under));
     if (!link) link = link_at(pictures_in_place_->rendering_position(first_char));
     if (!link) return;
-    const std::wstring address(link->address.begin(), link->address.end());
+    const std::wstring address = as_wide(link->address);
     if (mouse_message == WM_MOUSEMOVE) show_status(address);
     if (mouse_message != WM_LBUTTONUP) return;
     CHARRANGE selected{};
@@ -431,7 +425,6 @@ void TFPreview::make_findings_list() {
 
 // The rendering just shown: its findings listed, the list shown only if it has some.
 void TFPreview::show_findings() {
-    with_findings_ = shown_->findings() != 0;
     // Its drawing held off, the list lays itself out once for the count and
     // the column's width, not once for each.
     SendMessageW(ListView1, WM_SETREDRAW, FALSE, 0);
@@ -439,12 +432,12 @@ void TFPreview::show_findings() {
     place_findings();
     SendMessageW(ListView1, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(ListView1, nullptr, TRUE);
-    ShowWindow(ListView1, with_findings_ ? SW_SHOWNA : SW_HIDE);
-    if (!with_findings_ && GetFocus() == ListView1) SetFocus(RichEdit1);
+    ShowWindow(ListView1, with_findings() ? SW_SHOWNA : SW_HIDE);
+    if (!with_findings() && GetFocus() == ListView1) SetFocus(RichEdit1);
 }
 
 void TFPreview::place_findings() {
-    const int bottom = post_and_findings_height(), height = findings_height(with_findings_);
+    const int bottom = post_and_findings_height(), height = findings_height(with_findings());
     MoveWindow(ListView1, 0, bottom - height, client_size(window_).cx, height, TRUE);
     RECT inside;
     GetClientRect(ListView1, &inside);
@@ -460,8 +453,8 @@ void TFPreview::place_findings() {
 std::wstring TFPreview::finding_line(std::size_t row) const {
     const bbcode::Finding& f = shown_->finding(row);
     const std::u16string_view heading = shown_->in_short(row) ? kShortHeading : kFullHeading;
-    return std::wstring(heading.begin(), heading.end()) + L", строка " + std::to_wstring(f.line) + L", знак " +
-           std::to_wstring(f.character) + L": " + std::wstring(f.message.begin(), f.message.end());
+    return as_wide(heading) + L", строка " + std::to_wstring(f.line) + L", знак " + std::to_wstring(f.character) +
+           L": " + as_wide(f.message);
 }
 
 // The place selected in the main window's pane, which comes to the front.
@@ -516,7 +509,7 @@ LRESULT TFPreview::on_notify(const NMHDR& header) {
             hide();
             return 1;
         }
-        if (filter.msg == WM_KEYDOWN && filter.wParam == VK_TAB && with_findings_) {
+        if (filter.msg == WM_KEYDOWN && filter.wParam == VK_TAB && with_findings()) {
             SetFocus(ListView1);
             return 1;
         }
@@ -528,10 +521,9 @@ LRESULT TFPreview::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_SIZE:
             fit_to_client();
-            if (IsWindowVisible(window_)) tell_owner_moved();
-            return 0;
-        case WM_MOVE:
-            if (IsWindowVisible(window_)) tell_owner_moved();
+            [[fallthrough]];
+        case WM_MOVE:  // the owner keeps where the window is
+            if (IsWindowVisible(window_)) SendMessageW(main_, kOwnedWindowMoved, 0, reinterpret_cast<LPARAM>(window_));
             return 0;
         case WM_NOTIFY:
             return on_notify(*reinterpret_cast<const NMHDR*>(lparam));

@@ -86,9 +86,9 @@ private:
     void hide();
     std::uint32_t post_width() const;
     HWND new_rich_edit(bool with_findings);
-    void tell_owner_moved() const;
     void fit_to_client();
     void fit_to_client(HWND rich_edit, bool with_findings) const;
+    bool with_findings() const { return shown_->findings() != 0; }  // the rendering shown has some
     int post_and_findings_height() const;
     int findings_height(bool with_findings) const;
     void make_findings_list();
@@ -124,7 +124,6 @@ private:
     std::wstring status_;
     POINT scrolled_{};  // where the reader was, kept across renderings
     bool maximize_at_first_show_ = false;  // left maximised in an earlier run
-    bool with_findings_ = false;  // the rendering shown has some
 };
 
 }  // namespace tessivar

@@ -40,8 +40,7 @@ void PreviewPictures::rendered(HWND rich_edit, std::span<const bbcode::Span> pla
     shifts_.clear();
     placeholders_.clear();
     for (const bbcode::Span& span : placeholders) {
-        const std::wstring_view address(reinterpret_cast<const wchar_t*>(span.address.data()), span.address.size());
-        placeholders_.push_back({span.start, span.length, narrow(address)});
+        placeholders_.push_back({span.start, span.length, narrow(as_wide(span.address))});
     }
     std::vector<std::string> wanted;
     for (Placeholder& placeholder : placeholders_) {
