@@ -437,12 +437,15 @@ private:
     }
 
     // Sends the load on to where a redirect points, or says it stops here.
+    // Sent on, it is done with here even where it cannot start: that
+    // refuses every load, this one among them, and `load` is gone.
     bool follow(Load& load, const std::string& location) {
         const auto next = pictures::follow_location(load.at, location);
         if (!next || load.redirects == pictures::kMaxRedirects) return false;
         ++load.redirects;
         load.at = *next;
-        return start(load);
+        static_cast<void>(start(load));
+        return true;
     }
 
     static std::optional<Refusal> judge(const Load& load, const Response& response) {
