@@ -96,13 +96,8 @@ StoreHistories::~StoreHistories() {
 history::Values StoreHistories::values(Meaning meaning) {
     store_.make();
     write_held();
-    history::Values values;
-    if (!store_.read([&](Database& database) {
-            values = stored_history(database, meaning);
-            return true;
-        })) {
-        values.clear();  // the file offers nothing; what is held, still
-    }
+    // Where the file offers nothing, what is held is offered still.
+    history::Values values = store_.read_value([&](Database& database) { return stored_history(database, meaning); });
     for (const Change& change : held_) {
         if (change.meaning == meaning) apply(values, change.value, change.remembered);
     }
@@ -138,15 +133,11 @@ bool StoreHistories::write_held() {
     return written;
 }
 
-// On unless the user turned it off: any other stored text counts as none.
+// On unless the user turned it off: any other stored text counts as none,
+// and so does a file that offers nothing.
 bool StoreHistories::remembering() {
     if (unsaved_) return *unsaved_;
-    bool on = true;
-    const bool read = store_.read([&](Database& database) {
-        on = setting(database, kRememberingSetting) != "0";
-        return true;
-    });
-    return !read || on;
+    return store_.read_value([&](Database& database) { return setting(database, kRememberingSetting); }) != "0";
 }
 
 bool StoreHistories::set_remembering(bool on) {

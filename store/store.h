@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <type_traits>
+#include <utility>
 
 #include "store/database.h"
 #include "store/schema.h"
@@ -75,6 +77,17 @@ public:
     // read (no file yet, one held by another program, one that cannot be
     // read) or `body` failed. A spoilt file found on the way is put aside.
     [[nodiscard]] bool read(const std::function<bool(Database&)>& body);
+    // What `body` returns on the connection to read from; an empty value
+    // where `read` would be false.
+    template <class Body>
+    std::invoke_result_t<Body&, Database&> read_value(Body body) {
+        std::invoke_result_t<Body&, Database&> value{};
+        const bool got = read([&](Database& database) {
+            value = body(database);
+            return true;
+        });
+        return got ? std::move(value) : decltype(value){};
+    }
     // `body` in one short write transaction, the file (and its folder) made
     // on first need: whether it was committed. False while `waiting()` means
     // "try again later": nothing of it was written, and a later write that

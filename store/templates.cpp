@@ -51,27 +51,19 @@ std::optional<std::string> template_name_problem(std::string_view name, const st
 
 // Only names the program would have written are listed.
 std::vector<std::string> TemplateStore::names(Tab tab) const {
-    std::vector<std::string> result;
-    const bool read = file_.read([&](Database& database) {
+    return file_.read_value([&](Database& database) {
+        std::vector<std::string> names;
         Statement read = database.prepare("SELECT name FROM templates WHERE tab = ? ORDER BY name");
         read.bind(1, number(tab));
         while (read.step()) {
-            if (read.is_text(0) && !template_name_problem(read.text(0), {})) result.push_back(read.text(0));
+            if (read.is_text(0) && !template_name_problem(read.text(0), {})) names.push_back(read.text(0));
         }
-        return !read.failed();
+        return names;
     });
-    if (!read) return {};
-    return result;
 }
 
 std::optional<TemplateText> TemplateStore::find(Tab tab, std::string_view name) const {
-    std::optional<TemplateText> found;
-    const bool read = file_.read([&](Database& database) {
-        found = find_in(database, tab, name);
-        return true;
-    });
-    if (!read) return {};
-    return found;
+    return file_.read_value([&](Database& database) { return find_in(database, tab, name); });
 }
 
 TemplateWrite TemplateStore::write(const std::function<TemplateWrite(Database&)>& body, bool at_once) {
@@ -130,14 +122,10 @@ TemplateWrite TemplateStore::remove(Tab tab, std::string_view name) {
 }
 
 std::string TemplateStore::in_use(Tab tab) const {
-    std::string name;
-    const bool read = file_.read([&](Database& database) {
-        const std::string setting = in_use_name(database, tab);
-        if (find_in(database, tab, setting)) name = setting;
-        return true;
+    return file_.read_value([&](Database& database) {
+        std::string setting = in_use_name(database, tab);
+        return find_in(database, tab, setting) ? setting : std::string();
     });
-    if (!read) return {};
-    return name;
 }
 
 TemplateWrite TemplateStore::use(Tab tab, std::string_view name) {
@@ -148,13 +136,7 @@ TemplateWrite TemplateStore::use(Tab tab, std::string_view name) {
 }
 
 std::optional<TemplateText> TemplateStore::in_use_text(Tab tab) const {
-    std::optional<TemplateText> text;
-    const bool read = file_.read([&](Database& database) {
-        text = find_in(database, tab, in_use_name(database, tab));
-        return true;
-    });
-    if (!read) return {};
-    return text;
+    return file_.read_value([&](Database& database) { return find_in(database, tab, in_use_name(database, tab)); });
 }
 
 }  // namespace tessivar::store
