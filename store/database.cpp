@@ -56,35 +56,33 @@ Statement& Statement::operator=(Statement&& other) noexcept {
 
 Statement::~Statement() { sqlite3_finalize(statement_); }
 
+Statement& Statement::noted(int code) {
+    if (!connection_->note(code)) failed_ = true;
+    return *this;
+}
+
 // A text longer than SQLite takes fails the statement rather than being cut.
 Statement& Statement::bind(int parameter, std::string_view text) {
-    if (statement_ && !stepped(sqlite3_bind_text(statement_, parameter, text.empty() ? "" : text.data(),
-                                                 length_of(text.size()), SQLITE_TRANSIENT))) {
-        failed_ = true;
-    }
-    return *this;
+    if (!statement_) return *this;
+    const char* data = text.empty() ? "" : text.data();
+    return noted(sqlite3_bind_text(statement_, parameter, data, length_of(text.size()), SQLITE_TRANSIENT));
 }
 
 Statement& Statement::bind(int parameter, std::int64_t number) {
-    if (statement_ && !stepped(sqlite3_bind_int64(statement_, parameter, number))) failed_ = true;
-    return *this;
+    return statement_ ? noted(sqlite3_bind_int64(statement_, parameter, number)) : *this;
 }
 
 Statement& Statement::bind_blob(int parameter, std::span<const std::byte> bytes) {
-    if (statement_ && !stepped(sqlite3_bind_blob(statement_, parameter, bytes.empty() ? static_cast<const void*>("") : bytes.data(),
-                                                 length_of(bytes.size()), SQLITE_TRANSIENT))) {
-        failed_ = true;
-    }
-    return *this;
+    if (!statement_) return *this;
+    const void* data = bytes.empty() ? static_cast<const void*>("") : bytes.data();
+    return noted(sqlite3_bind_blob(statement_, parameter, data, length_of(bytes.size()), SQLITE_TRANSIENT));
 }
-
-bool Statement::stepped(int code) { return connection_->note(code); }
 
 bool Statement::step() {
     if (failed()) return false;
     const int code = sqlite3_step(statement_);
     if (code == SQLITE_ROW) return true;
-    if (!stepped(code)) failed_ = true;
+    noted(code);
     return false;
 }
 

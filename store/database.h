@@ -62,7 +62,8 @@ public:
 private:
     friend class Database;
     Statement(Connection* connection, sqlite3_stmt* statement) : connection_(connection), statement_(statement) {}
-    bool stepped(int code);
+    // `code` noted on the connection; a failure fails the statement.
+    Statement& noted(int code);
 
     Connection* connection_{};
     sqlite3_stmt* statement_{};
