@@ -181,16 +181,12 @@ std::optional<JournalEntry> journal_entry(Database& database, std::int64_t id) {
 }
 
 bool remove_from_journal(Database& database, std::span<const std::int64_t> ids) {
-    Statement remove = database.prepare("DELETE FROM journal WHERE id = ?1");
-    Statement remove_texts = database.prepare("DELETE FROM journal_texts WHERE id = ?1");
-    Statement remove_folded = database.prepare("DELETE FROM journal_folded WHERE id = ?1");
-    for (std::int64_t id : ids) {
-        if (!remove.bind(1, id).run() || !remove_texts.bind(1, id).run() || !remove_folded.bind(1, id).run()) {
-            return false;
+    for (const std::string_view table : {"journal", "journal_texts", "journal_folded"}) {
+        Statement remove = database.prepare("DELETE FROM " + std::string(table) + " WHERE id = ?1");
+        for (std::int64_t id : ids) {
+            if (!remove.bind(1, id).run()) return false;
+            remove.reset();
         }
-        remove.reset();
-        remove_texts.reset();
-        remove_folded.reset();
     }
     return true;
 }
