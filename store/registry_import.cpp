@@ -67,33 +67,28 @@ public:
     // never read, and one that changed in between counts as unreadable.
     history::Values history(Meaning meaning) const {
         const std::wstring name = as_wide(history::stored_name(meaning));
-        DWORD type = 0, size = 0;
-        if (!handle_ || system_->query(handle_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-            type != REG_MULTI_SZ || size > history::kMaxStoredBytes) {
-            return {};
-        }
+        DWORD size = 0;
+        if (!query(name.c_str(), REG_MULTI_SZ, nullptr, size) || size > history::kMaxStoredBytes) return {};
         std::vector<std::byte> stored(size);
         DWORD got = size;
-        if (system_->query(handle_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(stored.data()), &got) !=
-                ERROR_SUCCESS ||
-            type != REG_MULTI_SZ || got != size) {
-            return {};
-        }
+        if (!query(name.c_str(), REG_MULTI_SZ, reinterpret_cast<BYTE*>(stored.data()), got) || got != size) return {};
         return history::read_stored(stored);
     }
 
     std::optional<DWORD> number(const wchar_t* name) const {
-        DWORD type = 0, value = 0, size = sizeof value;
-        if (!handle_ || system_->query(handle_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-                            ERROR_SUCCESS ||
-            type != REG_DWORD || size != sizeof value) {
-            return std::nullopt;
-        }
+        DWORD value = 0, size = sizeof value;
+        if (!query(name, REG_DWORD, reinterpret_cast<BYTE*>(&value), size) || size != sizeof value) return std::nullopt;
         return value;
     }
 
 private:
     Key() = default;
+
+    // The value's bytes into `data` (its size alone where null), if it is of `type`.
+    bool query(const wchar_t* name, DWORD type, BYTE* data, DWORD& size) const {
+        DWORD found = 0;
+        return handle_ && system_->query(handle_, name, nullptr, &found, data, &size) == ERROR_SUCCESS && found == type;
+    }
 
     const Registry* system_ = registry();
     HKEY handle_{};
