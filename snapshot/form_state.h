@@ -71,8 +71,6 @@ struct Placement {
 std::string stored_placement(const Placement& placement);
 std::optional<Placement> read_placement(std::string_view text);
 
-// A rectangle at least this large on each side is a window a user can grab.
-inline constexpr int kMinVisible = 40;
 // `placement` moved, and shrunk if need be, so that it lies on `screen`
 // (a monitor's work area), as a placement on a monitor that is gone would not.
 Placement onto_screen(Placement placement, const Placement& screen);

@@ -46,17 +46,10 @@ std::optional<std::size_t> tab_field(Tab tab, std::string_view name) {
     return index;
 }
 
-void append_utf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+// Every letter folded here is two-byte UTF-8, and so is its lower case.
+void append_two_byte(std::string& out, char32_t code) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
 }
 
 // The lower case of the scripts a description is written in; the pairs of
@@ -82,12 +75,12 @@ char32_t folded(char32_t c) {
     if (c >= 0x410 && c <= 0x42F) return c + 0x20;
     if (pair_even_upper(0x460, 0x480) || pair_even_upper(0x48A, 0x4BE) || pair_even_upper(0x4D0, 0x52E)) return c + 1;
     if (c == 0x4C0) return 0x4CF;
-    if (c >= 0x4C1 && c <= 0x4CD && (c - 0x4C1) % 2 == 0) return c + 1;
+    if (pair_even_upper(0x4C1, 0x4CD)) return c + 1;
     return c;
 }
 
 // The character at `at` if it is two-byte UTF-8 (every letter folded here
-// but ASCII is), else nothing; `length` tells how many bytes it took.
+// but ASCII is), else nothing.
 char32_t two_byte_character(std::string_view text, std::size_t at) {
     const auto lead = static_cast<unsigned char>(text[at]);
     if (lead < 0xC2 || lead > 0xDF || at + 1 >= text.size()) return 0;
@@ -153,7 +146,7 @@ std::string fold(std::string_view text) {
     for (std::size_t at = 0; at < text.size();) {
         const char32_t two_byte = two_byte_character(text, at);
         if (two_byte) {
-            append_utf8(out, folded(two_byte));
+            append_two_byte(out, folded(two_byte));
             at += 2;
             continue;
         }
