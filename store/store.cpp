@@ -79,17 +79,13 @@ std::string aside_name(const std::string& path, long long seconds) {
     return path + stamp;
 }
 
-void Store::open_existing() {
-    settle_behind();
-    if (state_ == State::Closed) open(false);
-}
+void Store::open_existing() { open(false); }
 
-void Store::make() {
-    settle_behind();
-    if (state_ == State::Closed) open(true);
-}
+void Store::make() { open(true); }
 
 void Store::open(bool make) {
+    settle_behind();
+    if (state_ != State::Closed) return;
     if (path_.empty()) return fail(Fault::Unreadable);  // nowhere to keep it: no %APPDATA%
     if (backing_off()) return;
     const files::Entry entry = files::entry_at(path_);
