@@ -42,6 +42,22 @@ namespace {
 // SQLite counts text and blob lengths in int.
 int length_of(std::size_t size) { return size > INT_MAX ? -1 : static_cast<int>(size); }
 
+// Pages kept in memory between reads, up to 8 MiB: the journal's search
+// texts of 10,000 entries (some 1.6 MB) stay read, where SQLite's 2 MiB
+// would read them from the file again at each search.
+constexpr char kCacheSize[] = "PRAGMA cache_size = -8192";
+
+bool is_ascii_letter(unsigned char byte) { return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z'); }
+
+bool unescaped_in_uri(unsigned char byte) {
+    return is_ascii_letter(byte) || (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' ||
+           byte == '~' || byte == '/' || byte == ':';
+}
+
+bool starts_with_drive(const std::string& path) {
+    return path.size() >= 2 && path[1] == ':' && is_ascii_letter(static_cast<unsigned char>(path[0]));
+}
+
 }  // namespace
 
 Statement& Statement::operator=(Statement&& other) noexcept {
@@ -121,25 +137,6 @@ Database::Database() = default;
 Database::Database(Database&&) noexcept = default;
 Database& Database::operator=(Database&&) noexcept = default;
 Database::~Database() = default;
-
-// Pages kept in memory between reads, up to 8 MiB: the journal's search
-// texts of 10,000 entries (some 1.6 MB) stay read, where SQLite's 2 MiB
-// would read them from the file again at each search.
-constexpr char kCacheSize[] = "PRAGMA cache_size = -8192";
-
-namespace {
-
-bool unescaped_in_uri(unsigned char byte) {
-    return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
-           byte == '-' || byte == '.' || byte == '_' || byte == '~' || byte == '/' || byte == ':';
-}
-
-bool starts_with_drive(const std::string& path) {
-    return path.size() >= 2 && path[1] == ':' &&
-           ((path[0] >= 'a' && path[0] <= 'z') || (path[0] >= 'A' && path[0] <= 'Z'));
-}
-
-}  // namespace
 
 // An absolute path (file:///C:%5C..., file:///home/...) names an empty
 // authority; backslashes are escaped, and SQLite hands them on as they

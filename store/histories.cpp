@@ -15,6 +15,15 @@ std::string name_of(Meaning meaning) {
     return std::string(wide.begin(), wide.end());  // ASCII names
 }
 
+constexpr char kTakenOverSetting[] = "registry_imported";
+
+// `value` remembered in `values`, or forgotten: whether they changed.
+bool apply(history::Values& values, std::u16string_view value, bool remembered) {
+    if (!remembered) return history::forget(values, value);
+    history::remember(values, value);
+    return true;
+}
+
 }  // namespace
 
 history::Values stored_history(Database& database, Meaning meaning) {
@@ -54,10 +63,6 @@ bool store_remembering(Database& database, bool on) {
     return on || (database.exec("DELETE FROM histories") && forget_kept_form(database));
 }
 
-namespace {
-constexpr char kTakenOverSetting[] = "registry_imported";
-}
-
 bool taken_over(Database& database) { return setting(database, kTakenOverSetting) == "1"; }
 
 bool take_over(Database& database, const Imported& imported) {
@@ -74,17 +79,6 @@ bool take_over(Database& database, const Imported& imported) {
         return store_setting(database, kTakenOverSetting, "1");
     });
 }
-
-namespace {
-
-// `value` remembered in `values`, or forgotten: whether they changed.
-bool apply(history::Values& values, std::u16string_view value, bool remembered) {
-    if (!remembered) return history::forget(values, value);
-    history::remember(values, value);
-    return true;
-}
-
-}  // namespace
 
 StoreHistories::~StoreHistories() {
     store_.attempt_now();
