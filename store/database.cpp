@@ -155,7 +155,9 @@ std::string Database::uri(const std::string& utf8_path, Mode mode) {
         }
     }
     const char* authority = path.starts_with('/') ? "//" : starts_with_drive(path) ? "///" : "";
-    const char* parameters = mode == Mode::ReadOnly ? "?mode=ro" : mode == Mode::Immutable ? "?mode=ro&immutable=1" : "";
+    const char* parameters = mode == Mode::ReadOnly    ? "?mode=ro"
+                             : mode == Mode::Immutable ? "?mode=ro&immutable=1"
+                                                       : "";
     return "file:" + std::string(authority) + path + parameters;
 }
 

@@ -98,8 +98,8 @@ bool add_to_journal(Database& database, const NewEntry& entry) {
     const std::string fields = snapshot::stored_fields(entry.tab, entry.form);
     const auto last = newest(database, entry);
     if (last && moves_only(*last, entry, fields)) {
-        Statement touch = database.prepare(
-            entry.pressed ? "UPDATE journal SET at = ?, pressed = 1 WHERE id = ?" : "UPDATE journal SET at = ? WHERE id = ?");
+        Statement touch = database.prepare(entry.pressed ? "UPDATE journal SET at = ?, pressed = 1 WHERE id = ?"
+                                                         : "UPDATE journal SET at = ? WHERE id = ?");
         if (!touch.bind(1, entry.at).bind(2, last->id).run()) return false;
         return last->same_texts || put_texts(database, last->id, entry);
     }
@@ -159,7 +159,8 @@ std::vector<std::int64_t> journal_matching(Database& database, std::span<const s
     for (std::int64_t id : ids) {
         const std::optional<bool> holds_it = holding[id];
         if (holds_it ? *holds_it
-                     : stored.bind(1, id).step() && stored.is_text(1) && holds(stored.integer(0), stored.text(1), folded)) {
+                     : stored.bind(1, id).step() && stored.is_text(1) &&
+                           holds(stored.integer(0), stored.text(1), folded)) {
             found.push_back(id);
         }
         stored.reset();

@@ -19,7 +19,8 @@ inline constexpr int kSchemaVersion = 3;
 
 // Every table the steps make, each a thing of its own: what a spoilt file's
 // salvage copies, table by table.
-inline constexpr const char* kTables[] = {"settings", "histories", "kept_form", "journal", "journal_texts", "journal_folded", "templates"};
+inline constexpr const char* kTables[] = {"settings",      "histories",      "kept_form", "journal",
+                                          "journal_texts", "journal_folded", "templates"};
 
 enum class Migration {
     Current,  // at kSchemaVersion, writable

@@ -17,9 +17,8 @@ bool move_with_companions(const std::string& from, const std::string& to) {
     constexpr const char* kCompanions[] = {"", "-journal", "-wal", "-shm"};
     for (std::size_t moved = 0; moved < std::size(kCompanions); ++moved) {
         const std::string companion = kCompanions[moved];
-        if (files::entry_at(from + companion) == files::Entry::None || files::rename(from + companion, to + companion)) {
-            continue;
-        }
+        const bool absent = files::entry_at(from + companion) == files::Entry::None;
+        if (absent || files::rename(from + companion, to + companion)) continue;
         while (moved-- > 0) static_cast<void>(files::rename(to + kCompanions[moved], from + kCompanions[moved]));
         return false;
     }
