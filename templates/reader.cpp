@@ -12,8 +12,6 @@ constexpr std::size_t longest_name_in_message = 60;
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
 // The tag's words, trimmed, each run of blanks made one blank; into a reused buffer.
 void words_of(std::string_view tag, std::string& words) {
     words.clear();
