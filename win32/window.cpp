@@ -19,15 +19,15 @@ bool is_window_key(const MSG& msg, HWND root) {
     return (keyed->second && TranslateAcceleratorW(root, keyed->second, key)) || IsDialogMessageW(root, key);
 }
 
+void let_go_dialog_keys(HWND window) {
+    std::erase_if(keyed_windows, [&](auto& w) { return w.first == window; });
+}
+
 }  // namespace
 
 void take_dialog_keys(HWND window, HACCEL keys) {
     let_go_dialog_keys(window);
     keyed_windows.emplace_back(window, keys);
-}
-
-void let_go_dialog_keys(HWND window) {
-    std::erase_if(keyed_windows, [&](auto& w) { return w.first == window; });
 }
 
 void dispatch_message(const MSG& msg) {
