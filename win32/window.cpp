@@ -186,10 +186,9 @@ LRESULT Window::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             return 0;
         case WM_ACTIVATE:
             if (give_focus_back(wparam)) return 0;
-            return DefWindowProcW(window_, message, wparam, lparam);
-        default:
-            return DefWindowProcW(window_, message, wparam, lparam);
+            break;
     }
+    return DefWindowProcW(window_, message, wparam, lparam);
 }
 
 // Moved and stretched controls keep what the old size drew (copied bits, a
