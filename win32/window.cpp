@@ -12,8 +12,7 @@ std::vector<std::pair<HWND, HACCEL>> keyed_windows;
 // A combo box's drop-down list is a top-level window of its own, which
 // took no keys: its messages go on as they are.
 bool is_window_key(const MSG& msg, HWND root) {
-    const auto keyed =
-        std::find_if(keyed_windows.begin(), keyed_windows.end(), [&](auto& w) { return w.first == root; });
+    const auto keyed = std::ranges::find(keyed_windows, root, &std::pair<HWND, HACCEL>::first);
     if (!root || keyed == keyed_windows.end()) return false;
     auto* key = const_cast<MSG*>(&msg);
     return (keyed->second && TranslateAcceleratorW(root, keyed->second, key)) || IsDialogMessageW(root, key);
