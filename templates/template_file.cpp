@@ -24,12 +24,9 @@ std::string lines_with_lf(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r') {
-            out += text[i];
-            continue;
-        }
-        out += '\n';
-        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        const bool cr = text[i] == '\r';
+        out += cr ? '\n' : text[i];
+        if (cr && text.substr(i + 1).starts_with('\n')) ++i;
     }
     return out;
 }
