@@ -60,8 +60,7 @@ std::string quoted(std::string_view words) {
 
 // A character's column on its line, from 1.
 std::size_t column_of(std::string_view line_before) {
-    return 1 + static_cast<std::size_t>(
-                   std::count_if(line_before.begin(), line_before.end(), [](char c) { return !is_continuation(c); }));
+    return 1 + line_before.size() - static_cast<std::size_t>(std::ranges::count_if(line_before, is_continuation));
 }
 
 // Where a tag stands; its column is counted only for an error.
