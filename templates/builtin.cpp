@@ -125,31 +125,26 @@ Builtin read_builtin(TemplateText text, Tab tab) {
     return {std::move(text), std::get<templates::Program>(std::move(compiled))};
 }
 
+template <TemplateText (*make)(), Tab tab>
+const Builtin& read_once() {
+    static const Builtin builtin = read_builtin(make(), tab);
+    return builtin;
+}
+
 const Builtin& builtin(Tab tab) {
     switch (tab) {
-        case Tab::Maps: {
-            static const Builtin maps = read_builtin(map_template(), tab);
-            return maps;
-        }
-        case Tab::Sounds: {
-            static const Builtin sounds = read_builtin(sound_template(), tab);
-            return sounds;
-        }
-        case Tab::Models: {
-            static const Builtin models = read_builtin(model_template(), tab);
-            return models;
-        }
+        case Tab::Maps: return read_once<map_template, Tab::Maps>();
+        case Tab::Sounds: return read_once<sound_template, Tab::Sounds>();
+        case Tab::Models: return read_once<model_template, Tab::Models>();
         case Tab::Textures: break;
     }
-    static const Builtin textures = read_builtin(texture_template(), Tab::Textures);
-    return textures;
+    return read_once<texture_template, Tab::Textures>();
 }
 
 }  // namespace
 
 const TemplateText& builtin_template(Tab tab) { return builtin(tab).text; }
 
-// The values were given by value: their boxes' lines move into the description.
 // The built-ins' one loop writes a few bytes per line: no limit.
 Description describe(TabValues values) {
     return std::get<Description>(templates::run(builtin(values.tab).program, templates::field_values(values, true)));

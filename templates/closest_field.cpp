@@ -12,8 +12,6 @@ namespace {
 // Past this a name was not mistyped but pasted: no suggestion, and no cost.
 constexpr std::size_t longest_compared = 64;
 
-bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
 // Characters are compared, never shown: each is its bytes run together.
 constexpr char32_t kYo = (0xD1u << 6) | 0x11u, kYe = (0xD0u << 6) | 0x35u;
 

@@ -57,8 +57,7 @@ std::span<const FieldShape> field_shapes(Tab tab) {
 
 FieldValues field_values(const TabValues& tab, bool given_away) {
     const auto fields = fields_of(tab.tab);
-    const auto toggle =
-        std::find_if(fields.begin(), fields.end(), [](const TabField& field) { return field.input == Input::DateToggle; });
+    const auto toggle = std::ranges::find(fields, Input::DateToggle, &TabField::input);
     const bool dated = toggle == fields.end() || tab.values[static_cast<std::size_t>(toggle - fields.begin())].ticked;
     FieldValues values{};
     std::size_t named = 0;

@@ -20,6 +20,8 @@ namespace tessivar::templates {
 inline constexpr std::size_t max_nesting = 32;
 inline constexpr std::size_t max_fields = most_layout_fields();
 
+inline bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
 enum class FieldKind : std::uint8_t { Text, Lines, Date };
 
 struct FieldShape {

@@ -12,8 +12,6 @@ constexpr std::size_t longest_name_in_message = 60;
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
 // The tag's words, trimmed, each run of blanks made one blank; into a reused buffer.
 void words_of(std::string_view tag, std::string& words) {
     words.clear();
@@ -62,8 +60,7 @@ std::string quoted(std::string_view words) {
 
 // A character's column on its line, from 1.
 std::size_t column_of(std::string_view line_before) {
-    return 1 + static_cast<std::size_t>(
-                   std::count_if(line_before.begin(), line_before.end(), [](char c) { return !is_continuation(c); }));
+    return 1 + line_before.size() - static_cast<std::size_t>(std::ranges::count_if(line_before, is_continuation));
 }
 
 // Where a tag stands; its column is counted only for an error.

@@ -31,10 +31,9 @@ public:
         out_ = &out;
         wrote_after_ = 0;
         out.reserve(out.size() + std::min(lines_outside_loops(ops), (budget_ - spent_) / line_cost));
-        for (std::size_t pc = 0; pc < ops.size(); ++pc) {
-            const Op& op = ops[pc];
-            pc_ = pc;
-            if (!step(op, pc)) {
+        for (pc_ = 0; pc_ < ops.size(); ++pc_) {
+            const Op& op = ops[pc_];
+            if (!step(op)) {
                 over_at = op.place;
                 return false;
             }
@@ -52,8 +51,8 @@ public:
     std::size_t over_at = 0;
 
 private:
-    // One op; a jump leaves `pc` before its target. False where it would pass the budget.
-    bool step(const Op& op, std::size_t& pc) {
+    // One op; a jump leaves `pc_` before its target. False where it would pass the budget.
+    bool step(const Op& op) {
         const FieldValue& value = values_[op.field];
         switch (op.kind) {
             case OpKind::Text: return put({Piece::Text, std::string_view(program_.pool).substr(op.at, op.size)});
@@ -65,9 +64,9 @@ private:
             case OpKind::LineBreak: return put({Piece::Break});
             case OpKind::LineEnd: return end_line(op.at);
             case OpKind::If:
-                if (!value.has) pc = op.size - 1;
+                if (!value.has) pc_ = op.size - 1;
                 return true;
-            case OpKind::Else: pc = op.size - 1; return true;
+            case OpKind::Else: pc_ = op.size - 1; return true;
             case OpKind::End: return true;
             case OpKind::Loop:
                 recording_ = true;

@@ -24,12 +24,9 @@ std::string lines_with_lf(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r') {
-            out += text[i];
-            continue;
-        }
-        out += '\n';
-        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        const bool cr = text[i] == '\r';
+        out += cr ? '\n' : text[i];
+        if (cr && text.substr(i + 1).starts_with('\n')) ++i;
     }
     return out;
 }
@@ -50,13 +47,13 @@ bool is_program_utf8(std::string_view bytes) {
         else if ((lead & 0xF0) == 0xE0) extra = 2, code = lead & 0x0F, least = 0x800;
         else if ((lead & 0xF8) == 0xF0) extra = 3, code = lead & 0x07, least = 0x10000;
         else return false;
-        if (i + static_cast<std::size_t>(extra) >= bytes.size() && extra > 0) return false;
+        if (i + static_cast<std::size_t>(extra) >= bytes.size()) return false;
         for (int k = 1; k <= extra; ++k) {
             const auto next = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
             if ((next & 0xC0) != 0x80) return false;
             code = code << 6 | (next & 0x3F);
         }
-        if (extra > 0 && (code < least || code > 0x10FFFF)) return false;
+        if (code < least || code > 0x10FFFF) return false;
         i += static_cast<std::size_t>(extra) + 1;
     }
     return true;

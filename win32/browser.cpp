@@ -10,18 +10,16 @@
 namespace tessivar {
 namespace {
 
-// The shell's DLL brings a dozen more with it: loaded when a site is first
-// opened rather than at every start.
-ShellOpen system_shell_open() {
-    HMODULE shell = system_library(L"shell32.dll");
-    return shell ? system_function<decltype(ShellExecuteW)>(shell, "ShellExecuteW") : nullptr;
-}
-
 ShellOpen stand_in{};
 
+// The shell's DLL brings a dozen more with it: loaded when a site is first
+// opened rather than at every start.
 ShellOpen shell_open() {
     if (stand_in) return stand_in;
-    static const ShellOpen open = system_shell_open();
+    static const ShellOpen open = [] {
+        HMODULE shell = system_library(L"shell32.dll");
+        return shell ? system_function<decltype(ShellExecuteW)>(shell, "ShellExecuteW") : nullptr;
+    }();
     return open;
 }
 

@@ -12,11 +12,14 @@ std::vector<std::pair<HWND, HACCEL>> keyed_windows;
 // A combo box's drop-down list is a top-level window of its own, which
 // took no keys: its messages go on as they are.
 bool is_window_key(const MSG& msg, HWND root) {
-    const auto keyed =
-        std::find_if(keyed_windows.begin(), keyed_windows.end(), [&](auto& w) { return w.first == root; });
+    const auto keyed = std::ranges::find(keyed_windows, root, &std::pair<HWND, HACCEL>::first);
     if (!root || keyed == keyed_windows.end()) return false;
     auto* key = const_cast<MSG*>(&msg);
     return (keyed->second && TranslateAcceleratorW(root, keyed->second, key)) || IsDialogMessageW(root, key);
+}
+
+void let_go_dialog_keys(HWND window) {
+    std::erase_if(keyed_windows, [&](auto& w) { return w.first == window; });
 }
 
 }  // namespace
@@ -24,10 +27,6 @@ bool is_window_key(const MSG& msg, HWND root) {
 void take_dialog_keys(HWND window, HACCEL keys) {
     let_go_dialog_keys(window);
     keyed_windows.emplace_back(window, keys);
-}
-
-void let_go_dialog_keys(HWND window) {
-    std::erase_if(keyed_windows, [&](auto& w) { return w.first == window; });
 }
 
 void dispatch_message(const MSG& msg) {
@@ -186,10 +185,9 @@ LRESULT Window::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
             return 0;
         case WM_ACTIVATE:
             if (give_focus_back(wparam)) return 0;
-            return DefWindowProcW(window_, message, wparam, lparam);
-        default:
-            return DefWindowProcW(window_, message, wparam, lparam);
+            break;
     }
+    return DefWindowProcW(window_, message, wparam, lparam);
 }
 
 // Moved and stretched controls keep what the old size drew (copied bits, a

@@ -13,8 +13,6 @@
 
 namespace tessivar {
 
-// One control of a window as designed, in the order of creation: each
-// label right before the control it names, the focusable ones in tab order.
 // The dialog keys (Tab, Shift+Tab, Enter, Esc, arrows among buttons) for
 // the program's own top-level windows: each window that wants them takes
 // them when it is made, and the message loops pass every message through
@@ -22,9 +20,10 @@ namespace tessivar {
 // took them, after `keys` (an accelerator table, or none) translated for
 // it; the rest translated and dispatched.
 void take_dialog_keys(HWND window, HACCEL keys = nullptr);
-void let_go_dialog_keys(HWND window);
 void dispatch_message(const MSG& msg);
 
+// One control of a window as designed, in the order of creation: each
+// label right before the control it names, the focusable ones in tab order.
 template <class Owner>
 struct WindowRow {
     HWND Owner::*member;

@@ -109,14 +109,9 @@ SIZE outer_size(SIZE client, DWORD style, DWORD ex_style, int dpi) {
     return {outer.right - outer.left, outer.bottom - outer.top};
 }
 
-namespace {
-
-struct Rendered {
-    bool cyrillic_face;
-    int em_height;
-};
-
-Rendered rendered(HFONT font, const wchar_t* face) {
+bool is_exactly(HFONT font, const wchar_t* face) {
+    LOGFONTW asked{};
+    GetObjectW(font, sizeof asked, &asked);
     HDC dc = GetDC(nullptr);
     HGDIOBJ previous = SelectObject(dc, font);
     wchar_t chosen[LF_FACESIZE] = {};
@@ -125,17 +120,8 @@ Rendered rendered(HFONT font, const wchar_t* face) {
     GetTextMetricsW(dc, &metrics);
     SelectObject(dc, previous);
     ReleaseDC(nullptr, dc);
-    return {lstrcmpiW(chosen, face) == 0 && metrics.tmCharSet == RUSSIAN_CHARSET,
-            static_cast<int>(metrics.tmHeight - metrics.tmInternalLeading)};
-}
-
-}  // namespace
-
-bool is_exactly(HFONT font, const wchar_t* face) {
-    LOGFONTW asked{};
-    GetObjectW(font, sizeof asked, &asked);
-    const Rendered got = rendered(font, face);
-    return got.cyrillic_face && got.em_height == -asked.lfHeight;
+    return lstrcmpiW(chosen, face) == 0 && metrics.tmCharSet == RUSSIAN_CHARSET &&
+           metrics.tmHeight - metrics.tmInternalLeading == -asked.lfHeight;
 }
 
 HFONT create_ui_font(const wchar_t* face, int dpi) {

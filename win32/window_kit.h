@@ -104,7 +104,6 @@ void redraw_all_of(HWND window);
 HINSTANCE instance();
 HICON main_icon();
 
-// A status bar panel's text.
 std::wstring status_panel_text(HWND status_bar, int panel);
 
 // Registers a window class once per process.
@@ -135,7 +134,6 @@ LRESULT CALLBACK object_window_procedure(HWND window, UINT message, WPARAM wpara
     }
 }
 
-// Whether the user has a high-contrast theme on.
 bool high_contrast_on();
 
 // Whether a check box shows its tick.
